@@ -1,0 +1,12 @@
+# Compile options shared by every target of the project.
+#
+# -ffp-contract=off: a fused multiply-add would change roundings that the
+# engine promises bit for bit.
+function(tolmak_compile_options target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Werror -ffp-contract=off)
+  if(TOLMAK_SANITIZE)
+    target_compile_options(${target} PRIVATE
+      -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+    target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+  endif()
+endfunction()

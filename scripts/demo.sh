@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Builds the engine and runs the demo program.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+cmake --preset default
+cmake --build --preset default
+build/default/bin/hello "$@"

@@ -1,0 +1,30 @@
+// Kept apart from every header of the engine: <windows.h> defines macros
+// (GetClassName, LoadImage, GetMessage) that would rename the engine's own
+// operations.
+#include <windows.h>
+
+#include "dynlib.h"
+
+namespace varn::detail {
+
+std::string PlatformLibraryName(const std::string& name) { return name; }
+
+std::string BaseLibraryFolder() {
+  HMODULE module = nullptr;
+  if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                          reinterpret_cast<LPCSTR>(&BaseLibraryFolder), &module))
+    return std::string();
+  char path[MAX_PATH];
+  const DWORD length = GetModuleFileNameA(module, path, MAX_PATH);
+  if (length == 0 || length == MAX_PATH) return std::string();
+  const std::string full(path, length);
+  return full.substr(0, full.find_last_of("/\\") + 1);
+}
+
+void* OpenLibrary(const std::string& path) { return reinterpret_cast<void*>(LoadLibraryA(path.c_str())); }
+
+void* FindSymbol(void* library, const char* name) {
+  return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
+}
+
+}  // namespace varn::detail

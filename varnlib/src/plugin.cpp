@@ -1,0 +1,138 @@
+#include <algorithm>
+#include <vector>
+
+#include "dynlib.h"
+#include "varn_error.h"
+#include "varn_plugin.h"
+#include "varn_stream.h"
+
+struct cPluginSystem::cImpl {
+  std::vector<iClassDesc*> classes;  // in registration order
+  std::vector<void*> libraries;      // linked libraries, never unloaded
+  int32_t nesting = 0;
+
+  iClassDesc* Registered(int32_t classID) const {
+    for (iClassDesc* desc : classes)
+      if (desc->GetClassID() == classID) return desc;
+    return nullptr;
+  }
+};
+
+/// Counts how deeply SavePlugin and LoadPlugin are nested in each other.
+class cPluginSystem::cNestingGuard {
+ public:
+  explicit cNestingGuard(cImpl& impl) : m_Impl(impl) {
+    if (m_Impl.nesting >= kMaxNesting)
+      throw cException(__FILE__, __LINE__, "Objects are nested too deeply (a cycle of references?)");
+    ++m_Impl.nesting;
+  }
+  ~cNestingGuard() { --m_Impl.nesting; }
+  cNestingGuard(const cNestingGuard&) = delete;
+  cNestingGuard& operator=(const cNestingGuard&) = delete;
+
+ private:
+  cImpl& m_Impl;
+};
+
+cPluginSystem::cPluginSystem() : m_Impl(new cImpl) {}
+
+cPluginSystem::~cPluginSystem() { delete m_Impl; }
+
+cPluginSystem* cPluginSystem::GetInstance() {
+  // Never destroyed: plug-in libraries stay loaded until the process ends,
+  // and so may their objects be destroyed through it at any time.
+  static cPluginSystem* instance = new cPluginSystem;
+  return instance;
+}
+
+bool cPluginSystem::LinkDLL(const cString& fileName) {
+  using namespace varn::detail;
+  const std::string name = PlatformLibraryName(fileName.c_str());
+  void* library = nullptr;
+  if (name.find_first_of("/\\") == std::string::npos) library = OpenLibrary(BaseLibraryFolder() + name);
+  if (library == nullptr) library = OpenLibrary(name);
+  if (library == nullptr) return false;
+  if (std::find(m_Impl->libraries.begin(), m_Impl->libraries.end(), library) != m_Impl->libraries.end())
+    return true;
+  using tEntryPoint = void (*)(cPluginSystem*);
+  const auto entry = reinterpret_cast<tEntryPoint>(FindSymbol(library, VARN_PLUGIN_ENTRY_POINT));
+  if (entry == nullptr) return false;
+  m_Impl->libraries.push_back(library);
+  entry(this);
+  return true;
+}
+
+bool cPluginSystem::Register(iClassDesc* descriptor) {
+  if (descriptor == nullptr || m_Impl->Registered(descriptor->GetClassID())) return false;
+  m_Impl->classes.push_back(descriptor);
+  return true;
+}
+
+bool cPluginSystem::Unregister(iClassDesc* descriptor) {
+  return std::erase(m_Impl->classes, descriptor) > 0;
+}
+
+cObject* cPluginSystem::Create(int32_t classID) {
+  const iClassDesc* desc = m_Impl->Registered(classID);
+  return desc ? desc->CreateInstance() : nullptr;
+}
+
+void cPluginSystem::Destroy(cObject* object) { delete object; }
+
+void cPluginSystem::Find(int32_t classID, tArray<uint32_t>& result) {
+  for (const iClassDesc* desc : m_Impl->classes)
+    if (desc->GetClassID() != classID && desc->IsOfType(classID))
+      result.Add(static_cast<uint32_t>(desc->GetClassID()));
+}
+
+iClassDesc* cPluginSystem::GetDescriptor(int32_t classID) {
+  for (iClassDesc* desc : m_Impl->classes)
+    for (iClassDesc* ancestor = desc; ancestor; ancestor = ancestor->GetParent())
+      if (ancestor->GetClassID() == classID) return ancestor;
+  return nullptr;
+}
+
+bool cPluginSystem::SavePlugin(cObject* object, const cUrl& url) {
+  auto* serializable = dynamic_cast<iSerializable*>(object);
+  cStreamManager* streams = cStreamManager::GetInstance();
+  if (serializable == nullptr || streams == nullptr) return false;
+  cNestingGuard nesting(*m_Impl);
+  iIOStream* stream = streams->Open(url, cStreamManager::OpenWrite);
+  if (stream == nullptr) return false;
+  try {
+    if (!stream->WriteInt32(object->GetDescriptor()->GetClassID())) {
+      stream->Abandon();
+      return false;
+    }
+    serializable->Save(*stream);
+  } catch (...) {
+    stream->Abandon();
+    throw;
+  }
+  return stream->Close();
+}
+
+cObject* cPluginSystem::LoadPlugin(const cUrl& url) {
+  cStreamManager* streams = cStreamManager::GetInstance();
+  if (streams == nullptr) return nullptr;
+  cNestingGuard nesting(*m_Impl);
+  iIOStream* stream = streams->Open(url, cStreamManager::OpenRead);
+  if (stream == nullptr) return nullptr;
+  int32_t classID = 0;
+  cObject* object = stream->ReadInt32(classID) ? Create(classID) : nullptr;
+  auto* serializable = dynamic_cast<iSerializable*>(object);
+  if (serializable == nullptr) {
+    Destroy(object);
+    stream->Abandon();
+    return nullptr;
+  }
+  try {
+    serializable->Load(*stream);
+  } catch (...) {
+    Destroy(object);
+    stream->Abandon();
+    throw;
+  }
+  stream->Close();
+  return object;
+}
