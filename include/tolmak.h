@@ -4,6 +4,7 @@
 
 #include <varnlib.h>
 
+#include "tolmak_color.h"
 #include "tolmak_compiler.h"
 #include "tolmak_export.h"
 #include "tolmak_matrix.h"
