@@ -9,4 +9,21 @@
 //   6. the class descriptors, every parent before its children.
 #include "tolmak.h"
 
+const cColor cColor::clBlack(1.0f, 0.0f, 0.0f, 0.0f);
+const cColor cColor::clNavy(1.0f, 0.0f, 0.0f, 0.5f);
+const cColor cColor::clBlue(1.0f, 0.0f, 0.0f, 1.0f);
+const cColor cColor::clGreen(1.0f, 0.0f, 0.5f, 0.0f);
+const cColor cColor::clLime(1.0f, 0.0f, 1.0f, 0.0f);
+const cColor cColor::clTeal(1.0f, 0.0f, 0.5f, 0.5f);
+const cColor cColor::clAqua(1.0f, 0.0f, 1.0f, 1.0f);
+const cColor cColor::clMaroon(1.0f, 0.5f, 0.0f, 0.0f);
+const cColor cColor::clRed(1.0f, 1.0f, 0.0f, 0.0f);
+const cColor cColor::clPurple(1.0f, 0.5f, 0.0f, 0.5f);
+const cColor cColor::clFuchsia(1.0f, 1.0f, 0.0f, 1.0f);
+const cColor cColor::clOlive(1.0f, 0.5f, 0.5f, 0.0f);
+const cColor cColor::clYellow(1.0f, 1.0f, 1.0f, 0.0f);
+const cColor cColor::clGray(1.0f, 0.5f, 0.5f, 0.5f);
+const cColor cColor::clSilver(1.0f, 0.75f, 0.75f, 0.75f);
+const cColor cColor::clWhite(1.0f, 1.0f, 1.0f, 1.0f);
+
 const cInterfaceID idiCompiler(16385, true);

@@ -1,0 +1,262 @@
+#include <algorithm>
+#include <bit>
+#include <iterator>
+
+#include "tolmak_pixelformat.h"
+
+// Every fact about a format, one row each, in EFormat order: name, short
+// name, order, bits (red, green, blue, alpha, total), masks (red, green,
+// blue, alpha, total). The public tables and the conversions are all built
+// from these rows.
+#define TOLMAK_PIXEL_FORMATS(X)                                                                    \
+  X(Indexed, "Indexed (8-bit)", "Indexed", Unordered, 8, 8, 8, 0, 8, 0, 0, 0, 0, 0)                \
+  X(Alpha, "Alpha (8-bit)", "Alpha", Unordered, 0, 0, 0, 8, 8, 0, 0, 0, 0xFF, 0xFF)                \
+  X(IndexAlpha, "IndexAlpha (16-bit)", "IndexAlpha", Unordered, 8, 8, 8, 8, 16, 0, 0, 0, 0, 0)     \
+  X(ARGB8888, "ARGB 8888 (32-bit)", "ARGB 8888", ARGB, 8, 8, 8, 8, 32, 0x00FF0000, 0x0000FF00,     \
+    0x000000FF, 0xFF000000, 0xFFFFFFFF)                                                            \
+  X(ABGR8888, "ABGR 8888 (32-bit)", "ABGR 8888", ABGR, 8, 8, 8, 8, 32, 0x000000FF, 0x0000FF00,     \
+    0x00FF0000, 0xFF000000, 0xFFFFFFFF)                                                            \
+  X(ARGB5551, "ARGB 5551 (16-bit)", "ARGB 5551", ARGB, 5, 5, 5, 1, 16, 0x7C00, 0x03E0, 0x001F,     \
+    0x8000, 0xFFFF)                                                                                \
+  X(ABGR5551, "ABGR 5551 (16-bit)", "ABGR 5551", ABGR, 5, 5, 5, 1, 16, 0x001F, 0x03E0, 0x7C00,     \
+    0x8000, 0xFFFF)                                                                                \
+  X(ARGB4444, "ARGB 4444 (16-bit)", "ARGB 4444", ARGB, 4, 4, 4, 4, 16, 0x0F00, 0x00F0, 0x000F,     \
+    0xF000, 0xFFFF)                                                                                \
+  X(ABGR4444, "ABGR 4444 (16-bit)", "ABGR 4444", ABGR, 4, 4, 4, 4, 16, 0x000F, 0x00F0, 0x0F00,     \
+    0xF000, 0xFFFF)                                                                                \
+  X(RGB888X, "RGB 888 (32-bit)", "RGB 888X", RGB, 8, 8, 8, 0, 32, 0x00FF0000, 0x0000FF00,          \
+    0x000000FF, 0, 0xFFFFFFFF)                                                                     \
+  X(BGR888X, "BGR 888 (32-bit)", "BGR 888X", BGR, 8, 8, 8, 0, 32, 0x000000FF, 0x0000FF00,          \
+    0x00FF0000, 0, 0xFFFFFFFF)                                                                     \
+  X(RGB888, "RGB 888 (24-bit)", "RGB 888", RGB, 8, 8, 8, 0, 24, 0x00FF0000, 0x0000FF00,            \
+    0x000000FF, 0, 0x00FFFFFF)                                                                     \
+  X(BGR888, "BGR 888 (24-bit)", "BGR 888", BGR, 8, 8, 8, 0, 24, 0x000000FF, 0x0000FF00,            \
+    0x00FF0000, 0, 0x00FFFFFF)                                                                     \
+  X(RGB565, "RGB 565 (16-bit)", "RGB 565", RGB, 5, 6, 5, 0, 16, 0xF800, 0x07E0, 0x001F, 0, 0xFFFF) \
+  X(BGR565, "BGR 565 (16-bit)", "BGR 565", BGR, 5, 6, 5, 0, 16, 0x001F, 0x07E0, 0xF800, 0, 0xFFFF) \
+  X(RGB555, "RGB 555 (16-bit)", "RGB 555", RGB, 5, 5, 5, 0, 16, 0x7C00, 0x03E0, 0x001F, 0, 0xFFFF) \
+  X(BGR555, "BGR 555 (16-bit)", "BGR 555", BGR, 5, 5, 5, 0, 16, 0x001F, 0x03E0, 0x7C00, 0, 0xFFFF) \
+  X(Invalid, "Invalid", "Invalid", Unordered, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0)
+
+#define TOLMAK_FORMAT_ID(format, name, shortName, order, ...) cPixelFormat::format,
+#define TOLMAK_FORMAT_NAME(format, name, shortName, order, ...) name,
+#define TOLMAK_FORMAT_SHORT_NAME(format, name, shortName, order, ...) shortName,
+#define TOLMAK_FORMAT_ORDER(format, name, shortName, order, ...) cPixelFormat::order,
+#define TOLMAK_FORMAT_BITS_N_MASKS(format, name, shortName, order, ...) {__VA_ARGS__},
+
+const char* const cPixelFormat::m_Names[Invalid + 1] = {TOLMAK_PIXEL_FORMATS(TOLMAK_FORMAT_NAME)};
+const char* const cPixelFormat::m_ShortNames[Invalid + 1] = {
+    TOLMAK_PIXEL_FORMATS(TOLMAK_FORMAT_SHORT_NAME)};
+const cPixelFormat::EOrder cPixelFormat::m_Orders[Invalid + 1] = {
+    TOLMAK_PIXEL_FORMATS(TOLMAK_FORMAT_ORDER)};
+const uint32_t cPixelFormat::m_BitsnMasks[Invalid + 1][10] = {
+    TOLMAK_PIXEL_FORMATS(TOLMAK_FORMAT_BITS_N_MASKS)};
+
+// Row: right operand, column: left operand.
+const int32_t cPixelFormat::m_CmpTable[Invalid + 1][Invalid + 1] = {
+    {0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, -1},
+    {-1, 0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, -1},
+    {-1, -1, 0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, -1},
+    {-1, -1, -1, 0, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1},
+    {-1, -1, -1, 1, 0, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1},
+    {-1, -1, -1, 1, 1, 0, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1},
+    {-1, -1, -1, 1, 1, 1, 0, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1},
+    {-1, -1, -1, 1, 1, 1, 1, 0, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1},
+    {-1, -1, -1, 1, 1, 1, 1, 1, 0, -1, -1, -1, -1, -1, -1, -1, -1, -1},
+    {-1, -1, -1, 1, 1, 1, 1, 1, 1, 0, -1, 0, 0, -1, -1, -1, -1, -1},
+    {-1, -1, -1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, -1, -1, -1, -1, -1},
+    {-1, -1, -1, 1, 1, 1, 1, 1, 1, 0, 0, 0, -1, -1, -1, -1, -1, -1},
+    {-1, -1, -1, 1, 1, 1, 1, 1, 1, 0, 0, 1, 0, -1, -1, -1, -1, -1},
+    {-1, -1, -1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, -1, -1, -1, -1},
+    {-1, -1, -1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, -1, -1, -1},
+    {-1, -1, -1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, -1, -1},
+    {-1, -1, -1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, -1},
+    {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0}};
+
+namespace tolmak::detail {
+namespace {
+
+using F = cPixelFormat;
+
+// The same rows again, readable at compile time, so that each conversion is
+// generated from them as constant shifts and masks.
+constexpr F::EFormat kRowFormat[] = {TOLMAK_PIXEL_FORMATS(TOLMAK_FORMAT_ID)};
+constexpr uint32_t kBitsnMasks[][10] = {TOLMAK_PIXEL_FORMATS(TOLMAK_FORMAT_BITS_N_MASKS)};
+
+constexpr bool RowsFollowTheEnumeration() {
+  for (int i = 0; i <= F::Invalid; ++i)
+    if (kRowFormat[i] != i) return false;
+  return std::size(kRowFormat) == F::Invalid + 1;
+}
+static_assert(RowsFollowTheEnumeration());
+
+// Channels in row order, and where each sits in packed ARGB.
+enum EChannel { kRed, kGreen, kBlue, kAlpha };
+constexpr int kMaskColumn = 5;
+constexpr int kARGBShift[4] = {16, 8, 0, 24};
+
+// A channel's field: one run of set bits, as wide as its bit count.
+template <F::EFormat format, EChannel channel>
+struct Field {
+  static constexpr uint32_t mask = kBitsnMasks[format][kMaskColumn + channel];
+  static constexpr int bits = static_cast<int>(kBitsnMasks[format][channel]);
+  static constexpr int shift = std::countr_zero(mask);
+  // Distance between the top of the ARGB byte and the top of the field's bits.
+  static constexpr int byteShift = kARGBShift[channel] + 8 - bits;
+  static_assert(mask == 0 ||
+                (std::popcount(mask) == bits && bits <= 8 && (mask >> shift) == (1u << bits) - 1));
+};
+
+template <F::EFormat format, EChannel channel>
+constexpr uint32_t Pack(uint32_t argb) {
+  using f = Field<format, channel>;
+  if constexpr (f::mask == 0) {
+    return 0;
+  } else {
+    return ((argb >> f::byteShift) << f::shift) & f::mask;
+  }
+}
+
+template <F::EFormat format, EChannel channel>
+constexpr uint32_t Expand(uint32_t pixel) {
+  using f = Field<format, channel>;
+  if constexpr (f::mask == 0) {
+    return channel == kAlpha ? 0xFF000000u : 0u;  // no alpha means opaque
+  } else {
+    return ((pixel & f::mask) >> f::shift) << f::byteShift;
+  }
+}
+
+template <F::EFormat format>
+constexpr uint32_t FromARGB(uint32_t argb) {
+  return Pack<format, kAlpha>(argb) | Pack<format, kRed>(argb) | Pack<format, kGreen>(argb) |
+         Pack<format, kBlue>(argb);
+}
+
+template <F::EFormat format>
+constexpr uint32_t ToARGB(uint32_t pixel) {
+  return Expand<format, kAlpha>(pixel) | Expand<format, kRed>(pixel) |
+         Expand<format, kGreen>(pixel) | Expand<format, kBlue>(pixel);
+}
+
+}  // namespace
+}  // namespace tolmak::detail
+
+cPixelFormat::cPixelFormat(uint32_t bitDepth)
+    : m_Format(bitDepth == 8    ? Indexed
+               : bitDepth == 16 ? RGB565
+               : bitDepth == 24 ? RGB888
+               : bitDepth == 32 ? RGB888X
+                                : Invalid) {}
+
+cPixelFormat::cPixelFormat(uint32_t redMask, uint32_t greenMask, uint32_t blueMask,
+                           uint32_t alphaMask)
+    : m_Format(Invalid) {
+  for (int i = 0; i <= Invalid; ++i) {
+    const uint32_t* masks = m_BitsnMasks[i] + tolmak::detail::kMaskColumn;
+    if (masks[0] == redMask && masks[1] == greenMask && masks[2] == blueMask &&
+        masks[3] == alphaMask) {
+      m_Format = static_cast<EFormat>(i);
+      return;
+    }
+  }
+}
+
+uint32_t cPixelFormat::ConvertFromARGB(uint32_t argb) const {
+  using tolmak::detail::FromARGB;
+  switch (m_Format) {
+    case Alpha:
+      return FromARGB<Alpha>(argb);
+    case ARGB8888:
+      return FromARGB<ARGB8888>(argb);
+    case ABGR8888:
+      return FromARGB<ABGR8888>(argb);
+    case ARGB5551:
+      return FromARGB<ARGB5551>(argb);
+    case ABGR5551:
+      return FromARGB<ABGR5551>(argb);
+    case ARGB4444:
+      return FromARGB<ARGB4444>(argb);
+    case ABGR4444:
+      return FromARGB<ABGR4444>(argb);
+    // The unused byte: FF for RGB888X, but 0 for BGR888X.
+    case RGB888X:
+      return FromARGB<RGB888X>(argb) | 0xFF000000u;
+    case BGR888X:
+      return FromARGB<BGR888X>(argb);
+    case RGB888:
+      return FromARGB<RGB888>(argb);
+    case BGR888:
+      return FromARGB<BGR888>(argb);
+    case RGB565:
+      return FromARGB<RGB565>(argb);
+    case BGR565:
+      return FromARGB<BGR565>(argb);
+    case RGB555:
+      return FromARGB<RGB555>(argb);
+    case BGR555:
+      return FromARGB<BGR555>(argb);
+    default:
+      return 0;  // palette indices and Invalid carry no colour
+  }
+}
+
+uint32_t cPixelFormat::ConvertToARGB(uint32_t pixel) const {
+  using tolmak::detail::ToARGB;
+  switch (m_Format) {
+    case Alpha:
+      return ToARGB<Alpha>(pixel);
+    case ARGB8888:
+      return ToARGB<ARGB8888>(pixel);
+    case ABGR8888:
+      return ToARGB<ABGR8888>(pixel);
+    case ARGB5551:
+      return ToARGB<ARGB5551>(pixel);
+    case ABGR5551:
+      return ToARGB<ABGR5551>(pixel);
+    case ARGB4444:
+      return ToARGB<ARGB4444>(pixel);
+    case ABGR4444:
+      return ToARGB<ABGR4444>(pixel);
+    case RGB888X:
+      return ToARGB<RGB888X>(pixel);
+    case BGR888X:
+      return ToARGB<BGR888X>(pixel);
+    case RGB888:
+      return ToARGB<RGB888>(pixel);
+    case BGR888:
+      return ToARGB<BGR888>(pixel);
+    case RGB565:
+      return ToARGB<RGB565>(pixel);
+    case BGR565:
+      return ToARGB<BGR565>(pixel);
+    case RGB555:
+      return ToARGB<RGB555>(pixel);
+    case BGR555:
+      return ToARGB<BGR555>(pixel);
+    default:
+      return 0;
+  }
+}
+
+float cPixelFormat::Score(const cPixelFormat& other) const {
+  const uint32_t total = GetTotalBits(), otherTotal = other.GetTotalBits();
+  double score = total == otherTotal ? 99.0 : 96.0;
+  if (GetOrder() == other.GetOrder()) score += 1.0;
+  if (other.GetRedBits() == other.GetGreenBits() && other.GetGreenBits() == other.GetBlueBits())
+    score += 2.0;
+  auto distance = [](uint32_t a, uint32_t b) { return a > b ? a - b : b - a; };
+  score -= distance(other.GetRedBits(), GetRedBits());
+  score -= distance(other.GetGreenBits(), GetGreenBits());
+  score -= distance(other.GetBlueBits(), GetBlueBits());
+  // Missing alpha costs dearly; surplus alpha costs nothing.
+  if (other.GetAlphaBits() < GetAlphaBits()) score -= 4.0 * (GetAlphaBits() - other.GetAlphaBits());
+
+  const double hi = std::max(total, otherTotal), lo = std::min(total, otherTotal);
+  // Against Invalid (0 bits) the ratio is infinite and the score vanishes;
+  // Invalid against itself is 0/0, which is not a ratio of 2 or more.
+  if (lo == 0.0) return hi == 0.0 ? static_cast<float>(score) : 0.0f;
+  const double ratio = hi / lo;
+  if (ratio >= 2.0) score /= ratio - 1.0;
+  return static_cast<float>(score);
+}

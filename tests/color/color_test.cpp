@@ -1,0 +1,219 @@
+#include <gtest/gtest.h>
+#include <tolmak.h>
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cmath>
+#include <limits>
+#include <random>
+
+#include "color_fixtures.h"
+
+using F = cPixelFormat;
+using Triple = std::array<float, 3>;
+
+namespace {
+
+constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+// 1/255 in single precision, as the unpacking scales bytes.
+const double kInv255 = std::bit_cast<float>(0x3B808081u);
+
+Triple RGB(const cColor& c) {
+  return {c.GetRed(), c.GetGreen(), c.GetBlue()};
+}
+Triple HSV(const cColor& c) {
+  Triple t;
+  c.GetHSV(t[0], t[1], t[2]);
+  return t;
+}
+Triple HLS(const cColor& c) {
+  Triple t;
+  c.GetHLS(t[0], t[1], t[2]);
+  return t;
+}
+cColor FromHSV(float h, float s, float v, cColor start = cColor::clRed) {
+  start.SetHSV(h, s, v);
+  return start;
+}
+
+void ExpectNear(const cColor& a, const cColor& b, float tolerance) {
+  for (int c = 0; c < 4; ++c) EXPECT_NEAR(a[c], b[c], tolerance) << "channel " << c;
+}
+
+}  // namespace
+
+TEST(Color, EveryStoreClampsAndNaNStoresZero) {
+  EXPECT_EQ(cColor(), cColor(1, 0, 0, 0));
+  const cColor c(2.0f, -1.0f, 0.5f, 0.25f);
+  const float* channels = c;  // red, green, blue, alpha
+  EXPECT_EQ((std::array<float, 4>{channels[0], channels[1], channels[2], channels[3]}),
+            (std::array<float, 4>{0.0f, 0.5f, 0.25f, 1.0f}));
+
+  cColor d;
+  d.SetRed(1.5f);
+  d.SetAlpha(-0.2f);
+  d.SetGreen(kNaN);
+  d.SetBlue(0.3f);
+  EXPECT_EQ(d, cColor(0, 1, 0, 0.3f));
+  d.SetARGB(kNaN, kNaN, 7.0f, -kNaN);
+  float a, r, g, b;
+  d.GetARGB(a, r, g, b);
+  EXPECT_EQ((std::array<float, 4>{a, r, g, b}), (std::array<float, 4>{0, 0, 1, 0}));
+  EXPECT_EQ(cColor(kNaN, 0, 0, 0).GetAlpha(), 0.0f);
+  d.SetCMY(-3.0f, 0.25f, 9.0f);
+  EXPECT_EQ(RGB(d), (Triple{1.0f, 0.75f, 0.0f}));
+  d.SetYIQ(0, 1e30f, 0);  // products beyond the float range still clamp
+  EXPECT_EQ(RGB(d), (Triple{1.0f, 0.0f, 0.0f}));
+  d.SetYIQ(kNaN, 0, 0);
+  EXPECT_EQ(RGB(d), (Triple{0.0f, 0.0f, 0.0f}));
+}
+
+TEST(Color, ComparisonIsExactToTheLastBit) {
+  const cColor a(1.0f, 0.3f, 0.6f, 0.9f);
+  cColor b(a);
+  EXPECT_TRUE(a == b);
+  b.SetGreen(std::nextafter(0.6f, 1.0f));
+  EXPECT_TRUE(a != b);
+  b = a;
+  EXPECT_TRUE(a == b);
+  b.SetAlpha(std::nextafter(1.0f, 0.0f));
+  EXPECT_FALSE(a == b);
+}
+
+TEST(Color, PackingRoundsHalfUpAndClearsTheUnusedByteOfRGB888X) {
+  EXPECT_EQ(cColor::clGray.GetColor(F::RGB565), 0x8410u);
+  EXPECT_EQ(cColor::clWhite.GetColor(F::RGB888X), 0x00FFFFFFu);
+  EXPECT_EQ(cColor::clWhite.GetColor(F::ARGB8888), 0xFFFFFFFFu);
+  EXPECT_EQ(cColor::clGray.GetColor(F::ARGB8888), 0xFF808080u);
+  EXPECT_EQ(cColor::clSilver.GetColor(F::BGR888), 0x00BFBFBFu);  // 191.25 + 0.5
+  EXPECT_EQ(cColor::clNavy.GetColor(F::ABGR8888), 0xFF800000u);
+  EXPECT_EQ(cColor(0.5f, 0, 1, 0).GetColor(F::Alpha), 0x80u);
+  for (F::EFormat f : {F::Indexed, F::IndexAlpha, F::Invalid})
+    EXPECT_EQ(cColor::clWhite.GetColor(f), 0u);
+}
+
+TEST(Color, UnpackingScalesBytesBySinglePrecisionReciprocal) {
+  const cColor c565(F::RGB565, 0xFFFF);
+  EXPECT_EQ(std::bit_cast<uint32_t>(c565.GetRed()), 0x3F78F8FAu);  // 248 * 3B808081, rounded once
+  EXPECT_EQ(RGB(c565), (Triple{c565.GetRed(), static_cast<float>(252 * kInv255), c565.GetRed()}));
+  EXPECT_EQ(c565.GetAlpha(), 1.0f);
+  EXPECT_EQ(cColor(F::ARGB5551, 0x8000), cColor(0.50196081f, 0, 0, 0));
+  EXPECT_EQ(cColor(F::ARGB8888, 0xFFFFFFFF), cColor::clWhite);
+
+  // Alpha sets alpha alone; a palette index leaves the colour as it was.
+  cColor teal(cColor::clTeal);
+  teal.SetColor(F::Alpha, 0x33);
+  EXPECT_EQ(teal, cColor(static_cast<float>(0x33 * kInv255), 0, 0.5f, 0.5f));
+  for (F::EFormat f : {F::Indexed, F::IndexAlpha, F::Invalid}) {
+    cColor same(cColor::clOlive);
+    same.SetColor(f, 0x1234);
+    EXPECT_EQ(same, cColor::clOlive);
+    EXPECT_EQ(cColor(f, 0xFFFF), cColor::clBlack);
+  }
+}
+
+TEST(Color, EveryPixelSurvivesUnpackingAndPacking) {
+  for (F::EFormat f : tolmak::test::k16BitFormats) {
+    const F format(f);
+    const uint32_t used = tolmak::test::UsedBits16(f);
+    for (uint32_t p = 0; p <= 0xFFFF; ++p)
+      ASSERT_EQ(cColor(format, p).GetColor(format), p & used) << format.GetName().c_str() << p;
+  }
+  for (uint32_t byte = 0; byte < 256; ++byte) {
+    const uint32_t argb = byte * 0x01010101u ^ 0x00FF00FFu;
+    ASSERT_EQ(cColor(F::ARGB8888, argb).GetColor(F::ARGB8888), argb);
+    ASSERT_EQ(cColor(F::BGR888X, argb).GetColor(F::BGR888X), argb & 0x00FFFFFF);
+  }
+}
+
+TEST(Color, HSVAndHLSMatchTheWorkedValues) {
+  const cColor grey(1, 0.4f, 0.4f, 0.4f);
+  EXPECT_EQ(HSV(cColor::clBlue), (Triple{240, 1, 1}));
+  EXPECT_EQ(HSV(cColor::clFuchsia), (Triple{300, 1, 1}));
+  EXPECT_EQ(HSV(grey), (Triple{0, 0, 0.4f}));
+  EXPECT_EQ(HLS(grey), (Triple{-1, 0.4f, 0}));
+  EXPECT_EQ(HLS(cColor::clYellow), (Triple{60, 0.5f, 1}));
+  cColor c(cColor::clWhite);
+  c.SetHLS(-1, 0.4f, 0);
+  EXPECT_EQ(c, cColor::clBlack);
+  c.SetHLS(0, 0.4f, 0);
+  EXPECT_EQ(c, grey);
+  c.SetHLS(60, 0.5f, 1);
+  EXPECT_EQ(c, cColor::clYellow);
+  c.SetHLS(420, 0.25f, 1);  // one turn folded back, at half the lightness
+  EXPECT_FLOAT_EQ(c.GetRed(), 0.5f);
+  EXPECT_EQ(c.GetGreen(), 0.5f);
+  EXPECT_EQ(c.GetBlue(), 0.0f);
+
+  EXPECT_EQ(RGB(FromHSV(150, 1, 1)), (Triple{0, 1, 0.5f}));
+  EXPECT_EQ(FromHSV(360, 1, 1, cColor::clBlue), cColor::clRed);
+  for (float outside : {-10.0f, 400.0f, kNaN})
+    EXPECT_EQ(FromHSV(outside, 1, 1, cColor::clTeal), cColor::clTeal);
+  EXPECT_EQ(FromHSV(90, 0, 0.7f), cColor::clBlack);
+  EXPECT_EQ(RGB(FromHSV(0, 0, 0.7f)), (Triple{0.7f, 0.7f, 0.7f}));
+}
+
+TEST(Color, ColourModelsRoundTripRandomColours) {
+  std::mt19937 random(7);
+  std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+  for (int n = 0; n < 5000; ++n) {
+    const cColor original(unit(random), unit(random), unit(random), unit(random));
+    cColor c(original.GetAlpha(), 0.5f, 0.5f, 0.5f);
+    float x, y, z, k;
+    original.GetHSV(x, y, z);
+    c.SetHSV(x, y, z);
+    ExpectNear(c, original, 1e-6f);  // far inside the byte unit a pixel needs
+    original.GetHLS(x, y, z);        // random floats are never exactly grey
+    c.SetHLS(x, y, z);
+    ExpectNear(c, original, 1e-6f);
+    original.GetCMYK(x, y, z, k);
+    EXPECT_EQ(std::min({x, y, z}), 0.0f);
+    c.SetCMYK(x, y, z, k);
+    ExpectNear(c, original, 1e-6f);
+    original.GetYIQ(x, y, z);
+    c.SetYIQ(x, y, z);
+    ExpectNear(c, original, 4e-6f);  // the inverse's coefficients carry six digits
+    if (HasFailure()) return;
+  }
+}
+
+TEST(Color, CMYKAndYIQMatchTheWorkedValues) {
+  float c, m, y, k;
+  cColor(1, 0.2f, 0.4f, 0.6f).GetCMYK(c, m, y, k);
+  EXPECT_FLOAT_EQ(c, 0.4f);
+  EXPECT_FLOAT_EQ(m, 0.2f);
+  EXPECT_EQ(y, 0.0f);
+  EXPECT_FLOAT_EQ(k, 0.4f);
+  float Y, I, Q;
+  cColor::clWhite.GetYIQ(Y, I, Q);
+  EXPECT_EQ(Y, 1.0f);
+  EXPECT_EQ(I, 0.0f);
+  EXPECT_NEAR(Q, -0.005f, 1e-7f);
+  cColor back(0.5f, 0, 0, 0);
+  back.SetYIQ(Y, I, Q);
+  EXPECT_EQ(back, cColor(0.5f, 1, 1, 1));
+}
+
+TEST(Color, NamedColoursHoldTheirValues) {
+  const std::pair<const cColor&, Triple> named[] = {{cColor::clBlack, {0, 0, 0}},
+                                                    {cColor::clNavy, {0, 0, 0.5f}},
+                                                    {cColor::clBlue, {0, 0, 1}},
+                                                    {cColor::clGreen, {0, 0.5f, 0}},
+                                                    {cColor::clLime, {0, 1, 0}},
+                                                    {cColor::clTeal, {0, 0.5f, 0.5f}},
+                                                    {cColor::clAqua, {0, 1, 1}},
+                                                    {cColor::clMaroon, {0.5f, 0, 0}},
+                                                    {cColor::clRed, {1, 0, 0}},
+                                                    {cColor::clPurple, {0.5f, 0, 0.5f}},
+                                                    {cColor::clFuchsia, {1, 0, 1}},
+                                                    {cColor::clOlive, {0.5f, 0.5f, 0}},
+                                                    {cColor::clYellow, {1, 1, 0}},
+                                                    {cColor::clGray, {0.5f, 0.5f, 0.5f}},
+                                                    {cColor::clSilver, {0.75f, 0.75f, 0.75f}},
+                                                    {cColor::clWhite, {1, 1, 1}}};
+  for (const auto& [colour, rgb] : named) {
+    EXPECT_EQ(RGB(colour), rgb);
+    EXPECT_EQ(colour.GetAlpha(), 1.0f);
+  }
+}
