@@ -9,4 +9,10 @@
 //   6. the class descriptors, every parent before its children.
 #include "tolmak.h"
 
+#include "../math/fastfloat_instance.h"
+
+const tolmak::detail::cLibraryFastFloat tolmak::detail::gFastFloat;
+
+const cQuaternion cQuaternion::sIdentity(0, 0, 0, 1);
+
 const cInterfaceID idiCompiler(16385, true);

@@ -6,5 +6,7 @@
 
 #include "tolmak_compiler.h"
 #include "tolmak_export.h"
+#include "tolmak_fastfloat.h"
 #include "tolmak_matrix.h"
+#include "tolmak_quaternion.h"
 #include "tolmak_vector.h"
