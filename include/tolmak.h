@@ -8,5 +8,6 @@
 #include "tolmak_export.h"
 #include "tolmak_fastfloat.h"
 #include "tolmak_matrix.h"
+#include "tolmak_plane.h"
 #include "tolmak_quaternion.h"
 #include "tolmak_vector.h"
