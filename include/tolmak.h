@@ -4,6 +4,7 @@
 
 #include <varnlib.h>
 
+#include "tolmak_bounds.h"
 #include "tolmak_compiler.h"
 #include "tolmak_export.h"
 #include "tolmak_fastfloat.h"
