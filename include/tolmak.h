@@ -8,6 +8,7 @@
 #include "tolmak_compiler.h"
 #include "tolmak_export.h"
 #include "tolmak_fastfloat.h"
+#include "tolmak_frustum.h"
 #include "tolmak_matrix.h"
 #include "tolmak_plane.h"
 #include "tolmak_quaternion.h"
