@@ -12,4 +12,5 @@
 #include "tolmak_matrix.h"
 #include "tolmak_plane.h"
 #include "tolmak_quaternion.h"
+#include "tolmak_random.h"
 #include "tolmak_vector.h"
