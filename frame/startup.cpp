@@ -9,6 +9,10 @@
 //   6. the class descriptors, every parent before its children.
 #include "tolmak.h"
 
+#include "../math/fastfloat_instance.h"
+
+const tolmak::detail::cLibraryFastFloat tolmak::detail::gFastFloat;
+
 const cColor cColor::clBlack(1.0f, 0.0f, 0.0f, 0.0f);
 const cColor cColor::clNavy(1.0f, 0.0f, 0.0f, 0.5f);
 const cColor cColor::clBlue(1.0f, 0.0f, 0.0f, 1.0f);
@@ -25,5 +29,7 @@ const cColor cColor::clYellow(1.0f, 1.0f, 1.0f, 0.0f);
 const cColor cColor::clGray(1.0f, 0.5f, 0.5f, 0.5f);
 const cColor cColor::clSilver(1.0f, 0.75f, 0.75f, 0.75f);
 const cColor cColor::clWhite(1.0f, 1.0f, 1.0f, 1.0f);
+
+const cQuaternion cQuaternion::sIdentity(0, 0, 0, 1);
 
 const cInterfaceID idiCompiler(16385, true);

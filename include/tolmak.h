@@ -4,10 +4,16 @@
 
 #include <varnlib.h>
 
+#include "tolmak_bounds.h"
 #include "tolmak_color.h"
 #include "tolmak_compiler.h"
 #include "tolmak_export.h"
+#include "tolmak_fastfloat.h"
+#include "tolmak_frustum.h"
 #include "tolmak_matrix.h"
 #include "tolmak_palette.h"
 #include "tolmak_pixelformat.h"
+#include "tolmak_plane.h"
+#include "tolmak_quaternion.h"
+#include "tolmak_random.h"
 #include "tolmak_vector.h"

@@ -1,0 +1,193 @@
+#include <cmath>
+#include <limits>
+#include <memory>
+
+#include "math_fixtures.h"
+
+using namespace math_fixtures;
+
+namespace {
+
+constexpr double kTurn = 6.2831854820251465;  // 2 pi in single precision
+constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+constexpr float kInfinity = std::numeric_limits<float>::infinity();
+
+class FastFloat : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    s_Fast = std::make_unique<cFastFloat>();  // 30 KB: kept off the stack
+    s_Fast->InitLUT();
+  }
+  static void TearDownTestSuite() { s_Fast.reset(); }
+
+  static std::unique_ptr<cFastFloat> s_Fast;
+  const cFastFloat& fast = *s_Fast;
+};
+
+std::unique_ptr<cFastFloat> FastFloat::s_Fast;
+
+// Bit-identical, or both NaN.
+void ExpectSameFloat(float actual, double expected) {
+  if (std::isnan(expected))
+    EXPECT_TRUE(std::isnan(actual));
+  else
+    EXPECT_EQ(Bits(actual), Bits(static_cast<float>(expected))) << actual << " vs " << expected;
+}
+
+// A positive normal float with a random exponent and fraction.
+float RandomNormal(std::mt19937& random) {
+  return FromBits(std::uniform_int_distribution<uint32_t>(1, 254)(random) << 23 |
+                  (random() & 0x7FFFFF));
+}
+
+}  // namespace
+
+TEST_F(FastFloat, SquareRootTableMatchesItsConstructionForEveryEntry) {
+  for (uint32_t i = 0; i < 1024; ++i) {
+    const float v = std::sqrt(FromBits(0x3F800000 | i << 13));  // sqrt(1 + i/1024)
+    // An odd biased exponent reads entry 1024 + i, an even one entry i.
+    ExpectSameFloat(fast.Sqrt(FromBits(0x3F800000 | i << 13)), v);
+    ExpectSameFloat(fast.Sqrt(FromBits(0x40000000 | i << 13)), v * std::sqrt(2.0));
+  }
+  // The halved exponent is added at every scale; the low 13 bits are ignored.
+  EXPECT_EQ(fast.Sqrt(9.0f * 4096.0f), fast.Sqrt(9.0f) * 64.0f);
+  EXPECT_EQ(fast.Sqrt(0.5f * 0x1p-100f), fast.Sqrt(0.5f) * 0x1p-50f);
+  EXPECT_EQ(fast.Sqrt(FromBits(0x40801FFF)), 2.0f);
+  EXPECT_EQ(fast.Sqrt(2.0f), 1.4142135f);
+  EXPECT_EQ(fast.Sqrt(9.0f), 2.9999998f);
+  EXPECT_EQ(fast.Sqrt(0.25f), 0.5f);
+  EXPECT_EQ(Bits(fast.Sqrt(0.0f)), 0x1FB504F3u);
+}
+
+TEST_F(FastFloat, PowerAndReciprocalTablesMatchTheirConstructionForEveryEntry) {
+  for (uint32_t k = 0; k < 1024; ++k) {
+    const double x = FromBits(0x3F800000 + k * 0x2000);  // 1 + k/1024: exponent entry 1.0
+    ExpectSameFloat(fast.OneOver(static_cast<float>(x)), std::pow(x, -1.0));
+    ExpectSameFloat(fast.OneOverSqrt(static_cast<float>(x)), std::pow(x, -0.5));
+  }
+  for (uint32_t j = 0; j < 512; ++j) {  // signs, zeros and infinities included
+    const float x = FromBits(j << 23);  // fraction entry 1.0
+    ExpectSameFloat(fast.OneOver(x), std::pow(static_cast<double>(x), -1.0));
+    ExpectSameFloat(fast.OneOverSqrt(x), std::pow(static_cast<double>(x), -0.5));
+  }
+  for (int n = 0; n < 256; ++n) {
+    const double expected = n == 0 ? 1.0 : 1.0 / n;
+    ExpectSameFloat(fast.OneOverSmall(n), expected);
+    ExpectSameFloat(fast.OneOver(static_cast<unsigned char>(n)), expected);
+    ExpectSameFloat(fast.OneOver(n), expected);
+  }
+  EXPECT_EQ(fast.OneOver(0.0f), kInfinity);
+  EXPECT_EQ(fast.OneOver(256), 1.0f / 256.0f);
+  EXPECT_EQ(fast.OneOver(-1), -1.0f);
+}
+
+TEST_F(FastFloat, AngleTablesMatchTheirConstructionForEveryEntry) {
+  for (int i = 0; i < 1024; ++i) {
+    ExpectSameFloat(fast.Sin(i), std::sin(i * kTurn / 1024.0));
+    ExpectSameFloat(fast.Tan(i), std::tan(i * kTurn / 1024.0));
+    float s, c;
+    fast.SinCos(i - 3072, s, c);  // any integer wraps by its low 10 bits
+    EXPECT_EQ(Bits(s), Bits(fast.Sin(i)));
+    EXPECT_EQ(Bits(c), Bits(fast.Sin(i + 256)));
+    EXPECT_EQ(Bits(fast.Cos(i + 4096)), Bits(c));
+  }
+  EXPECT_EQ(fast.Cos(0), 1.0f);
+  EXPECT_EQ(fast.Sin(-256), -1.0f);
+  // The table's turn is slightly more than 2 pi: large but finite at the quarter turns.
+  EXPECT_EQ(fast.Tan(256), -22877332.0f);
+  EXPECT_EQ(fast.Tan(768), -7625777.5f);
+}
+
+TEST_F(FastFloat, TableOperationsStayWithinTheirErrorBound) {
+  std::mt19937 random(2024);
+  const double bound = 0x1p-10;
+  for (int i = 0; i < 200000; ++i) {
+    const float x = RandomNormal(random);
+    const double root = std::sqrt(static_cast<double>(x));
+    ASSERT_LT(std::fabs(fast.Sqrt(x) / root - 1.0), bound) << x;
+    // The reciprocals err towards larger magnitudes, up to the tables' own rounding.
+    const double reciprocal = fast.OneOver(x) * static_cast<double>(x);
+    const double reciprocalRoot = fast.OneOverSqrt(x) * root;
+    ASSERT_TRUE(reciprocal < 1.0 + bound && reciprocal > 1.0 - 0x1p-20) << x;
+    ASSERT_TRUE(reciprocalRoot < 1.0 + bound && reciprocalRoot > 1.0 - 0x1p-20) << x;
+    ASSERT_EQ(fast.OneOver(-x), -fast.OneOver(x)) << x;
+    ASSERT_TRUE(std::isnan(fast.OneOverSqrt(-x))) << x;
+  }
+}
+
+TEST_F(FastFloat, BitTricksSignsAndClassification) {
+  EXPECT_EQ(fast.Float(fast.Bin(-3.0f)), -3.0f);
+  EXPECT_EQ(fast.OR(1.0f, 0x00400000), 1.5f);
+  EXPECT_EQ(fast.XOR(2.0f, static_cast<int>(0x80000000u)), -2.0f);
+  EXPECT_EQ(fast.AND(1.75f, 0x7FC00000), 1.5f);
+  EXPECT_EQ(fast.Fraction(-1.5f), 0x400000);
+  EXPECT_EQ(fast.Exponent(-1.0f), 127);
+  EXPECT_EQ(fast.SignMask(-0.0f), 0x80000000u);
+  EXPECT_TRUE(fast.SignBit(-0.0f) == 1 && fast.IsNegative(-kNaN) && fast.IsPositive(0.0f));
+  EXPECT_EQ(fast.Sign(-0.0f), 0);
+  EXPECT_EQ(fast.Sign(kNaN), -1);
+  EXPECT_EQ(fast.Sign(kNaN, 0.5f), 0);
+  EXPECT_EQ(fast.Sign(0.5f, 0.5f) + fast.Sign(-0.5f, 0.5f), 0);
+  EXPECT_EQ(fast.Sign(0.51f, 0.5f) - fast.Sign(-0.51f, 0.5f), 2);
+  EXPECT_EQ(Bits(fast.Abs(-0.0f)), 0u);
+  EXPECT_EQ(fast.Neg(2.5f) + fast.MakeNeg(-2.5f), -5.0f);
+  EXPECT_TRUE(fast.IsInfinite(-kInfinity) && !fast.IsInfinite(kNaN));
+  EXPECT_TRUE(fast.IsFinite(kNaN) && !fast.IsFinite(kInfinity));
+  EXPECT_TRUE(!fast.IsANumber(kInfinity) && !fast.IsANumber(kNaN) && fast.IsANumber(FromBits(1)));
+  EXPECT_TRUE(fast.IsNAN(-kNaN) && !fast.IsNAN(kInfinity));
+  EXPECT_TRUE(!fast.IsRational(kNaN) && fast.IsRational(FromBits(1)) && fast.IsRational(-0.0f));
+  // IsNearZero(x, -10) holds exactly below 2^-9.
+  EXPECT_TRUE(fast.IsNearZero(-std::nextafter(0x1p-9f, 0.0f), -10));
+  EXPECT_FALSE(fast.IsNearZero(0x1p-9f, -10));
+  EXPECT_TRUE(fast.IsNear(1.0f, 1.001f, -10) && !fast.IsNear(1.0f, 1.003f, -10));
+  const float nan = kNaN, copy = nan;
+  EXPECT_TRUE(fast.IsEqual(nan, copy) && fast.IsNotEqual(0.0f, -0.0f));
+  EXPECT_FALSE(fast.IsEqual(0.0f, -0.0f));
+}
+
+TEST_F(FastFloat, FixedPointRoundsWithSevenSixteenthsOfTheLastUnit) {
+  EXPECT_EQ(fast.Fixed20_0(0.5f), 0u);
+  EXPECT_EQ(fast.DWordRound(0.5625f), 1u);
+  EXPECT_EQ(fast.Fixed12_8(1.0f), 256u);
+  EXPECT_EQ(fast.Fixed4_16(1.0f), 65536u);
+  EXPECT_EQ(fast.DWord(3.99f), 3u);
+  std::mt19937 random(5);
+  std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+  for (int i = 0; i < 100000; ++i) {
+    const float u = unit(random), x20 = u * 1048575.0f, x12 = u * 4095.0f, x4 = u * 15.0f;
+    ASSERT_EQ(fast.Fixed20_0(x20), static_cast<uint32_t>(std::floor(x20 + 0.4375))) << x20;
+    ASSERT_EQ(fast.DWord(x20), static_cast<uint32_t>(x20)) << x20;
+    ASSERT_EQ(fast.Fixed12_8(x12), static_cast<uint32_t>(std::floor(256.0 * x12 + 0.4375)));
+    ASSERT_EQ(fast.Fixed4_16(x4), static_cast<uint32_t>(std::floor(65536.0 * x4 + 0.4375)));
+    ASSERT_LT(fast.Fixed4_16(x20), 0x100000u);  // out of range, still 20 bits
+  }
+}
+
+TEST_F(FastFloat, LibraryFunctionsAndCopies) {
+  EXPECT_EQ(fast.Pow(2.0f, 10.0f), 1024.0f);
+  EXPECT_EQ(fast.Mod(-7.5f, 2.0f), -1.5f);
+  EXPECT_EQ(fast.ArcTan2(1.0f, 0.0f), 1.5707964f);  // the first argument is the numerator
+  EXPECT_EQ(fast.ArcCos(-1.0f), 3.1415927f);
+  float s, c;
+  fast.SinCos(0.5f, s, c);
+  EXPECT_TRUE(s == static_cast<float>(std::sin(0.5)) && c == static_cast<float>(std::cos(0.5)));
+  EXPECT_EQ(fast.SmoothStep(kNaN) + fast.SmoothStep(-0.1f), 0.0f);
+  EXPECT_EQ(fast.SmoothStep(1.5f), 1.0f);
+  EXPECT_EQ(fast.SmoothStep(0.5f), 0.5f);
+  EXPECT_EQ(fast.SmoothStep(0.25f), 0.15625f);
+  auto copy = std::make_unique<cFastFloat>();
+  *copy = fast;
+  for (float x = 1e-30f; x < 1e30f; x *= 1.37f) {
+    ASSERT_EQ(Bits(copy->Sqrt(x)), Bits(fast.Sqrt(x)));
+    ASSERT_EQ(Bits(copy->OneOverSqrt(x)), Bits(fast.OneOverSqrt(x)));
+    ASSERT_EQ(Bits(copy->Tan(Bits(x))), Bits(fast.Tan(Bits(x))));
+  }
+}
+
+TEST(FastFloatAtLoad, EngineTablesAreBuiltBeforeFirstUse) {
+  // The quaternion's length takes the engine's own fast square root, whose
+  // entry 0 would be 0 in unbuilt tables.
+  EXPECT_EQ(Bits(cQuaternion(0, 0, 0, 0).Length()), 0x1FB504F3u);
+  EXPECT_EQ(cQuaternion(0, 0, 3, 0).Length(), 2.9999998f);
+  EXPECT_EQ(cQuaternion::sIdentity.ToString(), "(x=   0.000, y=   0.000, z=   0.000, w=   1.000)");
+}
