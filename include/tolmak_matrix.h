@@ -67,6 +67,8 @@ class TOLMAK_API cMatrix4x3 {
 };
 
 /// The point p transformed by m.
-inline cVector3 operator*(const cVector3& p, const cMatrix4x3& m) { return m.TransformPoint(p); }
+inline cVector3 operator*(const cVector3& p, const cMatrix4x3& m) {
+  return m.TransformPoint(p);
+}
 
 static_assert(sizeof(cMatrix4x3) == 48 && alignof(cMatrix4x3) == 4);

@@ -79,6 +79,7 @@ bool cMatrix4x3::operator==(const cMatrix4x3& m) const {
 }
 
 cString cMatrix4x3::ToString() const {
-  return cString::StringF("[%s, %s, %s, %s]", m_Rows[0].ToString().c_str(), m_Rows[1].ToString().c_str(),
-                          m_Rows[2].ToString().c_str(), m_Rows[3].ToString().c_str());
+  return cString::StringF("[%s, %s, %s, %s]", m_Rows[0].ToString().c_str(),
+                          m_Rows[1].ToString().c_str(), m_Rows[2].ToString().c_str(),
+                          m_Rows[3].ToString().c_str());
 }

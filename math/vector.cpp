@@ -38,21 +38,49 @@ float DistanceBetween(const V& a, const V& b) {
 
 using namespace tolmak::detail;
 
-float cVector2::GetSquareLength() const { return static_cast<float>(DotD<cVector2, 2>(*this, *this)); }
-float cVector2::GetLength() const { return static_cast<float>(std::sqrt(DotD<cVector2, 2>(*this, *this))); }
-float cVector2::Dot(const cVector2& v) const { return static_cast<float>(DotD<cVector2, 2>(*this, v)); }
-float cVector2::Distance(const cVector2& v) const { return DistanceBetween<cVector2, 2>(*this, v); }
-cVector2& cVector2::Normalize() { return NormalizeInPlace<cVector2, 2>(*this); }
-cVector2 cVector2::Normalized() const { return cVector2(*this).Normalize(); }
-cString cVector2::ToString() const { return cString::StringF("(x=%0.4f, y=%0.4f)", x, y); }
+float cVector2::GetSquareLength() const {
+  return static_cast<float>(DotD<cVector2, 2>(*this, *this));
+}
+float cVector2::GetLength() const {
+  return static_cast<float>(std::sqrt(DotD<cVector2, 2>(*this, *this)));
+}
+float cVector2::Dot(const cVector2& v) const {
+  return static_cast<float>(DotD<cVector2, 2>(*this, v));
+}
+float cVector2::Distance(const cVector2& v) const {
+  return DistanceBetween<cVector2, 2>(*this, v);
+}
+cVector2& cVector2::Normalize() {
+  return NormalizeInPlace<cVector2, 2>(*this);
+}
+cVector2 cVector2::Normalized() const {
+  return cVector2(*this).Normalize();
+}
+cString cVector2::ToString() const {
+  return cString::StringF("(x=%0.4f, y=%0.4f)", x, y);
+}
 
-float cVector3::GetSquareLength() const { return static_cast<float>(DotD<cVector3, 3>(*this, *this)); }
-float cVector3::GetLength() const { return static_cast<float>(std::sqrt(DotD<cVector3, 3>(*this, *this))); }
-float cVector3::Dot(const cVector3& v) const { return static_cast<float>(DotD<cVector3, 3>(*this, v)); }
-float cVector3::Distance(const cVector3& v) const { return DistanceBetween<cVector3, 3>(*this, v); }
-cVector3& cVector3::Normalize() { return NormalizeInPlace<cVector3, 3>(*this); }
-cVector3 cVector3::Normalized() const { return cVector3(*this).Normalize(); }
-cString cVector3::ToString() const { return cString::StringF("(x=%0.4f, y=%0.4f, z=%0.4f)", x, y, z); }
+float cVector3::GetSquareLength() const {
+  return static_cast<float>(DotD<cVector3, 3>(*this, *this));
+}
+float cVector3::GetLength() const {
+  return static_cast<float>(std::sqrt(DotD<cVector3, 3>(*this, *this)));
+}
+float cVector3::Dot(const cVector3& v) const {
+  return static_cast<float>(DotD<cVector3, 3>(*this, v));
+}
+float cVector3::Distance(const cVector3& v) const {
+  return DistanceBetween<cVector3, 3>(*this, v);
+}
+cVector3& cVector3::Normalize() {
+  return NormalizeInPlace<cVector3, 3>(*this);
+}
+cVector3 cVector3::Normalized() const {
+  return cVector3(*this).Normalize();
+}
+cString cVector3::ToString() const {
+  return cString::StringF("(x=%0.4f, y=%0.4f, z=%0.4f)", x, y, z);
+}
 
 cVector3 cVector3::Cross(const cVector3& v) const {
   const double ax = x, ay = y, az = z;

@@ -20,7 +20,8 @@ int main() {
   cMatrix4x3 place;
   place.SetPosition(cVector3(10, 0, 0));
   const cMatrix4x3 turnThenPlace = turn * place;
-  std::printf("turned, then moved by 10 = %s\n", (cVector3(1, 0, 0) * turnThenPlace).ToString().c_str());
+  std::printf("turned, then moved by 10 = %s\n",
+              (cVector3(1, 0, 0) * turnThenPlace).ToString().c_str());
 
   const cVector2 uv(0.25f, 0.75f);
   std::printf("\nuv = %s, twice = %s\n", uv.ToString().c_str(), (uv * 2.0f).ToString().c_str());

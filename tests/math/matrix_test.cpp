@@ -70,7 +70,8 @@ TEST(Matrix, EulerRotationTurnsEachAxisTheDocumentedWay) {
   ExpectNear(cVector3(1, 0, 0) * cMatrix4x3::EulerRotation(0, 0, 90), cVector3(0, 1, 0));
   // X first, then Y, then Z: the combined matrix is the product of the three.
   const cMatrix4x3 combined = cMatrix4x3::EulerRotation(30, -45, 60);
-  const cMatrix4x3 chained = cMatrix4x3::EulerRotation(30, 0, 0) * cMatrix4x3::EulerRotation(0, -45, 0) *
+  const cMatrix4x3 chained = cMatrix4x3::EulerRotation(30, 0, 0) *
+                             cMatrix4x3::EulerRotation(0, -45, 0) *
                              cMatrix4x3::EulerRotation(0, 0, 60);
   for (int r = 0; r < 3; ++r) ExpectNear(combined[r], chained[r]);
   EXPECT_EQ(combined.GetPosition(), cVector3(0, 0, 0));
