@@ -1,0 +1,291 @@
+#include <array>
+#include <bit>
+
+#include "codec_io.h"
+
+namespace zunfert {
+namespace {
+
+using detail::cByteReader;
+using detail::cByteWriter;
+
+constexpr char kFormat[] = "BMP";
+constexpr uint32_t kFileHeaderSize = 14;
+constexpr uint32_t kInfoHeaderSize = 40;
+enum : uint32_t { kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3 };
+
+struct cBmpHeader {
+  uint32_t width = 0;
+  uint32_t height = 0;
+  bool topDown = false;
+  uint32_t bits = 0;
+  uint32_t compression = kRgb;
+  uint32_t colours = 0;           // palette entries the file declares, 0 for the default
+  uint32_t paletteEntrySize = 4;  // 3 in the oldest header
+  uint32_t masks[4] = {};         // red, green, blue, alpha
+  uint32_t pixelOffset = 0;
+};
+
+// Width and height stay signed until checked: a negative height means top-down rows.
+void ReadInfoHeader(cByteReader& in, uint32_t size, cBmpHeader& header, int64_t& width,
+                    int64_t& height) {
+  width = in.I32();
+  height = in.I32();
+  if (in.U16() != 1) in.Fail("plane count is not 1");
+  header.bits = in.U16();
+  header.compression = in.U32();
+  in.Skip(12);  // image size and resolution
+  header.colours = in.U32();
+  in.Skip(4);
+  if (size >= 52 || header.compression == kBitFields)
+    for (int i = 0; i < 3; ++i) header.masks[i] = in.U32();
+  if (size >= 56) header.masks[3] = in.U32();
+  if (size > kInfoHeaderSize) in.Seek(kFileHeaderSize + size);
+  header.topDown = height < 0;
+  if (header.topDown) height = -height;
+}
+
+cBmpHeader ReadHeader(cByteReader& in, const cImageLimits& limits) {
+  cBmpHeader header;
+  if (in.U8() != 'B' || in.U8() != 'M') in.Fail("not a BMP file");
+  in.Skip(8);
+  header.pixelOffset = in.U32();
+  const uint32_t size = in.U32();
+  int64_t width = 0;
+  int64_t height = 0;
+  if (size == 12) {
+    width = in.U16();
+    height = in.U16();
+    if (in.U16() != 1) in.Fail("plane count is not 1");
+    header.bits = in.U16();
+    header.paletteEntrySize = 3;
+  } else if (size == 40 || size == 52 || size == 56 || size == 108 || size == 124) {
+    ReadInfoHeader(in, size, header, width, height);
+  } else {
+    in.Fail("unsupported header size " + std::to_string(size));
+  }
+  detail::CheckSize(kFormat, width, height, limits);
+  header.width = static_cast<uint32_t>(width);
+  header.height = static_cast<uint32_t>(height);
+  return header;
+}
+
+// The palette follows the headers; entries the file leaves out stay 0.
+std::array<uint32_t, 256> ReadPalette(cByteReader& in, const cBmpHeader& header) {
+  const uint32_t maximum = 1u << header.bits;
+  const uint32_t count = header.colours == 0 ? maximum : header.colours;
+  if (count > maximum)
+    in.Fail("palette of " + std::to_string(count) + " entries is too large for " +
+            std::to_string(header.bits) + "-bit pixels");
+  const uint8_t* entries = in.Take(detail::Multiply(kFormat, count, header.paletteEntrySize));
+  std::array<uint32_t, 256> palette{};
+  for (uint32_t i = 0; i < count; ++i) {
+    const uint8_t* e = entries + i * header.paletteEntrySize;
+    palette[i] = detail::PackArgb(255, e[2], e[1], e[0]);
+  }
+  return palette;
+}
+
+void DecodeRle(cByteReader& in, const cBmpHeader& header, cImage& image) {
+  const uint32_t width = header.width;
+  const uint32_t height = header.height;
+  uint32_t x = 0;
+  uint32_t y = 0;  // counted from the bottom row
+  const auto put = [&](uint32_t index) {
+    if (y >= height) in.Fail("RLE data past the last row");
+    if (x >= width) in.Fail("RLE run past the end of a row");
+    image.IndexRow(height - 1 - y)[x++] = static_cast<uint8_t>(index);
+  };
+  for (;;) {
+    const uint32_t count = in.U8();
+    const uint32_t value = in.U8();
+    if (count > 0) {
+      for (uint32_t i = 0; i < count; ++i)
+        put(header.bits == 8 ? value : (i % 2 == 0 ? value >> 4 : value & 15));
+    } else if (value == 0) {  // end of line
+      x = 0;
+      ++y;
+    } else if (value == 1) {  // end of bitmap; what was skipped stays index 0
+      return;
+    } else if (value == 2) {  // delta
+      x += in.U8();
+      y += in.U8();
+      if (x > width || y > height) in.Fail("RLE delta moves past the image");
+    } else {  // absolute run of value pixels, padded to 16 bits
+      const size_t bytes = header.bits == 8 ? value : (value + 1) / 2;
+      const uint8_t* data = in.Take(bytes);
+      in.Skip(bytes % 2);
+      for (uint32_t i = 0; i < value; ++i) put(detail::UnpackBits(data, i, header.bits));
+    }
+  }
+}
+
+struct cChannel {
+  uint32_t mask, shift, bits;
+};
+
+cChannel MakeChannel(cByteReader& in, uint32_t mask, uint32_t pixelBits) {
+  const uint32_t shift = mask == 0 ? 0 : std::countr_zero(mask);
+  const uint32_t field = mask >> shift;
+  if ((field & (field + 1)) != 0 || (pixelBits < 32 && (mask >> pixelBits) != 0))
+    in.Fail("bad colour mask");
+  return {mask, shift, static_cast<uint32_t>(std::popcount(mask))};
+}
+
+uint32_t Extract(const cChannel& channel, uint32_t pixel, uint32_t missing) {
+  if (channel.bits == 0) return missing;
+  return detail::ScaleTo8((pixel & channel.mask) >> channel.shift, channel.bits);
+}
+
+// 16, 24 and 32-bit pixels are read as little-endian words split by masks.
+void DecodeMasked(cByteReader& in, const cBmpHeader& header, const uint8_t* rows, size_t stride,
+                  cImage& image) {
+  uint32_t masks[4] = {0xFF0000, 0xFF00, 0xFF, 0};
+  if (header.bits == 16) masks[0] = 0x7C00, masks[1] = 0x3E0, masks[2] = 0x1F;
+  if (header.compression == kBitFields) std::copy(header.masks, header.masks + 4, masks);
+  cChannel channels[4];
+  for (int i = 0; i < 4; ++i) channels[i] = MakeChannel(in, masks[i], header.bits);
+  const uint32_t bytes = header.bits / 8;
+  for (uint32_t row = 0; row < header.height; ++row) {
+    const uint8_t* p = rows + row * stride;
+    uint32_t* out = image.ArgbRow(header.topDown ? row : header.height - 1 - row);
+    for (uint32_t x = 0; x < header.width; ++x, p += bytes) {
+      uint32_t pixel = 0;
+      for (uint32_t b = 0; b < bytes; ++b) pixel |= uint32_t{p[b]} << (8 * b);
+      out[x] = detail::PackArgb(Extract(channels[3], pixel, 255), Extract(channels[0], pixel, 0),
+                                Extract(channels[1], pixel, 0), Extract(channels[2], pixel, 0));
+    }
+  }
+}
+
+void DecodeIndexed(const cBmpHeader& header, const uint8_t* rows, size_t stride, cImage& image) {
+  for (uint32_t row = 0; row < header.height; ++row) {
+    uint8_t* out = image.IndexRow(header.topDown ? row : header.height - 1 - row);
+    for (uint32_t x = 0; x < header.width; ++x)
+      out[x] = detail::UnpackBits(rows + row * stride, x, header.bits);
+  }
+}
+
+bool IsSupported(const cBmpHeader& header) {
+  switch (header.compression) {
+    case kRgb:
+      return header.bits == 1 || header.bits == 4 || header.bits == 8 || header.bits == 16 ||
+             header.bits == 24 || header.bits == 32;
+    case kRle8:
+      return header.bits == 8 && !header.topDown;
+    case kRle4:
+      return header.bits == 4 && !header.topDown;
+    case kBitFields:
+      return header.bits == 16 || header.bits == 32;
+    default:
+      return false;
+  }
+}
+
+void WriteRle8Row(cByteWriter& out, const uint8_t* row, size_t width) {
+  for (size_t x = 0; x < width;) {
+    const size_t run = detail::CountRun(row + x, width - x, 1, 255);
+    const size_t literal = run > 1 ? 0 : detail::CountLiteral(row + x, width - x, 1, 255);
+    if (literal < 3) {  // absolute mode starts at three pixels
+      out.U8(static_cast<uint32_t>(run));
+      out.U8(row[x]);
+      x += run;
+      continue;
+    }
+    out.U8(0);
+    out.U8(static_cast<uint32_t>(literal));
+    out.Bytes(row + x, literal);
+    if (literal % 2 != 0) out.U8(0);
+    x += literal;
+  }
+  out.U8(0);
+  out.U8(0);
+}
+
+}  // namespace
+
+cImage DecodeBmp(iByteSource& source, const cImageLimits& limits) {
+  const std::vector<uint8_t> bytes = detail::ReadAll(source, kFormat, limits);
+  cByteReader in(bytes.data(), bytes.size(), kFormat);
+  const cBmpHeader header = ReadHeader(in, limits);
+  if (!IsSupported(header))
+    in.Fail("unsupported combination of " + std::to_string(header.bits) +
+            "-bit pixels and compression " + std::to_string(header.compression));
+
+  const bool indexed = header.bits <= 8;
+  const bool rle = header.compression == kRle8 || header.compression == kRle4;
+  const auto palette = indexed ? ReadPalette(in, header) : std::array<uint32_t, 256>{};
+  in.Seek(header.pixelOffset);
+  // Raw rows must all be there before anything is allocated for them.
+  const size_t stride = (size_t{header.width} * header.bits + 31) / 32 * 4;
+  const uint8_t* rows = rle ? nullptr : in.Take(detail::Multiply(kFormat, stride, header.height));
+
+  cImage image = indexed ? cImage::MakeIndexed(header.width, header.height)
+                         : cImage::MakeArgb(header.width, header.height);
+  image.GetPalette() = palette;
+  if (rle)
+    DecodeRle(in, header, image);
+  else if (indexed)
+    DecodeIndexed(header, rows, stride, image);
+  else
+    DecodeMasked(in, header, rows, stride, image);
+  return image;
+}
+
+void EncodeBmp(const cImage& image, iByteSink& sink, EBmpEncoding encoding) {
+  const bool indexed = encoding != EBmpEncoding::Rgb24;
+  detail::CheckEncodable(image, kFormat, indexed);
+  const uint32_t width = image.GetWidth();
+  const uint32_t height = image.GetHeight();
+  const uint32_t bits = indexed ? 8 : 24;
+  const uint32_t compression = encoding == EBmpEncoding::Rle8 ? kRle8 : kRgb;
+  const uint32_t dataOffset = kFileHeaderSize + kInfoHeaderSize + (indexed ? 1024 : 0);
+
+  cByteWriter out;
+  out.U8('B');
+  out.U8('M');
+  out.U32(0);  // file size, patched below
+  out.U32(0);
+  out.U32(dataOffset);
+  out.U32(kInfoHeaderSize);
+  out.U32(width);
+  out.U32(height);  // positive: bottom row first
+  out.U16(1);
+  out.U16(bits);
+  out.U32(compression);
+  out.U32(0);     // image size, patched below
+  out.U32(2835);  // 72 dpi
+  out.U32(2835);
+  out.U32(indexed ? 256 : 0);
+  out.U32(0);
+  if (indexed)
+    for (uint32_t colour : image.GetPalette()) out.U32(colour & 0xFFFFFF);
+
+  const size_t stride = (size_t{width} * bits + 31) / 32 * 4;
+  for (uint32_t y = height; y-- > 0;) {
+    if (compression == kRle8) {
+      WriteRle8Row(out, image.IndexRow(y), width);
+    } else if (indexed) {
+      out.Bytes(image.IndexRow(y), width);
+      out.Zeros(stride - width);
+    } else {
+      for (uint32_t x = 0; x < width; ++x) {
+        const uint32_t colour = image.GetPixel(x, y);
+        out.U8(colour);
+        out.U8(colour >> 8);
+        out.U8(colour >> 16);
+      }
+      out.Zeros(stride - size_t{width} * 3);
+    }
+  }
+  if (compression == kRle8) {
+    out.U8(0);
+    out.U8(1);
+  }
+  if (out.GetSize() > UINT32_MAX) detail::Fail(kFormat, "image is too large for the format");
+  out.Patch32(2, static_cast<uint32_t>(out.GetSize()));
+  out.Patch32(34, static_cast<uint32_t>(out.GetSize() - dataOffset));
+  out.Flush(sink, kFormat);
+}
+
+}  // namespace zunfert

@@ -1,0 +1,155 @@
+#include "image_fixtures.h"
+
+namespace zunfert::test {
+namespace {
+
+cImage TwoByTwo() {
+  cImage image = cImage::MakeArgb(2, 2);
+  image.ArgbRow(0)[0] = 0x11223344;
+  image.ArgbRow(0)[1] = 0xFF0A0B0C;
+  image.ArgbRow(1)[0] = 0xFF010203;
+  image.ArgbRow(1)[1] = 0xFF040506;
+  return image;
+}
+
+std::vector<uint8_t> IndexRows(const cImage& image) {
+  return {image.GetIndices().begin(), image.GetIndices().end()};
+}
+
+// The encoders' output against the formats' byte layouts, so that an encoder
+// and a decoder cannot agree on a private mistake.
+TEST(EncoderLayout, BmpTgaAndPcxFilesAreByteExact) {
+  cFile bmp = BmpHeaders(2, 2, 24, 0, 0, 54);
+  bmp.U8({3, 2, 1, 6, 5, 4, 0, 0, 0x44, 0x33, 0x22, 0x0C, 0x0B, 0x0A, 0, 0});  // bottom row first
+  bmp.bytes[2] = 70;
+  bmp.bytes[34] = 16;
+  EXPECT_EQ(bmp.bytes, Encode(Use<EncodeBmp, EBmpEncoding::Rgb24>, TwoByTwo()));
+
+  cFile tga = TgaHeader({.width = 2, .height = 2, .bits = 32, .descriptor = 0x28});
+  tga.U32(0x11223344).U32(0xFF0A0B0C).U32(0xFF010203).U32(0xFF040506);
+  EXPECT_EQ(tga.bytes, Encode(Use<EncodeTga, ETgaEncoding::Argb32, false>, TwoByTwo()));
+
+  cImage indexed = cImage::MakeIndexed(3, 1);
+  indexed.IndexRow(0)[0] = indexed.IndexRow(0)[1] = 0xC5;
+  indexed.IndexRow(0)[2] = 7;
+  indexed.GetPalette()[0xC5] = 0xFF123456;
+  const tBytes pcx = Encode(Use<EncodePcx, EPcxEncoding::Indexed8>, indexed);
+  ASSERT_EQ(128u + 4 + 769, pcx.size());
+  tBytes expected = PcxHeader(8, 1, 3, 1, 4).bytes;
+  cFile body;
+  body.U8({0xC2, 0xC5, 7, 0, 0x0C});  // a run of two, a literal, the even-length pad
+  expected.insert(expected.end(), body.bytes.begin(), body.bytes.end());
+  EXPECT_EQ(expected, tBytes(pcx.begin(), pcx.begin() + 133));
+  EXPECT_EQ(tBytes({0x12, 0x34, 0x56}),
+            tBytes(pcx.begin() + 133 + 3 * 0xC5, pcx.begin() + 136 + 3 * 0xC5));
+}
+
+TEST(BmpLayouts, OneBitCoreHeaderAndRle4) {
+  cFile mono = BmpHeaders(10, 2, 1, 0, 2, 130, 108);  // the palette follows the long header
+  mono.bytes.resize(122);
+  mono.U32(0x00FF0000).U32(0x000000FF);  // red, blue
+  mono.U8({0xAA, 0x80, 0, 0, 0xFF, 0xC0, 0, 0});
+  const cImage one = Decode(DecodeBmp, mono.bytes);
+  ASSERT_TRUE(one.IsIndexed());
+  EXPECT_EQ(tBytes({1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0}), IndexRows(one));
+  EXPECT_EQ(0xFFFF0000u, one.GetPalette()[0]);
+  EXPECT_EQ(0xFF0000FFu, one.GetPalette()[1]);
+  EXPECT_EQ(0u, one.GetPalette()[2]);
+
+  cFile core;  // the oldest header: 16-bit sizes, 3-byte palette entries
+  core.U8({'B', 'M'}).U32(0).U32(0).U32(32).U32(12).U16(1).U16(1).U16(1).U16(1);
+  core.U8({0x30, 0x20, 0x10, 3, 2, 1, 0x80, 0, 0, 0});
+  const cImage oldest = Decode(DecodeBmp, core.bytes);
+  EXPECT_EQ(0xFF010203u, oldest.GetPixel(0, 0));
+
+  cFile rle = BmpHeaders(8, 3, 4, 2, 16, 54 + 64);
+  rle.bytes.resize(rle.bytes.size() + 64);
+  rle.U8({4, 0x12, 0, 0});                          // bottom row: 1 2 1 2, end of line
+  rle.U8({0, 5, 0x34, 0x56, 0x70, 0, 0, 2, 2, 1});  // 5 absolute (padded), delta (+2, +1)
+  rle.U8({1, 0xF0, 0, 1});                          // one 15, end of bitmap
+  EXPECT_EQ(tBytes({0, 0, 0, 0, 0, 0, 0, 15, 3, 4, 5, 6, 7, 0, 0, 0, 1, 2, 1, 2, 0, 0, 0, 0}),
+            IndexRows(Decode(DecodeBmp, rle.bytes)));
+}
+
+TEST(BmpLayouts, BitFieldsTopDownAndSixteenBit) {
+  cFile top = BmpHeaders(2, -2, 32, 3, 0, 138, 124);                    // the longest header
+  top.U32(0x0000FF00).U32(0x00FF0000).U32(0xFF000000).U32(0x000000FF);  // red, green, blue, alpha
+  top.bytes.resize(138);
+  top.U32(0x11223344).U32(0xAABBCCDD).U32(0x01020304).U32(0x000000FF);
+  const cImage argb = Decode(DecodeBmp, top.bytes);
+  EXPECT_EQ(std::vector<uint32_t>({0x44332211, 0xDDCCBBAA, 0x04030201, 0xFF000000}),
+            argb.GetArgb());
+
+  cFile rgb565 = BmpHeaders(3, 1, 16, 3, 0, 66);
+  rgb565.U32(0xF800).U32(0x07E0).U32(0x001F);
+  rgb565.U16(0xF800).U16(0x07E0).U16(0x0410).U16(0);
+  EXPECT_EQ(std::vector<uint32_t>({0xFFFF0000, 0xFF00FF00, 0xFF008284}),
+            Decode(DecodeBmp, rgb565.bytes).GetArgb());
+
+  cFile rgb555 = BmpHeaders(2, 1, 16, 0, 0, 54);
+  rgb555.U16(0x7C1F).U16(0x83E0);  // the top bit is unused
+  EXPECT_EQ(std::vector<uint32_t>({0xFFFF00FF, 0xFF00FF00}),
+            Decode(DecodeBmp, rgb555.bytes).GetArgb());
+}
+
+TEST(TgaLayouts, OriginsGreyRleSixteenBitAndColourMapOffset) {
+  for (uint32_t descriptor : {0x00u, 0x30u}) {  // bottom-left, then top-right
+    cFile f = TgaHeader({.width = 2, .height = 2, .descriptor = descriptor});
+    f.U8({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
+    const std::vector<uint32_t> expected =
+        descriptor == 0 ? std::vector<uint32_t>{0xFF090807, 0xFF0C0B0A, 0xFF030201, 0xFF060504}
+                        : std::vector<uint32_t>{0xFF060504, 0xFF030201, 0xFF0C0B0A, 0xFF090807};
+    EXPECT_EQ(expected, Decode(DecodeTga, f.bytes).GetArgb()) << descriptor;
+  }
+
+  cFile grey = TgaHeader({.type = 11, .width = 3, .height = 2, .bits = 8});
+  grey.U8({0x83, 0x50, 0x01, 0x10, 0x20});  // a run across the line end, two raw pixels
+  const cImage g = Decode(DecodeTga, grey.bytes);
+  EXPECT_EQ(tBytes({0x50, 0x50, 0x50, 0x50, 0x10, 0x20}), IndexRows(g));
+  EXPECT_EQ(0xFF505050u, g.GetPalette()[0x50]);
+
+  for (uint32_t descriptor : {0x21u, 0x20u}) {  // one alpha bit, then none
+    cFile f = TgaHeader({.width = 2, .bits = 16, .descriptor = descriptor});
+    f.U16(0x7C00).U16(0x83E0);
+    const uint32_t clear = descriptor == 0x21 ? 0 : 0xFF000000;
+    EXPECT_EQ(std::vector<uint32_t>({0x00FF0000 | clear, 0xFF00FF00}),
+              Decode(DecodeTga, f.bytes).GetArgb());
+  }
+
+  cFile mapped = TgaHeader({.type = 1,
+                            .width = 2,
+                            .bits = 8,
+                            .idLength = 3,
+                            .mapType = 1,
+                            .mapFirst = 10,
+                            .mapLength = 2,
+                            .mapBits = 24});
+  mapped.U8({'i', 'd', '!', 1, 2, 3, 4, 5, 6, 10, 11});
+  const cImage m = Decode(DecodeTga, mapped.bytes);
+  EXPECT_EQ(tBytes({10, 11}), IndexRows(m));
+  EXPECT_EQ(0xFF030201u, m.GetPalette()[10]);
+  EXPECT_EQ(0xFF060504u, m.GetPalette()[11]);
+}
+
+TEST(PcxLayouts, BitPlanesAndFourPlaneColour) {
+  cFile mono = PcxHeader(1, 1, 10, 2, 2);
+  mono.U8({0xC1, 0xFF, 0xC1, 0xC0, 0xAA, 0x80});
+  const cImage m = Decode(DecodePcx, mono.bytes);
+  EXPECT_EQ(tBytes({1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0}), IndexRows(m));
+  EXPECT_EQ(0xFFFFFFFFu, m.GetPalette()[1]);
+
+  tBytes ega(48);
+  ega[33] = 0x11, ega[34] = 0x22, ega[35] = 0x33;  // entry 11
+  cFile sixteen = PcxHeader(1, 4, 3, 1, 2, ega);
+  sixteen.U8({0xA0, 0, 0x60, 0, 0, 0, 0x20, 0});  // planes 0 to 3 of one line
+  const cImage s = Decode(DecodePcx, sixteen.bytes);
+  EXPECT_EQ(tBytes({1, 2, 11}), IndexRows(s));
+  EXPECT_EQ(0xFF112233u, s.GetPalette()[11]);
+
+  cFile rgba = PcxHeader(8, 4, 1, 1, 2);
+  rgba.U8({0x10, 0, 0x20, 0, 0x30, 0, 0x40, 0});
+  EXPECT_EQ(std::vector<uint32_t>({0x40102030}), Decode(DecodePcx, rgba.bytes).GetArgb());
+}
+
+}  // namespace
+}  // namespace zunfert::test
