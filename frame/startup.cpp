@@ -9,4 +9,12 @@
 //   6. the class descriptors, every parent before its children.
 #include "tolmak.h"
 
+tArray<cEntity*> cEntity::m_MatrixQueue;
+
 const cInterfaceID idiCompiler(16385, true);
+
+cEntity::cDescriptor cEntity::m_Descriptor;
+cMaterial::cDescriptor cMaterial::m_Descriptor;
+cModel::cDescriptor cModel::m_Descriptor;
+cWorld::cDescriptor cWorld::m_Descriptor;
+cSector::cDescriptor cSector::m_Descriptor;
