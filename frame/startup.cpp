@@ -32,4 +32,12 @@ const cColor cColor::clWhite(1.0f, 1.0f, 1.0f, 1.0f);
 
 const cQuaternion cQuaternion::sIdentity(0, 0, 0, 1);
 
+tArray<cEntity*> cEntity::m_MatrixQueue;
+
 const cInterfaceID idiCompiler(16385, true);
+
+cEntity::cDescriptor cEntity::m_Descriptor;
+cMaterial::cDescriptor cMaterial::m_Descriptor;
+cModel::cDescriptor cModel::m_Descriptor;
+cWorld::cDescriptor cWorld::m_Descriptor;
+cSector::cDescriptor cSector::m_Descriptor;

@@ -1,0 +1,138 @@
+#pragma once
+
+#include <cstdint>
+
+#include <varnlib.h>
+
+#include "tolmak_entity.h"
+#include "tolmak_export.h"
+
+class cCamera;
+class cMaterial;
+class cSector;
+class cVideo3D;
+
+/// A scene: it registers every entity and material that belongs to it, has
+/// one root sector, selects the active camera by name and holds the video
+/// device it draws with. Concrete worlds come from plug-in libraries.
+///
+/// An entity, a material and a sector belong to at most one world; adding
+/// one that belongs to another world moves it. Destroying the world unlinks
+/// them all (their world becomes null); it destroys none of them.
+///
+/// Copying copies the name and the video device only: the registrations
+/// and the root sector belong to this world alone, so a copy starts without
+/// them and an assigned world keeps its own.
+class TOLMAK_API cWorld : public cNamedObject, public iSerializable {
+  VARN_CLASS_DESCRIPTOR(TOLMAK_API)
+
+ public:
+  cWorld() = default;
+  cWorld(const cWorld& other);
+  cWorld& operator=(const cWorld& other);
+  ~cWorld() override;
+
+  /// Advances the scene by the time elapsed since the last frame.
+  virtual void Animate(float seconds) = 0;
+  /// Draws the scene with the device.
+  virtual void Render(cVideo3D* video) = 0;
+
+  /// Makes the sector the root sector; the previous one leaves the world.
+  /// Null is ignored.
+  void SetRootSector(cSector* sector);
+  cSector* GetRootSector() const { return m_RootSector; }
+
+  /// Registers the entity (null or registered already: nothing).
+  void AddEntity(cEntity* entity);
+  /// Unregisters the entity, order of the others kept (not registered:
+  /// nothing). The selected camera is dropped when it is this entity.
+  void DeleteEntity(cEntity* entity);
+  int GetNumberOfEntities() const { return m_Entities.GetCount() - m_EntityHoles; }
+  /// The registered entities in registration order.
+  const tArray<cEntity*>& GetEntities();
+
+  /// Registers the material (null or registered already: nothing).
+  void AddMaterial(cMaterial* material);
+  /// Unregisters the material, order of the others kept.
+  void DeleteMaterial(cMaterial* material);
+  const tArray<cMaterial*>& GetMaterials() const { return m_Materials; }
+
+  /// Selects the first registered camera whose name equals the name
+  /// exactly (case matters); without one the selection is unchanged.
+  void SelectCamera(const cString& name);
+  /// The selected camera, or null.
+  cCamera* GetSelectedCamera() const { return m_SelectedCamera; }
+  /// Empties the list (its storage kept) and appends the name of every
+  /// registered camera in registration order.
+  void GetCameraList(tArray<cString>& list);
+
+  /// The device the world draws with; null until the concrete world sets it.
+  cVideo3D* GetVideo() const { return m_Video; }
+
+ protected:
+  void SetVideo(cVideo3D* video) { m_Video = video; }
+
+ private:
+  friend class cEntity;
+  friend class cSector;
+
+  static bool IsCamera(const cEntity* entity);
+  /// Closes the holes that unregistered entities left in the list.
+  void CompactEntities();
+
+  cSector* m_RootSector = nullptr;
+  tArray<cMaterial*> m_Materials;
+  // Unregistering nulls the entity's slot and counts a hole; the list is
+  // closed up once holes make half of it, so that destroying many entities
+  // of a large world costs O(1) each while the order is kept.
+  tArray<cEntity*> m_Entities;
+  cCamera* m_SelectedCamera = nullptr;
+  cVideo3D* m_Video = nullptr;
+  int32_t m_EntityHoles = 0;
+};
+
+/// A part of a world with one root entity at the top of an entity tree.
+/// Concrete sectors come from plug-in libraries.
+///
+/// The sector knows every entity whose sector it is: destroying it gives
+/// them a null sector, and the world whose root sector it is loses it.
+/// Copying copies the name and the flag only; a copy starts without world
+/// or root, and an assigned sector keeps its own.
+class TOLMAK_API cSector : public cNamedObject, public iSerializable {
+  VARN_CLASS_DESCRIPTOR(TOLMAK_API)
+
+ public:
+  cSector() = default;
+  cSector(const cSector& other);
+  cSector& operator=(const cSector& other);
+  ~cSector() override;
+
+  /// Advances the sector by the time elapsed since the last frame.
+  virtual void Animate(float seconds) = 0;
+  /// Draws the sector with the device.
+  virtual void Render(cVideo3D* video) = 0;
+
+  /// Makes the entity the root: the previous root gets a null sector, the
+  /// new one gets this sector and is registered with the world (both stay
+  /// registered). Ignored for null and while the sector has no world.
+  void SetRoot(cEntity* entity);
+  cEntity* GetRoot() const { return m_Root; }
+  /// The world whose root sector this is, or null.
+  cWorld* GetWorld() const { return m_World; }
+
+ protected:
+  /// True at construction; its meaning belongs to the concrete sector.
+  bool m_Flag = true;
+
+ private:
+  friend class cEntity;
+  friend class cWorld;
+
+  void AddMember(cEntity* entity);
+  void RemoveMember(cEntity* entity);
+
+  cWorld* m_World = nullptr;
+  cEntity* m_Root = nullptr;
+  // Every entity whose sector this is, in no particular order.
+  tArray<cEntity*> m_Members;
+};

@@ -1,0 +1,155 @@
+// Entity transforms and the deferred world-matrix pass.
+
+#include "tolmak_entity.h"
+
+void cEntity::PivotEdited() {
+  m_PivotChanged = true;
+  MatrixQueue();
+}
+
+void cEntity::OffsetEdited() {
+  m_OffsetChanged = true;
+  MatrixQueue();
+}
+
+void cEntity::SetPivotMatrix(const cMatrix4x3& matrix) {
+  m_PivotMatrix = matrix;
+  PivotEdited();
+}
+
+void cEntity::SetPivotPosition(const cVector3& position) {
+  SetPivotPosition(position.x, position.y, position.z);
+}
+
+void cEntity::SetPivotPosition(float x, float y, float z) {
+  m_PivotMatrix.SetPosition(cVector3(x, y, z));
+  PivotEdited();
+}
+
+void cEntity::MovePivot(const cVector3& distance) {
+  MovePivot(distance.x, distance.y, distance.z);
+}
+
+void cEntity::MovePivot(float x, float y, float z) {
+  m_PivotMatrix[3] += cVector3(x, y, z);
+  PivotEdited();
+}
+
+void cEntity::RotatePivot(const cVector3& angles) {
+  RotatePivot(angles.x, angles.y, angles.z);
+}
+
+void cEntity::RotatePivot(float x, float y, float z) {
+  m_PivotMatrix.Rotate(x, y, z);
+  PivotEdited();
+}
+
+void cEntity::ScalePivot(const cVector3& factors) {
+  ScalePivot(factors.x, factors.y, factors.z);
+}
+
+void cEntity::ScalePivot(float x, float y, float z) {
+  m_PivotMatrix.Scale(x, y, z);
+  PivotEdited();
+}
+
+void cEntity::SetOffsetMatrix(const cMatrix4x3& matrix) {
+  m_OffsetMatrix = matrix;
+  OffsetEdited();
+}
+
+void cEntity::SetOffsetPosition(const cVector3& position) {
+  SetOffsetPosition(position.x, position.y, position.z);
+}
+
+void cEntity::SetOffsetPosition(float x, float y, float z) {
+  m_OffsetMatrix.SetPosition(cVector3(x, y, z));
+  OffsetEdited();
+}
+
+void cEntity::MoveOffset(const cVector3& distance) {
+  MoveOffset(distance.x, distance.y, distance.z);
+}
+
+void cEntity::MoveOffset(float x, float y, float z) {
+  m_OffsetMatrix[3] += cVector3(x, y, z);
+  OffsetEdited();
+}
+
+void cEntity::RotateOffset(const cVector3& angles) {
+  RotateOffset(angles.x, angles.y, angles.z);
+}
+
+void cEntity::RotateOffset(float x, float y, float z) {
+  m_OffsetMatrix.Rotate(x, y, z);
+  OffsetEdited();
+}
+
+void cEntity::ScaleOffset(const cVector3& factors) {
+  ScaleOffset(factors.x, factors.y, factors.z);
+}
+
+void cEntity::ScaleOffset(float x, float y, float z) {
+  m_OffsetMatrix.Scale(x, y, z);
+  OffsetEdited();
+}
+
+void cEntity::Enqueue() {
+  m_QueueSlot = m_MatrixQueue.Add(this);
+  m_Queued = true;
+}
+
+void cEntity::MatrixQueue() {
+  if (m_Queued) return;
+  Enqueue();
+  // Depth-first pre-order without recursion, so that chains of any depth
+  // are safe: descend into the next child not yet queued; when a node has
+  // none left, climb to its parent and go on after it (its slot says where).
+  cEntity* node = this;
+  int32_t next = 0;
+  for (;;) {
+    cEntity* child = nullptr;
+    while (child == nullptr && next < node->m_Childs.GetCount()) {
+      cEntity* candidate = node->m_Childs[next++];
+      if (candidate != nullptr && !candidate->m_Queued) child = candidate;
+    }
+    if (child != nullptr) {
+      child->Enqueue();
+      node = child;
+      next = 0;
+    } else if (node == this) {
+      return;
+    } else {
+      next = node->m_ChildSlot + 1;
+      node = node->m_Parent;
+    }
+  }
+}
+
+void cEntity::MatrixUpdate() {
+  if (m_Parent != nullptr) {
+    if (!m_Parent->m_WorldChanged && !m_PivotChanged) return;
+    m_WorldMatrix = m_PivotMatrix * m_Parent->m_WorldMatrix;
+  } else {
+    if (!m_PivotChanged) return;
+    m_WorldMatrix = m_PivotMatrix;
+  }
+  m_WorldChanged = true;
+}
+
+void cEntity::UpdateMatrices() {
+  const int32_t count = m_MatrixQueue.GetCount();
+  cEntity* const* queue = m_MatrixQueue.GetData();
+  for (int32_t i = 0; i < count; ++i)
+    if (queue[i] != nullptr) queue[i]->MatrixUpdate();
+  // Flags are cleared only now, so that a parent's world-changed flag still
+  // reaches the children queued after it.
+  for (int32_t i = 0; i < count; ++i) {
+    cEntity* entity = queue[i];
+    if (entity == nullptr) continue;
+    entity->m_OffsetChanged = entity->m_PivotChanged = entity->m_WorldChanged = false;
+    entity->m_Queued = false;
+    entity->m_QueueSlot = -1;
+  }
+  m_MatrixQueue.Clear();
+}
