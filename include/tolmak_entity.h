@@ -25,12 +25,19 @@ class cWorld;
 /// Between an edit and that pass the world matrix holds its old value.
 ///
 /// Links. Parent, children, world, sector, materials and model are plain
-/// pointers; the entity owns none of the objects. The links it shares with
-/// another object are kept consistent from both ends: an entity has at most
-/// one parent, world and sector, a child's parent always holds it in its
+/// pointers; the entity owns none of the objects. AddChild, the world and
+/// the sector keep their links consistent from both ends: an entity linked
+/// through them has one parent, world and sector, its parent holds it in its
 /// children, and destroying an entity, its world or its sector unlinks the
 /// other side. Materials and models do not know which entities use them:
 /// take them off the entities before destroying them.
+///
+/// Copies. A copy shares its source's parent, world, sector, children,
+/// materials and model as plain pointers without being added to any of
+/// them, and an entity never unlinks what does not point back at it, so
+/// copies cannot disturb the originals. The parent and the world do not
+/// know the copy, though: destroy copies before them, or give copies links
+/// of their own (AddChild, AddEntity).
 ///
 /// Edits and the update pass must come from one thread.
 class TOLMAK_API cEntity : public cNamedObject, public iSerializable {
@@ -40,15 +47,16 @@ class TOLMAK_API cEntity : public cNamedObject, public iSerializable {
   /// Identity matrices, visible, not hidden, all three change flags set, no
   /// links; the new entity is queued for the next pass.
   cEntity();
-  /// A copy of the source's name, matrices, flags, materials and model,
-  /// placed beside it: the same parent (appended to its children), world
-  /// and sector, but no children, since a child has one parent. The copy is
-  /// queued with its pivot marked changed, so the next pass computes its
-  /// world matrix.
+  /// A member-wise copy: name, matrices, change flags, parent, world and
+  /// sector pointers, the children and materials as lists of pointers (with
+  /// storage of their own, sized to the source's counts), model, hidden and
+  /// visible flags. The copy is not added to the parent's children or to the
+  /// world; it is put on the matrix queue, so its world matrix is computed
+  /// at the next pass.
   cEntity(const cEntity& other);
-  /// Takes the source's name, matrices, flags, materials and model; keeps
-  /// this entity's own parent, children, world and sector. The entity is
-  /// queued with its pivot marked changed, since its parent may differ.
+  /// The same member-wise copy into this entity. Its old links go first:
+  /// it leaves its parent's children, its world and its sector, and its
+  /// children lose it as their parent. It stays on, or is put on, the queue.
   cEntity& operator=(const cEntity& other);
   /// Leaves the matrix queue, the parent (DeleteChild), the world and the
   /// sector; the children stay alive with a null parent.
@@ -121,18 +129,19 @@ class TOLMAK_API cEntity : public cNamedObject, public iSerializable {
   /// Child i, or null when i is out of range (or the entry is one left
   /// null by a failed load).
   cEntity* GetChild(int i) const;
-  /// Every child gets a null parent; their world and sector are kept. The
-  /// list's storage stays allocated.
+  /// Every child whose parent this entity is gets a null parent; their world
+  /// and sector are kept. The list's storage stays allocated.
   void ClearChilds();
-  /// Appends the child (null or a child already: nothing). A child of
+  /// Appends the child (null or in the list already: nothing). A child of
   /// another parent is taken from it first. The child is registered with
   /// this entity's world, if it has one, and takes this entity's sector.
   /// The child is not queued: its world matrix follows the new parent at the
   /// next pass in which it or the parent is edited. Throws cException when
   /// the child is this entity or one of its ancestors.
   void AddChild(cEntity* child);
-  /// Removes the child (order of the others kept); it gets a null parent and
-  /// sector and stays registered with the world. Not a child: nothing.
+  /// Removes the child from the list (order of the others kept); when this
+  /// entity is its parent it gets a null parent and sector, and it stays
+  /// registered with the world. Not in the list: nothing.
   void DeleteChild(cEntity* child);
 
   // Materials and model (not owned).
@@ -197,12 +206,19 @@ class TOLMAK_API cEntity : public cNamedObject, public iSerializable {
   void OffsetEdited();
 
   void LinkChild(cEntity* child);
+  /// Where the child sits in the children list, or -1.
+  int32_t ChildIndex(cEntity* child) const;
   /// Appends what Load re-created; all or nothing.
   void AdoptLoaded(const tArray<cMaterial*>& materials, const tArray<cEntity*>& children);
   void SetSector(cSector* sector);
   bool IsAncestorOrSelf(const cEntity* entity) const;
-  /// Leaves the queue, the parent, the children, the world and the sector.
-  void Unlink();
+  /// Takes the entity's slot on the queue out of the next pass.
+  void LeaveQueue();
+  /// Leaves the parent, the children, the world and the sector.
+  void Detach();
+  /// Copies every field but the queue state and the sector, which the
+  /// constructors and the assignment handle themselves.
+  void CopyFields(const cEntity& other);
 
   bool m_Visible = true;
   cMatrix4x3 m_OffsetMatrix;
@@ -230,7 +246,12 @@ class TOLMAK_API cEntity : public cNamedObject, public iSerializable {
   int32_t m_QueueSlot = -1;
   int32_t m_ChildSlot = -1;
   int32_t m_WorldSlot = -1;
+  int32_t m_WorldRefSlot = -1;
   int32_t m_SectorSlot = -1;
+  // The queue's walk of a subtree comes back this way: a copy lists children
+  // that are not its own, so the tree's parent links cannot lead it back.
+  cEntity* m_WalkFrom = nullptr;
+  int32_t m_WalkResume = 0;
 
   static tArray<cEntity*> m_MatrixQueue;
 };

@@ -14,8 +14,8 @@ class cWorld;
 ///
 /// Destroying a material takes it out of its world. Entities hold plain
 /// pointers to their materials: take it off them before destroying it.
-/// A copy is registered with the source's world; an assigned material keeps
-/// its own.
+/// Copying is member-wise: the copy points at the source's world without
+/// being registered there; assignment first leaves the material's own world.
 class TOLMAK_API cMaterial : public cNamedObject, public iSerializable {
   VARN_CLASS_DESCRIPTOR(TOLMAK_API)
 

@@ -20,9 +20,12 @@ class cVideo3D;
 /// one that belongs to another world moves it. Destroying the world unlinks
 /// them all (their world becomes null); it destroys none of them.
 ///
-/// Copying copies the name and the video device only: the registrations
-/// and the root sector belong to this world alone, so a copy starts without
-/// them and an assigned world keeps its own.
+/// Copying is member-wise: the copy shares the root sector, the registered
+/// entities and materials (in lists of its own), the selected camera and
+/// the video device, while they keep pointing at the source. A world only
+/// ever unlinks what points back at it, so a copy never disturbs the source;
+/// but the source's members do not know the copy: destroy the copy before
+/// them. Assignment first unlinks the world's own members.
 class TOLMAK_API cWorld : public cNamedObject, public iSerializable {
   VARN_CLASS_DESCRIPTOR(TOLMAK_API)
 
@@ -74,9 +77,20 @@ class TOLMAK_API cWorld : public cNamedObject, public iSerializable {
 
  private:
   friend class cEntity;
+  friend class cMaterial;
   friend class cSector;
 
   static bool IsCamera(const cEntity* entity);
+  /// Points the object at the world (or at none), keeping both worlds'
+  /// lists of what points at them in step.
+  static void Point(cEntity* entity, cWorld* world);
+  static void Point(cMaterial* material, cWorld* world);
+  static void Point(cSector* sector, cWorld* world);
+  /// Where the entity sits in the registration list, or -1.
+  int32_t EntityIndex(cEntity* entity) const;
+  void CopyFields(const cWorld& other);
+  /// Unregisters everything that points back at this world and empties the lists.
+  void Unlink();
   /// Closes the holes that unregistered entities left in the list.
   void CompactEntities();
 
@@ -89,6 +103,15 @@ class TOLMAK_API cWorld : public cNamedObject, public iSerializable {
   cCamera* m_SelectedCamera = nullptr;
   cVideo3D* m_Video = nullptr;
   int32_t m_EntityHoles = 0;
+  // Set once the lists were copied from another world: they may then hold
+  // members that point back at that world instead.
+  bool m_SharesLists = false;
+  // Everything that points at this world, registered or not (copies point
+  // without being registered): the world clears their pointers when it goes.
+  // Entities know their place here, so that leaving costs O(1).
+  tArray<cEntity*> m_EntityRefs;
+  tArray<cMaterial*> m_MaterialRefs;
+  tArray<cSector*> m_SectorRefs;
 };
 
 /// A part of a world with one root entity at the top of an entity tree.
@@ -96,8 +119,8 @@ class TOLMAK_API cWorld : public cNamedObject, public iSerializable {
 ///
 /// The sector knows every entity whose sector it is: destroying it gives
 /// them a null sector, and the world whose root sector it is loses it.
-/// Copying copies the name and the flag only; a copy starts without world
-/// or root, and an assigned sector keeps its own.
+/// Copying is member-wise (name, flag, world and root pointers); the world
+/// and the root keep pointing at the source.
 class TOLMAK_API cSector : public cNamedObject, public iSerializable {
   VARN_CLASS_DESCRIPTOR(TOLMAK_API)
 

@@ -13,59 +13,68 @@ cEntity::cEntity() {
 cEntity::cEntity(const cEntity& other)
     : cNamedObject(other),
       iSerializable(other),
-      m_Visible(other.m_Visible),
-      m_OffsetMatrix(other.m_OffsetMatrix),
-      m_PivotMatrix(other.m_PivotMatrix),
-      m_WorldMatrix(other.m_WorldMatrix),
-      m_OffsetChanged(other.m_OffsetChanged),
-      m_PivotChanged(true),
-      m_WorldChanged(other.m_WorldChanged),
-      m_Materials(other.m_Materials),
-      m_Model(other.m_Model),
-      m_Hidden(other.m_Hidden) {
+      m_Childs(other.m_Childs),
+      m_Materials(other.m_Materials) {
   try {
-    if (other.m_Parent != nullptr) other.m_Parent->LinkChild(this);
-    if (other.m_World != nullptr) other.m_World->AddEntity(this);
-    SetSector(other.m_Sector);
+    CopyFields(other);
+    SetSector(other.m_Sector);  // the sector then clears the copy's pointer if it goes first
     MatrixQueue();
   } catch (...) {
-    Unlink();  // no destructor runs for a constructor that throws
+    LeaveQueue();  // no destructor runs for a constructor that throws
+    Detach();
     throw;
   }
 }
 
 cEntity& cEntity::operator=(const cEntity& other) {
   if (this == &other) return *this;
+  Detach();
   cNamedObject::operator=(other);
   iSerializable::operator=(other);
+  m_Childs = other.m_Childs;
+  m_Materials = other.m_Materials;
+  CopyFields(other);
+  SetSector(other.m_Sector);
+  MatrixQueue();
+  return *this;
+}
+
+void cEntity::CopyFields(const cEntity& other) {
   m_Visible = other.m_Visible;
   m_OffsetMatrix = other.m_OffsetMatrix;
   m_PivotMatrix = other.m_PivotMatrix;
   m_WorldMatrix = other.m_WorldMatrix;
   m_OffsetChanged = other.m_OffsetChanged;
-  m_PivotChanged = true;
+  m_PivotChanged = other.m_PivotChanged;
   m_WorldChanged = other.m_WorldChanged;
-  m_Materials = other.m_Materials;
+  cWorld::Point(this, other.m_World);
+  m_Parent = other.m_Parent;
   m_Model = other.m_Model;
   m_Hidden = other.m_Hidden;
-  MatrixQueue();
-  return *this;
+  // The copy sits in none of the source's lists.
+  m_ChildSlot = m_WorldSlot = -1;
 }
 
 cEntity::~cEntity() {
-  Unlink();
+  LeaveQueue();
+  Detach();
   m_Materials.Free();
   m_Childs.Free();
 }
 
-void cEntity::Unlink() {
+void cEntity::LeaveQueue() {
   if (m_Queued && m_QueueSlot < m_MatrixQueue.GetCount() && m_MatrixQueue[m_QueueSlot] == this)
     m_MatrixQueue[m_QueueSlot] = nullptr;  // the pass skips the hole
   m_Queued = false;
   m_QueueSlot = -1;
+}
+
+void cEntity::Detach() {
   if (m_Parent != nullptr) m_Parent->DeleteChild(this);
+  m_Parent = nullptr;
   ClearChilds();
   if (m_World != nullptr) m_World->DeleteEntity(this);
+  cWorld::Point(this, nullptr);
   SetSector(nullptr);
 }
 
@@ -79,13 +88,31 @@ void cEntity::LinkChild(cEntity* child) {
 }
 
 bool cEntity::IsAncestorOrSelf(const cEntity* entity) const {
-  for (const cEntity* node = this; node != nullptr; node = node->m_Parent)
+  // A copy points at a parent that does not list it, so parent links can
+  // form a loop; Brent's cycle check ends the walk then.
+  const cEntity* mark = this;
+  int32_t steps = 0, limit = 1;
+  for (const cEntity* node = this; node != nullptr; node = node->m_Parent) {
     if (node == entity) return true;
+    if (node->m_Parent == mark) return false;
+    if (++steps == limit) {
+      mark = node->m_Parent;
+      steps = 0;
+      limit *= 2;
+    }
+  }
   return false;
 }
 
+int32_t cEntity::ChildIndex(cEntity* child) const {
+  const int32_t slot = child->m_ChildSlot;
+  if (child->m_Parent == this && slot >= 0 && slot < m_Childs.GetCount() && m_Childs[slot] == child)
+    return slot;
+  return m_Childs.IndexOf(child);  // a copy's list holds children that are not its own
+}
+
 void cEntity::AddChild(cEntity* child) {
-  if (child == nullptr || child->m_Parent == this) return;
+  if (child == nullptr || ChildIndex(child) >= 0) return;
   // Only an entity with children can be an ancestor: building a chain leaf
   // by leaf needs no walk up the tree.
   if (child == this || (child->m_Childs.GetCount() > 0 && IsAncestorOrSelf(child)))
@@ -98,11 +125,13 @@ void cEntity::AddChild(cEntity* child) {
 }
 
 void cEntity::DeleteChild(cEntity* child) {
-  if (child == nullptr || child->m_Parent != this) return;
-  const int32_t slot = child->m_ChildSlot;
+  if (child == nullptr) return;
+  const int32_t slot = ChildIndex(child);
+  if (slot < 0) return;
   m_Childs.RemoveAt(slot);
   for (int32_t i = slot; i < m_Childs.GetCount(); ++i)
-    if (m_Childs[i] != nullptr) m_Childs[i]->m_ChildSlot = i;
+    if (m_Childs[i] != nullptr && m_Childs[i]->m_Parent == this) m_Childs[i]->m_ChildSlot = i;
+  if (child->m_Parent != this) return;
   child->m_Parent = nullptr;
   child->m_ChildSlot = -1;
   child->SetSector(nullptr);
@@ -110,7 +139,7 @@ void cEntity::DeleteChild(cEntity* child) {
 
 void cEntity::ClearChilds() {
   for (cEntity* child : m_Childs) {
-    if (child == nullptr) continue;
+    if (child == nullptr || child->m_Parent != this) continue;
     child->m_Parent = nullptr;
     child->m_ChildSlot = -1;
   }

@@ -104,24 +104,23 @@ void cEntity::MatrixQueue() {
   Enqueue();
   // Depth-first pre-order without recursion, so that chains of any depth
   // are safe: descend into the next child not yet queued; when a node has
-  // none left, climb to its parent and go on after it (its slot says where).
+  // none left, go back the way the walk came.
   cEntity* node = this;
   int32_t next = 0;
   for (;;) {
-    cEntity* child = nullptr;
-    while (child == nullptr && next < node->m_Childs.GetCount()) {
-      cEntity* candidate = node->m_Childs[next++];
-      if (candidate != nullptr && !candidate->m_Queued) child = candidate;
-    }
-    if (child != nullptr) {
+    if (next < node->m_Childs.GetCount()) {
+      cEntity* child = node->m_Childs[next++];
+      if (child == nullptr || child->m_Queued) continue;
       child->Enqueue();
+      child->m_WalkFrom = node;
+      child->m_WalkResume = next;
       node = child;
       next = 0;
     } else if (node == this) {
       return;
     } else {
-      next = node->m_ChildSlot + 1;
-      node = node->m_Parent;
+      next = node->m_WalkResume;
+      node = node->m_WalkFrom;
     }
   }
 }

@@ -5,15 +5,19 @@ VARN_DEFINE_CLASS_DESCRIPTOR(cMaterial, "cMaterial", "cMaterial", &cNamedObject:
                              idiSerializable)
 
 cMaterial::cMaterial(const cMaterial& other) : cNamedObject(other), iSerializable(other) {
-  if (other.m_World != nullptr) other.m_World->AddMaterial(this);
+  cWorld::Point(this, other.m_World);
 }
 
 cMaterial& cMaterial::operator=(const cMaterial& other) {
+  if (this == &other) return *this;
+  if (m_World != nullptr) m_World->DeleteMaterial(this);
   cNamedObject::operator=(other);
   iSerializable::operator=(other);
+  cWorld::Point(this, other.m_World);
   return *this;
 }
 
 cMaterial::~cMaterial() {
   if (m_World != nullptr) m_World->DeleteMaterial(this);
+  cWorld::Point(this, nullptr);
 }

@@ -1,6 +1,8 @@
 // Child order, reparenting, cycles and the world matrices of copies are
 // covered by the replay; here: the links to world, sector and materials.
 
+#include <memory>
+
 #include "scene_fixtures.h"
 
 using namespace scene_test;
@@ -70,7 +72,7 @@ TEST_F(Hierarchy, MaterialIndexWrapsAroundTheCount) {
   EXPECT_EQ(scene.root.GetNumberOfMaterials(), 0);
 }
 
-TEST_F(Hierarchy, CopySitsBesideItsSourceAndAssignmentKeepsOwnLinks) {
+TEST_F(Hierarchy, CopiesAreMemberwiseAndJoinNoListButTheQueue) {
   cSmallScene scene;
   cTestEntity source, child;
   cTestMaterial material;
@@ -81,24 +83,43 @@ TEST_F(Hierarchy, CopySitsBesideItsSourceAndAssignmentKeepsOwnLinks) {
   source.SetModel(&model);
   source.SetName("Source");
   source.Hide();
+  cEntity::UpdateMatrices();
 
-  cTestEntity copy(source);
-  EXPECT_EQ(copy.GetName(), "Source");
-  EXPECT_TRUE(copy.IsHidden());
-  EXPECT_EQ(copy.GetMaterial(0), &material);
-  EXPECT_EQ(copy.GetModel(), &model);
-  EXPECT_EQ(scene.root.GetChild(1), &copy);
-  EXPECT_EQ(copy.GetNumberOfChilds(), 0);  // a child has one parent
-  EXPECT_EQ(copy.GetWorld(), &scene.world);
-  EXPECT_EQ(copy.GetSector(), &scene.sector);
+  auto copy = std::make_unique<cTestEntity>(source);
+  EXPECT_EQ(copy->GetName(), "Source");
+  EXPECT_TRUE(copy->IsHidden());
+  EXPECT_EQ(copy->GetMaterial(0), &material);
+  EXPECT_EQ(copy->GetModel(), &model);
+  EXPECT_EQ(copy->GetParent(), &scene.root);
+  EXPECT_EQ(scene.root.GetNumberOfChilds(), 1);  // the parent does not list the copy
+  ASSERT_EQ(copy->GetNumberOfChilds(), 1);
+  EXPECT_EQ(copy->GetChild(0), &child);
+  EXPECT_EQ(child.GetParent(), &source);
+  EXPECT_EQ(copy->GetWorld(), &scene.world);
+  EXPECT_EQ(copy->GetSector(), &scene.sector);
+  EXPECT_EQ(scene.world.GetNumberOfEntities(), 3);  // root, source, child
+  EXPECT_TRUE(copy->IsQueued());
+  cEntity::UpdateMatrices();
+  EXPECT_EQ(copy->GetWorldMatrix(), source.GetWorldMatrix());
+
+  copy->DeleteChild(&child);  // the copy's list only: the child keeps its parent
+  EXPECT_EQ(copy->GetNumberOfChilds(), 0);
+  EXPECT_EQ(child.GetParent(), &source);
+  copy.reset();  // leaves the originals as they were
+  EXPECT_EQ(source.GetChild(0), &child);
+  EXPECT_EQ(scene.root.GetChild(0), &source);
+  EXPECT_EQ(scene.world.GetNumberOfEntities(), 3);
 
   cTestEntity target, targetChild;
   target.AddChild(&targetChild);
+  scene.root.AddChild(&target);
   cEntity::UpdateMatrices();
-  target = source;
+  target = source;  // the old links go first
   EXPECT_EQ(target.GetName(), "Source");
-  EXPECT_EQ(target.GetParent(), nullptr);
-  EXPECT_EQ(target.GetChild(0), &targetChild);
-  EXPECT_EQ(target.GetWorld(), nullptr);
-  EXPECT_TRUE(target.IsQueued() && targetChild.IsQueued());
+  EXPECT_EQ(target.GetParent(), &scene.root);
+  EXPECT_EQ(scene.root.GetNumberOfChilds(), 1);
+  EXPECT_EQ(target.GetChild(0), &child);
+  EXPECT_EQ(targetChild.GetParent(), nullptr);
+  EXPECT_EQ(target.GetWorld(), &scene.world);
+  EXPECT_TRUE(target.IsQueued());
 }

@@ -171,7 +171,7 @@ TEST_F(World, RootSectorAndRootEntityReplaceTheirPredecessors) {
   EXPECT_EQ(other.GetNumberOfEntities(), 3);
 }
 
-TEST_F(World, CopiesNeverShareMembershipsTheOtherSideDoesNotKnow) {
+TEST_F(World, CopiesAreMemberwiseAndNeverUnlinkTheSourcesMembers) {
   auto world = std::make_unique<cTestWorld>();
   cTestSector sector;
   cTestEntity root;
@@ -184,21 +184,29 @@ TEST_F(World, CopiesNeverShareMembershipsTheOtherSideDoesNotKnow) {
   world->AddMaterial(&material);
   sector.SetFlag(false);
 
-  cTestWorld worldCopy(*world);
-  EXPECT_EQ(worldCopy.GetName(), "W");
-  EXPECT_EQ(worldCopy.GetVideo(), world->GetVideo());
-  EXPECT_EQ(worldCopy.GetRootSector(), nullptr);
-  EXPECT_EQ(worldCopy.GetNumberOfEntities(), 0);
+  auto worldCopy = std::make_unique<cTestWorld>(*world);
+  EXPECT_EQ(worldCopy->GetName(), "W");
+  EXPECT_EQ(worldCopy->GetVideo(), world->GetVideo());
+  EXPECT_EQ(worldCopy->GetRootSector(), &sector);
+  EXPECT_EQ(worldCopy->GetNumberOfEntities(), 1);
+  EXPECT_EQ(worldCopy->GetMaterials().GetCount(), 1);
+  worldCopy->AddEntity(&root);  // registered in the copy already: nothing
+  EXPECT_EQ(worldCopy->GetNumberOfEntities(), 1);
+  worldCopy.reset();
+  EXPECT_EQ(root.GetWorld(), world.get());
+  EXPECT_EQ(sector.GetWorld(), world.get());
+  EXPECT_EQ(material.GetWorld(), world.get());
+
   cTestSector sectorCopy(sector);
   EXPECT_FALSE(sectorCopy.GetFlag());
-  EXPECT_EQ(sectorCopy.GetWorld(), nullptr);
-  EXPECT_EQ(sectorCopy.GetRoot(), nullptr);
+  EXPECT_EQ(sectorCopy.GetWorld(), world.get());
+  EXPECT_EQ(sectorCopy.GetRoot(), &root);
   cTestMaterial materialCopy(material);
   EXPECT_EQ(materialCopy.GetWorld(), world.get());
-  EXPECT_EQ(world->GetMaterials().GetCount(), 2);
+  EXPECT_EQ(world->GetMaterials().GetCount(), 1);  // the copy is not registered
 
   world.reset();
-  EXPECT_EQ(materialCopy.GetWorld(), nullptr);
   EXPECT_EQ(sector.GetWorld(), nullptr);
   EXPECT_EQ(root.GetWorld(), nullptr);
+  EXPECT_EQ(material.GetWorld(), nullptr);
 }
