@@ -18,13 +18,15 @@ if [ ! -x "$wine" ]; then
 fi
 
 # CTest starts programs in parallel: only one of them makes the prefix.
+# Wine's background processes must not inherit the lock, or they would hold
+# it as long as they live.
 ready=$WINEPREFIX/.made
 if [ ! -f "$ready" ]; then
   mkdir -p "$WINEPREFIX"
   (
     flock 9
     if [ ! -f "$ready" ]; then
-      "$wine" wineboot --init >/dev/null 2>&1
+      "$wine" wineboot --init </dev/null >/dev/null 2>&1 9>&-
       touch "$ready"
     fi
   ) 9>"$WINEPREFIX.lock"
