@@ -71,16 +71,15 @@ for module in "${modules[@]}"; do
   grep -q "file format $format\$" "$dump" || fail "$module is not $format: $(grep -m1 'file format' "$dump")"
   grep '^Magic' "$dump" | grep -qF "$magic" || fail "$module has no $magic optional header"
   while read -r dll; do
-    [[ ${dll,,} == lib* ]] && fail "$module needs $dll (the runtime must be linked statically)"
+    if [[ ${dll,,} == lib* ]]; then fail "$module needs $dll (the runtime must be linked statically)"; fi
   done < <(imported_dlls "$dump")
 done
 
-for dll in $(awk '!/^#/ && NF { print $1 }' "$list" | sort -u); do
+while read -r dll; do
   [ -f "$bin/$dll" ] || { fail "$bin/$dll is missing"; continue; }
-  grep -q '^Characteristics' "$work/$dll.txt" && sed -n '/^Characteristics/,/^$/p' "$work/$dll.txt" | grep -qw DLL ||
-    fail "$dll is not marked as a DLL"
+  sed -n '/^Characteristics/,/^$/p' "$work/$dll.txt" | grep -qw DLL || fail "$dll is not marked as a DLL"
   exported_names "$work/$dll.txt" >"$work/$dll.exports"
-done
+done < <(awk '!/^#/ && NF { print $1 }' "$list" | sort -u)
 
 # The entry point tells the system not to report thread starts and ends.
 imported_functions "$work/tolmak.dll.txt" | grep -qix 'KERNEL32.dll DisableThreadLibraryCalls' ||
@@ -92,7 +91,7 @@ while read -r dll entry; do
   [[ -z $dll || $dll == \#* ]] && continue
   [ -f "$work/$dll.exports" ] || continue
   kind=symbol
-  [[ $entry == class\ * ]] && kind=class entry=${entry#class }
+  if [[ $entry == class\ * ]]; then kind=class entry=${entry#class }; fi
   if ! declared "$entry" "$kind"; then
     waiting+=("$dll $entry")
     continue
@@ -105,10 +104,12 @@ while read -r dll entry; do
   fi
 done <"$list"
 
-echo "${#modules[@]} modules in $bin read as $format with the runtime linked in."
-echo "$checked expected exports checked; ${#waiting[@]} wait for a declaration of:"
-printf '%s\n' "${waiting[@]}" | sed -E 's/^[^ ]+ //; s/::.*//' | awk '!seen[$0]++' | paste -sd' ' |
-  fold -s -w 76 | sed 's/^/  /'
+echo "${#modules[@]} modules read in $bin; $checked expected exports checked."
+if ((${#waiting[@]})); then
+  echo "${#waiting[@]} expected exports wait for a declaration of:"
+  printf '%s\n' "${waiting[@]}" | sed -E 's/^[^ ]+ //; s/::.*//' | awk '!seen[$0]++' | paste -sd' ' |
+    fold -s -w 76 | sed 's/^/  /'
+fi
 if ((failures)); then
   echo "export check failed: $failures problems"
   exit 1
