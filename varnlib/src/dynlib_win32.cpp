@@ -21,7 +21,15 @@ std::string BaseLibraryFolder() {
   return full.substr(0, full.find_last_of("/\\") + 1);
 }
 
-void* OpenLibrary(const std::string& path) { return reinterpret_cast<void*>(LoadLibraryA(path.c_str())); }
+void* OpenLibrary(const std::string& path) {
+  // A library that cannot be loaded is reported by the result, never by a
+  // system message box waiting for the player.
+  DWORD previous = 0;
+  const bool quiet = SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &previous);
+  HMODULE library = LoadLibraryA(path.c_str());
+  if (quiet) SetThreadErrorMode(previous, nullptr);
+  return reinterpret_cast<void*>(library);
+}
 
 void* FindSymbol(void* library, const char* name) {
   return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
