@@ -27,3 +27,18 @@ const cColor cColor::clSilver(1.0f, 0.75f, 0.75f, 0.75f);
 const cColor cColor::clWhite(1.0f, 1.0f, 1.0f, 1.0f);
 
 const cInterfaceID idiCompiler(16385, true);
+
+cBitmap::cDescriptor cBitmap::m_Descriptor;
+cSprite::cDescriptor cSprite::m_Descriptor;
+cSurface::cDescriptor cSurface::m_Descriptor;
+cMediaStreamSurface::cDescriptor cMediaStreamSurface::m_Descriptor;
+cVideo3D::cDescriptor cVideo3D::m_Descriptor;
+cVideo2D::cDescriptor cVideo2D::m_Descriptor;
+cKeyboard::cDescriptor cKeyboard::m_Descriptor;
+cMouse::cDescriptor cMouse::m_Descriptor;
+cPixelEffects::cDescriptor cPixelEffects::m_Descriptor;
+cCDPlayer::cDescriptor cCDPlayer::m_Descriptor;
+cSoundChannel::cDescriptor cSoundChannel::m_Descriptor;
+cSoundSample::cDescriptor cSoundSample::m_Descriptor;
+cSoundStream::cDescriptor cSoundStream::m_Descriptor;
+cSoundSystem::cDescriptor cSoundSystem::m_Descriptor;

@@ -4,10 +4,16 @@
 
 #include <varnlib.h>
 
+#include "tolmak_bitmap.h"
 #include "tolmak_color.h"
 #include "tolmak_compiler.h"
 #include "tolmak_export.h"
+#include "tolmak_input.h"
 #include "tolmak_matrix.h"
 #include "tolmak_palette.h"
 #include "tolmak_pixelformat.h"
+#include "tolmak_sound.h"
 #include "tolmak_vector.h"
+#include "tolmak_video2d.h"
+#include "tolmak_video3d.h"
+#include "tolmak_videocaps.h"
