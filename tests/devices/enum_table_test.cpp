@@ -10,7 +10,7 @@ namespace {
 
 using tMembers = std::vector<std::pair<int, std::string>>;
 
-// The documented vocabulary, written out independently of the engine's table.
+// The vocabulary written out by hand, independently of the engine's table.
 const std::pair<const char*, const char*> kVocabulary[] = {
     {"ESurface", "1 Front 2 Back"},
     {"EMatrix", "0 Projection 1 View 2 World"},

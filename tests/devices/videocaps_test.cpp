@@ -149,7 +149,7 @@ tSize<int> Fit(const cVideoCaps& caps, int w, int h) {
 
 }  // namespace
 
-TEST(TextureSize, DocumentedCases) {
+TEST(TextureSize, WorkedCases) {
   cVideoCaps caps = WithLimits(1, 2048);
   caps.m_NonSquareTextures = caps.m_NonPow2Textures = true;
   EXPECT_EQ(Fit(caps, 300, 200), (tSize<int>{300, 200}));
