@@ -36,8 +36,22 @@ tArray<cEntity*> cEntity::m_MatrixQueue;
 
 const cInterfaceID idiCompiler(16385, true);
 
+cBitmap::cDescriptor cBitmap::m_Descriptor;
+cSprite::cDescriptor cSprite::m_Descriptor;
+cSurface::cDescriptor cSurface::m_Descriptor;
+cMediaStreamSurface::cDescriptor cMediaStreamSurface::m_Descriptor;
 cEntity::cDescriptor cEntity::m_Descriptor;
+cVideo3D::cDescriptor cVideo3D::m_Descriptor;
+cVideo2D::cDescriptor cVideo2D::m_Descriptor;
+cKeyboard::cDescriptor cKeyboard::m_Descriptor;
 cMaterial::cDescriptor cMaterial::m_Descriptor;
 cModel::cDescriptor cModel::m_Descriptor;
+cMouse::cDescriptor cMouse::m_Descriptor;
+cPixelEffects::cDescriptor cPixelEffects::m_Descriptor;
 cWorld::cDescriptor cWorld::m_Descriptor;
 cSector::cDescriptor cSector::m_Descriptor;
+cCDPlayer::cDescriptor cCDPlayer::m_Descriptor;
+cSoundChannel::cDescriptor cSoundChannel::m_Descriptor;
+cSoundSample::cDescriptor cSoundSample::m_Descriptor;
+cSoundStream::cDescriptor cSoundStream::m_Descriptor;
+cSoundSystem::cDescriptor cSoundSystem::m_Descriptor;

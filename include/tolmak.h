@@ -4,6 +4,7 @@
 
 #include <varnlib.h>
 
+#include "tolmak_bitmap.h"
 #include "tolmak_bounds.h"
 #include "tolmak_color.h"
 #include "tolmak_compiler.h"
@@ -11,6 +12,7 @@
 #include "tolmak_export.h"
 #include "tolmak_fastfloat.h"
 #include "tolmak_frustum.h"
+#include "tolmak_input.h"
 #include "tolmak_material.h"
 #include "tolmak_matrix.h"
 #include "tolmak_model.h"
@@ -19,5 +21,9 @@
 #include "tolmak_plane.h"
 #include "tolmak_quaternion.h"
 #include "tolmak_random.h"
+#include "tolmak_sound.h"
 #include "tolmak_vector.h"
+#include "tolmak_video2d.h"
+#include "tolmak_video3d.h"
+#include "tolmak_videocaps.h"
 #include "tolmak_world.h"
