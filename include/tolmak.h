@@ -11,3 +11,4 @@
 #include "tolmak_palette.h"
 #include "tolmak_pixelformat.h"
 #include "tolmak_vector.h"
+#include "tolmak_vertexbuffer.h"
