@@ -7,6 +7,7 @@
 #include "tolmak_color.h"
 #include "tolmak_compiler.h"
 #include "tolmak_export.h"
+#include "tolmak_indexbuffer.h"
 #include "tolmak_matrix.h"
 #include "tolmak_palette.h"
 #include "tolmak_pixelformat.h"
