@@ -1,7 +1,9 @@
 #include <algorithm>
 #include <bit>
 #include <iterator>
+#include <type_traits>
 
+#include "pixelformat_batch.h"
 #include "tolmak_pixelformat.h"
 
 // Every fact about a format, one row each, in EFormat order: name, short
@@ -93,6 +95,7 @@ static_assert(RowsFollowTheEnumeration());
 // Channels in row order, and where each sits in packed ARGB.
 enum EChannel { kRed, kGreen, kBlue, kAlpha };
 constexpr int kMaskColumn = 5;
+constexpr int kTotalMaskColumn = 9;
 constexpr int kARGBShift[4] = {16, 8, 0, 24};
 
 // A channel's field: one run of set bits, as wide as its bit count.
@@ -129,14 +132,71 @@ constexpr uint32_t Expand(uint32_t pixel) {
 
 template <F::EFormat format>
 constexpr uint32_t FromARGB(uint32_t argb) {
-  return Pack<format, kAlpha>(argb) | Pack<format, kRed>(argb) | Pack<format, kGreen>(argb) |
-         Pack<format, kBlue>(argb);
+  if constexpr (kBitsnMasks[format][kTotalMaskColumn] == 0) {
+    return 0;  // palette indices and Invalid carry no colour
+  } else {
+    const uint32_t pixel = Pack<format, kAlpha>(argb) | Pack<format, kRed>(argb) |
+                           Pack<format, kGreen>(argb) | Pack<format, kBlue>(argb);
+    // The unused byte: FF for RGB888X, but 0 for BGR888X.
+    return format == F::RGB888X ? pixel | 0xFF000000u : pixel;
+  }
 }
 
 template <F::EFormat format>
 constexpr uint32_t ToARGB(uint32_t pixel) {
-  return Expand<format, kAlpha>(pixel) | Expand<format, kRed>(pixel) |
-         Expand<format, kGreen>(pixel) | Expand<format, kBlue>(pixel);
+  if constexpr (kBitsnMasks[format][kTotalMaskColumn] == 0) {
+    return 0;
+  } else {
+    return Expand<format, kAlpha>(pixel) | Expand<format, kRed>(pixel) |
+           Expand<format, kGreen>(pixel) | Expand<format, kBlue>(pixel);
+  }
+}
+
+template <F::EFormat format>
+using tFormat = std::integral_constant<F::EFormat, format>;
+
+// Calls fn with the format as a compile-time constant, so that each
+// conversion is selected once and inlined as straight-line code.
+template <class Fn>
+auto WithFormat(F::EFormat format, Fn fn) {
+  switch (format) {
+    case F::Indexed:
+      return fn(tFormat<F::Indexed>());
+    case F::Alpha:
+      return fn(tFormat<F::Alpha>());
+    case F::IndexAlpha:
+      return fn(tFormat<F::IndexAlpha>());
+    case F::ARGB8888:
+      return fn(tFormat<F::ARGB8888>());
+    case F::ABGR8888:
+      return fn(tFormat<F::ABGR8888>());
+    case F::ARGB5551:
+      return fn(tFormat<F::ARGB5551>());
+    case F::ABGR5551:
+      return fn(tFormat<F::ABGR5551>());
+    case F::ARGB4444:
+      return fn(tFormat<F::ARGB4444>());
+    case F::ABGR4444:
+      return fn(tFormat<F::ABGR4444>());
+    case F::RGB888X:
+      return fn(tFormat<F::RGB888X>());
+    case F::BGR888X:
+      return fn(tFormat<F::BGR888X>());
+    case F::RGB888:
+      return fn(tFormat<F::RGB888>());
+    case F::BGR888:
+      return fn(tFormat<F::BGR888>());
+    case F::RGB565:
+      return fn(tFormat<F::RGB565>());
+    case F::BGR565:
+      return fn(tFormat<F::BGR565>());
+    case F::RGB555:
+      return fn(tFormat<F::RGB555>());
+    case F::BGR555:
+      return fn(tFormat<F::BGR555>());
+    default:
+      return fn(tFormat<F::Invalid>());
+  }
 }
 
 }  // namespace
@@ -163,80 +223,25 @@ cPixelFormat::cPixelFormat(uint32_t redMask, uint32_t greenMask, uint32_t blueMa
 }
 
 uint32_t cPixelFormat::ConvertFromARGB(uint32_t argb) const {
-  using tolmak::detail::FromARGB;
-  switch (m_Format) {
-    case Alpha:
-      return FromARGB<Alpha>(argb);
-    case ARGB8888:
-      return FromARGB<ARGB8888>(argb);
-    case ABGR8888:
-      return FromARGB<ABGR8888>(argb);
-    case ARGB5551:
-      return FromARGB<ARGB5551>(argb);
-    case ABGR5551:
-      return FromARGB<ABGR5551>(argb);
-    case ARGB4444:
-      return FromARGB<ARGB4444>(argb);
-    case ABGR4444:
-      return FromARGB<ABGR4444>(argb);
-    // The unused byte: FF for RGB888X, but 0 for BGR888X.
-    case RGB888X:
-      return FromARGB<RGB888X>(argb) | 0xFF000000u;
-    case BGR888X:
-      return FromARGB<BGR888X>(argb);
-    case RGB888:
-      return FromARGB<RGB888>(argb);
-    case BGR888:
-      return FromARGB<BGR888>(argb);
-    case RGB565:
-      return FromARGB<RGB565>(argb);
-    case BGR565:
-      return FromARGB<BGR565>(argb);
-    case RGB555:
-      return FromARGB<RGB555>(argb);
-    case BGR555:
-      return FromARGB<BGR555>(argb);
-    default:
-      return 0;  // palette indices and Invalid carry no colour
-  }
+  using namespace tolmak::detail;
+  return WithFormat(m_Format, [argb](auto f) { return FromARGB<f.value>(argb); });
 }
 
 uint32_t cPixelFormat::ConvertToARGB(uint32_t pixel) const {
-  using tolmak::detail::ToARGB;
-  switch (m_Format) {
-    case Alpha:
-      return ToARGB<Alpha>(pixel);
-    case ARGB8888:
-      return ToARGB<ARGB8888>(pixel);
-    case ABGR8888:
-      return ToARGB<ABGR8888>(pixel);
-    case ARGB5551:
-      return ToARGB<ARGB5551>(pixel);
-    case ABGR5551:
-      return ToARGB<ABGR5551>(pixel);
-    case ARGB4444:
-      return ToARGB<ARGB4444>(pixel);
-    case ABGR4444:
-      return ToARGB<ABGR4444>(pixel);
-    case RGB888X:
-      return ToARGB<RGB888X>(pixel);
-    case BGR888X:
-      return ToARGB<BGR888X>(pixel);
-    case RGB888:
-      return ToARGB<RGB888>(pixel);
-    case BGR888:
-      return ToARGB<BGR888>(pixel);
-    case RGB565:
-      return ToARGB<RGB565>(pixel);
-    case BGR565:
-      return ToARGB<BGR565>(pixel);
-    case RGB555:
-      return ToARGB<RGB555>(pixel);
-    case BGR555:
-      return ToARGB<BGR555>(pixel);
-    default:
-      return 0;
-  }
+  using namespace tolmak::detail;
+  return WithFormat(m_Format, [pixel](auto f) { return ToARGB<f.value>(pixel); });
+}
+
+void tolmak::detail::PixelsToARGB(F::EFormat format, uint32_t* pixels, size_t count) {
+  WithFormat(format, [=](auto f) {
+    for (size_t i = 0; i < count; ++i) pixels[i] = ToARGB<f.value>(pixels[i]);
+  });
+}
+
+void tolmak::detail::PixelsFromARGB(F::EFormat format, uint32_t* pixels, size_t count) {
+  WithFormat(format, [=](auto f) {
+    for (size_t i = 0; i < count; ++i) pixels[i] = FromARGB<f.value>(pixels[i]);
+  });
 }
 
 float cPixelFormat::Score(const cPixelFormat& other) const {

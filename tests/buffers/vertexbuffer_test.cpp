@@ -1,0 +1,334 @@
+#include <gtest/gtest.h>
+#include <tolmak.h>
+
+#include <bit>
+#include <random>
+
+#include "buffer_fixtures.h"
+
+using F = cPixelFormat;
+using namespace tolmak::test;
+
+// The huge allocations below must fail as null, not end the program.
+#if defined(__SANITIZE_ADDRESS__)
+extern "C" __attribute__((visibility("default"), used)) const char* __asan_default_options() {
+  return "allocator_may_return_null=1";
+}
+#endif
+
+namespace {
+
+constexpr F::EFormat kColourFormats[] = {F::Alpha,    F::ARGB8888, F::ABGR8888, F::ARGB5551,
+                                         F::ABGR5551, F::ARGB4444, F::ABGR4444, F::RGB888X,
+                                         F::BGR888X,  F::RGB888,   F::BGR888,   F::RGB565,
+                                         F::BGR565,   F::RGB555,   F::BGR555};
+constexpr const char kFile[] = "tolmak_vertexbuffer.cpp";
+enum { kPos, kNormal, kDiffuse, kSpecular };
+
+// The layout rule, computed independently of the buffer: components in
+// order, each where the previous ones end.
+struct tLayout {
+  bool has[4];
+  uint32_t offset[4], size[4], texture, sets, stride;
+};
+tLayout Model(uint32_t vertexFormat, F format) {
+  tLayout l{};
+  const uint32_t sizes[4] = {12, 12, F(format).GetTotalBytes(), F(format).GetTotalBytes()};
+  uint32_t at = 0;
+  for (int c = 0; c < 4; ++c) {
+    l.has[c] = (vertexFormat >> c) & 1;
+    l.size[c] = sizes[c];
+    l.offset[c] = at;
+    if (l.has[c]) at += sizes[c];
+  }
+  l.texture = at;
+  l.sets = (vertexFormat >> 4) & 15;
+  l.stride = at + 8 * l.sets;
+  return l;
+}
+
+uint32_t ReadLE(const uint8_t* p, uint32_t bytes) {
+  uint32_t v = 0;
+  for (uint32_t k = 0; k < bytes; ++k) v |= uint32_t(p[k]) << (8 * k);
+  return v;
+}
+void WriteLE(uint8_t* p, uint32_t v, uint32_t bytes) {
+  for (uint32_t k = 0; k < bytes; ++k) p[k] = uint8_t(v >> (8 * k));
+}
+uint8_t* Block(cVertexBuffer& b) {
+  return static_cast<uint8_t*>(b.GetPtr());
+}
+Bytes BlockBytes(const cVertexBuffer& b) {
+  const auto* p = static_cast<const uint8_t*>(b.GetReadPtr());
+  return p ? Bytes(p, p + size_t(b.GetLength()) * b.GetStride()) : Bytes();
+}
+cVertexBuffer Random(uint32_t count, uint32_t vertexFormat, F format, std::mt19937& rng) {
+  cVertexBuffer b(count, vertexFormat, format);
+  for (size_t k = 0; k < size_t(count) * b.GetStride(); ++k) Block(b)[k] = uint8_t(rng());
+  return b;
+}
+
+// Add as documented, on raw bytes: appended vertices zeroed, then the
+// components both layouts have, colours decoded and encoded through cColor.
+Bytes ModelAdd(const cVertexBuffer& to, const cVertexBuffer& from) {
+  const tLayout d = Model(to.GetVertexFormat(), to.GetPixelFormat());
+  const tLayout s = Model(from.GetVertexFormat(), from.GetPixelFormat());
+  const Bytes source = BlockBytes(from);
+  Bytes out = BlockBytes(to);
+  out.resize(out.size() + size_t(from.GetLength()) * d.stride, 0);
+  for (uint32_t k = 0; k < from.GetLength(); ++k) {
+    uint8_t* v = out.data() + size_t(to.GetLength() + k) * d.stride;
+    const uint8_t* u = source.data() + size_t(k) * s.stride;
+    for (int c : {kPos, kNormal})
+      if (d.has[c] && s.has[c]) std::memcpy(v + d.offset[c], u + s.offset[c], 12);
+    for (int c : {kDiffuse, kSpecular}) {
+      if (!d.has[c] || !s.has[c]) continue;
+      const cColor color(from.GetPixelFormat(), ReadLE(u + s.offset[c], s.size[c]));
+      WriteLE(v + d.offset[c], color.GetColor(to.GetPixelFormat()), d.size[c]);
+    }
+    std::memcpy(v + d.texture, u + s.texture, 8 * std::min(d.sets, s.sets));
+  }
+  return out;
+}
+
+}  // namespace
+
+TEST(VertexLayout, EveryFormatBytePlacesEachComponentByTheRule) {
+  const tLayout example = Model(1 | 2 | 4 | 8 | (2 << 4), F::RGB565);
+  EXPECT_EQ((std::vector<uint32_t>{example.offset[1], example.offset[2], example.offset[3],
+                                   example.texture, example.stride}),
+            (std::vector<uint32_t>{12, 24, 26, 28, 44}));
+  EXPECT_EQ(cVertexBuffer(0, 1 | 2 | 4 | 8 | (2 << 4)).GetStride(), 48u);
+
+  // Each setter on vertex 1 of a zeroed block must change exactly its slot.
+  const cVector3 v3(std::bit_cast<float>(0x3F112233u), std::bit_cast<float>(0x40445566u),
+                    std::bit_cast<float>(0x41778899u));
+  const cVector2 v2(v3.x, v3.z);
+  for (F format : {F::ARGB8888, F::RGB565, F::RGB888, F::Alpha}) {
+    for (uint32_t vertexFormat = 0x5A00; vertexFormat < 0x5B00; ++vertexFormat) {
+      const tLayout l = Model(vertexFormat, format);
+      cVertexBuffer b(2, vertexFormat, format);
+      ASSERT_EQ(b.GetStride(), l.stride) << vertexFormat;
+      ASSERT_EQ(b.GetVertexFormat(), vertexFormat);
+      auto expectSlot = [&](uint32_t offset, uint32_t size, const std::function<void()>& write) {
+        std::memset(Block(b), 0, 2 * l.stride);
+        write();
+        for (uint32_t k = 0; k < 2 * l.stride; ++k)
+          ASSERT_EQ(Block(b)[k] != 0, k >= l.stride + offset && k < l.stride + offset + size)
+              << "format " << vertexFormat << " byte " << k;
+      };
+      if (l.has[kPos]) expectSlot(l.offset[kPos], 12, [&] { b.SetPos(1, v3); });
+      if (l.has[kNormal]) expectSlot(l.offset[kNormal], 12, [&] { b.SetNormal(1, v3); });
+      if (l.has[kDiffuse])
+        expectSlot(l.offset[kDiffuse], l.size[kDiffuse], [&] { b.SetDiffuse(1, cColor::clWhite); });
+      if (l.has[kSpecular])
+        expectSlot(l.offset[kSpecular], l.size[kSpecular],
+                   [&] { b.SetSpecular(1, cColor::clWhite); });
+      for (uint32_t s = 0; s < l.sets; ++s)
+        expectSlot(l.texture + 8 * s, 8, [&] { b.SetTexture(1, int(s), v2); });
+    }
+  }
+}
+
+TEST(VertexLayout, ColourSlotsHoldThePixelLittleEndianAndReadOnlyTheirOwnBytes) {
+  const cColor colour(0.8f, 0.2f, 0.6f, 0.4f);
+  for (F format : kColourFormats) {
+    cVertexBuffer b(1, 1 | 4 | 8, format);
+    const uint32_t width = F(format).GetTotalBytes(), pixel = colour.GetColor(format);
+    std::memset(Block(b), 0xEE, b.GetStride());
+    b.SetDiffuse(0, colour);
+    EXPECT_EQ(ReadLE(Block(b) + 12, width), pixel) << format.GetName().c_str();
+    EXPECT_EQ(Block(b)[11], 0xEE);
+    EXPECT_EQ(Block(b)[12 + width], 0xEE) << "the specular slot follows";
+    EXPECT_EQ(b.GetDiffuse(0), cColor(format, pixel));
+    b.SetSpecular(0, cColor::clBlack);
+    EXPECT_EQ(ReadLE(Block(b) + 12, width), pixel);
+    EXPECT_EQ(b.GetSpecular(0), cColor(format, cColor::clBlack.GetColor(format)));
+  }
+}
+
+TEST(VertexBuffer, StartsEmptySetLengthKeepsVerticesAndCopyTakesTheLayout) {
+  cVertexBuffer b;
+  EXPECT_TRUE(b.IsEmpty() && b.GetReadPtr() == nullptr && b.GetLength() == 0);
+  EXPECT_TRUE(b.GetStride() == 12 && b.GetVertexFormat() == 1 && b.GetPixelFormat() == F::ARGB8888);
+  b.SetLength(3);
+  for (uint32_t i = 0; i < 3; ++i) b.SetPos(i, cVector3(float(i), 2.0f * i, -1.0f));
+  const void* block = b.GetReadPtr();
+  b.SetLength(3);
+  EXPECT_EQ(b.GetReadPtr(), block);
+  b.SetLength(100000);
+  b.SetLength(2);
+  EXPECT_EQ(b.GetPos(1), cVector3(1.0f, 2.0f, -1.0f));
+  b.Clear();
+  EXPECT_TRUE(b.IsEmpty() && b.GetLength() == 0);
+
+  std::mt19937 rng(3);
+  const cVertexBuffer source = Random(5, 0x2F, F::RGB565, rng);
+  b = source;
+  EXPECT_TRUE(b.GetStride() == 44 && b.GetPixelFormat() == F::RGB565);
+  EXPECT_EQ(BlockBytes(b), BlockBytes(source));
+  b = cVertexBuffer(0, 1 | 2);
+  EXPECT_TRUE(b.IsEmpty() && b.GetStride() == 24);
+}
+
+TEST(VertexConvert, EveryColourSlotMatchesThePixelFormatConversions) {
+  std::mt19937 rng(7);
+  const uint32_t vertexFormat = 1 | 4 | 8 | (1 << 4);
+  for (F from : kColourFormats) {
+    for (F to : kColourFormats) {
+      // More vertices than one conversion run, so the run boundary is crossed.
+      cVertexBuffer b = Random(300, vertexFormat, from, rng);
+      const Bytes before = BlockBytes(b);
+      b.Convert(to);
+      const tLayout a = Model(vertexFormat, from), c = Model(vertexFormat, to);
+      ASSERT_EQ(b.GetPixelFormat(), to);
+      ASSERT_EQ(b.GetStride(), c.stride);
+      const Bytes after = BlockBytes(b);
+      if (from == to) {
+        ASSERT_EQ(after, before) << "converting to the same format changes nothing";
+        continue;
+      }
+      ASSERT_EQ(after.size(), 300u * c.stride);
+      for (uint32_t i = 0; i < 300; ++i) {
+        const uint8_t* old = before.data() + i * a.stride;
+        const uint8_t* now = after.data() + i * c.stride;
+        ASSERT_EQ(0, std::memcmp(old, now, 12));
+        ASSERT_EQ(0, std::memcmp(old + a.texture, now + c.texture, 8));
+        for (int slot : {kDiffuse, kSpecular}) {
+          const uint32_t argb = from.ConvertToARGB(ReadLE(old + a.offset[slot], a.size[slot]));
+          const uint64_t slotMask = (uint64_t{1} << (8 * c.size[slot])) - 1;
+          ASSERT_EQ(ReadLE(now + c.offset[slot], c.size[slot]), to.ConvertFromARGB(argb) & slotMask)
+              << from.GetName().c_str() << " to " << to.GetName().c_str() << " vertex " << i;
+        }
+      }
+      // The stream still describes the block.
+      LoadBoth<cVertexBuffer>(Saved(b), [&](cVertexBuffer& l) { EXPECT_EQ(BlockBytes(l), after); });
+    }
+  }
+  cVertexBuffer swap(1, 1 | 4);
+  std::memcpy(Block(swap) + 12, "\x11\x22\x33\x44", 4);
+  swap.Convert(F::ABGR8888);
+  EXPECT_EQ(0, std::memcmp(Block(swap) + 12, "\x33\x22\x11\x44", 4));
+  cVertexBuffer plain(2, 1 | 2 | (1 << 4));
+  plain.Convert(F::RGB565);
+  EXPECT_EQ(plain.GetPixelFormat(), F::ARGB8888);
+}
+
+TEST(VertexAdd, EveryPairOfLayoutsMatchesTheComponentWiseModel) {
+  const std::pair<uint32_t, F> layouts[] = {{1, F::ARGB8888},
+                                            {1 | 2, F::ARGB8888},
+                                            {1 | 4, F::ARGB8888},
+                                            {1 | 4, F::ABGR8888},
+                                            {1 | 2 | 4 | (2 << 4), F::ARGB8888},
+                                            {0x2F, F::RGB565},
+                                            {0x2F, F::ARGB8888},
+                                            {1 | 4 | 8 | (1 << 4), F::RGB888X},
+                                            {2 | 8, F::RGB555},
+                                            {1 | 4 | (15 << 4), F::RGB888},
+                                            {4 | 8, F::Indexed}};
+  std::mt19937 rng(11);
+  for (auto [toFormat, toColours] : layouts) {
+    for (auto [fromFormat, fromColours] : layouts) {
+      cVertexBuffer to = Random(3, toFormat, toColours, rng);
+      const cVertexBuffer from = Random(5, fromFormat, fromColours, rng);
+      const Bytes expected = ModelAdd(to, from);
+      to.Add(from);
+      ASSERT_EQ(to.GetLength(), 8u);
+      ASSERT_EQ(BlockBytes(to), expected)
+          << toFormat << " += " << fromFormat << " " << F(fromColours).GetName().c_str();
+    }
+    cVertexBuffer self = Random(4, toFormat, toColours, rng);
+    const Bytes expected = ModelAdd(self, self);
+    self.Add(self);
+    EXPECT_EQ(BlockBytes(self), expected) << "self " << toFormat;
+  }
+  cVertexBuffer to(1, 1 | 2), empty(0, 1 | 4);
+  to.Add(empty);
+  EXPECT_EQ(to.GetLength(), 1u);
+}
+
+TEST(VertexStream, SaveWritesTheDocumentedBytesAndLoadRebuildsTheBuffer) {
+  cVertexBuffer b(3);
+  for (uint32_t i = 0; i < 3; ++i) b.SetPos(i, cVector3(1.5f * i, -2.0f, 1e6f));
+  const Bytes bytes = Saved(b);
+  ASSERT_EQ(bytes.size(), 46u);
+  EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + 10), (Bytes{3, 0, 0, 0, 3, 0, 1, 0, 0, 0}));
+  EXPECT_EQ(Bytes(bytes.begin() + 10, bytes.end()), BlockBytes(b));
+  LoadBoth<cVertexBuffer>(bytes, [&](cVertexBuffer& l) {
+    EXPECT_EQ(l.GetStride(), 12u);
+    EXPECT_EQ(l.GetPos(2), b.GetPos(2));
+  });
+
+  // Bits above the layout byte are kept; 2000 vertices outgrow one read step
+  // of an unsized stream.
+  std::mt19937 rng(5);
+  const cVertexBuffer rich = Random(2000, 0xABCD0000u | 0x2F, F::RGB565, rng);
+  const Bytes richBytes = Saved(rich);
+  EXPECT_EQ(richBytes.size(), 10u + 2000 * 44);
+  LoadBoth<cVertexBuffer>(richBytes, [&](cVertexBuffer& l) {
+    EXPECT_EQ(l.GetVertexFormat(), 0xABCD002Fu);
+    EXPECT_EQ(l.GetPixelFormat(), F::RGB565);
+    EXPECT_EQ(Saved(l), richBytes);
+  });
+  LoadBoth<cVertexBuffer>(Saved(cVertexBuffer(0, 1 | 4, F::RGB565)), [](cVertexBuffer& l) {
+    EXPECT_TRUE(l.IsEmpty());
+    EXPECT_EQ(l.GetStride(), 14u);
+  });
+}
+
+TEST(VertexStream, HostileStreamsThrowAndLeaveTheBufferEmpty) {
+  std::mt19937 rng(9);
+  const cVertexBuffer held = Random(2, 1 | 4, F::RGB565, rng);
+  const Bytes valid = Saved(held);
+  for (size_t cut = 0; cut < valid.size(); ++cut)
+    ExpectLoadFails(Bytes(valid.begin(), valid.begin() + cut), held, "truncated");
+  for (uint16_t format : {18, 255, 0xFFFF}) {
+    Bytes b = valid;
+    WriteLE(b.data() + 4, format, 2);
+    ExpectLoadFails(b, held, "pixel format");
+  }
+  for (uint32_t count : {0x20000000u, 0xFFFFFFFFu}) {  // blocks past 4 GiB
+    Bytes b = valid;
+    WriteLE(b.data(), count, 4);
+    ExpectLoadFails(b, held, "huge count");
+  }
+  // 1.2 GB announced, 100 kB present: what is reserved follows what arrives.
+  cAllocationGate gate;
+  Bytes b = valid;
+  WriteLE(b.data(), 100000000u, 4);
+  WriteLE(b.data() + 6, 1, 4);
+  b.resize(100000);
+  ExpectLoadFails(b, held, "absent vertices");
+  EXPECT_LE(cAllocationGate::Largest(), 256u * 1024);
+}
+
+TEST(VertexMemory, FailedAllocationsThrowAndKeepTheBuffer) {
+  std::mt19937 rng(13);
+  cVertexBuffer b = Random(2, 0xFF, F::ARGB8888, rng);  // 152 bytes a vertex
+  const Bytes before = Saved(b);
+  ExpectOutOfMemory([&] { b.SetLength(0xFFFFFFFF); }, kFile, 201);  // about 650 GB
+  EXPECT_EQ(Saved(b), before);
+  cVertexBuffer empty(0, 0xFF);
+  ExpectOutOfMemory([&] { empty.SetLength(0xFFFFFFFF); }, kFile, 194);
+  EXPECT_TRUE(empty.IsEmpty());
+
+  const cVertexBuffer other = Random(3, 1 | 4, F::RGB565, rng);
+  auto failing = [&](const std::function<void()>& action, int line) {
+    {
+      cAllocationGate gate(0);
+      ExpectOutOfMemory(action, kFile, line);
+    }
+    EXPECT_EQ(Saved(b), before);
+  };
+  failing([&] { b.Copy(other); }, 201);
+  failing([&] { b.Add(other); }, 201);
+  failing([&] { b.Add(b); }, 201);
+  failing([&] { b.Convert(F::RGB565); }, 194);
+  failing([&] { cVertexBuffer copy(b); }, 194);
+  cMemoryStream in;
+  other.Save(in);
+  in.Seek(0);
+  cAllocationGate gate(0);
+  ExpectOutOfMemory([&] { b.Load(in); }, kFile, 194);
+  EXPECT_TRUE(b.IsEmpty());
+}
