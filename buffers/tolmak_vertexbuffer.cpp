@@ -294,7 +294,9 @@ void cVertexBuffer::Save(iOutStream& out) const {
 }
 
 void cVertexBuffer::Load(iInStream& in) {
-  SetLength(0);
+  // Emptied at once, but the block is kept aside for a load of the same size.
+  cSpareBlock spare(std::exchange(m_Data, nullptr), uint64_t{m_Length} * m_Stride);
+  m_Length = 0;
   uint32_t count = 0, vertexFormat = 0;
   uint16_t format = 0;
   if (!in.ReadUInt32(count) || !in.ReadUInt16(format) || !in.ReadUInt32(vertexFormat))
@@ -312,7 +314,7 @@ void cVertexBuffer::Load(iInStream& in) {
                                       "more than 4 GiB",
                                       count, loaded.m_Stride));
   if (count > 0) {
-    void* block = nullptr;
+    void* block = spare.Take(bytes);
     switch (ReadBlock(in, static_cast<uint32_t>(bytes), block)) {
       case EReadResult::kDone:
         break;

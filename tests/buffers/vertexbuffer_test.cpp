@@ -270,6 +270,10 @@ TEST(VertexStream, SaveWritesTheDocumentedBytesAndLoadRebuildsTheBuffer) {
     EXPECT_EQ(l.GetPixelFormat(), F::RGB565);
     EXPECT_EQ(Saved(l), richBytes);
   });
+  cVertexBuffer same = Random(2000, 0x2F, F::RGB565, rng);  // loaded into its own block
+  cMemoryStream in(richBytes.data(), uint32_t(richBytes.size()));
+  same.Load(in);
+  EXPECT_EQ(Saved(same), richBytes);
   LoadBoth<cVertexBuffer>(Saved(cVertexBuffer(0, 1 | 4, F::RGB565)), [](cVertexBuffer& l) {
     EXPECT_TRUE(l.IsEmpty());
     EXPECT_EQ(l.GetStride(), 14u);
