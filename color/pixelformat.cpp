@@ -222,16 +222,6 @@ cPixelFormat::cPixelFormat(uint32_t redMask, uint32_t greenMask, uint32_t blueMa
   }
 }
 
-uint32_t cPixelFormat::ConvertFromARGB(uint32_t argb) const {
-  using namespace tolmak::detail;
-  return WithFormat(m_Format, [argb](auto f) { return FromARGB<f.value>(argb); });
-}
-
-uint32_t cPixelFormat::ConvertToARGB(uint32_t pixel) const {
-  using namespace tolmak::detail;
-  return WithFormat(m_Format, [pixel](auto f) { return ToARGB<f.value>(pixel); });
-}
-
 namespace tolmak::detail {
 namespace {
 
