@@ -218,7 +218,18 @@ struct cFlatScene {
   }
 
   void Update() {
-    for (int32_t i : queue) {
+    // Fetched ahead as the entities are, so that a sparse queue costs the
+    // loop no more than it must.
+    constexpr size_t kAhead = 8;
+    for (size_t q = 0; q < queue.size(); ++q) {
+      if (q + kAhead < queue.size()) {
+        const int32_t next = queue[q + kAhead];
+        __builtin_prefetch(&pivot[next]);
+        __builtin_prefetch(&world[next]);
+        __builtin_prefetch(&flags[next]);
+        __builtin_prefetch(&parent[next]);
+      }
+      const int32_t i = queue[q];
       const int32_t p = parent[i];
       if (p >= 0) {
         if (!flags[p].worldChanged && !flags[i].pivotChanged) continue;

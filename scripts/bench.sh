@@ -34,5 +34,6 @@ run bench_buffers "${small[@]}" "$@"
 run bench_matrix_pass --benchmark_repetitions=3 --benchmark_min_time=0.1 "$@"
 echo "$(($(date +%s) - started))" >"$out/seconds"
 
-python3 scripts/bench_report.py "$out" build/default/compile_commands.json docs
+# Debian's own interpreter, which has the python3-matplotlib package.
+/usr/bin/python3 scripts/bench_report.py "$out" build/default/compile_commands.json docs
 echo "Wrote docs/PERFORMANCE.md and docs/matrix_pass.png"
