@@ -73,8 +73,9 @@ void cPixelPipeline::TestDepthStencil(cBatch& batch, const cTriangleSetup& setup
   const float startY = static_cast<float>(batch.y) + 0.5f;
   const float z0 = setup.z.value + setup.z.dx * (startX - setup.referenceX) +
                    setup.z.dy * (startY - setup.referenceY);
-  for (int i = 0; i < n; ++i) batch.z[i] = std::min(std::max(z0 + setup.z.dx * i, 0.0f), 1.0f);
-  std::fill_n(batch.outcome, n, uint8_t{kPassed});
+  for (int i = 0; i < n; ++i)
+    batch.z[i] = std::min(std::max(z0 + setup.z.dx * static_cast<float>(i), 0.0f), 1.0f);
+  if (m_State.stencil || !m_State.depthTest) std::fill_n(batch.outcome, n, uint8_t{kPassed});
   const size_t at = static_cast<size_t>(batch.y) * m_Target.depthPitch + batch.x;
   if (m_State.stencil) {
     const uint8_t* stored = m_Target.stencil + at;
@@ -87,6 +88,13 @@ void cPixelPipeline::TestDepthStencil(cBatch& batch, const cTriangleSetup& setup
   }
   if (!m_State.depthTest) return;
   const float* depth = m_Target.depth + at;
+  if (!m_State.stencil) {
+    WithCompare(m_State.depthFunction, [&]<ECompare F>() {
+      for (int i = 0; i < n; ++i)
+        batch.outcome[i] = Passes<F>(batch.z[i], depth[i]) ? kPassed : kDepthFailed;
+    });
+    return;
+  }
   WithCompare(m_State.depthFunction, [&]<ECompare F>() {
     for (int i = 0; i < n; ++i) {
       const bool pass = Passes<F>(batch.z[i], depth[i]);

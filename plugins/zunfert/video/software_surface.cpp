@@ -63,9 +63,16 @@ bool cSoftwareSurface::FillRect(int x, int y, int width, int height, uint32_t pi
   const int x1 = std::min(x + width, m_Size.width), y1 = std::min(y + height, m_Size.height);
   const uint32_t bytes = m_PixelFormat.GetTotalBytes();
   if (bytes == 0) return false;
-  for (int row = y0; row < y1; ++row) {
+  for (int row = y0; row < y1 && x0 < x1; ++row) {
     uint8_t* p = GetRow(row) + static_cast<size_t>(x0) * bytes;
-    for (int i = x0; i < x1; ++i, p += bytes) detail::StorePixel(p, bytes, pixel);
+    // Whole words where the width allows: clearing is a large part of a frame.
+    if (bytes == 4) {
+      std::fill_n(reinterpret_cast<uint32_t*>(p), x1 - x0, pixel);
+    } else if (bytes == 2) {
+      std::fill_n(reinterpret_cast<uint16_t*>(p), x1 - x0, static_cast<uint16_t>(pixel));
+    } else {
+      for (int i = x0; i < x1; ++i, p += bytes) detail::StorePixel(p, bytes, pixel);
+    }
   }
   return true;
 }

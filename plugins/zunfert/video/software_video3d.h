@@ -56,8 +56,8 @@ class cSoftwareVideo3D : public cVideo3D {
   const detail::cRenderState& GetRenderState() const { return m_State; }
   /// A light slot filled directly, without a scene light.
   void SetLightValues(int index, const detail::cLightSlot& light);
-  /// Seconds spent since the last ResetTimes in transforming and lighting,
-  /// in rasterizing and in presenting.
+  /// Processor seconds spent since the last ResetTimes in transforming and
+  /// lighting, in rasterizing and in presenting.
   struct cTimes {
     double transform = 0, raster = 0, present = 0;
   };

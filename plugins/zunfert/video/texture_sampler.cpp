@@ -51,14 +51,26 @@ inline void Unpack(uint32_t texel, float& r, float& g, float& b, float& a) {
   a = static_cast<float>(texel >> 24) * k;
 }
 
-/// Weighted mean of two texels, two channels at a time; weight 0 to 256.
-inline uint32_t Mix(uint32_t p, uint32_t q, uint32_t weight) {
+/// Four texels weighted, two channels at a time; the weights sum to at most 256.
+inline uint32_t Blend4(uint32_t c00, uint32_t c10, uint32_t c01, uint32_t c11, uint32_t fx,
+                       uint32_t fy) {
+  constexpr uint32_t kMask = 0x00FF00FFu;
+  const uint32_t w11 = (fx * fy) >> 8, w10 = fx - w11, w01 = fy - w11;
+  const uint32_t w00 = 256 - fx - fy + w11;
   const uint32_t rb =
-      (((p & 0x00FF00FFu) * (256 - weight) + (q & 0x00FF00FFu) * weight) >> 8) & 0x00FF00FFu;
-  const uint32_t ag =
-      ((((p >> 8) & 0x00FF00FFu) * (256 - weight) + ((q >> 8) & 0x00FF00FFu) * weight)) &
-      0xFF00FF00u;
+      (((c00 & kMask) * w00 + (c10 & kMask) * w10 + (c01 & kMask) * w01 + (c11 & kMask) * w11) >>
+       8) &
+      kMask;
+  const uint32_t ag = (((c00 >> 8) & kMask) * w00 + ((c10 >> 8) & kMask) * w10 +
+                       ((c01 >> 8) & kMask) * w01 + ((c11 >> 8) & kMask) * w11) &
+                      ~kMask;
   return rb | ag;
+}
+
+/// Whether both axes wrap over powers of two, where a mask does the addressing.
+inline bool MasksWrap(const cTextureView& texture, const cSamplerState& sampler) {
+  return sampler.u == cVideo3D::EAddressMode::Wrap && sampler.v == cVideo3D::EAddressMode::Wrap &&
+         (texture.width & (texture.width - 1)) == 0 && (texture.height & (texture.height - 1)) == 0;
 }
 
 void SamplePoint(const cTextureView& texture, const cSamplerState& sampler, const float* u,
@@ -89,16 +101,22 @@ void SampleBilinear(const cTextureView& texture, const cSamplerState& sampler, c
     x0[i] = px >> 8, x1[i] = (px >> 8) + 1, fx[i] = static_cast<uint32_t>(px & 255);
     y0[i] = py >> 8, y1[i] = (py >> 8) + 1, fy[i] = static_cast<uint32_t>(py & 255);
   }
-  AddressArray(sampler.u, texture.width, x0, count);
-  AddressArray(sampler.u, texture.width, x1, count);
-  AddressArray(sampler.v, texture.height, y0, count);
-  AddressArray(sampler.v, texture.height, y1, count);
+  if (MasksWrap(texture, sampler)) {
+    const int mx = texture.width - 1, my = texture.height - 1;
+    for (int i = 0; i < count; ++i) {
+      x0[i] &= mx, x1[i] &= mx, y0[i] &= my, y1[i] &= my;
+    }
+  } else {
+    AddressArray(sampler.u, texture.width, x0, count);
+    AddressArray(sampler.u, texture.width, x1, count);
+    AddressArray(sampler.v, texture.height, y0, count);
+    AddressArray(sampler.v, texture.height, y1, count);
+  }
   for (int i = 0; i < count; ++i) {
     const uint32_t* top = texture.texels + y0[i] * texture.pitch;
     const uint32_t* bottom = texture.texels + y1[i] * texture.pitch;
-    const uint32_t upper = Mix(top[x0[i]], top[x1[i]], fx[i]);
-    const uint32_t lower = Mix(bottom[x0[i]], bottom[x1[i]], fx[i]);
-    Unpack(Mix(upper, lower, fy[i]), r[i], g[i], b[i], a[i]);
+    Unpack(Blend4(top[x0[i]], top[x1[i]], bottom[x0[i]], bottom[x1[i]], fx[i], fy[i]), r[i], g[i],
+           b[i], a[i]);
   }
 }
 

@@ -1,7 +1,7 @@
 // The 3D device's frame, display, viewport, matrices and render targets.
 #include <algorithm>
-#include <chrono>
 #include <cmath>
+#include <ctime>
 
 #include "display_mode.h"
 #include "software_video3d.h"
@@ -83,7 +83,7 @@ void cSoftwareVideo3D::EndScene() {
 
 bool cSoftwareVideo3D::Flip() {
   if (!m_Back) return false;
-  const auto start = std::chrono::steady_clock::now();
+  const std::clock_t start = std::clock();
   if (m_GammaIdentity || m_Format != cPixelFormat::ARGB8888) {
     std::copy_n(m_Back->GetRow(0), m_Back->GetByteSize(), m_Front->GetRow(0));
   } else {
@@ -99,8 +99,7 @@ bool cSoftwareVideo3D::Flip() {
     }
   }
   const bool written = m_Output.Present(*m_Front);
-  m_Times.present +=
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  m_Times.present += static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
   return written;
 }
 

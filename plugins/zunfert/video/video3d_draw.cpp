@@ -1,6 +1,6 @@
 // The 3D device's geometry: buffers, primitive assembly and drawing.
 #include <algorithm>
-#include <chrono>
+#include <ctime>
 
 #include "software_video3d.h"
 
@@ -8,10 +8,10 @@ namespace zunfert {
 
 namespace {
 
-using tClock = std::chrono::steady_clock;
-
-double Since(tClock::time_point start) {
-  return std::chrono::duration<double>(tClock::now() - start).count();
+/// Processor seconds since start: on a shared machine the wall clock
+/// would count the other processes too.
+double Since(std::clock_t start) {
+  return static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
 }
 
 }  // namespace
@@ -124,7 +124,7 @@ bool cSoftwareVideo3D::BeginDraw(const cVertexBuffer& vertices, uint32_t first, 
 
 void cSoftwareVideo3D::TransformRange(const cVertexBuffer& vertices, uint32_t first,
                                       uint32_t count) {
-  const auto start = tClock::now();
+  const std::clock_t start = std::clock();
   if (m_Vertices.size() < count) m_Vertices.resize(count);
   m_VertexCount = count;
   m_Processor.Process(vertices, first, count, m_Vertices.data());
@@ -133,7 +133,7 @@ void cSoftwareVideo3D::TransformRange(const cVertexBuffer& vertices, uint32_t fi
 
 template <class Index>
 void cSoftwareVideo3D::Assemble(EPrimitive type, uint32_t count, Index index) {
-  const auto start = tClock::now();
+  const std::clock_t start = std::clock();
   const uint32_t size = m_VertexCount;
   const auto at = [&](uint32_t i) -> const detail::cClipVertex* {
     const uint32_t position = index(i);
