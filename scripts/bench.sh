@@ -13,7 +13,7 @@ scripts/install-deps.sh libjpeg62-turbo-dev libpng-dev \
   libglm-dev libeigen3-dev libpixman-1-dev libsdl2-dev python3-matplotlib
 cmake --preset default -DTOLMAK_BUILD_BENCHMARKS=ON
 programs=(bench_fastfloat bench_matrix bench_pixels bench_buffers bench_matrix_pass)
-cmake --build --preset default --target "${programs[@]}"
+cmake --build --preset default --target "${programs[@]}" zunfert_video_timing
 
 out=build/default/bench
 mkdir -p "$out"
@@ -32,6 +32,9 @@ run bench_pixels "${small[@]}" "$@"
 run bench_buffers "${small[@]}" "$@"
 # The matrix pass shares one tree between neighbouring benchmarks: no interleaving.
 run bench_matrix_pass --benchmark_repetitions=3 --benchmark_min_time=0.1 "$@"
+# The software 3D device on the plug-in's demo-like scene, 300 frames.
+echo "== zunfert_video_timing"
+build/default/bin/zunfert_video_timing 300 | tee "$out/video3d.txt"
 echo "$(($(date +%s) - started))" >"$out/seconds"
 
 # Debian's own interpreter, which has the python3-matplotlib package.
