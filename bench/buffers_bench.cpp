@@ -80,6 +80,7 @@ void LoadOurs(benchmark::State& state, Buffer source) {
   cMemoryStream stream;
   source.Save(stream);
   Buffer target;
+  stream.Seek(0);
   target.Load(stream);  // a buffer that is loaded again: it holds a block of that size
   for (auto _ : state) {
     stream.Seek(0);
