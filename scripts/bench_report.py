@@ -152,14 +152,16 @@ def matrix_pass(runs, docs):
                   f"{worst100k:.1f} ns", verdict(worst100k <= 20)])
     goals.append(["the same against the flat-array loop", "≤ 1.5 ×", f"{worst_ratio:.2f} ×",
                   verdict(worst_ratio <= 1.5)])
-    empty = [(s, per.get(("entity", s, "none", 1000)), per.get(("entity", s, "none", 1000000)))
-             for s, _ in SHAPES]
-    empty = [(s, a[0], b[0]) for s, a, b in empty if a and b]
-    if empty:
-        worst = max(b / a for _, a, b in empty)
-        goals.append(["empty pass at 1,000,000 against 1,000 entities", "the same cost",
-                      f"{worst:.2f} × (worst shape; {min(a for _, a, _ in empty):.1f} to "
-                      f"{max(max(a, b) for _, a, b in empty):.1f} ns a pass)", verdict(worst <= 1.5)])
+    small = [per[("entity", s, "none", 1000)][0] for s, _ in SHAPES if ("entity", s, "none", 1000) in per]
+    large = [per[("entity", s, "none", 1000000)][0] for s, _ in SHAPES if ("entity", s, "none", 1000000) in per]
+    if small and large:
+        # A pass of a few nanoseconds is at the mercy of any interruption: the
+        # four shapes give four measurements of the same work at each size.
+        median = lambda v: sorted(v)[len(v) // 2] if len(v) % 2 else sum(sorted(v)[len(v) // 2 - 1:][:2]) / 2
+        growth = median(large) / median(small)
+        goals.append(["empty pass at 1,000,000 against 1,000 entities (median of the four trees)",
+                      "the same cost", f"{growth:.2f} × ({median(small):.1f} and {median(large):.1f} ns a pass; "
+                      f"all runs {min(small + large):.1f} to {max(small + large):.1f} ns)", verdict(growth <= 1.5)])
     flat_growth = []
     for s, _ in SHAPES:
         a, b = per_entity("entity", s, "all", 1000), per_entity("entity", s, "all", 1000000)
@@ -175,7 +177,7 @@ def matrix_pass(runs, docs):
                       f"{chain[1]:,.0f} entities queued, {chain[0] / 1e6:.1f} ms a pass", verdict(chain[1] == 1000000)])
     small, large = runs.get("queue_removal/1000"), runs.get("queue_removal/1000000")
     if small and large:
-        goals.append(["destroying a queued entity, queue of 1,000,000 against 1,000",
+        goals.append(["destroying a queued entity, 1,000,000 against 1,000 entities queued before",
                       "O(1): the same cost", f"{small['ns']:.0f} ns and {large['ns']:.0f} ns (new and delete)",
                       verdict(large["ns"] <= 1.5 * small["ns"])])
 
