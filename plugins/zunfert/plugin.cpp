@@ -1,0 +1,17 @@
+// The library's entry point: every class is registered with its descriptor,
+// whose parent is the engine's class it implements.
+
+#include "zunfert.h"
+
+void RegisterZunfertClasses(cPluginSystem* plugins) {
+  iClassDesc* const classes[] = {
+      cDefaultKeyboard::Descriptor(), cDefaultMouse::Descriptor(), cMemorySprite::Descriptor(),
+      cBmpSprite::Descriptor(),       cPcxSprite::Descriptor(),    cTgaSprite::Descriptor(),
+      cJpegSprite::Descriptor(),      cPngSprite::Descriptor(),
+  };
+  for (iClassDesc* descriptor : classes) plugins->Register(descriptor);
+}
+
+VARN_PLUGIN_REGISTER(plugins) {
+  RegisterZunfertClasses(plugins);
+}
