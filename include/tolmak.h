@@ -4,6 +4,7 @@
 
 #include <varnlib.h>
 
+#include "tolmak_ApplicationEx.h"
 #include "tolmak_bitmap.h"
 #include "tolmak_bounds.h"
 #include "tolmak_camera.h"
