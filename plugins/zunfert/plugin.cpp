@@ -5,9 +5,15 @@
 
 void RegisterZunfertClasses(cPluginSystem* plugins) {
   iClassDesc* const classes[] = {
-      cDefaultKeyboard::Descriptor(), cDefaultMouse::Descriptor(), cMemorySprite::Descriptor(),
-      cBmpSprite::Descriptor(),       cPcxSprite::Descriptor(),    cTgaSprite::Descriptor(),
-      cJpegSprite::Descriptor(),      cPngSprite::Descriptor(),
+      cDefaultKeyboard::Descriptor(),  cDefaultMouse::Descriptor(),
+      cMemorySprite::Descriptor(),     cBmpSprite::Descriptor(),
+      cPcxSprite::Descriptor(),        cTgaSprite::Descriptor(),
+      cJpegSprite::Descriptor(),       cPngSprite::Descriptor(),
+      cDefaultEntity::Descriptor(),    cMeshModel::Descriptor(),
+      cDefaultMaterial::Descriptor(),  cDefaultCamera::Descriptor(),
+      cOmniLight::Descriptor(),        cSpotLight::Descriptor(),
+      cDirectionalLight::Descriptor(), cDefaultSector::Descriptor(),
+      cDefaultWorld::Descriptor(),
   };
   for (iClassDesc* descriptor : classes) plugins->Register(descriptor);
 }

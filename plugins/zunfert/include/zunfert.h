@@ -8,6 +8,7 @@
 
 #include "zunfert_export.h"
 #include "zunfert_input.h"
+#include "zunfert_scene.h"
 #include "zunfert_sprite.h"
 
 /// Registers every class of the library with the plug-in system, as linking

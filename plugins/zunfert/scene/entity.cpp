@@ -1,0 +1,30 @@
+#include "../class_desc.h"
+#include "fields.h"
+#include "zunfert_scene.h"
+
+ZUNFERT_DEFINE_CLASS(cDefaultEntity, "Entity that draws its model", &cEntity::m_Descriptor)
+
+cDefaultEntity::~cDefaultEntity() = default;
+
+void cDefaultEntity::Animate(float seconds) {
+  if (m_Spin == cVector3()) return;
+  RotatePivot(m_Spin * seconds);
+}
+
+void cDefaultEntity::Render(cVideo3D* video) {
+  if (video == nullptr || IsHidden() || !IsVisible() || GetModel() == nullptr) return;
+  GetModel()->Render(video, this);
+}
+
+void cDefaultEntity::Save(iIOStream& stream) {
+  cEntity::Save(stream);
+  zunfert::detail::cFieldWriter(stream, "entity").Vector(m_Spin);
+}
+
+void cDefaultEntity::Load(iIOStream& stream) {
+  cVector3 spin;
+  zunfert::detail::LoadEntityWithOwnFields(*this, stream, [&](iIOStream& own) {
+    spin = zunfert::detail::cFieldReader(own, "entity").Vector("the spin");
+  });
+  m_Spin = spin;
+}
