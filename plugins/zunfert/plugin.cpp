@@ -2,6 +2,7 @@
 // whose parent is the engine's class it implements.
 
 #include "zunfert.h"
+#include "zunfert_video.h"
 
 void RegisterZunfertClasses(cPluginSystem* plugins) {
   iClassDesc* const classes[] = {
@@ -16,6 +17,7 @@ void RegisterZunfertClasses(cPluginSystem* plugins) {
       cDefaultWorld::Descriptor(),
   };
   for (iClassDesc* descriptor : classes) plugins->Register(descriptor);
+  zunfert::RegisterVideoClasses(plugins);
 }
 
 VARN_PLUGIN_REGISTER(plugins) {
