@@ -182,6 +182,7 @@ void ExpectSameTree(cEntity* a, cEntity* b, cDefaultWorld* loaded) {
   EXPECT_EQ(a->GetOffsetMatrix(), b->GetOffsetMatrix());
   EXPECT_EQ(a->GetWorldMatrix(), b->GetWorldMatrix());
   EXPECT_EQ(a->IsVisible(), b->IsVisible());
+  EXPECT_EQ(a->IsHidden(), b->IsHidden());
   EXPECT_EQ(loaded, b->GetWorld());
   EXPECT_EQ(loaded->GetRootSector(), b->GetSector());
   ExpectSameKindValues(a, b);

@@ -33,8 +33,9 @@ class ZUNFERT_API cObjectOwner {
 /// The entity of the plug-in library ("cDefaultEntity"): it draws its
 /// model with its materials, and it can spin about its own axes.
 ///
-/// Stream: the engine's entity stream, then the spin (three floats, degrees
-/// per second about X, Y and Z). Load reads the whole record before
+/// Stream: the engine's entity stream, then the hidden flag (a byte, which
+/// the entity stream leaves out) and the spin (three floats, degrees per
+/// second about X, Y and Z). Load reads the whole record before
 /// anything changes: a truncated or malformed stream throws cException and
 /// leaves the entity as it was, with nothing loaded for it left behind.
 class ZUNFERT_API cDefaultEntity : public cEntity {
@@ -315,9 +316,9 @@ class ZUNFERT_API cDefaultWorld : public cWorld {
 
 /// The camera of the plug-in library ("cDefaultCamera").
 ///
-/// Stream: the engine's entity stream, then the field of view, the horizon
-/// and the aspect ratio (floats). Load reads the whole record before
-/// anything changes, as cDefaultEntity's does.
+/// Stream: the engine's entity stream, then the hidden flag (a byte), the
+/// field of view, the horizon and the aspect ratio (floats). Load reads the
+/// whole record before anything changes, as cDefaultEntity's does.
 class ZUNFERT_API cDefaultCamera : public cCamera {
   ZUNFERT_CLASS()
 
@@ -336,12 +337,12 @@ class ZUNFERT_API cDefaultCamera : public cCamera {
 };
 
 /// What the three lights of the plug-in library share: the kind is fixed
-/// by the class, and the light's values follow the entity stream: ambient,
-/// diffuse and specular colours (alpha, red, green, blue as floats each),
-/// range, falloff, constant, linear and quadratic attenuation, theta and
-/// phi (floats), priority (signed 32-bit). Load reads the whole record
-/// before anything changes and restores theta and phi as they were saved,
-/// even when theta exceeds phi.
+/// by the class, and the hidden flag (a byte) and the light's values follow
+/// the entity stream: ambient, diffuse and specular colours (alpha, red, green, blue as floats
+/// each), range, falloff, constant, linear and quadratic attenuation, theta and phi (floats),
+/// priority (signed 32-bit). Load reads the whole record before anything
+/// changes and restores theta and phi as they were saved, even when theta
+/// exceeds phi.
 class ZUNFERT_API cDefaultLight : public cLight {
  public:
   ~cDefaultLight() override;

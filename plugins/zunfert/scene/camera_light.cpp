@@ -16,17 +16,22 @@ cDirectionalLight::~cDirectionalLight() = default;
 void cDefaultCamera::Save(iIOStream& stream) {
   cEntity::Save(stream);
   zunfert::detail::cFieldWriter writer(stream, "camera");
+  zunfert::detail::WriteHidden(writer, *this);
   writer.Float(GetFieldOfView());
   writer.Float(GetHorizon());
   writer.Float(GetAspect());
 }
 
 void cDefaultCamera::Load(iIOStream& stream) {
+  using namespace zunfert::detail;
+  bool hidden = false;
   float lens[3];
-  zunfert::detail::LoadEntityWithOwnFields(*this, stream, [&lens](iIOStream& own) {
-    zunfert::detail::cFieldReader reader(own, "camera");
+  LoadEntityWithOwnFields(*this, stream, [&](iIOStream& own) {
+    cFieldReader reader(own, "camera");
+    hidden = ReadHidden(reader);
     for (float& value : lens) value = reader.Float("the lens");
   });
+  SetHidden(*this, hidden);
   SetFieldOfView(lens[0]);
   SetHorizon(lens[1]);
   SetAspect(lens[2]);
@@ -36,6 +41,7 @@ namespace zunfert::detail {
 namespace {
 
 struct cLightValues {
+  bool hidden;
   cColor colors[3];
   float floats[7];  // range, falloff, the three attenuations, theta, phi
   int32_t priority;
@@ -47,6 +53,7 @@ struct cLightValues {
 void cDefaultLight::Save(iIOStream& stream) {
   cEntity::Save(stream);
   zunfert::detail::cFieldWriter writer(stream, "light");
+  zunfert::detail::WriteHidden(writer, *this);
   for (const cColor& color : {GetAmbient(), GetDiffuse(), GetSpecular()}) writer.Color(color);
   for (float value :
        {GetRange(), GetFallOff(), GetConstant(), GetLinear(), GetQuad(), GetTheta(), GetPhi()})
@@ -58,10 +65,12 @@ void cDefaultLight::Load(iIOStream& stream) {
   zunfert::detail::cLightValues values;
   zunfert::detail::LoadEntityWithOwnFields(*this, stream, [&values](iIOStream& own) {
     zunfert::detail::cFieldReader reader(own, "light");
+    values.hidden = zunfert::detail::ReadHidden(reader);
     for (cColor& color : values.colors) color = reader.Color("a colour");
     for (float& value : values.floats) value = reader.Float("a light value");
     values.priority = reader.Int("the priority");
   });
+  zunfert::detail::SetHidden(*this, values.hidden);
   SetAmbient(values.colors[0]);
   SetDiffuse(values.colors[1]);
   SetSpecular(values.colors[2]);

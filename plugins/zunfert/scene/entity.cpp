@@ -18,13 +18,20 @@ void cDefaultEntity::Render(cVideo3D* video) {
 
 void cDefaultEntity::Save(iIOStream& stream) {
   cEntity::Save(stream);
-  zunfert::detail::cFieldWriter(stream, "entity").Vector(m_Spin);
+  zunfert::detail::cFieldWriter writer(stream, "entity");
+  zunfert::detail::WriteHidden(writer, *this);
+  writer.Vector(m_Spin);
 }
 
 void cDefaultEntity::Load(iIOStream& stream) {
+  using namespace zunfert::detail;
+  bool hidden = false;
   cVector3 spin;
-  zunfert::detail::LoadEntityWithOwnFields(*this, stream, [&](iIOStream& own) {
-    spin = zunfert::detail::cFieldReader(own, "entity").Vector("the spin");
+  LoadEntityWithOwnFields(*this, stream, [&](iIOStream& own) {
+    cFieldReader reader(own, "entity");
+    hidden = ReadHidden(reader);
+    spin = reader.Vector("the spin");
   });
+  SetHidden(*this, hidden);
   m_Spin = spin;
 }

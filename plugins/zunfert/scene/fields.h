@@ -89,6 +89,20 @@ class cEntityRecord {
   bool m_Complete = false;
 };
 
+/// The hidden flag, which the engine's entity stream leaves out: the first
+/// of the fields that the library's entity classes add to it.
+inline void WriteHidden(cFieldWriter& writer, const cEntity& entity) {
+  writer.Byte(entity.IsHidden() ? 1 : 0);
+}
+inline bool ReadHidden(cFieldReader& reader) {
+  const uint8_t hidden = reader.Byte("the hidden flag");
+  if (hidden > 1) reader.Corrupt(cString::StringF("the hidden flag is %u", hidden));
+  return hidden != 0;
+}
+inline void SetHidden(cEntity& entity, bool hidden) {
+  hidden ? entity.Hide() : entity.Show();
+}
+
 /// Loads an entity whose class stores fields of its own after the entity
 /// record: copies the record, lets readOwn read the class's fields from the
 /// stream, then loads the entity from the copy. Anything wrong throws
