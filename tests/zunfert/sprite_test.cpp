@@ -241,3 +241,62 @@ TEST_F(SpriteTest, HostileFilesThrowAndLeaveTheLoaderEmpty) {
 
 }  // namespace
 }  // namespace zunfert::test
+
+namespace zunfert::test {
+namespace {
+
+class cTestApplication : public cApplicationEx {
+ public:
+  cTestApplication() : cApplicationEx("loader test") {}
+  int Run() override { return 0; }
+};
+
+// The engine's path: the application links the library, starts the
+// software device at 16 bits and loads each image type into a sprite of
+// the device's pixel format.
+TEST_F(SpriteTest, ApplicationLoadsEveryImageTypeInTheDevicePixelFormat) {
+  cTestApplication app;
+  ASSERT_TRUE(app.Init());
+  tArray<cString> drivers;
+  app.EnumerateVideoDevices(cApplicationEx::Video3D, drivers);
+  ASSERT_TRUE(app.Initialize(cApplicationEx::Video, "cSoftwareVideo3D"));
+  ASSERT_TRUE(app.Initialize(cApplicationEx::StreamManager));
+  app.InitVideo(64, 48, 16, true, 0);
+  ASSERT_EQ(cPixelFormat::RGB565, app.GetPixelFormat().GetFormat());
+  const cImage picture = MakeArgbPattern(9, 5), indexed = MakeIndexedPattern(9, 5);
+  const struct {
+    cApplicationEx::EImageType type;
+    tBytes bytes;
+  } files[] = {
+      {cApplicationEx::Bmp, Encode(Use<EncodeBmp, EBmpEncoding::Rle8>, indexed)},
+      {cApplicationEx::Pcx, Encode(Use<EncodePcx, EPcxEncoding::Rgb24>, picture)},
+      {cApplicationEx::Jpeg, Encode(Use<EncodeJpeg, 90>, picture)},
+      {cApplicationEx::Tga, Encode(Use<EncodeTga, ETgaEncoding::Argb32, true>, picture)},
+  };
+  for (const auto& file : files) {
+    const cUrl url(cString("mem://images/file"));
+    cStreamManager::GetInstance()->SetMemoryFile(url, file.bytes.data(),
+                                                 uint32_t(file.bytes.size()));
+    const cImage expected = file.type == cApplicationEx::Bmp    ? indexed
+                            : file.type == cApplicationEx::Jpeg ? Decode(DecodeJpeg, file.bytes)
+                                                                : picture;
+    cMemorySprite sprite;
+    ASSERT_TRUE(app.LoadImage(file.type, url.GetText(), &sprite, 0, 0));
+    ASSERT_EQ(cPixelFormat::RGB565, sprite.GetPixelFormat().GetFormat());
+    ASSERT_EQ((tSize<int>{9, 5}), sprite.GetSize());
+    for (int y = 0; y < 5; ++y)
+      for (int x = 0; x < 9; ++x)
+        ASSERT_EQ(
+            cPixelFormat(cPixelFormat::RGB565)
+                .ConvertToARGB(
+                    cPixelFormat(cPixelFormat::RGB565).ConvertFromARGB(expected.GetPixel(x, y))),
+            sprite.GetPixel(0, x, y))
+            << file.type << ": " << x << ", " << y;
+  }
+  cMemorySprite untouched;
+  EXPECT_FALSE(app.LoadImage(cApplicationEx::Tga, "mem://images/missing", &untouched, 0, 0));
+  Destroy(app.GetVideo());
+}
+
+}  // namespace
+}  // namespace zunfert::test
