@@ -257,3 +257,25 @@ TEST_F(SceneTest, ObjectsThatWouldShareAFileAreRefusedBeforeWriting) {
 
 }  // namespace
 }  // namespace zunfert::test
+
+namespace zunfert::test {
+namespace {
+
+// Two entities of one name: the child's file is written first and then
+// replaced by its parent's, which so refers to itself. Loading it nests
+// until the plug-in system refuses, and leaves nothing behind.
+TEST_F(SceneTest, AFileThatRefersToItselfIsRefused) {
+  auto* parent = Create<cDefaultEntity>("cDefaultEntity");
+  auto* child = Create<cDefaultEntity>("cDefaultEntity");
+  parent->SetName("Loop");
+  child->SetName("Loop");
+  parent->AddChild(child);
+  ASSERT_TRUE(cPluginSystem::GetInstance()->SavePlugin(parent, Url("Loop")));
+  Destroy(child);
+  Destroy(parent);
+  ExpectException([&] { cPluginSystem::GetInstance()->LoadPlugin(Url("Loop")); },
+                  "nested too deeply");
+}
+
+}  // namespace
+}  // namespace zunfert::test
