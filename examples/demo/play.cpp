@@ -8,6 +8,14 @@
 #include <filesystem>
 #include <stdexcept>
 
+#if defined(_WIN32)
+#include <io.h>
+#define DEMO_ISATTY(file) _isatty(_fileno(file))
+#else
+#include <unistd.h>
+#define DEMO_ISATTY(file) isatty(fileno(file))
+#endif
+
 namespace demo {
 namespace {
 
@@ -202,7 +210,7 @@ void cDemo::PlayFrames() {
     ++m_FramesPlayed;
     ShowProgress(frame, update, render, present);
   }
-  std::printf("\n");
+  if (DEMO_ISATTY(stdout)) std::printf("\n");
 }
 
 bool cDemo::CheckReload() {
@@ -231,11 +239,16 @@ bool cDemo::CheckReload() {
 }
 
 void cDemo::ShowProgress(int frame, double update, double render, double present) const {
+  // A terminal redraws one line; a log gets a line every tenth frame.
+  static const bool terminal = DEMO_ISATTY(stdout) != 0;
+  const bool last = frame + 1 == m_Options.frames;
+  if (!terminal && (frame + 1) % 10 != 0 && !last) return;
   constexpr int kBar = 30;
   const int done = (frame + 1) * kBar / m_Options.frames;
-  std::printf("\r  [%.*s%*s] %4d/%d  update %5.2f ms  render %6.2f ms  png %6.2f ms", done,
-              "##############################", kBar - done, "", frame + 1, m_Options.frames,
-              update * 1e3, render * 1e3, present * 1e3);
+  std::printf("%s  [%.*s%*s] %4d/%d  update %5.2f ms  render %6.2f ms  png %6.2f ms%s",
+              terminal ? "\r" : "", done, "##############################", kBar - done, "",
+              frame + 1, m_Options.frames, update * 1e3, render * 1e3, present * 1e3,
+              terminal ? "" : "\n");
   std::fflush(stdout);
 }
 

@@ -79,7 +79,7 @@ int BuildBodies(cFactory& make, cEntity* root, const cMaterials& m, cEntity*& or
   cDefaultEntity* moonOrbit = make.Entity("MoonOrbit", root, nullptr, nullptr);
   moonOrbit->SetSpin(cVector3(0, -50, 0));
   orbit = moonOrbit;
-  orbit->RotatePivot(0, 0, 12);
+  orbit->RotatePivot(0, 140, 12);
   auto* moon = make.Entity("Moon", orbit, box, m.rings);
   moon->SetPivotPosition(8, 0, 0);
   moon->SetSpin(cVector3(70, 0, 40));
