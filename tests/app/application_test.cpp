@@ -51,7 +51,9 @@ class Bootstrap : public ::testing::Test {
     calls.clear();
   }
   void TearDown() override {
-    plugins->Destroy(sprite);
+    // The application owns none of its devices.
+    cObject* objects[] = {sprite, game.GetVideo(), game.GetKeyboard(), game.GetMouse()};
+    for (cObject* object : objects) plugins->Destroy(object);
     cStreamManager::Delete();
     gSetTraceSink(nullptr);
     gSetErrorSink(nullptr);
@@ -116,7 +118,7 @@ TEST_F(Bootstrap, StartsUpAgainstTheLinkedPlugin) {
   EXPECT_EQ(cStreamManager::GetInstance(), nullptr);
 }
 
-TEST_F(Bootstrap, ShowsTheDriversItCannotCreateAndRefusesAMissingVideoType) {
+TEST_F(Bootstrap, ReportsMissingDriversAndVideoTypeThenDrivesA2DDevice) {
   iClassDesc* switchedOff[] = {SwitchOff("cDefaultKeyboard"), SwitchOff("cDefaultMouse")};
   EXPECT_FALSE(game.Initialize(App::Keyboard));
   EXPECT_FALSE(game.Initialize(App::Mouse));
@@ -138,6 +140,10 @@ TEST_F(Bootstrap, ShowsTheDriversItCannotCreateAndRefusesAMissingVideoType) {
   EXPECT_TRUE(!game.GetKeyboard() && !game.GetMouse() && !game.GetVideo());
   game.InitVideo(800, 600, 16, true, 0, "");  // no device: nothing to initialise
   EXPECT_TRUE(calls.empty());
+  EXPECT_TRUE(game.Initialize(App::Video, names[1]));
+  game.InitVideo(800, 600, 16, true, 0, "");
+  EXPECT_EQ(calls, tLines{"cFullscreenVideo2D InitDevice 800 600 16 1 1111 0 '' 0 'Bootstrap' 0"});
+  EXPECT_EQ(game.GetPixelFormat(), cPixelFormat::RGB565);
 }
 
 TEST_F(Bootstrap, DestroysTheLoaderOnEveryPath) {
