@@ -17,13 +17,10 @@ namespace zunfert::test {
 /// blue each within kTolerance. With ZUNFERT_UPDATE_GOLDEN set in the
 /// environment the reference is written instead (look at it before
 /// committing it).
-inline void ExpectGolden(const cSurface& surface, const std::string& name) {
+/// Compares a surface with the PNG file at path, as ExpectGolden does.
+inline void ExpectGoldenAt(const cSurface& surface, const std::string& path,
+                           const std::string& name = "picture") {
   constexpr int kTolerance = 2;
-  const std::string path = std::string(ZUNFERT_GOLDEN_DIR) + "/" + name + ".png";
-  if (std::getenv("ZUNFERT_UPDATE_GOLDEN")) {
-    ASSERT_TRUE(WritePng(surface, path)) << path;
-    return;
-  }
   std::ifstream file(path, std::ios::binary);
   ASSERT_TRUE(file) << "no reference " << path << " (set ZUNFERT_UPDATE_GOLDEN to make it)";
   const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(file), {}};
@@ -48,6 +45,15 @@ inline void ExpectGolden(const cSurface& surface, const std::string& name) {
       }
   }
   EXPECT_EQ(bad, 0) << name;
+}
+
+inline void ExpectGolden(const cSurface& surface, const std::string& name) {
+  const std::string path = std::string(ZUNFERT_GOLDEN_DIR) + "/" + name + ".png";
+  if (std::getenv("ZUNFERT_UPDATE_GOLDEN")) {
+    ASSERT_TRUE(WritePng(surface, path)) << path;
+    return;
+  }
+  ExpectGoldenAt(surface, path, name);
 }
 
 }  // namespace zunfert::test

@@ -107,5 +107,29 @@ TEST_F(RasterRules, NearPlaneCutsTrianglesReachingBehindTheCamera) {
   EXPECT_LE(mismatches, 24) << "of " << inside;
 }
 
+// Corners at NaN, at infinity or absurdly far draw what is sane of them
+// and return: no hang, no overflow (the sanitizers watch).
+TEST_F(RasterRules, HostileCoordinatesNeitherHangNorCrash) {
+  const float nan = std::nanf(""), inf = INFINITY;
+  const cVertexBuffer hostile = MakeVertices({{nan, 0, -1},
+                                              {1, 0, -1},
+                                              {0, 1, -1},
+                                              {-1e30f, -1, -1},
+                                              {1e30f, -1, -1},
+                                              {0, 1e30f, -1},
+                                              {inf, 0, -1},
+                                              {0, -inf, -1},
+                                              {0.5f, 0.5f, -1}});
+  m_Device.SetClearColor(cColor::clBlack);
+  m_Device.Clear(true, true, false);
+  m_Device.DrawPrimitive(cVideo3D::EPrimitive::Triangles, hostile, 0, 9);
+  // The far-flung triangle covers the whole view once the guard band cuts it.
+  for (const auto& [x, y] : {std::pair{0, 0}, std::pair{63, 63}, std::pair{5, 40}})
+    EXPECT_EQ(Pixel(x, y), 0xFFFFFFFFu) << x << ", " << y;
+  m_Device.SetPrimitiveStyle(cVideo3D::EPrimitiveStyle::WireFramed);
+  m_Device.DrawPrimitive(cVideo3D::EPrimitive::Triangles, hostile, 0, 9);
+  m_Device.DrawPrimitive(cVideo3D::EPrimitive::LineStrip, hostile, 0, 9);
+}
+
 }  // namespace
 }  // namespace zunfert::test

@@ -36,6 +36,34 @@ cClipVertex Lerp(const cClipVertex& a, const cClipVertex& b, float t) {
   return v;
 }
 
+/// Puts a vertex made by cutting exactly on the plane: far-flung corners
+/// leave too little precision for the interpolation to land there.
+void SnapToPlane(cClipVertex& v, int plane) {
+  const float guard = kGuardBand * v.w;
+  switch (plane) {
+    case 0:
+      v.z = -v.w;
+      break;
+    case 1:
+      v.z = v.w;
+      break;
+    case 2:
+      v.x = -guard;
+      break;
+    case 3:
+      v.x = guard;
+      break;
+    case 4:
+      v.y = -guard;
+      break;
+    case 5:
+      v.y = guard;
+      break;
+    default:
+      break;
+  }
+}
+
 /// Cuts along one plane into out; edge flags follow the surviving edges.
 void ClipAgainst(const cClipPolygon& in, cClipPolygon& out, int plane) {
   out.count = 0;
@@ -54,6 +82,7 @@ void ClipAgainst(const cClipPolygon& in, cClipPolygon& out, int plane) {
       const bool fromA = da >= 0;
       const float t = fromA ? da / (da - db) : db / (db - da);
       out.vertex[out.count] = fromA ? Lerp(a, b, t) : Lerp(b, a, t);
+      SnapToPlane(out.vertex[out.count], plane);
       out.edge[out.count++] = fromA ? false : in.edge[i];
     }
   }

@@ -197,6 +197,11 @@ void cRasterizer::SetupPlanes(const cScreenVertex* v, float area, cTriangleSetup
 
 void cRasterizer::FillTriangle(const cScreenVertex& a, const cScreenVertex& b,
                                const cScreenVertex& c) {
+  // Positions a NaN or an absurd matrix produced would overflow the fixed
+  // point; the guard band keeps every sane triangle far inside this.
+  constexpr float kLimit = 1 << 22;
+  for (const cScreenVertex* v : {&a, &b, &c})
+    if (!(std::fabs(v->x) < kLimit && std::fabs(v->y) < kLimit)) return;
   int64_t x[3] = {Snap(a.x), Snap(b.x), Snap(c.x)};
   int64_t y[3] = {Snap(a.y), Snap(b.y), Snap(c.y)};
   const int64_t area = (x[1] - x[0]) * (y[2] - y[0]) - (x[2] - x[0]) * (y[1] - y[0]);

@@ -58,8 +58,11 @@ class cSoftwareVideo2D : public cVideo2D {
   /// Display memory the device pretends to have, in bytes.
   static constexpr uint32_t kMemory = 256u << 20;
 
- protected:
+ public:
+  /// Publishes "Output" (a string, the output pattern).
   void AddProperties(cPropertySheet* sheet) override;
+
+ protected:
   void GetPropertyOutput(void* value);
   void SetPropertyOutput(void* value);
 

@@ -213,8 +213,11 @@ class cSoftwareVideo3D : public cVideo3D {
   static constexpr uint32_t kTextureMemory = 256u << 20;
   static constexpr int kMaxTextureSide = 4096;
 
- protected:
+ public:
+  /// Publishes "Output" (a string, the output pattern).
   void AddProperties(cPropertySheet* sheet) override;
+
+ protected:
   void GetPropertyOutput(void* value);
   void SetPropertyOutput(void* value);
 
