@@ -1,6 +1,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 #include "plugin_fixtures.h"
 
@@ -12,8 +13,10 @@ namespace fs = std::filesystem;
 class SceneTest : public PluginTest {
  protected:
   void SetUp() override {
-    folder = fs::temp_directory_path() /
-             ("zunfert_scene_" + std::to_string(reinterpret_cast<uintptr_t>(this)));
+    // Test cases may run at once in parallel processes: each takes a folder
+    // of its own.
+    folder =
+        fs::temp_directory_path() / ("zunfert_scene_" + std::to_string(std::random_device{}()));
     fs::remove_all(folder);
     fs::create_directories(folder);
     Build();

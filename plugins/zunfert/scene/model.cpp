@@ -1,3 +1,5 @@
+#include <cstring>
+
 #include "../class_desc.h"
 #include "fields.h"
 #include "zunfert_scene.h"
@@ -56,7 +58,14 @@ uint32_t cMeshModel::GetDrawnCount() const {
 
 void cMeshModel::UpdateBounds() {
   m_Box = cBoundingBox3();
-  for (uint32_t i = 0; i < m_Vertices.GetLength(); ++i) m_Box.Encapsulate(m_Vertices.GetPos(i));
+  // The position leads every vertex; it is copied out because a 16- or
+  // 24-bit colour can leave it off a 4-byte boundary.
+  const auto* vertex = static_cast<const uint8_t*>(m_Vertices.GetReadPtr());
+  for (uint32_t i = 0; i < m_Vertices.GetLength(); ++i, vertex += m_Vertices.GetStride()) {
+    cVector3 position;
+    std::memcpy(&position, vertex, sizeof position);
+    m_Box.Encapsulate(position);
+  }
 }
 
 void cMeshModel::GetBoundingBox(cBoundingBox3& box) const {
