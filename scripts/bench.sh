@@ -13,7 +13,7 @@ scripts/install-deps.sh libjpeg62-turbo-dev libpng-dev \
   libglm-dev libeigen3-dev libpixman-1-dev libsdl2-dev python3-matplotlib
 cmake --preset default -DTOLMAK_BUILD_BENCHMARKS=ON
 programs=(bench_fastfloat bench_matrix bench_pixels bench_buffers bench_matrix_pass)
-cmake --build --preset default --target "${programs[@]}" zunfert_video_timing
+cmake --build --preset default --target "${programs[@]}" zunfert_video_timing demo
 
 out=build/default/bench
 mkdir -p "$out"
@@ -35,6 +35,9 @@ run bench_matrix_pass --benchmark_repetitions=3 --benchmark_min_time=0.1 "$@"
 # The software 3D device on the plug-in's demo-like scene, 300 frames.
 echo "== zunfert_video_timing"
 build/default/bin/zunfert_video_timing 300 | tee "$out/video3d.txt"
+# And the demo game itself, which times its own frames.
+echo "== demo"
+build/default/bin/demo --output "$out/demo" | tail -1 | tee "$out/demo.txt"
 echo "$(($(date +%s) - started))" >"$out/seconds"
 
 # Debian's own interpreter, which has the python3-matplotlib package.
