@@ -82,7 +82,9 @@ while read -r dll; do
 done < <(awk '!/^#/ && NF { print $1 }' "$list" | sort -u)
 
 # The entry point tells the system not to report thread starts and ends.
-imported_functions "$work/tolmak.dll.txt" | grep -qix 'KERNEL32.dll DisableThreadLibraryCalls' ||
+# (grep reads the whole list: with -q it could stop early and make awk fail
+# on a closed pipe.)
+imported_functions "$work/tolmak.dll.txt" | grep -ix 'KERNEL32.dll DisableThreadLibraryCalls' >/dev/null ||
   fail "tolmak.dll does not import DisableThreadLibraryCalls from KERNEL32.dll"
 
 checked=0
