@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Reads the PE headers, import and export tables of the Windows DLLs and
 # fails when one is not the expected format, needs a DLL of the compiler's
-# runtime, or lacks an export listed in scripts/windows-exports.txt.
+# runtime other than those shipped beside the engine, or lacks an export
+# listed in scripts/windows-exports.txt.
 # Usage: scripts/check-windows-exports.sh [BIN_DIR [pei-i386|pei-x86-64]]
 # (default: build/mingw32/bin, pei-i386, that is PE32).
 set -euo pipefail
@@ -10,9 +11,12 @@ cd "$(dirname "$0")/.."
 bin=${1:-build/mingw32/bin}
 build=$(dirname "$bin")
 format=${2:-pei-i386}
+# The runtime DLLs a format's modules may need (see the toolchain files):
+# 32-bit modules share libgcc's unwinder, so that exceptions pass from one
+# module to another; 64-bit ones need none.
 case $format in
-  pei-i386) triple=i686-w64-mingw32 magic="(PE32)" ;;
-  pei-x86-64) triple=x86_64-w64-mingw32 magic="(PE32+)" ;;
+  pei-i386) triple=i686-w64-mingw32 magic="(PE32)" runtime=(libgcc_s_dw2-1.dll libwinpthread-1.dll) ;;
+  pei-x86-64) triple=x86_64-w64-mingw32 magic="(PE32+)" runtime=() ;;
   *) echo "unknown format $format" >&2; exit 2 ;;
 esac
 objdump=$triple-objdump
@@ -65,7 +69,9 @@ dumps=$work/${bin#"$build"/}
 
 # Every module of the build (those the tests keep in folders of their own
 # too): the expected format, and nothing of the compiler's runtime (libgcc,
-# libstdc++, winpthread) left to load.
+# libstdc++, winpthread) to load but the runtime DLLs, which lie beside the
+# engine. Where libgcc is shared, every other module registers its unwind
+# tables with it: one linked statically would unwind with its own registry.
 mapfile -t modules < <(find "$build" \( -name CMakeFiles -o -name wineprefix \) -prune -o \
   -type f \( -name '*.dll' -o -name '*.exe' \) -print | sort)
 ((${#modules[@]})) || { echo "no DLL or program in $build" >&2; exit 1; }
@@ -76,8 +82,17 @@ for module in "${modules[@]}"; do
   grep -q "file format $format\$" "$dump" || fail "$module is not $format: $(grep -m1 'file format' "$dump")"
   grep '^Magic' "$dump" | grep -qF "$magic" || fail "$module has no $magic optional header"
   while read -r dll; do
-    if [[ ${dll,,} == lib* ]]; then fail "$module needs $dll (the runtime must be linked statically)"; fi
+    if [[ ${dll,,} == lib* && " ${runtime[*]} " != *" $dll "* ]]; then
+      fail "$module needs $dll (the runtime must be linked statically)"
+    fi
   done < <(imported_dlls "$dump")
+  if ((${#runtime[@]})) && [[ " ${runtime[*]} " != *" $(basename "$module") "* ]] &&
+    ! imported_functions "$dump" | grep -x "${runtime[0]} __register_frame_info" >/dev/null; then
+    fail "$module does not register its unwind tables with ${runtime[0]}"
+  fi
+done
+for dll in "${runtime[@]}"; do
+  [ -f "$bin/$dll" ] || fail "$bin/$dll is missing"
 done
 
 while read -r dll; do
