@@ -73,12 +73,15 @@ build() {
     -DCMAKE_CROSSCOMPILING_EMULATOR=)
   rm -rf "$prefix"
   mkdir -p "$work"
-  # The SIMD code is the one the Linux build uses; the TurboJPEG interface
-  # and the shared library are not needed.
+  # The SIMD code is the one the Linux build uses. Only the static library
+  # is built (not the TurboJPEG interface, nor the programs, which its
+  # install would want): it and its four headers are installed by hand.
   step "$log" cmake -S "$jpeg_src" -B "$work/jpeg" "${configure[@]}" -DENABLE_SHARED=OFF \
     -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DWITH_SIMD=ON -DREQUIRE_SIMD=ON
-  step "$log" cmake --build "$work/jpeg"
-  step "$log" cmake --install "$work/jpeg"
+  step "$log" cmake --build "$work/jpeg" --target jpeg-static
+  mkdir -p "$prefix/include" "$prefix/lib"
+  cp "$work/jpeg/libjpeg.a" "$prefix/lib/"
+  cp "$work/jpeg/jconfig.h" "$jpeg_src"/{jpeglib.h,jmorecfg.h,jerror.h} "$prefix/include/"
   step "$log" cmake -S "$png_src" -B "$work/png" "${configure[@]}" -DPNG_SHARED=OFF \
     -DPNG_STATIC=ON -DPNG_EXECUTABLES=OFF -DPNG_TESTS=OFF
   step "$log" cmake --build "$work/png"
