@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 namespace tolmak::detail {
 namespace {
@@ -43,10 +44,40 @@ void WriteBlock(iOutStream& out, const void* block, size_t bytes) {
   }
 }
 
-EReadResult ReadBlock(iInStream& in, uint32_t bytes, void*& block) {
-  block = nullptr;
+void* cSpareBlock::Take(uint64_t bytes) {
+  if (bytes != m_Bytes) {
+    FreeBlock(m_Block);
+    m_Block = nullptr;
+  }
+  return std::exchange(m_Block, nullptr);
+}
+
+namespace {
+
+// Reads bytes into block from offset have on, in slices that the visitor
+// sees while they are still in the cache.
+bool ReadSlices(iInStream& in, uint8_t* block, uint32_t have, uint32_t bytes,
+                iBlockVisitor* visitor) {
+  constexpr uint32_t kSlice = 16 * 1024;  // a third of a first-level data cache
+  while (have < bytes) {
+    const uint32_t asked = visitor != nullptr ? std::min(kSlice, bytes - have) : bytes - have;
+    if (in.Read(block + have, asked) != asked) return false;
+    if (visitor != nullptr) visitor->Visit(block + have, asked);
+    have += asked;
+  }
+  return true;
+}
+
+}  // namespace
+
+EReadResult ReadBlock(iInStream& in, uint32_t bytes, void*& block, iBlockVisitor* visitor) {
   const int64_t remaining = in.GetRemaining();
-  if (remaining >= 0 && bytes > remaining) return EReadResult::kShortStream;
+  if (remaining < 0 || bytes > remaining) {
+    // Only a stream that tells its size is read in one piece.
+    FreeBlock(block);
+    block = nullptr;
+    if (remaining >= 0) return EReadResult::kShortStream;
+  }
   uint32_t have = 0;
   uint32_t want = remaining >= 0 ? bytes : std::min(bytes, kFirstReadChunk);
   for (;;) {
@@ -57,8 +88,7 @@ EReadResult ReadBlock(iInStream& in, uint32_t bytes, void*& block) {
       return have == 0 ? EReadResult::kFirstAllocationFailed : EReadResult::kResizeFailed;
     }
     block = grown;
-    const uint32_t asked = want - have;
-    if (in.Read(static_cast<uint8_t*>(block) + have, asked) != asked) {
+    if (!ReadSlices(in, static_cast<uint8_t*>(block), have, want, visitor)) {
       FreeBlock(block);
       block = nullptr;
       return EReadResult::kShortStream;

@@ -29,12 +29,44 @@ void FreeBlock(void* block);
 /// Writes the block through as few stream writes as the 32-bit sizes allow.
 void WriteBlock(iOutStream& out, const void* block, size_t bytes);
 
+/// A buffer's old block, kept while it loads: reading into the same memory
+/// again spares a fresh block's page faults, which cost more than the copy.
+/// Freed unless taken.
+class cSpareBlock {
+ public:
+  cSpareBlock(void* block, uint64_t bytes) : m_Block(block), m_Bytes(bytes) {}
+  cSpareBlock(const cSpareBlock&) = delete;
+  cSpareBlock& operator=(const cSpareBlock&) = delete;
+  ~cSpareBlock() { FreeBlock(m_Block); }
+  /// The block if it holds exactly bytes; otherwise it is freed and null
+  /// returned. Either way the spare is empty afterwards.
+  void* Take(uint64_t bytes);
+
+ private:
+  void* m_Block;
+  uint64_t m_Bytes;
+};
+
+/// Sees a block piece by piece as ReadBlock reads it, while each piece is
+/// still in the cache.
+class iBlockVisitor {
+ public:
+  virtual void Visit(const void* piece, uint32_t bytes) = 0;
+
+ protected:
+  ~iBlockVisitor() = default;
+};
+
 enum class EReadResult { kDone, kShortStream, kFirstAllocationFailed, kResizeFailed };
-/// Reads exactly bytes into a new block, which it stores in block. Refuses
-/// a size beyond what the stream says it holds before allocating; when the
-/// stream cannot tell, the block grows with what arrives, so that a hostile
-/// size never costs more than twice the bytes actually present. On failure
-/// block is null and nothing is left allocated.
-EReadResult ReadBlock(iInStream& in, uint32_t bytes, void*& block);
+/// Reads exactly bytes into a block, which it stores in block: the one
+/// block holds on entry (null, or a block of exactly bytes bytes to reuse)
+/// or a new one. Refuses a size beyond what the stream says it holds before
+/// allocating; when the stream cannot tell, the block grows with what
+/// arrives, so that a hostile size never costs more than twice the bytes
+/// actually present. On failure block is null and nothing is left allocated.
+/// A visitor sees every byte read, in order, in pieces of an even size but
+/// for the last.
+EReadResult ReadBlock(iInStream& in, uint32_t bytes, void*& block,
+                      iBlockVisitor* visitor = nullptr);
 
 }  // namespace tolmak::detail

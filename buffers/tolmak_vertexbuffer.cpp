@@ -44,28 +44,74 @@ void WithSlotBytes(uint32_t bytes, Fn fn) {
   }
 }
 
+constexpr uint32_t kRun = 256;
+
+// Calls fn(k) for k = 0 .. n-1; a whole run has a length the compiler
+// knows, which lets it handle several elements per instruction.
+template <class Fn>
+void ForRun(uint32_t n, Fn fn) {
+  if (n == kRun) {
+    for (uint32_t k = 0; k < kRun; ++k) fn(k);
+  } else {
+    for (uint32_t k = 0; k < n; ++k) fn(k);
+  }
+}
+
+// Slots side by side are a plain array of pixels, copied whole (and widened
+// or narrowed when they are 16-bit); others are moved one by one.
+template <size_t kBytes>
+void GatherSlots(const uint8_t* source, size_t stride, uint32_t* pixels, uint32_t n) {
+  if constexpr (kBytes == 4 || kBytes == 2) {
+    if (stride == kBytes) {
+      if constexpr (kBytes == 4) {
+        std::memcpy(pixels, source, 4 * n);
+      } else {
+        uint16_t narrow[kRun];
+        std::memcpy(narrow, source, 2 * n);
+        ForRun(n, [&](uint32_t k) { pixels[k] = narrow[k]; });
+      }
+      return;
+    }
+  }
+  for (uint32_t k = 0; k < n; ++k) {
+    uint32_t pixel = 0;
+    std::memcpy(&pixel, source + stride * k, kBytes);
+    pixels[k] = pixel;
+  }
+}
+
+template <size_t kBytes>
+void ScatterSlots(const uint32_t* pixels, uint8_t* target, size_t stride, uint32_t n) {
+  if constexpr (kBytes == 4 || kBytes == 2) {
+    if (stride == kBytes) {
+      if constexpr (kBytes == 4) {
+        std::memcpy(target, pixels, 4 * n);
+      } else {
+        uint16_t narrow[kRun];
+        ForRun(n, [&](uint32_t k) { narrow[k] = static_cast<uint16_t>(pixels[k]); });
+        std::memcpy(target, narrow, 2 * n);
+      }
+      return;
+    }
+  }
+  for (uint32_t k = 0; k < n; ++k) std::memcpy(target + stride * k, &pixels[k], kBytes);
+}
+
 // Colours are converted in runs: gathered from their slots into pixel
 // values, converted through ARGB with the conversion chosen once per run,
 // and scattered into the target slots.
 void ConvertSlots(const uint8_t* from, size_t fromStride, const cPixelFormat& fromFormat,
                   uint8_t* to, size_t toStride, const cPixelFormat& toFormat, uint32_t count) {
-  constexpr uint32_t kRun = 256;
   uint32_t pixels[kRun];
   for (uint32_t done = 0; done < count;) {
     const uint32_t n = std::min(kRun, count - done);
-    const uint8_t* source = from + fromStride * done;
     WithSlotBytes(fromFormat.GetTotalBytes(), [&](auto bytes) {
-      for (uint32_t k = 0; k < n; ++k) {
-        uint32_t pixel = 0;
-        std::memcpy(&pixel, source + fromStride * k, bytes);
-        pixels[k] = pixel;
-      }
+      GatherSlots<bytes>(from + fromStride * done, fromStride, pixels, n);
     });
     PixelsToARGB(fromFormat.GetFormat(), pixels, n);
     PixelsFromARGB(toFormat.GetFormat(), pixels, n);
-    uint8_t* target = to + toStride * done;
     WithSlotBytes(toFormat.GetTotalBytes(), [&](auto bytes) {
-      for (uint32_t k = 0; k < n; ++k) std::memcpy(target + toStride * k, &pixels[k], bytes);
+      ScatterSlots<bytes>(pixels, to + toStride * done, toStride, n);
     });
     done += n;
   }
@@ -265,9 +311,11 @@ void cVertexBuffer::Relayout(const cPixelFormat& format) {
   // them change width.
   const uint32_t leading = (m_VertexFormat & kDiffuse) ? m_DiffuseOffset : m_SpecularOffset;
   const uint32_t trailing = m_Stride - m_TextureOffset;
-  for (uint32_t i = 0; i < m_Length; ++i) {
-    std::memcpy(target.At(i, 0), At(i, 0), leading);
-    std::memcpy(target.At(i, target.m_TextureOffset), At(i, m_TextureOffset), trailing);
+  if (leading + trailing > 0) {
+    for (uint32_t i = 0; i < m_Length; ++i) {
+      std::memcpy(target.At(i, 0), At(i, 0), leading);
+      std::memcpy(target.At(i, target.m_TextureOffset), At(i, m_TextureOffset), trailing);
+    }
   }
   ConvertColorsInto(target, format);
   Swap(target);
@@ -294,7 +342,9 @@ void cVertexBuffer::Save(iOutStream& out) const {
 }
 
 void cVertexBuffer::Load(iInStream& in) {
-  SetLength(0);
+  // Emptied at once, but the block is kept aside for a load of the same size.
+  cSpareBlock spare(std::exchange(m_Data, nullptr), uint64_t{m_Length} * m_Stride);
+  m_Length = 0;
   uint32_t count = 0, vertexFormat = 0;
   uint16_t format = 0;
   if (!in.ReadUInt32(count) || !in.ReadUInt16(format) || !in.ReadUInt32(vertexFormat))
@@ -312,7 +362,7 @@ void cVertexBuffer::Load(iInStream& in) {
                                       "more than 4 GiB",
                                       count, loaded.m_Stride));
   if (count > 0) {
-    void* block = nullptr;
+    void* block = spare.Take(bytes);
     switch (ReadBlock(in, static_cast<uint32_t>(bytes), block)) {
       case EReadResult::kDone:
         break;

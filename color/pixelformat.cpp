@@ -222,26 +222,31 @@ cPixelFormat::cPixelFormat(uint32_t redMask, uint32_t greenMask, uint32_t blueMa
   }
 }
 
-uint32_t cPixelFormat::ConvertFromARGB(uint32_t argb) const {
-  using namespace tolmak::detail;
-  return WithFormat(m_Format, [argb](auto f) { return FromARGB<f.value>(argb); });
+namespace tolmak::detail {
+namespace {
+
+// Blocks of a fixed size let the compiler convert several pixels per
+// instruction.
+template <class Convert>
+void ConvertRun(uint32_t* pixels, size_t count, Convert convert) {
+  constexpr size_t kBlock = 16;
+  size_t i = 0;
+  for (; count - i >= kBlock; i += kBlock) {
+    uint32_t* block = pixels + i;
+    for (size_t j = 0; j < kBlock; ++j) block[j] = convert(block[j]);
+  }
+  for (; i < count; ++i) pixels[i] = convert(pixels[i]);
 }
 
-uint32_t cPixelFormat::ConvertToARGB(uint32_t pixel) const {
-  using namespace tolmak::detail;
-  return WithFormat(m_Format, [pixel](auto f) { return ToARGB<f.value>(pixel); });
-}
+}  // namespace
+}  // namespace tolmak::detail
 
 void tolmak::detail::PixelsToARGB(F::EFormat format, uint32_t* pixels, size_t count) {
-  WithFormat(format, [=](auto f) {
-    for (size_t i = 0; i < count; ++i) pixels[i] = ToARGB<f.value>(pixels[i]);
-  });
+  WithFormat(format, [=](auto f) { ConvertRun(pixels, count, ToARGB<f.value>); });
 }
 
 void tolmak::detail::PixelsFromARGB(F::EFormat format, uint32_t* pixels, size_t count) {
-  WithFormat(format, [=](auto f) {
-    for (size_t i = 0; i < count; ++i) pixels[i] = FromARGB<f.value>(pixels[i]);
-  });
+  WithFormat(format, [=](auto f) { ConvertRun(pixels, count, FromARGB<f.value>); });
 }
 
 float cPixelFormat::Score(const cPixelFormat& other) const {

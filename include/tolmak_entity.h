@@ -201,6 +201,8 @@ class TOLMAK_API cEntity : public cNamedObject, public iSerializable {
   /// Recomputes the world matrix when the pivot or the parent's world
   /// changed.
   void MatrixUpdate();
+  /// Asks for the memory that the pass reads, a few entities ahead of it.
+  void Prefetch() const;
   void Enqueue();
   void PivotEdited();
   void OffsetEdited();

@@ -36,10 +36,15 @@ class TOLMAK_API cMatrix4x3 {
   cMatrix4x3 operator*(const cMatrix4x3& m) const;
   cMatrix4x3& operator*=(const cMatrix4x3& m) { return *this = *this * m; }
 
-  /// The point p transformed (translation added).
-  cVector3 TransformPoint(const cVector3& p) const;
+  /// The point p transformed (translation added). Inline, so that a loop
+  /// over many points keeps the matrix in registers.
+  cVector3 TransformPoint(const cVector3& p) const {
+    return cVector3(PointSum(p, 0), PointSum(p, 1), PointSum(p, 2));
+  }
   /// The direction d transformed (translation ignored).
-  cVector3 TransformDirection(const cVector3& d) const;
+  cVector3 TransformDirection(const cVector3& d) const {
+    return cVector3(DirectionSum(d, 0), DirectionSum(d, 1), DirectionSum(d, 2));
+  }
 
   /// The rotation Rx(ax) * Ry(ay) * Rz(az), angles in degrees: X first, then
   /// Y, then Z. With row vectors a positive angle about X carries +Y towards
@@ -63,6 +68,16 @@ class TOLMAK_API cMatrix4x3 {
   cString ToString() const;
 
  private:
+  /// Column c of p times the linear part, summed in double precision.
+  double Sum(const cVector3& p, int c) const {
+    return static_cast<double>(p.x) * m_Rows[0][c] + static_cast<double>(p.y) * m_Rows[1][c] +
+           static_cast<double>(p.z) * m_Rows[2][c];
+  }
+  float DirectionSum(const cVector3& d, int c) const { return static_cast<float>(Sum(d, c)); }
+  float PointSum(const cVector3& p, int c) const {
+    return static_cast<float>(Sum(p, c) + m_Rows[3][c]);
+  }
+
   cVector3 m_Rows[4];
 };
 

@@ -1,5 +1,6 @@
 #include <cmath>
 
+#include "matrix_product.h"
 #include "tolmak_matrix.h"
 
 namespace {
@@ -10,34 +11,7 @@ constexpr float kDegreesToRadians = 0.017453292f;
 }  // namespace
 
 cMatrix4x3 cMatrix4x3::operator*(const cMatrix4x3& m) const {
-  cMatrix4x3 product;
-  for (int r = 0; r < 4; ++r) {
-    const double a0 = m_Rows[r].x, a1 = m_Rows[r].y, a2 = m_Rows[r].z;
-    for (int c = 0; c < 3; ++c) {
-      double sum = a0 * m.m_Rows[0][c] + a1 * m.m_Rows[1][c] + a2 * m.m_Rows[2][c];
-      if (r == 3) sum += m.m_Rows[3][c];
-      product.m_Rows[r][c] = static_cast<float>(sum);
-    }
-  }
-  return product;
-}
-
-cVector3 cMatrix4x3::TransformDirection(const cVector3& d) const {
-  cVector3 result;
-  for (int c = 0; c < 3; ++c)
-    result[c] = static_cast<float>(static_cast<double>(d.x) * m_Rows[0][c] +
-                                   static_cast<double>(d.y) * m_Rows[1][c] +
-                                   static_cast<double>(d.z) * m_Rows[2][c]);
-  return result;
-}
-
-cVector3 cMatrix4x3::TransformPoint(const cVector3& p) const {
-  cVector3 result;
-  for (int c = 0; c < 3; ++c)
-    result[c] = static_cast<float>(static_cast<double>(p.x) * m_Rows[0][c] +
-                                   static_cast<double>(p.y) * m_Rows[1][c] +
-                                   static_cast<double>(p.z) * m_Rows[2][c] + m_Rows[3][c]);
-  return result;
+  return tolmak::detail::MultiplyAffine(*this, m);
 }
 
 cMatrix4x3 cMatrix4x3::EulerRotation(float ax, float ay, float az) {

@@ -1,5 +1,6 @@
 // Entity transforms and the deferred world-matrix pass.
 
+#include "../math/matrix_product.h"
 #include "tolmak_entity.h"
 
 void cEntity::PivotEdited() {
@@ -128,7 +129,7 @@ void cEntity::MatrixQueue() {
 void cEntity::MatrixUpdate() {
   if (m_Parent != nullptr) {
     if (!m_Parent->m_WorldChanged && !m_PivotChanged) return;
-    m_WorldMatrix = m_PivotMatrix * m_Parent->m_WorldMatrix;
+    m_WorldMatrix = tolmak::detail::MultiplyAffine(m_PivotMatrix, m_Parent->m_WorldMatrix);
   } else {
     if (!m_PivotChanged) return;
     m_WorldMatrix = m_PivotMatrix;
@@ -136,19 +137,34 @@ void cEntity::MatrixUpdate() {
   m_WorldChanged = true;
 }
 
+// The entities of a pass lie all over the heap; fetching them ahead hides
+// the time each would cost when the sweep reaches it.
+inline void cEntity::Prefetch() const {
+#if defined(__GNUC__)
+  __builtin_prefetch(&m_PivotMatrix);
+  __builtin_prefetch(&m_WorldMatrix);
+  __builtin_prefetch(&m_Parent);
+  __builtin_prefetch(&m_Queued);
+#endif
+}
+
 void cEntity::UpdateMatrices() {
   const int32_t count = m_MatrixQueue.GetCount();
   cEntity* const* queue = m_MatrixQueue.GetData();
-  for (int32_t i = 0; i < count; ++i)
-    if (queue[i] != nullptr) queue[i]->MatrixUpdate();
-  // Flags are cleared only now, so that a parent's world-changed flag still
-  // reaches the children queued after it.
+  // The first sweep also clears what only the entity itself reads. The
+  // world-changed flags are cleared only in the second, so that a parent's
+  // still reaches the children queued after it.
+  constexpr int32_t kAhead = 8;
   for (int32_t i = 0; i < count; ++i) {
+    if (i + kAhead < count && queue[i + kAhead] != nullptr) queue[i + kAhead]->Prefetch();
     cEntity* entity = queue[i];
     if (entity == nullptr) continue;
-    entity->m_OffsetChanged = entity->m_PivotChanged = entity->m_WorldChanged = false;
+    entity->MatrixUpdate();
+    entity->m_OffsetChanged = entity->m_PivotChanged = false;
     entity->m_Queued = false;
     entity->m_QueueSlot = -1;
   }
+  for (int32_t i = 0; i < count; ++i)
+    if (queue[i] != nullptr) queue[i]->m_WorldChanged = false;
   m_MatrixQueue.Clear();
 }

@@ -133,7 +133,10 @@ TEST(IndexBuffer, RandomOperationSequencesMatchAPlainModel) {
         b += v[0];
         model.push_back(v[0]);
       } else if (op == 9) {
-        LoadBoth<cIndexBuffer>(Saved(b), [&](cIndexBuffer& l) { ExpectModel(l, model, "loaded"); });
+        const Bytes bytes = Saved(b);
+        LoadBoth<cIndexBuffer>(bytes, [&](cIndexBuffer& l) { ExpectModel(l, model, "loaded"); });
+        cMemoryStream in(bytes.data(), uint32_t(bytes.size()));
+        b.Load(in);  // into the array it already holds
       } else if (op == 10) {
         b = cIndexBuffer(b);
       } else {
@@ -143,6 +146,18 @@ TEST(IndexBuffer, RandomOperationSequencesMatchAPlainModel) {
       ExpectModel(b, model,
                   "run " + std::to_string(run) + " step " + std::to_string(step) + " op " +
                       std::to_string(op));
+    }
+  }
+}
+
+TEST(IndexBuffer, MaximumOfAnArrayIsItsLargestEntryAtAnyLengthAndPlace) {
+  std::mt19937 rng(31);
+  for (uint32_t length = 1; length < 70; ++length) {
+    for (uint32_t at = 0; at < length; at += 5) {
+      std::vector<uint16_t> v(length);
+      for (auto& x : v) x = uint16_t(rng() % 0x8000);
+      v[at] = uint16_t(0x8000 + rng() % 0x8000);  // the top bit set: compared unsigned
+      EXPECT_EQ(cIndexBuffer(v.data(), length).GetMaxIndex(), v[at]) << length << " " << at;
     }
   }
 }

@@ -214,6 +214,29 @@ TEST(VertexConvert, EveryColourSlotMatchesThePixelFormatConversions) {
   EXPECT_EQ(plain.GetPixelFormat(), F::ARGB8888);
 }
 
+// Colours side by side are converted as a plain pixel array, whole runs at
+// a time; every slot must still be what the per-pixel conversions give.
+TEST(VertexConvert, ColoursOnlyBuffersMatchThePixelFormatConversions) {
+  std::mt19937 rng(17);
+  for (F from : kColourFormats) {
+    for (F to : kColourFormats) {
+      if (from == to) continue;
+      cVertexBuffer b = Random(600, 4, from, rng);  // two whole runs and part of one
+      const Bytes before = BlockBytes(b);
+      b.Convert(to);
+      const uint32_t fromBytes = from.GetTotalBytes(), toBytes = to.GetTotalBytes();
+      const Bytes after = BlockBytes(b);
+      ASSERT_EQ(after.size(), 600u * toBytes);
+      const uint64_t slotMask = (uint64_t{1} << (8 * toBytes)) - 1;
+      for (uint32_t i = 0; i < 600; ++i) {
+        const uint32_t argb = from.ConvertToARGB(ReadLE(before.data() + i * fromBytes, fromBytes));
+        ASSERT_EQ(ReadLE(after.data() + i * toBytes, toBytes), to.ConvertFromARGB(argb) & slotMask)
+            << from.GetName().c_str() << " to " << to.GetName().c_str() << " colour " << i;
+      }
+    }
+  }
+}
+
 TEST(VertexAdd, EveryPairOfLayoutsMatchesTheComponentWiseModel) {
   const std::pair<uint32_t, F> layouts[] = {{1, F::ARGB8888},
                                             {1 | 2, F::ARGB8888},
@@ -270,6 +293,10 @@ TEST(VertexStream, SaveWritesTheDocumentedBytesAndLoadRebuildsTheBuffer) {
     EXPECT_EQ(l.GetPixelFormat(), F::RGB565);
     EXPECT_EQ(Saved(l), richBytes);
   });
+  cVertexBuffer same = Random(2000, 0x2F, F::RGB565, rng);  // loaded into its own block
+  cMemoryStream in(richBytes.data(), uint32_t(richBytes.size()));
+  same.Load(in);
+  EXPECT_EQ(Saved(same), richBytes);
   LoadBoth<cVertexBuffer>(Saved(cVertexBuffer(0, 1 | 4, F::RGB565)), [](cVertexBuffer& l) {
     EXPECT_TRUE(l.IsEmpty());
     EXPECT_EQ(l.GetStride(), 14u);

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <tolmak.h>
 
+#include <bit>
+#include <cstdint>
 #include <random>
 
 namespace {
@@ -94,4 +96,38 @@ TEST(Matrix, PrintsItsRows) {
   EXPECT_EQ(cMatrix4x3().ToString(),
             "[(x=1.0000, y=0.0000, z=0.0000), (x=0.0000, y=1.0000, z=0.0000), "
             "(x=0.0000, y=0.0000, z=1.0000), (x=0.0000, y=0.0000, z=0.0000)]");
+}
+
+// The product and the transforms run on faster paths; each element must stay
+// the plain double-precision sum in its documented order, rounded once, bit
+// for bit, over any floats: huge, tiny, denormal, infinite, signed zeros.
+TEST(Matrix, FastPathsGiveThePlainDoubleSumsBitForBit) {
+  std::mt19937 random(13);
+  auto element = [&random] {
+    uint32_t bits = random();
+    if ((bits & 0x7F800000u) == 0x7F800000u) bits &= 0xFF800000u;  // no NaN: an infinity
+    if (random() % 16 == 0) bits &= 0x80000000u;
+    return std::bit_cast<float>(bits);
+  };
+  auto plain = [](const cMatrix4x3& a, const cMatrix4x3& b, int r, int c) {
+    double sum = static_cast<double>(a(r, 0)) * b(0, c) + static_cast<double>(a(r, 1)) * b(1, c) +
+                 static_cast<double>(a(r, 2)) * b(2, c);
+    if (r == 3) sum += b(3, c);
+    return std::bit_cast<uint32_t>(static_cast<float>(sum));
+  };
+  int mismatches = 0;
+  for (int i = 0; i < 20000; ++i) {
+    cMatrix4x3 a, b;
+    for (int r = 0; r < 4; ++r)
+      for (int c = 0; c < 3; ++c) a(r, c) = element(), b(r, c) = element();
+    const cMatrix4x3 product = a * b;
+    const cVector3 point = a.GetPosition() * b, direction = b.TransformDirection(a[0]);
+    for (int c = 0; c < 3; ++c) {
+      mismatches += std::bit_cast<uint32_t>(point[c]) != plain(a, b, 3, c);
+      mismatches += std::bit_cast<uint32_t>(direction[c]) != plain(a, b, 0, c);
+      for (int r = 0; r < 4; ++r)
+        mismatches += std::bit_cast<uint32_t>(product(r, c)) != plain(a, b, r, c);
+    }
+  }
+  EXPECT_EQ(mismatches, 0);
 }

@@ -172,7 +172,13 @@ class tArray {
  private:
   void CopyFrom(const tArray& other) {
     if (m_Capacity < other.m_Count) SetCapacity(other.m_Count);
-    for (int32_t i = 0; i < other.m_Count; ++i) new (m_Data + i) T(other.m_Data[i]);
+    if constexpr (std::is_trivially_copyable_v<T>) {
+      if (other.m_Count > 0)
+        std::memcpy(static_cast<void*>(m_Data), static_cast<const void*>(other.m_Data),
+                    sizeof(T) * static_cast<size_t>(other.m_Count));
+    } else {
+      for (int32_t i = 0; i < other.m_Count; ++i) new (m_Data + i) T(other.m_Data[i]);
+    }
     m_Count = other.m_Count;
   }
 

@@ -1,0 +1,346 @@
+// The matrix pass (cEntity::UpdateMatrices) on four tree shapes, beside a
+// flat-array loop that does the same work on the same tree: the same queue
+// order, the same flag tests and the same double-precision product. The
+// flat loop keeps everything in arrays indexed in queue order, so it is the
+// physical limit of that work; the entities live on the heap one by one,
+// allocated in depth-first pre-order, as a loaded scene would be.
+//
+// Names: pass/<entity|flat>/<shape>/<all|1pct|none>/<entities>. The
+// counter "queued" is the queue's length, so the time per queued entity is
+// the time per pass divided by it.
+
+#include <benchmark/benchmark.h>
+#include <tolmak.h>
+
+#include <time.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "../math/matrix_product.h"
+
+namespace {
+
+class cBenchEntity final : public cEntity {
+ public:
+  void Animate(float) override {}
+  void Render(cVideo3D*) override {}
+};
+
+enum class EShape { kChain, kBinary, kWide, kOctal };
+enum class EEdit { kAll, kOnePercent, kNone };
+
+const char* ShapeName(EShape shape) {
+  switch (shape) {
+    case EShape::kChain:
+      return "chain";
+    case EShape::kBinary:
+      return "binary";
+    case EShape::kWide:
+      return "wide500";
+    case EShape::kOctal:
+      return "octal";
+  }
+  return "";
+}
+
+const char* EditName(EEdit edit) {
+  switch (edit) {
+    case EEdit::kAll:
+      return "all";
+    case EEdit::kOnePercent:
+      return "1pct";
+    case EEdit::kNone:
+      return "none";
+  }
+  return "";
+}
+
+// Parent of node k (k >= 1) when the nodes are numbered breadth first. The
+// octal tree, filled level by level, reaches depth 8 at a million nodes.
+int32_t BreadthFirstParent(EShape shape, int32_t k) {
+  switch (shape) {
+    case EShape::kChain:
+      return k - 1;
+    case EShape::kBinary:
+      return (k - 1) / 2;
+    case EShape::kWide:
+      return (k - 1) / 500;
+    case EShape::kOctal:
+      return (k - 1) / 8;
+  }
+  return -1;
+}
+
+// A pivot that is neither the identity nor the same for every node.
+cMatrix4x3 NodePivot(int32_t k) {
+  cMatrix4x3 pivot = cMatrix4x3::EulerRotation(static_cast<float>(k % 7), 3.0f, -2.0f);
+  pivot.SetPosition(cVector3(1.0f + static_cast<float>(k % 5), 0.5f, -0.25f));
+  return pivot;
+}
+
+/// One tree, as entities and as flat arrays, both in depth-first pre-order.
+struct cTree {
+  EShape shape;
+  int32_t size;
+  std::vector<cBenchEntity*> entities;
+  std::vector<int32_t> parent;   // -1 at the root
+  std::vector<int32_t> subtree;  // nodes in the subtree, the node included
+
+  cTree(EShape s, int32_t n);
+  ~cTree() {
+    // Last child first: each leaves its parent's list from the end.
+    for (auto it = entities.rbegin(); it != entities.rend(); ++it) delete *it;
+  }
+};
+
+cTree::cTree(EShape s, int32_t n) : shape(s), size(n) {
+  // Children lists in breadth-first numbering, then the depth-first order.
+  std::vector<int32_t> first(n + 1, 0), children(n > 0 ? n - 1 : 0);
+  for (int32_t k = 1; k < n; ++k) ++first[BreadthFirstParent(s, k) + 1];
+  for (int32_t k = 0; k < n; ++k) first[k + 1] += first[k];
+  std::vector<int32_t> fill(first.begin(), first.end() - 1);
+  for (int32_t k = 1; k < n; ++k) children[fill[BreadthFirstParent(s, k)]++] = k;
+  std::vector<int32_t> order, depthFirst(n), stack{0};
+  order.reserve(n);
+  while (!stack.empty()) {
+    const int32_t k = stack.back();
+    stack.pop_back();
+    depthFirst[k] = static_cast<int32_t>(order.size());
+    order.push_back(k);
+    for (int32_t c = first[k + 1]; c-- > first[k];) stack.push_back(children[c]);
+  }
+  entities.resize(n);
+  parent.assign(n, -1);
+  for (int32_t d = 0; d < n; ++d) {
+    entities[d] = new cBenchEntity;
+    entities[d]->SetPivotMatrix(NodePivot(order[d]));
+  }
+  // Breadth first, so that no child has children yet when it is added.
+  for (int32_t k = 1; k < n; ++k) {
+    const int32_t p = depthFirst[BreadthFirstParent(s, k)], d = depthFirst[k];
+    entities[p]->AddChild(entities[d]);
+    parent[d] = p;
+  }
+  subtree.assign(n, 1);
+  for (int32_t d = n - 1; d > 0; --d) subtree[parent[d]] += subtree[d];
+  cEntity::UpdateMatrices();
+}
+
+// Built once per shape and size and shared by the benchmarks that follow.
+cTree& TreeOf(EShape shape, int32_t size) {
+  static std::unique_ptr<cTree> tree;
+  if (!tree || tree->shape != shape || tree->size != size) {
+    tree.reset();
+    tree = std::make_unique<cTree>(shape, size);
+  }
+  return *tree;
+}
+
+std::vector<int32_t> EditedNodes(int32_t size, EEdit edit) {
+  std::vector<int32_t> nodes;
+  if (edit == EEdit::kAll) {
+    nodes.resize(size);
+    for (int32_t d = 0; d < size; ++d) nodes[d] = d;
+  } else if (edit == EEdit::kOnePercent) {
+    std::mt19937 random(12345);
+    std::vector<int32_t> all(size);
+    for (int32_t d = 0; d < size; ++d) all[d] = d;
+    std::shuffle(all.begin(), all.end(), random);
+    nodes.assign(all.begin(), all.begin() + std::max(1, size / 100));
+    std::sort(nodes.begin(), nodes.end());
+  }
+  return nodes;
+}
+
+void EditEntities(cTree& tree, const std::vector<int32_t>& edited) {
+  for (int32_t d : edited) {
+    cEntity* entity = tree.entities[d];
+    entity->SetPivotPosition(cVector3(entity->GetPivotPosition()));
+  }
+}
+
+// The thread's own processor time: the machines are shared, and time spent
+// waiting for the processor is not the pass's.
+double ThreadSeconds() {
+  timespec now;
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) + 1e-9 * static_cast<double>(now.tv_nsec);
+}
+
+void EntityPass(benchmark::State& state, EShape shape, EEdit edit, int32_t size) {
+  cTree& tree = TreeOf(shape, size);
+  const std::vector<int32_t> edited = EditedNodes(size, edit);
+  int64_t queued = 0;
+  for (auto _ : state) {
+    EditEntities(tree, edited);
+    queued = cEntity::GetMatrixQueue().GetCount();
+    const double start = ThreadSeconds();
+    cEntity::UpdateMatrices();
+    state.SetIterationTime(ThreadSeconds() - start);
+  }
+  state.counters["queued"] = static_cast<double>(queued);
+}
+
+/// The flat model: matrices and flags in arrays, the queue a list of indices.
+struct cFlatScene {
+  struct tFlags {
+    uint8_t offsetChanged, pivotChanged, worldChanged, queued;
+  };
+  std::vector<cMatrix4x3> pivot, world;
+  std::vector<int32_t> parent;
+  std::vector<tFlags> flags;
+  std::vector<int32_t> queue;
+
+  explicit cFlatScene(const cTree& tree)
+      : world(tree.size), parent(tree.parent), flags(tree.size, tFlags{}) {
+    pivot.reserve(tree.size);
+    for (const cBenchEntity* entity : tree.entities) pivot.push_back(entity->GetPivotMatrix());
+    queue.reserve(tree.size);
+  }
+
+  // Edited in depth-first order, an unqueued node's whole subtree is
+  // unqueued and follows it in the same order: that is what the entities'
+  // walk appends.
+  void Edit(const cTree& tree, const std::vector<int32_t>& edited) {
+    for (int32_t d : edited) {
+      flags[d].pivotChanged = 1;
+      if (flags[d].queued) continue;
+      for (int32_t k = d; k < d + tree.subtree[d]; ++k) {
+        flags[k].queued = 1;
+        queue.push_back(k);
+      }
+    }
+  }
+
+  void Update() {
+    // Fetched ahead as the entities are, so that a sparse queue costs the
+    // loop no more than it must.
+    constexpr size_t kAhead = 8;
+    for (size_t q = 0; q < queue.size(); ++q) {
+      if (q + kAhead < queue.size()) {
+        const int32_t next = queue[q + kAhead];
+        __builtin_prefetch(&pivot[next]);
+        __builtin_prefetch(&world[next]);
+        __builtin_prefetch(&flags[next]);
+        __builtin_prefetch(&parent[next]);
+      }
+      const int32_t i = queue[q];
+      const int32_t p = parent[i];
+      if (p >= 0) {
+        if (!flags[p].worldChanged && !flags[i].pivotChanged) continue;
+        world[i] = tolmak::detail::MultiplyAffine(pivot[i], world[p]);
+      } else {
+        if (!flags[i].pivotChanged) continue;
+        world[i] = pivot[i];
+      }
+      flags[i].worldChanged = 1;
+    }
+    for (int32_t i : queue) flags[i] = tFlags{};
+    queue.clear();
+  }
+};
+
+void FlatPass(benchmark::State& state, EShape shape, EEdit edit, int32_t size) {
+  cTree& tree = TreeOf(shape, size);
+  const std::vector<int32_t> edited = EditedNodes(size, edit);
+  cFlatScene flat(tree);
+  // The model must queue exactly what the entities queue.
+  EditEntities(tree, edited);
+  flat.Edit(tree, edited);
+  const tArray<cEntity*>& entityQueue = cEntity::GetMatrixQueue();
+  bool same = entityQueue.GetCount() == static_cast<int32_t>(flat.queue.size());
+  for (int32_t j = 0; same && j < entityQueue.GetCount(); ++j)
+    same = entityQueue[j] == tree.entities[flat.queue[j]];
+  cEntity::UpdateMatrices();
+  flat.Update();
+  if (!same) {
+    state.SkipWithError("the flat model queues differently from the entities");
+    return;
+  }
+  int64_t queued = 0;
+  for (auto _ : state) {
+    flat.Edit(tree, edited);
+    queued = static_cast<int64_t>(flat.queue.size());
+    const double start = ThreadSeconds();
+    flat.Update();
+    benchmark::DoNotOptimize(flat.world.data());
+    state.SetIterationTime(ThreadSeconds() - start);
+  }
+  state.counters["queued"] = static_cast<double>(queued);
+}
+
+// Nothing edited: the pass over an empty queue, timed as usual.
+void EmptyPass(benchmark::State& state, EShape shape, int32_t size) {
+  TreeOf(shape, size);
+  for (auto _ : state) cEntity::UpdateMatrices();
+  state.counters["queued"] = 0;
+}
+
+void FlatEmptyPass(benchmark::State& state, EShape shape, int32_t size) {
+  cTree& tree = TreeOf(shape, size);
+  cFlatScene flat(tree);
+  for (auto _ : state) {
+    flat.Update();
+    benchmark::ClobberMemory();
+  }
+  state.counters["queued"] = 0;
+}
+
+// Destroying an entity while it waits on a queue of `size` entries: a new
+// entity joins the queue's end, and deleting it must not search the queue.
+void QueueRemoval(benchmark::State& state, int32_t size) {
+  cTree& tree = TreeOf(EShape::kWide, size);
+  tree.entities[0]->MovePivot(0.0f, 0.0f, 0.0f);
+  for (auto _ : state) {
+    auto* entity = new cBenchEntity;
+    delete entity;
+  }
+  state.counters["queued"] = static_cast<double>(cEntity::GetMatrixQueue().GetCount());
+  cEntity::UpdateMatrices();
+}
+
+std::string Name(const char* variant, EShape shape, const char* edit, int32_t size) {
+  return std::string("pass/") + variant + "/" + ShapeName(shape) + "/" + edit + "/" +
+         std::to_string(size);
+}
+
+void RegisterAll() {
+  constexpr int32_t kSizes[] = {1000, 3000, 10000, 30000, 100000, 300000, 1000000};
+  for (EShape shape : {EShape::kChain, EShape::kBinary, EShape::kWide, EShape::kOctal}) {
+    for (int32_t size : kSizes) {
+      for (EEdit edit : {EEdit::kAll, EEdit::kOnePercent}) {
+        benchmark::RegisterBenchmark(Name("entity", shape, EditName(edit), size).c_str(),
+                                     EntityPass, shape, edit, size)
+            ->UseManualTime()
+            ->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark(Name("flat", shape, EditName(edit), size).c_str(), FlatPass,
+                                     shape, edit, size)
+            ->UseManualTime()
+            ->Unit(benchmark::kMicrosecond);
+      }
+      benchmark::RegisterBenchmark(Name("entity", shape, "none", size).c_str(), EmptyPass, shape,
+                                   size);
+      benchmark::RegisterBenchmark(Name("flat", shape, "none", size).c_str(), FlatEmptyPass, shape,
+                                   size);
+    }
+  }
+  for (int32_t size : {1000, 1000000})
+    benchmark::RegisterBenchmark(("queue_removal/" + std::to_string(size)).c_str(), QueueRemoval,
+                                 size);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  RegisterAll();
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "tolmak_matrix.h"
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#define TOLMAK_MATRIX_SSE2 1
+#endif
+
+namespace tolmak::detail {
+
+/// a * b in the engine's rounding: each element is summed in double precision
+/// as a(r,0) b(0,c) + a(r,1) b(1,c) + a(r,2) b(2,c), plus b(3,c) on row 3,
+/// and rounded to single precision once. This is the plain form; the
+/// matrix pass and the product use MultiplyAffine.
+inline cMatrix4x3 MultiplyAffinePlain(const cMatrix4x3& a, const cMatrix4x3& b) {
+  cMatrix4x3 product;
+  for (int r = 0; r < 4; ++r) {
+    const double a0 = a(r, 0), a1 = a(r, 1), a2 = a(r, 2);
+    for (int c = 0; c < 3; ++c) {
+      double sum = a0 * b(0, c) + a1 * b(1, c) + a2 * b(2, c);
+      if (r == 3) sum += b(3, c);
+      product(r, c) = static_cast<float>(sum);
+    }
+  }
+  return product;
+}
+
+#ifdef TOLMAK_MATRIX_SSE2
+
+namespace sse2 {
+
+// Two floats from memory as two doubles.
+inline __m128d LoadPair(const float* p) {
+  return _mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p))));
+}
+
+inline void StorePair(float* p, __m128d v) {
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(p), _mm_castps_si128(_mm_cvtpd_ps(v)));
+}
+
+// ((x0 * y0 + x1 * y1) + x2 * y2), lane by lane: the plain form's order.
+inline __m128d Dot3(__m128d x0, __m128d y0, __m128d x1, __m128d y1, __m128d x2, __m128d y2) {
+  return _mm_add_pd(_mm_add_pd(_mm_mul_pd(x0, y0), _mm_mul_pd(x1, y1)), _mm_mul_pd(x2, y2));
+}
+
+}  // namespace sse2
+
+/// The same sums two at a time: columns 0 and 1 of a row in one register,
+/// column 2 of two rows in another. Each lane does exactly the plain form's
+/// operations in its order, so the results are the same bit for bit.
+inline cMatrix4x3 MultiplyAffine(const cMatrix4x3& a, const cMatrix4x3& b) {
+  using namespace sse2;
+  const __m128d b0 = LoadPair(&b[0].x), b1 = LoadPair(&b[1].x), b2 = LoadPair(&b[2].x);
+  const __m128d c0 = _mm_set1_pd(b(0, 2)), c1 = _mm_set1_pd(b(1, 2)), c2 = _mm_set1_pd(b(2, 2));
+  cMatrix4x3 product;
+  for (int r = 0; r < 4; ++r) {
+    __m128d sum =
+        Dot3(_mm_set1_pd(a(r, 0)), b0, _mm_set1_pd(a(r, 1)), b1, _mm_set1_pd(a(r, 2)), b2);
+    if (r == 3) sum = _mm_add_pd(sum, LoadPair(&b[3].x));
+    StorePair(&product[r].x, sum);
+  }
+  for (int r = 0; r < 4; r += 2) {
+    const __m128d sum = Dot3(_mm_set_pd(a(r + 1, 0), a(r, 0)), c0, _mm_set_pd(a(r + 1, 1), a(r, 1)),
+                             c1, _mm_set_pd(a(r + 1, 2), a(r, 2)), c2);
+    __m128d next = _mm_unpackhi_pd(sum, sum);
+    if (r == 2) next = _mm_add_sd(next, _mm_set_sd(b(3, 2)));  // row 3 only
+    product(r, 2) = static_cast<float>(_mm_cvtsd_f64(sum));
+    product(r + 1, 2) = static_cast<float>(_mm_cvtsd_f64(next));
+  }
+  return product;
+}
+
+#else
+
+inline cMatrix4x3 MultiplyAffine(const cMatrix4x3& a, const cMatrix4x3& b) {
+  return MultiplyAffinePlain(a, b);
+}
+
+#endif
+
+}  // namespace tolmak::detail
