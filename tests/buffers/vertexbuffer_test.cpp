@@ -10,7 +10,13 @@ using F = cPixelFormat;
 using namespace tolmak::test;
 
 // The huge allocations below must fail as null, not end the program.
-#if defined(__SANITIZE_ADDRESS__)
+// GCC says it builds with AddressSanitizer by a macro, clang by a feature.
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TOLMAK_TEST_ASAN 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) || defined(TOLMAK_TEST_ASAN)
 extern "C" __attribute__((visibility("default"), used)) const char* __asan_default_options() {
   return "allocator_may_return_null=1";
 }
