@@ -41,6 +41,8 @@ cSprite::cDescriptor cSprite::m_Descriptor;
 cSurface::cDescriptor cSurface::m_Descriptor;
 cMediaStreamSurface::cDescriptor cMediaStreamSurface::m_Descriptor;
 cEntity::cDescriptor cEntity::m_Descriptor;
+cCamera::cDescriptor cCamera::m_Descriptor;
+cLight::cDescriptor cLight::m_Descriptor;
 cVideo3D::cDescriptor cVideo3D::m_Descriptor;
 cVideo2D::cDescriptor cVideo2D::m_Descriptor;
 cKeyboard::cDescriptor cKeyboard::m_Descriptor;

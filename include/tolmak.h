@@ -4,8 +4,10 @@
 
 #include <varnlib.h>
 
+#include "tolmak_ApplicationEx.h"
 #include "tolmak_bitmap.h"
 #include "tolmak_bounds.h"
+#include "tolmak_camera.h"
 #include "tolmak_color.h"
 #include "tolmak_compiler.h"
 #include "tolmak_entity.h"
@@ -14,6 +16,7 @@
 #include "tolmak_frustum.h"
 #include "tolmak_indexbuffer.h"
 #include "tolmak_input.h"
+#include "tolmak_light.h"
 #include "tolmak_material.h"
 #include "tolmak_matrix.h"
 #include "tolmak_model.h"

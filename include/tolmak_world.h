@@ -61,7 +61,9 @@ class TOLMAK_API cWorld : public cNamedObject, public iSerializable {
   const tArray<cMaterial*>& GetMaterials() const { return m_Materials; }
 
   /// Selects the first registered camera whose name equals the name
-  /// exactly (case matters); without one the selection is unchanged.
+  /// exactly (case matters); without one the selection is unchanged. A
+  /// camera is an entity whose descriptor derives from cCamera's, so its
+  /// class must derive from cCamera.
   void SelectCamera(const cString& name);
   /// The selected camera, or null.
   cCamera* GetSelectedCamera() const { return m_SelectedCamera; }

@@ -1,6 +1,7 @@
 // World and sector bookkeeping: who belongs where, kept consistent from both
 // ends so that destroying either side leaves no dangling pointer.
 
+#include "tolmak_camera.h"
 #include "tolmak_material.h"
 #include "tolmak_world.h"
 
@@ -131,7 +132,7 @@ void cWorld::DeleteEntity(cEntity* entity) {
     entity->m_WorldSlot = -1;
     Point(entity, nullptr);
   }
-  if (reinterpret_cast<cEntity*>(m_SelectedCamera) == entity) m_SelectedCamera = nullptr;
+  if (m_SelectedCamera == entity) m_SelectedCamera = nullptr;
   if (2 * m_EntityHoles >= m_Entities.GetCount()) CompactEntities();
 }
 
@@ -166,15 +167,13 @@ void cWorld::DeleteMaterial(cMaterial* material) {
 }
 
 bool cWorld::IsCamera(const cEntity* entity) {
-  return entity != nullptr && entity->GetDescriptor()->IsOfType(gCRC32("cCamera"));
+  return entity != nullptr && entity->GetDescriptor()->IsOfType(cCamera::m_Descriptor.GetClassID());
 }
 
 void cWorld::SelectCamera(const cString& name) {
   for (cEntity* entity : m_Entities) {
     if (IsCamera(entity) && entity->GetName() == name) {
-      // cCamera is only declared here; its cEntity part is its only base,
-      // at the start of the object.
-      m_SelectedCamera = reinterpret_cast<cCamera*>(entity);
+      m_SelectedCamera = static_cast<cCamera*>(entity);
       return;
     }
   }

@@ -30,11 +30,22 @@ class cTestEntity : public cEntity {
   cLiveCount m_Live;
 };
 
-/// Stands for the camera class: its descriptor is named "cCamera" with the
-/// entity's as parent, which is all the world looks at.
-class cTestCamera : public cTestEntity {
+class cTestCamera : public cCamera {
  public:
   iClassDesc* GetDescriptor() const override;
+  void Animate(float) override {}
+  void Render(cVideo3D*) override {}
+
+ private:
+  cLiveCount m_Live;
+};
+
+class cTestLight : public cLight {
+ public:
+  iClassDesc* GetDescriptor() const override;
+  void Animate(float) override {}
+  void Render(cVideo3D*) override {}
+  using cLight::SetType;
 };
 
 class cTestMaterial : public cMaterial {
@@ -97,8 +108,10 @@ class cTestSector : public cSector {
 
 inline tPluginClassDesc<cTestEntity> gTestEntityClass("cTestEntity", "cTestEntity",
                                                       &cEntity::m_Descriptor);
-inline tPluginClassDesc<cTestCamera> gTestCameraClass("cCamera", "cCameraEntity",
-                                                      &cEntity::m_Descriptor);
+inline tPluginClassDesc<cTestCamera> gTestCameraClass("cTestCamera", "cTestCamera",
+                                                      &cCamera::m_Descriptor);
+inline tPluginClassDesc<cTestLight> gTestLightClass("cTestLight", "cTestLight",
+                                                    &cLight::m_Descriptor);
 inline tPluginClassDesc<cTestMaterial> gTestMaterialClass("cTestMaterial", "cTestMaterial",
                                                           &cMaterial::m_Descriptor);
 inline tPluginClassDesc<cTestModel> gTestModelClass("cTestModel", "cTestModel",
@@ -113,6 +126,9 @@ inline iClassDesc* cTestEntity::GetDescriptor() const {
 }
 inline iClassDesc* cTestCamera::GetDescriptor() const {
   return &gTestCameraClass;
+}
+inline iClassDesc* cTestLight::GetDescriptor() const {
+  return &gTestLightClass;
 }
 inline iClassDesc* cTestMaterial::GetDescriptor() const {
   return &gTestMaterialClass;
@@ -142,7 +158,7 @@ class SceneTest : public ::testing::Test {
     for (iClassDesc* desc : Classes()) cPluginSystem::GetInstance()->Unregister(desc);
   }
   static std::vector<iClassDesc*> Classes() {
-    return {&gTestEntityClass, &gTestCameraClass, &gTestMaterialClass,
+    return {&gTestEntityClass, &gTestCameraClass, &gTestLightClass, &gTestMaterialClass,
             &gTestModelClass,  &gTestWorldClass,  &gTestSectorClass};
   }
 };
@@ -164,7 +180,7 @@ inline void DestroyLoadedTree(cEntity* entity) {
 }
 
 inline cEntity* SelectedEntity(const cWorld& world) {
-  return reinterpret_cast<cEntity*>(world.GetSelectedCamera());
+  return world.GetSelectedCamera();
 }
 
 }  // namespace scene_test

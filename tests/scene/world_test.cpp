@@ -25,7 +25,7 @@ iClassDesc* cWideCamera::GetDescriptor() const {
 
 TEST_F(World, SelectsTheFirstCameraWithExactlyThatName) {
   cTestWorld world;
-  cTestEntity impostor;
+  cTestLight impostor;  // an entity, but no camera
   cTestCamera main, top;
   cWideCamera wide;
   impostor.SetName("Main");

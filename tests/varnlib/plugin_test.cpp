@@ -233,3 +233,14 @@ TEST(PluginLibrary, LinksAPluginLibraryByItsWindowsName) {
   EXPECT_EQ(found.GetCount(), 1);
   plugins->Destroy(widget);
 }
+
+TEST(PluginLibrary, LooksInTheSearchFoldersBeforeTheBaseLibrarysFolder) {
+  cPluginSystem* plugins = cPluginSystem::GetInstance();
+  plugins->AddSearchFolder(VARN_TEST_SEARCH_FOLDER "/missing");  // passed over: nothing there
+  plugins->AddSearchFolder(VARN_TEST_SEARCH_FOLDER);
+  ASSERT_TRUE(plugins->LinkDLL("SearchedPlugin.dll"));
+  EXPECT_EQ(plugins->GetDescriptor(gCRC32("cBesideWidget")), nullptr);
+  iClassDesc* searched = plugins->GetDescriptor(gCRC32("cSearchedWidget"));
+  ASSERT_NE(searched, nullptr);
+  plugins->Unregister(searched);  // the other tests count the registered classes
+}

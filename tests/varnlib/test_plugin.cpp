@@ -1,4 +1,5 @@
-// A plug-in library for the tests: one class, registered when linked.
+// A plug-in library for the tests: one class, named by TEST_PLUGIN_CLASS,
+// registered when linked.
 #include <varnlib.h>
 
 namespace {
@@ -8,7 +9,7 @@ class cLinkedWidget : public cObject {
   iClassDesc* GetDescriptor() const override;
 };
 
-tPluginClassDesc<cLinkedWidget> gLinkedWidgetClass("cLinkedWidget", "a class of a linked library",
+tPluginClassDesc<cLinkedWidget> gLinkedWidgetClass(TEST_PLUGIN_CLASS, "a class of a linked library",
                                                    &cObject::m_Descriptor);
 
 iClassDesc* cLinkedWidget::GetDescriptor() const { return &gLinkedWidgetClass; }

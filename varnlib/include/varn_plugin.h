@@ -55,11 +55,16 @@ class VARN_API cPluginSystem {
   static cPluginSystem* GetInstance();
 
   /// Loads a plug-in library and calls its VarnRegisterPlugin. A Windows
-  /// name "Name.dll" is mapped to the platform's own ("libName.so"), looked
-  /// for beside the base library first, then on the loader's path. Linking
-  /// the same library again registers nothing more. False when the library
-  /// or its entry point cannot be found.
+  /// name "Name.dll" is mapped to the platform's own ("libName.so"). A name
+  /// without a folder is looked for in the search folders, then beside the
+  /// base library, then on the loader's path. Linking the same library
+  /// again registers nothing more. False when the library or its entry
+  /// point cannot be found.
   bool LinkDLL(const cString& fileName);
+  /// Adds a folder that LinkDLL searches before the base library's own, in
+  /// the order added (a program or a test brings its plug-ins from
+  /// elsewhere). An empty or already added folder is ignored.
+  void AddSearchFolder(const cString& folder);
 
   /// Registers a class; false for null or an identifier already registered.
   bool Register(iClassDesc* descriptor);

@@ -3,6 +3,8 @@
 // operations.
 #include <windows.h>
 
+#include <algorithm>
+
 #include "dynlib.h"
 
 namespace varn::detail {
@@ -22,11 +24,14 @@ std::string BaseLibraryFolder() {
 }
 
 void* OpenLibrary(const std::string& path) {
+  // The loader wants backslashes; search folders may come with slashes.
+  std::string native = path;
+  std::replace(native.begin(), native.end(), '/', '\\');
   // A library that cannot be loaded is reported by the result, never by a
   // system message box waiting for the player.
   DWORD previous = 0;
   const bool quiet = SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &previous);
-  HMODULE library = LoadLibraryA(path.c_str());
+  HMODULE library = LoadLibraryA(native.c_str());
   if (quiet) SetThreadErrorMode(previous, nullptr);
   return reinterpret_cast<void*>(library);
 }

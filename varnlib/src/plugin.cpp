@@ -9,6 +9,7 @@
 struct cPluginSystem::cImpl {
   std::vector<iClassDesc*> classes;  // in registration order
   std::vector<void*> libraries;      // linked libraries, never unloaded
+  std::vector<std::string> folders;  // searched first, each with a trailing separator
   int32_t nesting = 0;
   int32_t loadLimit = kDefaultLoadLimit;
   int32_t loaded = 0;  // objects re-created by the outermost LoadPlugin so far
@@ -51,7 +52,11 @@ bool cPluginSystem::LinkDLL(const cString& fileName) {
   using namespace varn::detail;
   const std::string name = PlatformLibraryName(fileName.c_str());
   void* library = nullptr;
-  if (name.find_first_of("/\\") == std::string::npos) library = OpenLibrary(BaseLibraryFolder() + name);
+  if (name.find_first_of("/\\") == std::string::npos) {
+    for (const std::string& folder : m_Impl->folders)
+      if ((library = OpenLibrary(folder + name)) != nullptr) break;
+    if (library == nullptr) library = OpenLibrary(BaseLibraryFolder() + name);
+  }
   if (library == nullptr) library = OpenLibrary(name);
   if (library == nullptr) return false;
   if (std::find(m_Impl->libraries.begin(), m_Impl->libraries.end(), library) != m_Impl->libraries.end())
@@ -62,6 +67,14 @@ bool cPluginSystem::LinkDLL(const cString& fileName) {
   m_Impl->libraries.push_back(library);
   entry(this);
   return true;
+}
+
+void cPluginSystem::AddSearchFolder(const cString& folder) {
+  std::string path(folder.c_str());
+  if (path.empty()) return;
+  if (path.back() != '/' && path.back() != '\\') path += '/';
+  if (std::find(m_Impl->folders.begin(), m_Impl->folders.end(), path) == m_Impl->folders.end())
+    m_Impl->folders.push_back(path);
 }
 
 bool cPluginSystem::Register(iClassDesc* descriptor) {

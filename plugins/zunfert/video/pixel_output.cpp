@@ -1,0 +1,177 @@
+#include "pixel_output.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "pixel_codec.h"
+
+namespace zunfert::detail {
+
+namespace {
+
+constexpr float kByte = 1.0f / 255.0f;
+
+/// The target's pixels of a batch as colours, one array per channel.
+struct cColors {
+  float c[4][kBatch];  // red, green, blue, alpha
+};
+
+inline uint32_t ToByte(float value) {
+  return static_cast<uint32_t>(value * 255.0f + 0.5f);
+}
+
+void LoadTarget(const cRasterTarget& target, const uint8_t* row, int n, cColors& out) {
+  const cPixelFormat::EFormat format = target.format.GetFormat();
+  for (int i = 0; i < n; ++i) {
+    uint32_t argb;
+    if (format == cPixelFormat::ARGB8888) {
+      std::memcpy(&argb, row + 4 * i, 4);
+    } else {
+      const uint32_t bytes = target.format.GetTotalBytes();
+      argb = target.format.ConvertToARGB(LoadPixel(row + bytes * i, bytes));
+    }
+    out.c[0][i] = static_cast<float>((argb >> 16) & 0xFF) * kByte;
+    out.c[1][i] = static_cast<float>((argb >> 8) & 0xFF) * kByte;
+    out.c[2][i] = static_cast<float>(argb & 0xFF) * kByte;
+    out.c[3][i] = static_cast<float>(argb >> 24) * kByte;
+  }
+}
+
+/// Fills factor with a blend function's weights for each channel.
+void BlendFactor(EBlend function, const cColors& source, const cColors& target, int n,
+                 cColors& factor) {
+  for (int c = 0; c < 4; ++c) {
+    const float* s = source.c[c];
+    const float* d = target.c[c];
+    const float* sa = source.c[3];
+    const float* da = target.c[3];
+    float* f = factor.c[c];
+    for (int i = 0; i < n; ++i) {
+      switch (function) {
+        case EBlend::Zero:
+          f[i] = 0;
+          break;
+        case EBlend::SrcColor:
+          f[i] = s[i];
+          break;
+        case EBlend::InvSrcColor:
+          f[i] = 1 - s[i];
+          break;
+        case EBlend::SrcAlpha:
+          f[i] = sa[i];
+          break;
+        case EBlend::InvSrcAlpha:
+          f[i] = 1 - sa[i];
+          break;
+        case EBlend::DestAlpha:
+          f[i] = da[i];
+          break;
+        case EBlend::InvDestAlpha:
+          f[i] = 1 - da[i];
+          break;
+        case EBlend::DestColor:
+          f[i] = d[i];
+          break;
+        case EBlend::InvDestColor:
+          f[i] = 1 - d[i];
+          break;
+        case EBlend::SrcAlphaSat:
+          f[i] = c == 3 ? 1 : std::min(sa[i], 1 - da[i]);
+          break;
+        default:
+          f[i] = 1;
+      }
+    }
+  }
+}
+
+void Blend(const cRenderState& state, const cColors& target, int n, cColors& source) {
+  cColors sourceFactor, targetFactor;
+  BlendFactor(state.sourceBlend, source, target, n, sourceFactor);
+  BlendFactor(state.destinationBlend, source, target, n, targetFactor);
+  for (int c = 0; c < 4; ++c)
+    for (int i = 0; i < n; ++i)
+      source.c[c][i] = std::min(
+          source.c[c][i] * sourceFactor.c[c][i] + target.c[c][i] * targetFactor.c[c][i], 1.0f);
+}
+
+void Store(const cRasterTarget& target, const cBatch& batch, const cColors& colors, uint8_t* row) {
+  const int n = batch.count;
+  uint32_t argb[kBatch];
+  for (int i = 0; i < n; ++i)
+    argb[i] = ToByte(colors.c[3][i]) << 24 | ToByte(colors.c[0][i]) << 16 |
+              ToByte(colors.c[1][i]) << 8 | ToByte(colors.c[2][i]);
+  const cPixelFormat::EFormat format = target.format.GetFormat();
+  if (format == cPixelFormat::ARGB8888) {
+    uint32_t* pixels = reinterpret_cast<uint32_t*>(row);
+    for (int i = 0; i < n; ++i)
+      pixels[i] = batch.outcome[i] == kPassed && !batch.killed[i] ? argb[i] : pixels[i];
+    return;
+  }
+  if (format == cPixelFormat::RGB565) {
+    uint16_t* pixels = reinterpret_cast<uint16_t*>(row);
+    for (int i = 0; i < n; ++i) {
+      const uint32_t p = argb[i];
+      const auto packed =
+          static_cast<uint16_t>((p >> 8 & 0xF800) | (p >> 5 & 0x07E0) | (p >> 3 & 0x1F));
+      pixels[i] = batch.outcome[i] == kPassed && !batch.killed[i] ? packed : pixels[i];
+    }
+    return;
+  }
+  const uint32_t bytes = target.format.GetTotalBytes();
+  for (int i = 0; i < n; ++i)
+    if (batch.outcome[i] == kPassed && !batch.killed[i])
+      StorePixel(row + bytes * i, bytes, target.format.ConvertFromARGB(argb[i]));
+}
+
+}  // namespace
+
+void WriteColors(const cRenderState& state, const cRasterTarget& target, cBatch& batch) {
+  const int n = batch.count;
+  uint8_t* row = target.color + static_cast<size_t>(batch.y) * target.pitch +
+                 static_cast<size_t>(batch.x) * target.format.GetTotalBytes();
+  cColors colors;
+  std::memcpy(colors.c[0], batch.r, sizeof(float) * n);
+  std::memcpy(colors.c[1], batch.g, sizeof(float) * n);
+  std::memcpy(colors.c[2], batch.b, sizeof(float) * n);
+  std::memcpy(colors.c[3], batch.a, sizeof(float) * n);
+  const bool masked =
+      !(state.writeMask[0] && state.writeMask[1] && state.writeMask[2] && state.writeMask[3]);
+  if (state.blending || masked) {
+    cColors current{};  // only the first n are read; the zeroes calm the compiler
+    LoadTarget(target, row, n, current);
+    if (state.blending) Blend(state, current, n, colors);
+    for (int c = 0; c < 4; ++c)
+      if (!state.writeMask[c]) std::memcpy(colors.c[c], current.c[c], sizeof(float) * n);
+  }
+  Store(target, batch, colors, row);
+}
+
+void PixelFunctionBlend(cVideo3D::EPixelFunction function, EBlend& source, EBlend& destination) {
+  using F = cVideo3D::EPixelFunction;
+  switch (function) {
+    case F::Mul:
+      source = EBlend::DestColor, destination = EBlend::Zero;
+      break;
+    case F::Mul2X:
+      source = EBlend::DestColor, destination = EBlend::SrcColor;
+      break;
+    case F::Add:
+      source = EBlend::One, destination = EBlend::One;
+      break;
+    case F::AlphaBlend:
+      source = EBlend::SrcAlpha, destination = EBlend::InvSrcAlpha;
+      break;
+    case F::AddAlphaBlend:
+      source = EBlend::SrcAlpha, destination = EBlend::One;
+      break;
+    // Darkens the target by the inverse of the drawn colour.
+    case F::Darken:
+      source = EBlend::Zero, destination = EBlend::InvSrcColor;
+      break;
+    default:
+      source = EBlend::One, destination = EBlend::Zero;
+  }
+}
+
+}  // namespace zunfert::detail

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstdint>
+
+#include "clipper.h"
+#include "pixel_pipeline.h"
+
+namespace zunfert::detail {
+
+/// A vertex on the screen: pixel position, depth in [0, 1], 1/w, and the
+/// attributes divided by w.
+struct cScreenVertex {
+  float x, y, z, invW;
+  float a[kRasterAttributes];
+};
+
+/// Turns clip-space primitives into spans for the pixel pipeline: culling,
+/// clipping, the viewport transform, and the fill rule.
+///
+/// Triangles are filled by the top-left rule on pixel centres with 8 bits
+/// of sub-pixel precision, so triangles that share an edge never draw a
+/// pixel twice and leave no gap. Culling reads the winding on the screen
+/// (y down): Clockwise culls triangles whose vertices run clockwise there.
+/// Lines draw one pixel per step along their major axis, from the first
+/// end up to but not including the second; they and points are drawn as
+/// small screen-aligned quads through the same fill.
+class cRasterizer {
+ public:
+  /// userPlanes are the clip bits of the enabled user planes.
+  void Configure(const cRenderState& state, cPixelPipeline* pipeline, int viewportX, int viewportY,
+                 int viewportWidth, int viewportHeight, uint32_t userPlanes);
+  void DrawTriangle(cClipVertex a, cClipVertex b, cClipVertex c);
+  void DrawLine(cClipVertex a, cClipVertex b);
+  void DrawPoint(const cClipVertex& a);
+
+  cScreenVertex Project(const cClipVertex& v) const;
+  /// The filled area of a screen triangle, any winding.
+  void FillTriangle(const cScreenVertex& a, const cScreenVertex& b, const cScreenVertex& c);
+  void FillLine(const cScreenVertex& a, const cScreenVertex& b);
+  void FillPoint(const cScreenVertex& a);
+
+ private:
+  void SetupPlanes(const cScreenVertex* v, float area, cTriangleSetup& setup) const;
+  void DrawPolygon(const cClipPolygon& polygon);
+
+  const cRenderState* m_State = nullptr;
+  cPixelPipeline* m_Pipeline = nullptr;
+  float m_ScaleX = 0, m_ScaleY = 0, m_OffsetX = 0, m_OffsetY = 0;
+  float m_DepthScale = 0, m_DepthOffset = 0;
+  uint32_t m_ClipPlanes = 0;
+  uint32_t m_RejectMask = 0;
+  /// Attributes the pipeline reads; the others are not set up.
+  bool m_Needed[kRasterAttributes] = {};
+};
+
+}  // namespace zunfert::detail

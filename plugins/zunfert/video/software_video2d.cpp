@@ -1,0 +1,109 @@
+#include "software_video2d.h"
+
+#include <algorithm>
+
+#include "display_mode.h"
+
+namespace zunfert {
+
+cSoftwareVideo2D::cSoftwareVideo2D() = default;
+cSoftwareVideo2D::~cSoftwareVideo2D() = default;
+
+bool cSoftwareVideo2D::InitDevice(cInitInfo* info) {
+  if (!info || !IsModeSupported(info->m_Width, info->m_Height, info->m_Depth)) return false;
+  ShutdownDevice();
+  m_Format = detail::DisplayFormat(info->m_Depth);
+  m_Windowed = info->m_Windowed;
+  m_VSync = info->m_VSync;
+  const tSize<int> size{info->m_Width, info->m_Height};
+  m_Front = std::make_unique<cSoftwareSurface>(size, m_Format);
+  m_Back = std::make_unique<cSoftwareSurface>(size, m_Format);
+  m_Front->SetAttachedSurface(m_Back.get());
+  SetPalette(m_Palette);
+  return true;
+}
+
+void cSoftwareVideo2D::ShutdownDevice() {
+  m_Surfaces.clear();
+  m_Back.reset();
+  m_Front.reset();
+}
+
+bool cSoftwareVideo2D::ResizeDevice(int width, int height) {
+  if (!m_Front || !detail::IsDisplaySize(width, height)) return false;
+  m_Front->Allocate({width, height}, m_Format);
+  m_Back->Allocate({width, height}, m_Format);
+  return true;
+}
+
+bool cSoftwareVideo2D::SetWindowed(bool windowed) {
+  m_Windowed = windowed;
+  return true;
+}
+
+cSurface* cSoftwareVideo2D::CreateSurface(const tSize<int>& size, EMemoryType) {
+  if (!m_Front || size.width <= 0 || size.height <= 0 ||
+      static_cast<uint64_t>(size.width) * size.height * m_Format.GetTotalBytes() >
+          GetAvailableMemory())
+    return nullptr;
+  m_Surfaces.push_back(std::make_unique<cSoftwareSurface>(size, m_Format));
+  m_Surfaces.back()->SetPalette(m_Palette);
+  return m_Surfaces.back().get();
+}
+
+cSurface* cSoftwareVideo2D::CreateSurfaceFrom(cSprite* sprite, int frame, EMemoryType memory) {
+  if (!sprite || !sprite->GetFramePtr(frame)) return nullptr;
+  cSurface* surface = CreateSurface(sprite->GetSize(), memory);
+  if (surface && !surface->CopyFromSprite(sprite, frame)) {
+    DestroySurface(surface);
+    return nullptr;
+  }
+  return surface;
+}
+
+void cSoftwareVideo2D::DestroySurface(cSurface* surface) {
+  auto it = std::find_if(m_Surfaces.begin(), m_Surfaces.end(),
+                         [surface](const auto& owned) { return owned.get() == surface; });
+  if (it != m_Surfaces.end()) m_Surfaces.erase(it);
+}
+
+bool cSoftwareVideo2D::Flip() {
+  return m_Front && m_Front->Flip() && m_Output.Present(*m_Front);
+}
+
+bool cSoftwareVideo2D::SetPalette(const cPalette& palette) {
+  m_Palette = palette;
+  if (m_Front) {
+    m_Front->SetPalette(palette);
+    m_Back->SetPalette(palette);
+  }
+  return true;
+}
+
+bool cSoftwareVideo2D::IsModeSupported(int width, int height, int depth) const {
+  return detail::IsDisplaySize(width, height) &&
+         detail::DisplayFormat(depth) != cPixelFormat::Invalid;
+}
+
+uint32_t cSoftwareVideo2D::GetAvailableMemory() const {
+  size_t used = 0;
+  for (const auto& surface : m_Surfaces) used += surface->GetByteSize();
+  return used >= kMemory ? 0 : static_cast<uint32_t>(kMemory - used);
+}
+
+void cSoftwareVideo2D::AddProperties(cPropertySheet* sheet) {
+  cVideo2D::AddProperties(sheet);
+  sheet->Add(cProperty::String, cString("Output"), this,
+             PropertyAccessor(&cSoftwareVideo2D::GetPropertyOutput),
+             PropertyAccessor(&cSoftwareVideo2D::SetPropertyOutput));
+}
+
+void cSoftwareVideo2D::GetPropertyOutput(void* value) {
+  *static_cast<cString*>(value) = m_Output.GetPattern();
+}
+
+void cSoftwareVideo2D::SetPropertyOutput(void* value) {
+  m_Output.SetPattern(*static_cast<const cString*>(value));
+}
+
+}  // namespace zunfert

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include <tolmak.h>
+
+#include "frame_output.h"
+#include "software_surface.h"
+
+namespace zunfert {
+
+/// "cSoftwareVideo2D": a 2D display held in memory. The front surface has
+/// the back surface attached; Flip exchanges their pixels and writes the new
+/// front surface as a PNG file when an output pattern is set (SetOutput, or
+/// the "Output" string property).
+///
+/// Depths 8 (Indexed, with the device palette), 16 (RGB565), 24 (RGB888)
+/// and 32 (ARGB8888), sides 1 to 8192. Surfaces it makes are
+/// cSoftwareSurface objects in the display format, owned by the device
+/// until DestroySurface or ShutdownDevice.
+class cSoftwareVideo2D : public cVideo2D {
+ public:
+  static iClassDesc* Descriptor();
+  iClassDesc* GetDescriptor() const override;
+
+  cSoftwareVideo2D();
+  ~cSoftwareVideo2D() override;
+
+  /// See cFrameOutput for the pattern; empty keeps the frames in memory.
+  void SetOutput(const cString& pattern) { m_Output.SetPattern(pattern); }
+  const cFrameOutput& GetOutput() const { return m_Output; }
+
+  bool InitDevice(cInitInfo* info) override;
+  void ShutdownDevice() override;
+  bool IsInitialized() const override { return m_Front != nullptr; }
+  bool ResizeDevice(int width, int height) override;
+  int GetWidth() const override { return m_Front ? m_Front->GetWidth() : 0; }
+  int GetHeight() const override { return m_Front ? m_Front->GetHeight() : 0; }
+  bool SetWindowed(bool windowed) override;
+  bool IsWindowed() const override { return m_Windowed; }
+  cSurface* GetFrontSurface() override { return m_Front.get(); }
+  cSurface* GetBackSurface() override { return m_Back.get(); }
+  cSurface* CreateSurface(const tSize<int>& size, EMemoryType memory) override;
+  cSurface* CreateSurfaceFrom(cSprite* sprite, int frame, EMemoryType memory) override;
+  void DestroySurface(cSurface* surface) override;
+  const cPixelFormat& GetPixelFormat() const override { return m_Format; }
+  /// False before InitDevice or when the PNG file cannot be written.
+  bool Flip() override;
+  void EnableVSync(bool enable) override { m_VSync = enable; }
+  bool IsVSyncEnabled() const { return m_VSync; }
+  /// Also the palette of the display surfaces.
+  bool SetPalette(const cPalette& palette) override;
+  const cPalette& GetPalette() const override { return m_Palette; }
+  bool IsModeSupported(int width, int height, int depth) const override;
+  uint32_t GetAvailableMemory() const override;
+
+  /// Display memory the device pretends to have, in bytes.
+  static constexpr uint32_t kMemory = 256u << 20;
+
+ public:
+  /// Publishes "Output" (a string, the output pattern).
+  void AddProperties(cPropertySheet* sheet) override;
+
+ protected:
+  void GetPropertyOutput(void* value);
+  void SetPropertyOutput(void* value);
+
+ private:
+  std::unique_ptr<cSoftwareSurface> m_Front;
+  std::unique_ptr<cSoftwareSurface> m_Back;
+  std::vector<std::unique_ptr<cSoftwareSurface>> m_Surfaces;
+  cPixelFormat m_Format;
+  cPalette m_Palette;
+  cFrameOutput m_Output;
+  bool m_Windowed = true;
+  bool m_VSync = false;
+};
+
+}  // namespace zunfert

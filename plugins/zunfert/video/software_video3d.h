@@ -1,0 +1,279 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include <tolmak.h>
+
+#include "frame_output.h"
+#include "pixel_pipeline.h"
+#include "rasterizer.h"
+#include "render_state.h"
+#include "software_surface.h"
+#include "vertex_processor.h"
+
+namespace zunfert {
+
+/// "cSoftwareVideo3D": a 3D device that renders on the CPU into memory.
+///
+/// Depths 16 (RGB565) and 32 (ARGB8888), sides 1 to 8192; a float depth
+/// buffer and an 8-bit stencil buffer. Flip copies the back buffer to the
+/// front surface (through the gamma ramp) and, when an output pattern is
+/// set (SetOutput or the "Output" string property, see cFrameOutput),
+/// writes it as a PNG file; GetSurface gives both surfaces for reading.
+///
+/// Conventions where the interface leaves a choice:
+/// - Culling reads the winding on the screen (y down); the default culls
+///   CounterClockwise triangles.
+/// - Without lighting a vertex takes the colour of its diffuse source (the
+///   vertex colour, white when the buffer has none); with lighting the
+///   material colours come from their ESource.
+/// - Light cone angles theta and phi are full angles in degrees.
+/// - Turning the depth test off also stops depth writes.
+/// - Texel functions that have no meaning without bump maps, and
+///   Premodulate, act as Mul (the caps leave them out). A stage without a
+///   texture passes the colour on.
+/// - With the texture colour key enabled, pixels whose stage-0 texel alpha
+///   is below one half are not drawn; a sprite's key becomes alpha 0.
+/// - Textures are ARGB8888 of any size up to 4096; Trilinear filters as
+///   Bilinear, W-buffering and anti-aliasing are stored but not done.
+/// - Fog is computed per vertex from the eye distance (w).
+/// - SetPixelFunction sets blending and its functions: Mul is DestColor,
+///   Zero; Mul2X DestColor, SrcColor; Add One, One; AlphaBlend SrcAlpha,
+///   InvSrcAlpha; AddAlphaBlend SrcAlpha, One; Darken Zero, InvSrcColor.
+class cSoftwareVideo3D : public cVideo3D {
+ public:
+  static iClassDesc* Descriptor();
+  iClassDesc* GetDescriptor() const override;
+
+  cSoftwareVideo3D();
+  ~cSoftwareVideo3D() override;
+
+  /// See cFrameOutput; empty keeps the frames in memory only.
+  void SetOutput(const cString& pattern) { m_Output.SetPattern(pattern); }
+  const cFrameOutput& GetOutput() const { return m_Output; }
+  /// Every render state as the device holds it.
+  const detail::cRenderState& GetRenderState() const { return m_State; }
+  /// A light slot filled directly, without a scene light.
+  void SetLightValues(int index, const detail::cLightSlot& light);
+  /// Processor seconds spent since the last ResetTimes in transforming and
+  /// lighting, in rasterizing and in presenting.
+  struct cTimes {
+    double transform = 0, raster = 0, present = 0;
+  };
+  const cTimes& GetTimes() const { return m_Times; }
+  void ResetTimes() { m_Times = {}; }
+
+  // Device and frame
+  bool InitDevice(cInitInfo* info) override;
+  void ShutdownDevice() override;
+  bool IsInitialized() const override { return m_Back != nullptr; }
+  bool ResizeDevice(int width, int height) override;
+  const cVideoCaps& GetCaps() const override { return m_Caps; }
+  int GetWidth() const override;
+  int GetHeight() const override;
+  bool BeginScene() override;
+  void EndScene() override;
+  bool Flip() override;
+  void SetClearColor(const cColor& color) override;
+  void SetClearDepth(float depth) override;
+  void SetClearStencil(uint32_t value) override;
+  void Clear(bool color, bool depth, bool stencil) override;
+  const cPixelFormat& GetPixelFormat() const override { return m_Format; }
+
+  // Display
+  bool SetWindowed(bool windowed) override;
+  bool IsWindowed() const override { return m_Windowed; }
+  void EnableVSync(bool enable) override { m_VSync = enable; }
+  bool IsVSyncEnabled() const { return m_VSync; }
+  void SetGamma(float red, float green, float blue) override;
+  void ResetRenderStates() override;
+
+  // Viewport and matrices
+  void SetViewport(int x, int y, int width, int height) override;
+  void GetViewport(int& x, int& y, int& width, int& height) const override;
+  void SetDepthRange(float minimum, float maximum) override;
+  void SetMatrix(EMatrix which, const cMatrix4x3& matrix) override;
+  const cMatrix4x3& GetMatrix(EMatrix which) const override;
+  void MultiplyMatrix(EMatrix which, const cMatrix4x3& matrix) override;
+  void PushMatrix(EMatrix which) override;
+  void PopMatrix(EMatrix which) override;
+
+  // Geometry
+  void DrawPrimitive(EPrimitive type, const cVertexBuffer& vertices, uint32_t first,
+                     uint32_t count) override;
+  void DrawIndexedPrimitive(EPrimitive type, const cVertexBuffer& vertices,
+                            const cIndexBuffer& indices, uint32_t first, uint32_t count) override;
+  hVertexBuffer* CreateVertexBuffer(const cVertexBuffer& source, ETextureUsage usage,
+                                    EMemoryType memory) override;
+  bool UpdateVertexBuffer(hVertexBuffer* buffer, const cVertexBuffer& source) override;
+  void DestroyVertexBuffer(hVertexBuffer* buffer) override;
+  hIndexBuffer* CreateIndexBuffer(const cIndexBuffer& source, ETextureUsage usage,
+                                  EMemoryType memory) override;
+  bool UpdateIndexBuffer(hIndexBuffer* buffer, const cIndexBuffer& source) override;
+  void DestroyIndexBuffer(hIndexBuffer* buffer) override;
+  void DrawBuffer(EPrimitive type, hVertexBuffer* vertices, uint32_t first,
+                  uint32_t count) override;
+  void DrawIndexedBuffer(EPrimitive type, hVertexBuffer* vertices, hIndexBuffer* indices,
+                         uint32_t first, uint32_t count) override;
+  uint32_t GetPrimitivesDrawn() const override { return m_Primitives; }
+
+  // Depth, alpha, blending
+  void EnableDepthTest(bool enable) override { m_State.depthTest = enable; }
+  void SetDepthFunction(ECompareFunction function) override { m_State.depthFunction = function; }
+  void EnableDepthWrite(bool enable) override { m_State.depthWrite = enable; }
+  void EnableWBuffer(bool enable) override { m_State.wBuffer = enable; }
+  void SetDepthBias(int bias) override { m_State.depthBias = bias; }
+  void EnableAlphaTest(bool enable) override { m_State.alphaTest = enable; }
+  void SetAlphaFunction(ECompareFunction function) override { m_State.alphaFunction = function; }
+  void SetAlphaReference(int reference) override;
+  void EnableBlending(bool enable) override { m_State.blending = enable; }
+  void SetBlendFunction(EBlendFunction source, EBlendFunction destination) override;
+  void SetPixelFunction(EPixelFunction function) override;
+  void SetColorWriteMask(bool red, bool green, bool blue, bool alpha) override;
+
+  // Rasterizer
+  void SetCulling(ECulling culling) override { m_State.culling = culling; }
+  void SetShading(EShading shading) override { m_State.shading = shading; }
+  void SetPrimitiveStyle(EPrimitiveStyle style) override { m_State.style = style; }
+  void EnableAntiAlias(bool enable, EAlias mode) override;
+  void EnableDithering(bool enable) override { m_State.dithering = enable; }
+  void EnableClipping(bool enable) override { m_State.clipping = enable; }
+  void SetPointSize(float size) override { m_State.pointSize = size; }
+
+  // Fog
+  void EnableFog(bool enable) override { m_State.fog = enable; }
+  void SetFogMode(EFog mode) override { m_State.fogMode = mode; }
+  void SetFogColor(const cColor& color) override;
+  void SetFogRange(float start, float end) override;
+  void SetFogDensity(float density) override { m_State.fogDensity = density; }
+
+  // Lighting and material
+  void EnableLighting(bool enable) override { m_State.lighting = enable; }
+  void SetAmbientLight(const cColor& color) override;
+  void SetLight(int index, const cLight& light) override;
+  void EnableLight(int index, bool enable) override;
+  bool IsLightEnabled(int index) const override;
+  void EnableSpecular(bool enable) override { m_State.specular = enable; }
+  void EnableNormalize(bool enable) override { m_State.normalize = enable; }
+  void EnableLocalViewer(bool enable) override { m_State.localViewer = enable; }
+  void SetMaterialDiffuse(const cColor& color) override;
+  void SetMaterialAmbient(const cColor& color) override;
+  void SetMaterialSpecular(const cColor& color) override;
+  void SetMaterialEmissive(const cColor& color) override;
+  void SetMaterialPower(float power) override { m_State.materialPower = power; }
+  void SetDiffuseSource(ESource source) override { m_State.diffuseSource = source; }
+  void SetAmbientSource(ESource source) override { m_State.ambientSource = source; }
+  void SetSpecularSource(ESource source) override { m_State.specularSource = source; }
+  void SetEmissiveSource(ESource source) override { m_State.emissiveSource = source; }
+
+  // Textures
+  cSurface* CreateTexture(const tSize<int>& size, const cPixelFormat& format, ETextureUsage usage,
+                          EMemoryType memory) override;
+  cSurface* CreateTextureFrom(cSprite* sprite, int frame, ETextureUsage usage,
+                              EMemoryType memory) override;
+  bool UpdateTexture(cSurface* texture, cSprite* sprite, int frame) override;
+  void DestroyTexture(cSurface* texture) override;
+  bool IsTextureFormatSupported(const cPixelFormat& format) const override;
+  cPixelFormat ChooseTextureFormat(const cPixelFormat& wanted) const override;
+  void SetTexture(int stage, cSurface* texture) override;
+  cSurface* GetTexture(int stage) const override;
+  void SetTexelFunction(int stage, ETexelFunction function) override;
+  void SetTexelAlphaFunction(int stage, ETexelFunction function) override;
+  void SetTextureFilter(int stage, EFilter filter) override;
+  void SetTextureAddressMode(int stage, EAddressMode u, EAddressMode v) override;
+  void SetTextureCoordinateSet(int stage, int set) override;
+  void SetTextureMatrix(int stage, const cMatrix4x3& matrix) override;
+  void SetTextureFactor(const cColor& color) override;
+  void SetBumpEnvMatrix(int stage, float m00, float m01, float m10, float m11) override;
+  void EnableTextureColorKey(bool enable) override { m_State.textureColorKey = enable; }
+  void SetMipmapBias(int stage, float bias) override;
+
+  // Render targets
+  cSurface* GetSurface(ESurface which) override;
+  bool SetRenderTarget(cSurface* target) override;
+  cSurface* GetRenderTarget() const override { return m_Target; }
+  bool CopySurface(ESurface source, cSurface* target) override;
+
+  // Stencil
+  void EnableStencil(bool enable) override { m_State.stencil = enable; }
+  void SetStencilFunction(ECompareFunction function) override;
+  void SetStencilReference(uint32_t reference) override { m_State.stencilReference = reference; }
+  void SetStencilMask(uint32_t mask) override { m_State.stencilMask = mask; }
+  void SetStencilWriteMask(uint32_t mask) override { m_State.stencilWriteMask = mask; }
+  void SetStencilOperation(EStencil fail, EStencil depthFail, EStencil pass) override;
+
+  // User clip planes and queries
+  void SetClipPlane(int index, const cPlane& plane) override;
+  void EnableClipPlane(int index, bool enable) override;
+  uint32_t GetAvailableTextureMemory() const override;
+  bool IsModeSupported(int width, int height, int depth) const override;
+
+  /// Texture memory the device pretends to have, in bytes.
+  static constexpr uint32_t kTextureMemory = 256u << 20;
+  static constexpr int kMaxTextureSide = 4096;
+
+ public:
+  /// Publishes "Output" (a string, the output pattern).
+  void AddProperties(cPropertySheet* sheet) override;
+
+ protected:
+  void GetPropertyOutput(void* value);
+  void SetPropertyOutput(void* value);
+
+ private:
+  class cDeviceVertices;
+  class cDeviceIndices;
+  struct cTexture {
+    std::unique_ptr<cSoftwareSurface> surface;
+    ETextureUsage usage;
+  };
+
+  void FillCaps();
+  /// The depth and stencil buffers for the current target, sized to it.
+  void AllocateDepthStencil(int width, int height);
+  detail::cRasterTarget MakeTarget();
+  cSoftwareSurface* DrawSurface() const;
+  /// The device's record of a texture it made, or null.
+  const cTexture* FindTexture(const cSurface* surface) const;
+  bool IsStage(int stage) const { return stage >= 0 && stage < detail::kStages; }
+  /// Prepares the transform, the pixel pipeline and the rasterizer.
+  bool BeginDraw(const cVertexBuffer& vertices, uint32_t first, uint32_t count);
+  /// Transforms the vertices first to first + count - 1 into m_Vertices.
+  void TransformRange(const cVertexBuffer& vertices, uint32_t first, uint32_t count);
+  /// Assembles primitives from vertex numbers read through index(i), i
+  /// from 0 to count - 1, which give positions in m_Vertices.
+  template <class Index>
+  void Assemble(EPrimitive type, uint32_t count, Index index);
+  void DrawIndexed(EPrimitive type, const cVertexBuffer& vertices, const uint16_t* entries,
+                   uint32_t base, uint32_t count);
+
+  cPixelFormat m_Format;
+  cVideoCaps m_Caps;
+  detail::cRenderState m_State;
+  std::unique_ptr<cSoftwareSurface> m_Front, m_Back;
+  cSoftwareSurface* m_Target = nullptr;  // a texture drawn into, or null for the back buffer
+  std::vector<float> m_Depth;
+  std::vector<uint8_t> m_Stencil;
+  int m_DepthWidth = 0, m_DepthHeight = 0;
+  int m_Viewport[4] = {0, 0, 0, 0};
+  cMatrix4x3 m_Matrices[3];
+  std::vector<cMatrix4x3> m_Stacks[3];
+  std::vector<cTexture> m_Textures;
+  std::vector<std::unique_ptr<hVertexBuffer>> m_VertexBuffers;
+  std::vector<std::unique_ptr<hIndexBuffer>> m_IndexBuffers;
+  std::vector<detail::cClipVertex> m_Vertices;  // grows, never shrinks: no allocation per draw
+  uint32_t m_VertexCount = 0;                   // of the current draw
+  detail::cVertexProcessor m_Processor;
+  detail::cPixelPipeline m_Pipeline;
+  detail::cRasterizer m_Rasterizer;
+  uint8_t m_Gamma[3][256];
+  bool m_GammaIdentity = true;
+  bool m_InScene = false;
+  bool m_Windowed = true, m_VSync = false;
+  uint32_t m_Primitives = 0;
+  cFrameOutput m_Output;
+  cTimes m_Times;
+};
+
+}  // namespace zunfert

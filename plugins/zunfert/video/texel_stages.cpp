@@ -1,0 +1,115 @@
+// The texture stages of the pixel pipeline: sampling and the texel
+// functions that combine each stage with the colour before it.
+#include <algorithm>
+
+#include "pixel_pipeline.h"
+#include "software_surface.h"
+#include "texture_sampler.h"
+
+namespace zunfert::detail {
+
+namespace {
+
+/// Applies f(current, texel, texelAlpha) to each colour channel; arg1 of
+/// the texel functions is the texel, arg2 the current colour.
+template <class F>
+void EachColor(cBatch& batch, F f) {
+  float* current[3] = {batch.r, batch.g, batch.b};
+  const float* texel[3] = {batch.tr, batch.tg, batch.tb};
+  for (int c = 0; c < 3; ++c)
+    for (int i = 0; i < batch.count; ++i)
+      current[c][i] = std::min(std::max(f(current[c][i], texel[c][i], batch.ta[i]), 0.0f), 1.0f);
+}
+
+/// Functions without a meaning of their own here (the bump mapping ones,
+/// Premodulate) act as Mul.
+template <class F>
+bool Arithmetic(ETexel function, F&& apply) {
+  switch (function) {
+    case ETexel::Mul2X:
+      return apply([](float c, float t, float) { return 2 * c * t; });
+    case ETexel::Mul4X:
+      return apply([](float c, float t, float) { return 4 * c * t; });
+    case ETexel::Add:
+      return apply([](float c, float t, float) { return c + t; });
+    case ETexel::AddSigned:
+      return apply([](float c, float t, float) { return c + t - 0.5f; });
+    case ETexel::AddSigned2X:
+      return apply([](float c, float t, float) { return 2 * (c + t - 0.5f); });
+    case ETexel::AddSmooth:
+      return apply([](float c, float t, float) { return c + t - c * t; });
+    case ETexel::Sub:
+      return apply([](float c, float t, float) { return t - c; });
+    case ETexel::BlendAlpha:
+      return apply([](float c, float t, float ta) { return t * ta + c * (1 - ta); });
+    default:
+      return apply([](float c, float t, float) { return c * t; });
+  }
+}
+
+void CombineColor(ETexel function, cBatch& batch) {
+  const auto each = [&batch](auto f) {
+    EachColor(batch, f);
+    return true;
+  };
+  switch (function) {
+    case ETexel::MulAlpha_AddColor:
+      each([](float c, float t, float ta) { return t + ta * c; });
+      break;
+    case ETexel::MulColor_AddAlpha:
+      each([](float c, float t, float ta) { return t * c + ta; });
+      break;
+    case ETexel::MulInvAlpha_AddColor:
+      each([](float c, float t, float ta) { return (1 - ta) * c + t; });
+      break;
+    case ETexel::MulInvColor_AddAlpha:
+      each([](float c, float t, float ta) { return (1 - t) * c + ta; });
+      break;
+    default:
+      Arithmetic(function, each);
+  }
+}
+
+/// The alpha channel takes the arithmetic functions; the ones that mix
+/// colour and alpha keep the texel's alpha, DisableStage the current alpha.
+void CombineAlpha(ETexel function, cBatch& batch) {
+  if (function == ETexel::DisableStage) return;
+  float* a = batch.a;
+  const float* t = batch.ta;
+  const int n = batch.count;
+  if (function >= ETexel::MulAlpha_AddColor) {
+    std::copy_n(t, n, a);
+    return;
+  }
+  Arithmetic(function, [&](auto f) {
+    for (int i = 0; i < n; ++i) a[i] = std::min(std::max(f(a[i], t[i], t[i]), 0.0f), 1.0f);
+    return true;
+  });
+}
+
+}  // namespace
+
+void cPixelPipeline::ApplyStages(cBatch& batch, const cTriangleSetup& setup, float startX,
+                                 float startY) const {
+  const int n = batch.count;
+  for (int s = 0; s < m_Stages; ++s) {
+    const cStageState& stage = m_State.stages[s];
+    if (!stage.texture) continue;  // a stage without a texture passes the colour on
+    Interpolate(setup, kTexture + 2 * s, startX, startY, batch.w, batch.u, n);
+    Interpolate(setup, kTexture + 2 * s + 1, startX, startY, batch.w, batch.v, n);
+    const cSoftwareSurface& texture = *stage.texture;
+    const cTextureView view{reinterpret_cast<const uint32_t*>(texture.GetRow(0)),
+                            texture.GetWidth(), texture.GetHeight(), texture.GetPitch() / 4};
+    const cSamplerState sampler{stage.filter != cVideo3D::EFilter::Point, stage.addressU,
+                                stage.addressV};
+    SampleTexture(view, sampler, batch.u, batch.v, n, batch.tr, batch.tg, batch.tb, batch.ta);
+    if (s == 0 && m_State.textureColorKey) {
+      // Keyed texels have alpha 0; past the middle of a filtered edge they drop.
+      for (int i = 0; i < n; ++i) batch.killed[i] |= batch.ta[i] < 0.5f;
+    }
+    CombineColor(stage.color, batch);
+    CombineAlpha(stage.alpha, batch);
+  }
+}
+
+}  // namespace zunfert::detail

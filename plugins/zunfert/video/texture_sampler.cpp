@@ -1,0 +1,142 @@
+#include "texture_sampler.h"
+
+#include <algorithm>
+
+namespace zunfert::detail {
+
+namespace {
+
+/// Texels sampled per pass, so the scratch arrays live on the stack.
+constexpr int kBatchLimit = 64;
+
+/// Coordinates stay within what 32-bit texel positions with 8 fraction bits hold.
+constexpr float kCoordinateLimit = 1 << 22;
+
+inline int FloorToInt(float x) {
+  x = std::min(std::max(x, -kCoordinateLimit * 256), kCoordinateLimit * 256);
+  const int t = static_cast<int>(x);
+  return t - (x < static_cast<float>(t));
+}
+
+inline int Wrap(int i, int size, bool pow2) {
+  if (pow2) return i & (size - 1);
+  const int m = i % size;
+  return m < 0 ? m + size : m;
+}
+
+/// Maps positions (in texels, possibly far outside) onto the texture.
+void AddressArray(cVideo3D::EAddressMode mode, int size, int* coordinates, int count) {
+  const bool pow2 = (size & (size - 1)) == 0;
+  switch (mode) {
+    case cVideo3D::EAddressMode::Clamp:
+      for (int i = 0; i < count; ++i)
+        coordinates[i] = std::min(std::max(coordinates[i], 0), size - 1);
+      break;
+    case cVideo3D::EAddressMode::Mirror:
+      for (int i = 0; i < count; ++i) {
+        const int m = Wrap(coordinates[i], 2 * size, pow2);
+        coordinates[i] = m < size ? m : 2 * size - 1 - m;
+      }
+      break;
+    default:
+      for (int i = 0; i < count; ++i) coordinates[i] = Wrap(coordinates[i], size, pow2);
+  }
+}
+
+inline void Unpack(uint32_t texel, float& r, float& g, float& b, float& a) {
+  constexpr float k = 1.0f / 255.0f;
+  r = static_cast<float>((texel >> 16) & 0xFF) * k;
+  g = static_cast<float>((texel >> 8) & 0xFF) * k;
+  b = static_cast<float>(texel & 0xFF) * k;
+  a = static_cast<float>(texel >> 24) * k;
+}
+
+/// Four texels weighted, two channels at a time; the weights sum to at most 256.
+inline uint32_t Blend4(uint32_t c00, uint32_t c10, uint32_t c01, uint32_t c11, uint32_t fx,
+                       uint32_t fy) {
+  constexpr uint32_t kMask = 0x00FF00FFu;
+  const uint32_t w11 = (fx * fy) >> 8, w10 = fx - w11, w01 = fy - w11;
+  const uint32_t w00 = 256 - fx - fy + w11;
+  const uint32_t rb =
+      (((c00 & kMask) * w00 + (c10 & kMask) * w10 + (c01 & kMask) * w01 + (c11 & kMask) * w11) >>
+       8) &
+      kMask;
+  const uint32_t ag = (((c00 >> 8) & kMask) * w00 + ((c10 >> 8) & kMask) * w10 +
+                       ((c01 >> 8) & kMask) * w01 + ((c11 >> 8) & kMask) * w11) &
+                      ~kMask;
+  return rb | ag;
+}
+
+/// Whether both axes wrap over powers of two, where a mask does the addressing.
+inline bool MasksWrap(const cTextureView& texture, const cSamplerState& sampler) {
+  return sampler.u == cVideo3D::EAddressMode::Wrap && sampler.v == cVideo3D::EAddressMode::Wrap &&
+         (texture.width & (texture.width - 1)) == 0 && (texture.height & (texture.height - 1)) == 0;
+}
+
+void SamplePoint(const cTextureView& texture, const cSamplerState& sampler, const float* u,
+                 const float* v, int count, float* r, float* g, float* b, float* a) {
+  int x[kBatchLimit], y[kBatchLimit];
+  const float width = static_cast<float>(texture.width);
+  const float height = static_cast<float>(texture.height);
+  for (int i = 0; i < count; ++i) {
+    x[i] = FloorToInt(u[i] * width);
+    y[i] = FloorToInt(v[i] * height);
+  }
+  AddressArray(sampler.u, texture.width, x, count);
+  AddressArray(sampler.v, texture.height, y, count);
+  for (int i = 0; i < count; ++i)
+    Unpack(texture.texels[y[i] * texture.pitch + x[i]], r[i], g[i], b[i], a[i]);
+}
+
+void SampleBilinear(const cTextureView& texture, const cSamplerState& sampler, const float* u,
+                    const float* v, int count, float* r, float* g, float* b, float* a) {
+  int x0[kBatchLimit], x1[kBatchLimit], y0[kBatchLimit], y1[kBatchLimit];
+  uint32_t fx[kBatchLimit], fy[kBatchLimit];
+  const float width = static_cast<float>(texture.width) * 256.0f;
+  const float height = static_cast<float>(texture.height) * 256.0f;
+  for (int i = 0; i < count; ++i) {
+    // Texel centres sit half a texel in.
+    const int px = FloorToInt(u[i] * width - 128.0f);
+    const int py = FloorToInt(v[i] * height - 128.0f);
+    x0[i] = px >> 8, x1[i] = (px >> 8) + 1, fx[i] = static_cast<uint32_t>(px & 255);
+    y0[i] = py >> 8, y1[i] = (py >> 8) + 1, fy[i] = static_cast<uint32_t>(py & 255);
+  }
+  if (MasksWrap(texture, sampler)) {
+    const int mx = texture.width - 1, my = texture.height - 1;
+    for (int i = 0; i < count; ++i) {
+      x0[i] &= mx, x1[i] &= mx, y0[i] &= my, y1[i] &= my;
+    }
+  } else {
+    AddressArray(sampler.u, texture.width, x0, count);
+    AddressArray(sampler.u, texture.width, x1, count);
+    AddressArray(sampler.v, texture.height, y0, count);
+    AddressArray(sampler.v, texture.height, y1, count);
+  }
+  for (int i = 0; i < count; ++i) {
+    const uint32_t* top = texture.texels + y0[i] * texture.pitch;
+    const uint32_t* bottom = texture.texels + y1[i] * texture.pitch;
+    Unpack(Blend4(top[x0[i]], top[x1[i]], bottom[x0[i]], bottom[x1[i]], fx[i], fy[i]), r[i], g[i],
+           b[i], a[i]);
+  }
+}
+
+}  // namespace
+
+int AddressTexel(cVideo3D::EAddressMode mode, int i, int size) {
+  AddressArray(mode, size, &i, 1);
+  return i;
+}
+
+void SampleTexture(const cTextureView& texture, const cSamplerState& sampler, const float* u,
+                   const float* v, int count, float* r, float* g, float* b, float* a) {
+  for (int done = 0; done < count; done += kBatchLimit) {
+    const int n = std::min(count - done, kBatchLimit);
+    if (sampler.bilinear)
+      SampleBilinear(texture, sampler, u + done, v + done, n, r + done, g + done, b + done,
+                     a + done);
+    else
+      SamplePoint(texture, sampler, u + done, v + done, n, r + done, g + done, b + done, a + done);
+  }
+}
+
+}  // namespace zunfert::detail

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+
+#include "render_state.h"
+
+namespace zunfert::detail {
+
+/// The texels of an ARGB8888 texture as the sampler reads them.
+struct cTextureView {
+  const uint32_t* texels = nullptr;
+  int width = 0, height = 0;
+  int pitch = 0;  // texels per row
+};
+
+/// How a stage samples: filter and addressing of each axis.
+struct cSamplerState {
+  bool bilinear = false;
+  cVideo3D::EAddressMode u = cVideo3D::EAddressMode::Wrap;
+  cVideo3D::EAddressMode v = cVideo3D::EAddressMode::Wrap;
+};
+
+/// Samples count texels at the texture coordinates u, v (0 to 1 across the
+/// texture, texel centres at half-texel steps) into red, green, blue and
+/// alpha in [0, 1]. Bilinear weights have 8 bits of precision; Trilinear
+/// filters as Bilinear (there are no mipmaps).
+void SampleTexture(const cTextureView& texture, const cSamplerState& sampler, const float* u,
+                   const float* v, int count, float* r, float* g, float* b, float* a);
+
+/// The texel index for coordinate i (in texels, any integer) on an axis of
+/// size texels under an addressing mode.
+int AddressTexel(cVideo3D::EAddressMode mode, int i, int size);
+
+}  // namespace zunfert::detail

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <cstdint>
+
+#include "lighting.h"
+#include "render_state.h"
+
+namespace zunfert::detail {
+
+/// Slots of the per-vertex attributes that the clipper carries. The first
+/// kRasterAttributes are interpolated across triangles; the distances to
+/// the user clip planes follow.
+enum EAttribute : int {
+  kDiffuse = 0,   // red, green, blue, alpha
+  kSpecular = 4,  // red, green, blue
+  kFog = 7,       // 1 without fog, 0 fully fogged
+  kTexture = 8,   // u, v of stage 0, then of stage 1
+  kRasterAttributes = 8 + 2 * kStages,
+  kAttributes = kRasterAttributes + kClipPlanes,
+};
+
+/// Outside bits of a clip vertex (bit i for clip plane i). The planes the clipper cuts along come
+/// first; the frustum sides, for trivial rejection only, at kRejectShift.
+constexpr uint32_t kClipNear = 1u << 0;
+constexpr uint32_t kClipFar = 1u << 1;
+constexpr uint32_t kClipGuardLeft = 1u << 2;
+constexpr uint32_t kClipGuardRight = 1u << 3;
+constexpr uint32_t kClipGuardBottom = 1u << 4;
+constexpr uint32_t kClipGuardTop = 1u << 5;
+constexpr uint32_t kClipUser = 1u << 6;  // one bit per user plane from here
+constexpr int kRejectShift = 16;
+constexpr int kClipPlaneCount = 6 + kClipPlanes;
+
+/// Clip-space coordinates may reach this many times w on the sides before
+/// a triangle is cut; the rasterizer's fixed point holds them.
+constexpr float kGuardBand = 64.0f;
+
+/// A vertex after transform and lighting.
+struct cClipVertex {
+  float x, y, z, w;
+  float a[kAttributes];
+  uint32_t code;
+};
+
+/// A 4x4 matrix for row vectors.
+struct cMatrix4 {
+  float m[4][4];
+  /// The 4x3 matrix with the fourth column (0, 0, 0, 1), or with (0, 0, -1, 0)
+  /// for a projection.
+  static cMatrix4 From(const cMatrix4x3& matrix, bool projection);
+  cMatrix4 operator*(const cMatrix4& other) const;
+};
+
+/// The clip code of a clip-space position against near, far, guard band
+/// and frustum sides (user planes not included).
+uint32_t ClipCode(float x, float y, float z, float w);
+
+/// Transforms and lights vertices, prepared once per draw from the render
+/// state and the world, view and projection matrices.
+class cVertexProcessor {
+ public:
+  void Prepare(const cRenderState& state, const cMatrix4x3& world, const cMatrix4x3& view,
+               const cMatrix4x3& projection);
+  /// The clip vertices of count vertices from first.
+  void Process(const cVertexBuffer& vertices, uint32_t first, uint32_t count,
+               cClipVertex* out) const;
+  /// Bits of the user clip planes in use (kClipUser and up).
+  uint32_t GetUserPlaneBits() const { return m_UserPlaneBits; }
+
+ private:
+  struct cLayout;
+  void Fetch(const cVertexBuffer& vertices, const cLayout& layout, uint32_t index,
+             cClipVertex& out) const;
+  void Colors(const cRgba& vertexDiffuse, const cRgba& vertexSpecular, const cVector3& position,
+              const cVector3& normal, cClipVertex& out) const;
+  float FogFactor(float distance) const;
+
+  const cRenderState* m_State = nullptr;
+  cMatrix4 m_Clip{};
+  cMatrix4x3 m_World;
+  cLighting m_Lighting;
+  cPlane m_Planes[kClipPlanes];
+  uint32_t m_UserPlaneBits = 0;
+};
+
+}  // namespace zunfert::detail

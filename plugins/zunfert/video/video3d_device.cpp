@@ -1,0 +1,265 @@
+// The 3D device's frame, display, viewport, matrices and render targets.
+#include <algorithm>
+#include <cmath>
+#include <ctime>
+
+#include "display_mode.h"
+#include "software_video3d.h"
+
+namespace zunfert {
+
+namespace {
+
+int Slot(cVideo3D::EMatrix which) {
+  return std::clamp(static_cast<int>(which), 0, 2);
+}
+
+}  // namespace
+
+cSoftwareVideo3D::cSoftwareVideo3D() {
+  SetGamma(1, 1, 1);
+  FillCaps();
+}
+
+cSoftwareVideo3D::~cSoftwareVideo3D() {
+  ShutdownDevice();
+}
+
+bool cSoftwareVideo3D::InitDevice(cInitInfo* info) {
+  if (!info || !IsModeSupported(info->m_Width, info->m_Height, info->m_Depth)) return false;
+  ShutdownDevice();
+  m_Format = detail::DisplayFormat(info->m_Depth);
+  m_Windowed = info->m_Windowed;
+  m_VSync = info->m_VSync;
+  const tSize<int> size{info->m_Width, info->m_Height};
+  m_Front = std::make_unique<cSoftwareSurface>(size, m_Format);
+  m_Back = std::make_unique<cSoftwareSurface>(size, m_Format);
+  m_Front->SetAttachedSurface(m_Back.get());
+  AllocateDepthStencil(size.width, size.height);
+  SetViewport(0, 0, size.width, size.height);
+  FillCaps();
+  return true;
+}
+
+void cSoftwareVideo3D::ShutdownDevice() {
+  m_VertexBuffers.clear();
+  m_IndexBuffers.clear();
+  for (auto& stage : m_State.stages) stage.texture = nullptr;
+  m_Target = nullptr;
+  m_Textures.clear();
+  m_Front.reset();
+  m_Back.reset();
+  m_Depth.clear();
+  m_Stencil.clear();
+  m_InScene = false;
+}
+
+bool cSoftwareVideo3D::ResizeDevice(int width, int height) {
+  if (!m_Back || !detail::IsDisplaySize(width, height)) return false;
+  m_Front->Allocate({width, height}, m_Format);
+  m_Back->Allocate({width, height}, m_Format);
+  if (!m_Target) AllocateDepthStencil(width, height);
+  SetViewport(0, 0, width, height);
+  return true;
+}
+
+int cSoftwareVideo3D::GetWidth() const {
+  return m_Back ? m_Back->GetWidth() : 0;
+}
+int cSoftwareVideo3D::GetHeight() const {
+  return m_Back ? m_Back->GetHeight() : 0;
+}
+
+bool cSoftwareVideo3D::BeginScene() {
+  if (!m_Back || m_InScene) return false;
+  m_InScene = true;
+  m_Primitives = 0;
+  return true;
+}
+
+void cSoftwareVideo3D::EndScene() {
+  m_InScene = false;
+}
+
+bool cSoftwareVideo3D::Flip() {
+  if (!m_Back) return false;
+  const std::clock_t start = std::clock();
+  if (m_GammaIdentity || m_Format != cPixelFormat::ARGB8888) {
+    std::copy_n(m_Back->GetRow(0), m_Back->GetByteSize(), m_Front->GetRow(0));
+  } else {
+    // The gamma ramp acts on what is shown, never on what is drawn into.
+    for (int y = 0; y < m_Back->GetHeight(); ++y) {
+      const auto* in = reinterpret_cast<const uint32_t*>(m_Back->GetRow(y));
+      auto* out = reinterpret_cast<uint32_t*>(m_Front->GetRow(y));
+      for (int x = 0; x < m_Back->GetWidth(); ++x) {
+        const uint32_t p = in[x];
+        out[x] = (p & 0xFF000000u) | uint32_t{m_Gamma[0][(p >> 16) & 0xFF]} << 16 |
+                 uint32_t{m_Gamma[1][(p >> 8) & 0xFF]} << 8 | m_Gamma[2][p & 0xFF];
+      }
+    }
+  }
+  const bool written = m_Output.Present(*m_Front);
+  m_Times.present += static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
+  return written;
+}
+
+void cSoftwareVideo3D::SetClearColor(const cColor& color) {
+  m_State.clearColor = detail::ToRgba(color);
+}
+void cSoftwareVideo3D::SetClearDepth(float depth) {
+  m_State.clearDepth = std::clamp(depth, 0.0f, 1.0f);
+}
+void cSoftwareVideo3D::SetClearStencil(uint32_t value) {
+  m_State.clearStencil = value;
+}
+
+void cSoftwareVideo3D::Clear(bool color, bool depth, bool stencil) {
+  cSoftwareSurface* surface = DrawSurface();
+  if (!surface) return;
+  const auto [x, y, width, height] = m_Viewport;
+  if (color) {
+    const detail::cRgba& c = m_State.clearColor;
+    const cColor clear(c.a, c.r, c.g, c.b);
+    surface->FillRect(x, y, width, height, clear.GetColor(surface->GetPixelFormat()));
+  }
+  for (int row = std::max(y, 0); row < std::min(y + height, m_DepthHeight); ++row) {
+    const size_t at = static_cast<size_t>(row) * m_DepthWidth;
+    const int left = std::max(x, 0), right = std::min(x + width, m_DepthWidth);
+    if (left >= right) break;
+    if (depth)
+      std::fill(m_Depth.begin() + at + left, m_Depth.begin() + at + right, m_State.clearDepth);
+    if (stencil)
+      std::fill(m_Stencil.begin() + at + left, m_Stencil.begin() + at + right,
+                static_cast<uint8_t>(m_State.clearStencil));
+  }
+}
+
+bool cSoftwareVideo3D::SetWindowed(bool windowed) {
+  m_Windowed = windowed;
+  return true;
+}
+
+void cSoftwareVideo3D::SetGamma(float red, float green, float blue) {
+  const float gamma[3] = {red, green, blue};
+  m_GammaIdentity = red == 1 && green == 1 && blue == 1;
+  for (int c = 0; c < 3; ++c) {
+    const float exponent = gamma[c] > 0 ? 1.0f / gamma[c] : 1.0f;
+    for (int i = 0; i < 256; ++i)
+      m_Gamma[c][i] = static_cast<uint8_t>(std::lround(255.0 * std::pow(i / 255.0, exponent)));
+  }
+}
+
+void cSoftwareVideo3D::ResetRenderStates() {
+  m_State = detail::cRenderState();
+}
+
+void cSoftwareVideo3D::SetViewport(int x, int y, int width, int height) {
+  m_Viewport[0] = x, m_Viewport[1] = y;
+  m_Viewport[2] = std::max(width, 0), m_Viewport[3] = std::max(height, 0);
+}
+
+void cSoftwareVideo3D::GetViewport(int& x, int& y, int& width, int& height) const {
+  x = m_Viewport[0], y = m_Viewport[1], width = m_Viewport[2], height = m_Viewport[3];
+}
+
+void cSoftwareVideo3D::SetDepthRange(float minimum, float maximum) {
+  m_State.depthMin = std::clamp(minimum, 0.0f, 1.0f);
+  m_State.depthMax = std::clamp(maximum, 0.0f, 1.0f);
+}
+
+void cSoftwareVideo3D::SetMatrix(EMatrix which, const cMatrix4x3& matrix) {
+  m_Matrices[Slot(which)] = matrix;
+}
+
+const cMatrix4x3& cSoftwareVideo3D::GetMatrix(EMatrix which) const {
+  return m_Matrices[Slot(which)];
+}
+
+void cSoftwareVideo3D::MultiplyMatrix(EMatrix which, const cMatrix4x3& matrix) {
+  m_Matrices[Slot(which)] = matrix * m_Matrices[Slot(which)];
+}
+
+void cSoftwareVideo3D::PushMatrix(EMatrix which) {
+  m_Stacks[Slot(which)].push_back(m_Matrices[Slot(which)]);
+}
+
+void cSoftwareVideo3D::PopMatrix(EMatrix which) {
+  auto& stack = m_Stacks[Slot(which)];
+  if (stack.empty()) return;
+  m_Matrices[Slot(which)] = stack.back();
+  stack.pop_back();
+}
+
+cSurface* cSoftwareVideo3D::GetSurface(ESurface which) {
+  return which == ESurface::Front  ? m_Front.get()
+         : which == ESurface::Back ? m_Back.get()
+                                   : nullptr;
+}
+
+bool cSoftwareVideo3D::SetRenderTarget(cSurface* target) {
+  if (!m_Back) return false;
+  const cTexture* texture = target ? FindTexture(target) : nullptr;
+  if (target && (!texture || texture->usage != ETextureUsage::Dynamic)) return false;
+  m_Target = texture ? texture->surface.get() : nullptr;
+  const cSoftwareSurface* surface = DrawSurface();
+  AllocateDepthStencil(surface->GetWidth(), surface->GetHeight());
+  SetViewport(0, 0, surface->GetWidth(), surface->GetHeight());
+  return true;
+}
+
+bool cSoftwareVideo3D::CopySurface(ESurface source, cSurface* target) {
+  cSurface* surface = GetSurface(source);
+  return surface && target && target->Blit(0, 0, surface);
+}
+
+bool cSoftwareVideo3D::IsModeSupported(int width, int height, int depth) const {
+  return detail::IsDisplaySize(width, height) && (depth == 16 || depth == 32);
+}
+
+void cSoftwareVideo3D::AllocateDepthStencil(int width, int height) {
+  m_DepthWidth = width, m_DepthHeight = height;
+  const size_t size = static_cast<size_t>(width) * height;
+  m_Depth.assign(size, 1.0f);
+  m_Stencil.assign(size, 0);
+}
+
+cSoftwareSurface* cSoftwareVideo3D::DrawSurface() const {
+  return m_Target ? m_Target : m_Back.get();
+}
+
+detail::cRasterTarget cSoftwareVideo3D::MakeTarget() {
+  cSoftwareSurface* surface = DrawSurface();
+  detail::cRasterTarget target;
+  target.color = surface->GetRow(0);
+  target.pitch = surface->GetPitch();
+  target.format = surface->GetPixelFormat();
+  target.depth = m_Depth.data();
+  target.stencil = m_Stencil.data();
+  target.depthPitch = m_DepthWidth;
+  target.left = std::max(m_Viewport[0], 0);
+  target.top = std::max(m_Viewport[1], 0);
+  target.right = std::min(m_Viewport[0] + m_Viewport[2], surface->GetWidth());
+  target.bottom = std::min(m_Viewport[1] + m_Viewport[3], surface->GetHeight());
+  return target;
+}
+
+void cSoftwareVideo3D::SetLightValues(int index, const detail::cLightSlot& light) {
+  if (index >= 0 && index < detail::kLights) m_State.lights[index] = light;
+}
+
+void cSoftwareVideo3D::AddProperties(cPropertySheet* sheet) {
+  cVideo3D::AddProperties(sheet);
+  sheet->Add(cProperty::String, cString("Output"), this,
+             PropertyAccessor(&cSoftwareVideo3D::GetPropertyOutput),
+             PropertyAccessor(&cSoftwareVideo3D::SetPropertyOutput));
+}
+
+void cSoftwareVideo3D::GetPropertyOutput(void* value) {
+  *static_cast<cString*>(value) = m_Output.GetPattern();
+}
+
+void cSoftwareVideo3D::SetPropertyOutput(void* value) {
+  m_Output.SetPattern(*static_cast<const cString*>(value));
+}
+
+}  // namespace zunfert

@@ -1,0 +1,178 @@
+// The 3D device's geometry: buffers, primitive assembly and drawing.
+#include <algorithm>
+#include <ctime>
+
+#include "software_video3d.h"
+
+namespace zunfert {
+
+namespace {
+
+/// Processor seconds since start: on a shared machine the wall clock
+/// would count the other processes too.
+double Since(std::clock_t start) {
+  return static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
+}
+
+}  // namespace
+
+/// A device copy of a vertex buffer: system memory is all the device has.
+class cSoftwareVideo3D::cDeviceVertices : public hVertexBuffer {
+ public:
+  cVertexBuffer m_Vertices;
+};
+
+class cSoftwareVideo3D::cDeviceIndices : public hIndexBuffer {
+ public:
+  cIndexBuffer m_Indices;
+};
+
+hVertexBuffer* cSoftwareVideo3D::CreateVertexBuffer(const cVertexBuffer& source, ETextureUsage,
+                                                    EMemoryType) {
+  auto buffer = std::make_unique<cDeviceVertices>();
+  buffer->m_Vertices = source;
+  m_VertexBuffers.push_back(std::move(buffer));
+  return m_VertexBuffers.back().get();
+}
+
+bool cSoftwareVideo3D::UpdateVertexBuffer(hVertexBuffer* buffer, const cVertexBuffer& source) {
+  auto* owned = dynamic_cast<cDeviceVertices*>(buffer);
+  if (!owned) return false;
+  owned->m_Vertices = source;
+  return true;
+}
+
+void cSoftwareVideo3D::DestroyVertexBuffer(hVertexBuffer* buffer) {
+  std::erase_if(m_VertexBuffers, [buffer](const auto& owned) { return owned.get() == buffer; });
+}
+
+hIndexBuffer* cSoftwareVideo3D::CreateIndexBuffer(const cIndexBuffer& source, ETextureUsage,
+                                                  EMemoryType) {
+  auto buffer = std::make_unique<cDeviceIndices>();
+  buffer->m_Indices = source;
+  m_IndexBuffers.push_back(std::move(buffer));
+  return m_IndexBuffers.back().get();
+}
+
+bool cSoftwareVideo3D::UpdateIndexBuffer(hIndexBuffer* buffer, const cIndexBuffer& source) {
+  auto* owned = dynamic_cast<cDeviceIndices*>(buffer);
+  if (!owned) return false;
+  owned->m_Indices = source;
+  return true;
+}
+
+void cSoftwareVideo3D::DestroyIndexBuffer(hIndexBuffer* buffer) {
+  std::erase_if(m_IndexBuffers, [buffer](const auto& owned) { return owned.get() == buffer; });
+}
+
+void cSoftwareVideo3D::DrawBuffer(EPrimitive type, hVertexBuffer* vertices, uint32_t first,
+                                  uint32_t count) {
+  if (auto* owned = dynamic_cast<cDeviceVertices*>(vertices))
+    DrawPrimitive(type, owned->m_Vertices, first, count);
+}
+
+void cSoftwareVideo3D::DrawIndexedBuffer(EPrimitive type, hVertexBuffer* vertices,
+                                         hIndexBuffer* indices, uint32_t first, uint32_t count) {
+  auto* ownedVertices = dynamic_cast<cDeviceVertices*>(vertices);
+  auto* ownedIndices = dynamic_cast<cDeviceIndices*>(indices);
+  if (ownedVertices && ownedIndices)
+    DrawIndexedPrimitive(type, ownedVertices->m_Vertices, ownedIndices->m_Indices, first, count);
+}
+
+void cSoftwareVideo3D::DrawPrimitive(EPrimitive type, const cVertexBuffer& vertices, uint32_t first,
+                                     uint32_t count) {
+  if (first >= vertices.GetLength()) return;
+  count = std::min(count, vertices.GetLength() - first);
+  if (!BeginDraw(vertices, first, count)) return;
+  TransformRange(vertices, first, count);
+  Assemble(type, count, [](uint32_t i) { return i; });
+}
+
+void cSoftwareVideo3D::DrawIndexedPrimitive(EPrimitive type, const cVertexBuffer& vertices,
+                                            const cIndexBuffer& indices, uint32_t first,
+                                            uint32_t count) {
+  if (first >= indices.GetLength() || count == 0) return;
+  count = std::min(count, indices.GetLength() - first);
+  DrawIndexed(type, vertices, indices.GetReadPtr() + first, indices.GetMinIndex(), count);
+}
+
+void cSoftwareVideo3D::DrawIndexed(EPrimitive type, const cVertexBuffer& vertices,
+                                   const uint16_t* entries, uint32_t base, uint32_t count) {
+  const auto [low, high] = std::minmax_element(entries, entries + count);
+  const uint32_t first = base + *low;
+  if (first >= vertices.GetLength()) return;
+  // Indices past the end of the vertices drop their primitives in Assemble.
+  const uint32_t span = std::min<uint32_t>(*high - *low + 1, vertices.GetLength() - first);
+  if (!BeginDraw(vertices, first, span)) return;
+  TransformRange(vertices, first, span);
+  const uint16_t lowest = *low;
+  Assemble(type, count, [entries, lowest](uint32_t i) { return uint32_t{entries[i]} - lowest; });
+}
+
+bool cSoftwareVideo3D::BeginDraw(const cVertexBuffer& vertices, uint32_t first, uint32_t count) {
+  if (!m_InScene || count == 0 || !(vertices.GetVertexFormat() & 1) ||
+      static_cast<uint64_t>(first) + count > vertices.GetLength())
+    return false;
+  const detail::cRasterTarget target = MakeTarget();
+  if (target.left >= target.right || target.top >= target.bottom) return false;
+  m_Processor.Prepare(m_State, m_Matrices[2], m_Matrices[1], m_Matrices[0]);
+  m_Pipeline.Configure(m_State, target);
+  m_Rasterizer.Configure(m_State, &m_Pipeline, m_Viewport[0], m_Viewport[1], m_Viewport[2],
+                         m_Viewport[3], m_Processor.GetUserPlaneBits());
+  return true;
+}
+
+void cSoftwareVideo3D::TransformRange(const cVertexBuffer& vertices, uint32_t first,
+                                      uint32_t count) {
+  const std::clock_t start = std::clock();
+  if (m_Vertices.size() < count) m_Vertices.resize(count);
+  m_VertexCount = count;
+  m_Processor.Process(vertices, first, count, m_Vertices.data());
+  m_Times.transform += Since(start);
+}
+
+template <class Index>
+void cSoftwareVideo3D::Assemble(EPrimitive type, uint32_t count, Index index) {
+  const std::clock_t start = std::clock();
+  const uint32_t size = m_VertexCount;
+  const auto at = [&](uint32_t i) -> const detail::cClipVertex* {
+    const uint32_t position = index(i);
+    return position < size ? &m_Vertices[position] : nullptr;
+  };
+  const auto triangle = [&](uint32_t i, uint32_t j, uint32_t k) {
+    const auto *a = at(i), *b = at(j), *c = at(k);
+    if (a && b && c) m_Rasterizer.DrawTriangle(*a, *b, *c);
+    ++m_Primitives;
+  };
+  const auto line = [&](uint32_t i, uint32_t j) {
+    const auto *a = at(i), *b = at(j);
+    if (a && b) m_Rasterizer.DrawLine(*a, *b);
+    ++m_Primitives;
+  };
+  switch (type) {
+    case EPrimitive::Points:
+      for (uint32_t i = 0; i < count; ++i, ++m_Primitives)
+        if (const auto* a = at(i)) m_Rasterizer.DrawPoint(*a);
+      break;
+    case EPrimitive::Lines:
+      for (uint32_t i = 0; i + 1 < count; i += 2) line(i, i + 1);
+      break;
+    case EPrimitive::LineStrip:
+      for (uint32_t i = 0; i + 1 < count; ++i) line(i, i + 1);
+      break;
+    case EPrimitive::Triangles:
+      for (uint32_t i = 0; i + 2 < count; i += 3) triangle(i, i + 1, i + 2);
+      break;
+    case EPrimitive::TriangleStrip:
+      // Every other triangle swaps two corners to keep the winding.
+      for (uint32_t i = 0; i + 2 < count; ++i)
+        i % 2 ? triangle(i + 1, i, i + 2) : triangle(i, i + 1, i + 2);
+      break;
+    case EPrimitive::TriangleFan:
+      for (uint32_t i = 1; i + 1 < count; ++i) triangle(0, i, i + 1);
+      break;
+  }
+  m_Times.raster += Since(start);
+}
+
+}  // namespace zunfert

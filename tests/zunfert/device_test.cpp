@@ -1,0 +1,152 @@
+// The 3D device as a program meets it: registration, presenting, the
+// 16-bit framebuffer, lighting values and the stencil buffer.
+#include <cmath>
+#include <filesystem>
+
+#include "golden.h"
+#include "video_fixtures.h"
+
+namespace zunfert::test {
+namespace {
+
+using E3 = cVideo3D;
+
+const cVertexBuffer& Triangle() {
+  static const cVertexBuffer triangle = MakeVertices({{-0.9f, -0.8f, -1, 0xFFFF2010, 0, 0, 0, 0, 1},
+                                                      {0.8f, -0.6f, -1, 0xFF10FF40, 0, 0, 0, 0, 1},
+                                                      {0.1f, 0.9f, -1, 0xFF2030FF, 0, 0, 0, 0, 1}});
+  return triangle;
+}
+
+TEST(VideoRegistration, DevicesAreFoundAsVideoClassesAndCreated) {
+  cPluginSystem* plugins = cPluginSystem::GetInstance();
+  RegisterVideoClasses(plugins);
+  for (const auto& [parent, name] :
+       {std::pair{"cVideo3D", "cSoftwareVideo3D"}, std::pair{"cVideo2D", "cSoftwareVideo2D"}}) {
+    tArray<uint32_t> found;
+    plugins->Find(gCRC32(parent), found);
+    bool listed = false;
+    for (int i = 0; i < found.GetCount(); ++i)
+      listed |= found[i] == static_cast<uint32_t>(gCRC32(name));
+    EXPECT_TRUE(listed) << name;
+    cObject* device = plugins->Create(gCRC32(name));
+    ASSERT_NE(device, nullptr) << name;
+    EXPECT_STREQ(device->GetDescriptor()->GetClassName(), name);
+    plugins->Destroy(device);
+  }
+}
+
+class Device : public cDeviceTest {};
+
+// The "Output" property names the files; the PNG holds the front surface.
+TEST_F(Device, FlipWritesTheFrameNamedByTheOutputProperty) {
+  m_Device.DrawPrimitive(E3::EPrimitive::Triangles, Triangle(), 0, 3);
+  const auto folder = std::filesystem::temp_directory_path() / "zunfert_video_test";
+  std::filesystem::remove_all(folder);
+  cPropertySheet sheet;
+  m_Device.AddProperties(&sheet);
+  cString pattern((folder / "frame%03d.png").string().c_str());
+  ASSERT_TRUE(sheet.Set(cString("Output"), &pattern));
+  ASSERT_TRUE(m_Device.Flip());
+  ASSERT_TRUE(m_Device.Flip());
+  EXPECT_EQ(m_Device.GetOutput().GetFrameCount(), 2u);
+  EXPECT_TRUE(std::filesystem::exists(folder / "frame000.png"));
+  const std::string second = (folder / "frame001").string();
+  ExpectGoldenAt(*m_Device.GetSurface(E3::ESurface::Front), second + ".png");
+  std::filesystem::remove_all(folder);
+}
+
+// The 16-bit framebuffer holds what the 32-bit one holds, truncated as
+// the pixel format converts.
+TEST_F(Device, Rgb565FramebufferMatchesTheTruncatedArgbFrame) {
+  cSoftwareVideo3D narrow;
+  cInitInfo info(64, 64, 16, true, true);
+  ASSERT_TRUE(narrow.InitDevice(&info));
+  ASSERT_EQ(narrow.GetPixelFormat(), cPixelFormat::RGB565);
+  for (cSoftwareVideo3D* device : {&m_Device, &narrow}) {
+    device->SetCulling(E3::ECulling::Disabled);
+    device->SetMatrix(E3::EMatrix::Projection, FlatProjection(0));
+    device->BeginScene();
+    device->DrawPrimitive(E3::EPrimitive::Triangles, Triangle(), 0, 3);
+  }
+  const cSurface* back = narrow.GetSurface(E3::ESurface::Back);
+  const cPixelFormat rgb565(cPixelFormat::RGB565);
+  for (int y = 0; y < 64; ++y)
+    for (int x = 0; x < 64; ++x) {
+      const auto* row = static_cast<const uint16_t*>(back->GetPtr()) + y * back->GetPitch() / 2;
+      ASSERT_EQ(row[x], rgb565.ConvertFromARGB(Pixel(x, y))) << x << ", " << y;
+    }
+}
+
+// Flat shading shows the first corner's lit colour: each kind of light
+// against the formula worked out here.
+TEST_F(Device, LightsFollowAttenuationConeAndFacing) {
+  m_Device.SetShading(E3::EShading::Flat);
+  m_Device.EnableLighting(true);
+  const cVector3 corner(-0.9f, -0.8f, -1);
+  detail::cLightSlot omni, spot, directional;
+  omni.type = E3::ELight::Omni;
+  omni.position = {0.5f, 0.2f, 0.5f};
+  omni.attenuation[0] = 0.5f, omni.attenuation[1] = 0.25f, omni.attenuation[2] = 0.3f;
+  spot = omni;
+  spot.type = E3::ELight::Spot;
+  spot.direction = {-0.775f, -0.133f, -0.618f};  // 20 degrees off the corner
+  spot.theta = 20, spot.phi = 60, spot.falloff = 2;
+  directional.direction = {0.3f, 0.4f, -1};
+  const auto expected = [&](const detail::cLightSlot& light) -> double {
+    if (light.type == E3::ELight::Directional) {
+      const cVector3 d = light.direction.Normalized();
+      return -d.z;
+    }
+    const cVector3 toLight = light.position - corner;
+    const double distance = toLight.GetLength();
+    double value = toLight.z / distance /
+                   (light.attenuation[0] + light.attenuation[1] * distance +
+                    light.attenuation[2] * distance * distance);
+    if (light.type == E3::ELight::Spot) {
+      const double rho = -toLight.Normalized().Dot(light.direction.Normalized());
+      const double inner = std::cos(light.theta * 0.5 * M_PI / 180);
+      const double outer = std::cos(light.phi * 0.5 * M_PI / 180);
+      EXPECT_GT(rho, outer);
+      EXPECT_LT(rho, inner);  // in the fading ring
+      value *= std::pow((rho - outer) / (inner - outer), light.falloff);
+    }
+    return value;
+  };
+  for (const detail::cLightSlot& light : {omni, spot, directional}) {
+    m_Device.SetLightValues(0, light);
+    m_Device.EnableLight(0, true);
+    m_Device.DrawPrimitive(E3::EPrimitive::Triangles, Triangle(), 0, 3);
+    const double want = 255 * std::min(expected(light), 1.0);
+    EXPECT_NEAR(static_cast<double>((Pixel(32, 40) >> 16) & 0xFF), want, 1.0)
+        << static_cast<int>(light.type);
+  }
+}
+
+// A shape drawn into the stencil only (colour writes off) masks a later
+// full-screen quad to its own outline.
+TEST_F(Device, StencilMasksLaterDrawing) {
+  m_Device.SetClearColor(cColor::clBlack);
+  m_Device.Clear(true, true, true);
+  m_Device.EnableStencil(true);
+  m_Device.SetStencilFunction(E3::ECompareFunction::Always);
+  m_Device.SetStencilReference(1);
+  m_Device.SetStencilOperation(E3::EStencil::Keep, E3::EStencil::Keep, E3::EStencil::Replace);
+  m_Device.SetColorWriteMask(false, false, false, false);
+  m_Device.DrawPrimitive(E3::EPrimitive::Triangles, Triangle(), 0, 3);
+  EXPECT_EQ(Pixel(32, 40), 0xFF000000u);
+  m_Device.SetColorWriteMask(true, true, true, true);
+  m_Device.SetStencilFunction(E3::ECompareFunction::Equal);
+  m_Device.EnableDepthTest(false);
+  const cVertexBuffer quad = MakeVertices({{-1, -1, -1, 0xFFFF0000},
+                                           {1, -1, -1, 0xFFFF0000},
+                                           {1, 1, -1, 0xFFFF0000},
+                                           {-1, 1, -1, 0xFFFF0000}});
+  m_Device.DrawPrimitive(E3::EPrimitive::TriangleFan, quad, 0, 4);
+  EXPECT_EQ(Pixel(32, 40), 0xFFFF0000u);
+  EXPECT_EQ(Pixel(2, 2), 0xFF000000u);
+  EXPECT_EQ(Pixel(62, 62), 0xFF000000u);
+}
+
+}  // namespace
+}  // namespace zunfert::test
