@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Builds the engine and runs the demo program.
+# Builds the engine with its plug-in library and plays the demo game. The
+# pictures go to build/demo; arguments are passed on to the demo
+# (for example --frames 300).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh libjpeg62-turbo-dev libpng-dev
 cmake --preset default
-cmake --build --preset default
-build/default/bin/hello "$@"
+cmake --build --preset default --target demo
+build/default/bin/demo --output build/demo "$@"

@@ -10,8 +10,13 @@ cd "$(dirname "$0")/.."
 lap() { printf '%s: %ds\n' "$1" $((SECONDS - ${last:-0})); last=$SECONDS; }
 trap 'echo "windows.sh took ${SECONDS}s"' EXIT
 
-scripts/install-deps.sh g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix googletest wine64
+scripts/install-deps.sh g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix googletest wine64 \
+  libz-mingw-w64-dev nasm dpkg-dev debian-archive-keyring
 lap "packages"
+
+# libjpeg-turbo and libpng for the plug-in's image codecs, kept between runs.
+bash scripts/windows-deps.sh mingw32 mingw64
+lap "image libraries"
 
 cmake --preset mingw32 >/dev/null
 cmake --build --preset mingw32

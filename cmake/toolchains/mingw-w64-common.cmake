@@ -7,6 +7,15 @@ set(CMAKE_CXX_COMPILER ${TOLMAK_MINGW_TRIPLE}-g++-posix)
 set(CMAKE_RC_COMPILER ${TOLMAK_MINGW_TRIPLE}-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/${TOLMAK_MINGW_TRIPLE})
+# The presets name the prefix where scripts/windows-deps.sh builds the image
+# libraries (libjpeg-turbo, libpng) that Debian has no MinGW-w64 builds of.
+if(TOLMAK_WINDOWS_DEPS)
+  if(NOT EXISTS ${TOLMAK_WINDOWS_DEPS}/include/jpeglib.h)
+    message(FATAL_ERROR "No image libraries in ${TOLMAK_WINDOWS_DEPS}: "
+                        "run scripts/windows-deps.sh with the preset's name first")
+  endif()
+  list(PREPEND CMAKE_FIND_ROOT_PATH ${TOLMAK_WINDOWS_DEPS})
+endif()
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
@@ -17,3 +26,5 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 foreach(kind EXE SHARED MODULE)
   set(CMAKE_${kind}_LINKER_FLAGS_INIT -static)
 endforeach()
+# So is zlib (Debian's package has an import library for a zlib1.dll too).
+set(ZLIB_USE_STATIC_LIBS ON)

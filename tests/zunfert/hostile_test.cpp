@@ -1,5 +1,5 @@
 #include <algorithm>
-#include <cstring>
+#include <string>
 
 #include "image_fixtures.h"
 
@@ -31,7 +31,8 @@ std::vector<cSample> Samples() {
 TEST(HostileFiles, EveryTruncationIsRefused) {
   for (const cSample& sample : Samples()) {
     ASSERT_NO_THROW(Decode(sample.decode, sample.bytes)) << sample.name;
-    const std::string format = std::string(sample.name, std::strchr(sample.name, ' ')) + ": ";
+    const std::string name = sample.name;
+    const std::string format = name.substr(0, name.find(' ')) + ": ";
     for (size_t size = 0; size < sample.bytes.size(); ++size) {
       const tBytes prefix(sample.bytes.begin(), sample.bytes.begin() + size);
       ExpectDecodeError(sample.decode, prefix, format);

@@ -1,0 +1,73 @@
+// The demo game: a small orrery drawn by the software video device of the
+// plug-in library, frame by frame into PNG files, driven by a scripted
+// keyboard and mouse; the scene is then saved, loaded back into a fresh
+// world and drawn again, and the two pictures must be identical.
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <filesystem>
+#include <string>
+
+#include "play.h"
+
+namespace {
+
+const char* const kUsage =
+    "usage: demo [--frames N] [--output FOLDER] [--input SCRIPT]\n"
+    "  --frames N       frames to draw (default 60, at 30 frames a second)\n"
+    "  --output FOLDER  where the pictures, textures and saved scene go\n"
+    "                   (default demo-output)\n"
+    "  --input SCRIPT   an input script of timed key and mouse events instead\n"
+    "                   of the built-in one (see the README)\n";
+
+bool ParseOptions(int argc, char** argv, demo::cOptions& options) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string option = argv[i];
+    if (option == "--help" || option == "-h") return false;
+    if (i + 1 >= argc) {
+      std::fprintf(stderr, "demo: %s needs a value\n", option.c_str());
+      return false;
+    }
+    const char* value = argv[++i];
+    if (option == "--frames") {
+      char* end = nullptr;
+      const long frames = std::strtol(value, &end, 10);
+      if (*end != '\0' || frames < 1 || frames > 100000) {
+        std::fprintf(stderr, "demo: --frames takes a number from 1 to 100000\n");
+        return false;
+      }
+      options.frames = static_cast<int>(frames);
+    } else if (option == "--output") {
+      options.output = value;
+    } else if (option == "--input") {
+      options.input = value;
+    } else {
+      std::fprintf(stderr, "demo: unknown option %s\n", option.c_str());
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  demo::cOptions options;
+  if (!ParseOptions(argc, argv, options)) {
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
+  demo::cDemo game(options);
+  try {
+    game.Init();
+    const int result = game.Run();
+    game.Exit();
+    return result;
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "\ndemo: %s\n", error.what());
+  }
+  game.Exit();
+  return 1;
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+// The demo's application object: devices, the frame loop and the reload check.
+
+#include <string>
+#include <vector>
+
+#include "scene.h"
+#include "zunfert.h"
+
+namespace demo {
+
+struct cOptions {
+  int frames = 60;
+  std::string output = "demo-output";
+  /// An input script file; empty plays the built-in one.
+  std::string input;
+};
+
+/// Seconds spent per frame in one phase.
+struct cTimer {
+  double total = 0, least = 1e30, most = 0;
+  int count = 0;
+  void Add(double seconds);
+  double Average() const { return count ? total / count : 0; }
+};
+
+class cDemo : public cApplicationEx {
+ public:
+  explicit cDemo(const cOptions& options);
+  ~cDemo() override;
+
+  /// Brings up the devices, plays the frames, checks the reload; 0 when
+  /// everything worked.
+  int Run() override;
+
+ private:
+  void StartDevices();
+  void StopDevices();
+  void StartInput();
+  /// Reads the devices at the game time and steers the camera.
+  void ReadInput(float time, float step);
+  void PlaceCamera();
+  void PlayFrames();
+  /// Draws the world into the back buffer and presents it (the device
+  /// writes the PNG); gives the seconds each took.
+  void Draw(cWorld* world, double& render, double& present);
+  /// Saves the scene, loads it into a fresh world, draws that and compares
+  /// it with the last frame.
+  bool CheckReload();
+  void ShowProgress(int frame, double update, double render, double present) const;
+  void PrintSummary(bool identical) const;
+
+  cOptions m_Options;
+  cVideo3D* m_Video = nullptr;
+  cDefaultKeyboard* m_Keyboard = nullptr;
+  cDefaultMouse* m_Mouse = nullptr;
+  cScene m_Scene;
+  cDefaultWorld* m_Reloaded = nullptr;
+  cEntity* m_Camera = nullptr;
+  std::vector<cTextureFile> m_Textures;
+  // Where the main camera orbits: angle about Y, distance, height.
+  float m_Yaw = 0.0f, m_Distance = 18.0f, m_Height = 5.0f;
+  int m_Wheel = 0;
+  bool m_Wireframe = false;
+  bool m_Quit = false;
+  int m_FramesPlayed = 0;
+  cTimer m_Update, m_Render, m_Present;
+  int m_Differences = 0;
+};
+
+}  // namespace demo

@@ -1,0 +1,302 @@
+#include <algorithm>
+#include <cstdlib>
+
+#include "plugin_fixtures.h"
+
+namespace zunfert::test {
+namespace {
+
+struct cLoaderVariant {
+  const char* name;
+  void (*encode)(const cImage&, iByteSink&);
+  const char* loader;
+  bool indexed;     // gives back indices and the palette
+  bool keepsAlpha;  // else the loaded pixels are opaque
+};
+
+// clang-format off
+const cLoaderVariant kVariants[] = {
+    {"BmpRgb24", Use<EncodeBmp, EBmpEncoding::Rgb24>, "cBmpSprite", false, false},
+    {"BmpIndexed8", Use<EncodeBmp, EBmpEncoding::Indexed8>, "cBmpSprite", true, false},
+    {"BmpRle8", Use<EncodeBmp, EBmpEncoding::Rle8>, "cBmpSprite", true, false},
+    {"PcxIndexed8", Use<EncodePcx, EPcxEncoding::Indexed8>, "cPcxSprite", true, false},
+    {"PcxRgb24", Use<EncodePcx, EPcxEncoding::Rgb24>, "cPcxSprite", false, false},
+    {"TgaIndexed8", Use<EncodeTga, ETgaEncoding::Indexed8, false>, "cTgaSprite", true, true},
+    {"TgaIndexed8Rle", Use<EncodeTga, ETgaEncoding::Indexed8, true>, "cTgaSprite", true, true},
+    {"TgaRgb24", Use<EncodeTga, ETgaEncoding::Rgb24, false>, "cTgaSprite", false, false},
+    {"TgaRgb24Rle", Use<EncodeTga, ETgaEncoding::Rgb24, true>, "cTgaSprite", false, false},
+    {"TgaArgb32", Use<EncodeTga, ETgaEncoding::Argb32, false>, "cTgaSprite", false, true},
+    {"TgaArgb32Rle", Use<EncodeTga, ETgaEncoding::Argb32, true>, "cTgaSprite", false, true},
+    {"Png", Use<EncodePng>, "cPngSprite", false, true},
+};
+// clang-format on
+
+class SpriteTest : public PluginTest {
+ protected:
+  /// Loads the bytes with the loader class through a memory file of the
+  /// stream manager, as cApplicationEx::LoadImage does.
+  static void LoadFile(cMemorySprite& loader, const tBytes& bytes) {
+    const cUrl url(cString("mem://images/picture"));
+    cStreamManager::GetInstance()->SetMemoryFile(url, bytes.data(),
+                                                 static_cast<uint32_t>(bytes.size()));
+    iIOStream* stream = cStreamManager::GetInstance()->Open(url, cStreamManager::OpenRead);
+    ASSERT_NE(stream, nullptr);
+    try {
+      loader.Load(*stream);
+    } catch (...) {
+      stream->Close();
+      throw;
+    }
+    stream->Close();
+  }
+
+  static cMemorySprite* Loaded(const char* loader, const tBytes& bytes) {
+    cMemorySprite* sprite = Create<cMemorySprite>(loader);
+    if (sprite != nullptr) LoadFile(*sprite, bytes);
+    return sprite;
+  }
+};
+
+TEST_F(SpriteTest, EveryEncodedVariantLoadsPixelExact) {
+  for (const cLoaderVariant& variant : kVariants) {
+    SCOPED_TRACE(variant.name);
+    const cImage source = variant.indexed ? MakeIndexedPattern(37, 11) : MakeArgbPattern(37, 11);
+    cMemorySprite* sprite = Loaded(variant.loader, Encode(variant.encode, source));
+    ASSERT_NE(sprite, nullptr);
+    EXPECT_EQ(variant.indexed ? cPixelFormat::Indexed : cPixelFormat::ARGB8888,
+              sprite->GetPixelFormat().GetFormat());
+    ASSERT_EQ(1, sprite->GetFrames());
+    ASSERT_EQ((tSize<int>{37, 11}), sprite->GetSize());
+    EXPECT_EQ(37 * (variant.indexed ? 1 : 4), sprite->GetPitch());
+    const auto* indices = static_cast<const uint8_t*>(sprite->GetFramePtr(0));
+    for (uint32_t y = 0; y < 11; ++y)
+      for (uint32_t x = 0; x < 37; ++x) {
+        ASSERT_EQ(source.GetPixel(x, y) | (variant.keepsAlpha ? 0 : 0xFF000000u),
+                  sprite->GetPixel(0, int(x), int(y)))
+            << x << ", " << y;
+        if (variant.indexed) {
+          ASSERT_EQ(source.IndexRow(y)[x], indices[y * 37 + x]);
+        }
+      }
+    Destroy(sprite);
+  }
+}
+
+// Exactly the decoder's picture, and that within a tolerance of the source.
+TEST_F(SpriteTest, JpegLoadsTheDecodersPictureOpaqueWithinTolerance) {
+  cImage source = cImage::MakeArgb(40, 24);
+  for (uint32_t y = 0; y < 24; ++y)
+    for (uint32_t x = 0; x < 40; ++x)
+      source.ArgbRow(y)[x] = 0xFF000040u | x * 6 << 16 | y * 10 << 8;
+  const tBytes file = Encode(Use<EncodeJpeg, 95>, source);
+  const cImage decoded = Decode(DecodeJpeg, file);
+  cMemorySprite* sprite = Loaded("cJpegSprite", file);
+  ASSERT_EQ(cPixelFormat::ARGB8888, sprite->GetPixelFormat().GetFormat());
+  int largest = 0;
+  for (uint32_t y = 0; y < 24; ++y)
+    for (uint32_t x = 0; x < 40; ++x) {
+      const uint32_t pixel = sprite->GetPixel(0, int(x), int(y));
+      ASSERT_EQ(decoded.GetPixel(x, y), pixel);
+      for (int shift = 0; shift < 32; shift += 8)
+        largest = std::max(largest, std::abs(int(source.GetPixel(x, y) >> shift & 255) -
+                                             int(pixel >> shift & 255)));
+    }
+  EXPECT_LE(largest, 8);
+  Destroy(sprite);
+}
+
+// Each conversion against the pixel format's own, and each frame cut from
+// its place in the source, for every true-colour format.
+TEST_F(SpriteTest, CreateFromConvertsEveryFormatAndCutsFramesRowByRow) {
+  cMemorySprite* source = Loaded(
+      "cTgaSprite", Encode(Use<EncodeTga, ETgaEncoding::Argb32, false>, MakeArgbPattern(13, 9)));
+  source->EnableColorKey(source->GetPixel(0, 5, 5));
+  for (int f = cPixelFormat::Alpha; f < cPixelFormat::Invalid; ++f) {
+    const cPixelFormat format(static_cast<cPixelFormat::EFormat>(f));
+    SCOPED_TRACE(format.GetShortName().c_str());
+    cMemorySprite target;
+    target.SetPixelFormat(format);
+    if (f == cPixelFormat::IndexAlpha) {
+      EXPECT_FALSE(target.CreateFrom(source, 4, 3));
+      continue;
+    }
+    ASSERT_TRUE(target.CreateFrom(source, 4, 3));
+    ASSERT_EQ(9, target.GetFrames());  // three by three; the 13th column is left out
+    EXPECT_EQ(format.ConvertFromARGB(source->GetColorKey()), target.GetColorKey());
+    EXPECT_TRUE(target.IsColorKeyEnabled());
+    const uint32_t bytes = format.GetTotalBytes();
+    for (int frame = 0; frame < 9; ++frame)
+      for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 4; ++x) {
+          const auto* p = static_cast<const uint8_t*>(target.GetFramePtr(frame)) +
+                          y * target.GetPitch() + x * bytes;
+          uint32_t pixel = 0;
+          for (uint32_t i = 0; i < bytes; ++i) pixel |= uint32_t{p[i]} << 8 * i;
+          ASSERT_EQ(
+              format.ConvertFromARGB(source->GetPixel(0, frame % 3 * 4 + x, frame / 3 * 3 + y)),
+              pixel)
+              << frame << ": " << x << ", " << y;
+        }
+  }
+  cMemorySprite indexed;
+  indexed.SetPixelFormat(cPixelFormat::Indexed);
+  EXPECT_FALSE(indexed.CreateFrom(source, 0, 0));
+  EXPECT_EQ(0, indexed.GetFrames());
+  EXPECT_FALSE(indexed.CreateFrom(source, 14, 0));
+  Destroy(source);
+}
+
+TEST_F(SpriteTest, IndexedSourcesKeepIndicesOrGoThroughTheirPalette) {
+  const cImage image = MakeIndexedPattern(6, 4);
+  cMemorySprite* source =
+      Loaded("cPcxSprite", Encode(Use<EncodePcx, EPcxEncoding::Indexed8>, image));
+  cMemorySprite same, argb;
+  argb.SetPixelFormat(cPixelFormat::ARGB8888);
+  ASSERT_TRUE(same.CreateFrom(source, 0, 0));
+  ASSERT_TRUE(argb.CreateFrom(source, 0, 0));
+  EXPECT_EQ(cPixelFormat::Indexed, same.GetPixelFormat().GetFormat());
+  EXPECT_EQ(source->GetPalette().Crc32(), same.GetPalette().Crc32());
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 6; ++x) {
+      EXPECT_EQ(image.IndexRow(uint32_t(y))[x],
+                static_cast<const uint8_t*>(same.GetFramePtr(0))[y * 6 + x]);
+      EXPECT_EQ(source->GetPixel(0, x, y), argb.GetPixel(0, x, y));
+    }
+  Destroy(source);
+}
+
+TEST_F(SpriteTest, SpriteStreamRoundTripsAndRefusesEveryTruncation) {
+  cMemorySprite* source = Loaded(
+      "cBmpSprite", Encode(Use<EncodeBmp, EBmpEncoding::Indexed8>, MakeIndexedPattern(5, 3)));
+  source->EnableColorKey(7);
+  cMemoryStream stream;
+  source->Save(stream);
+  ASSERT_EQ(14u + 1024 + 4 + 15, stream.GetSize());
+  const tBytes bytes(stream.GetData(), stream.GetData() + stream.GetSize());
+  cMemorySprite copy;
+  cMemoryStream in(bytes.data(), uint32_t(bytes.size()));
+  copy.Load(in);
+  EXPECT_EQ(source->GetSize(), copy.GetSize());
+  EXPECT_EQ(7u, copy.GetColorKey());
+  EXPECT_EQ(source->GetPalette().Crc32(), copy.GetPalette().Crc32());
+  EXPECT_EQ(0, std::memcmp(source->GetFramePtr(0), copy.GetFramePtr(0), 15));
+  for (size_t size = 0; size < bytes.size(); ++size) {
+    cMemoryStream part(bytes.data(), uint32_t(size));
+    cMemorySprite target;
+    ExpectException([&] { target.Load(part); }, "tream");
+    EXPECT_EQ(0, target.GetFrames());
+    EXPECT_EQ(cPixelFormat::Invalid, target.GetPixelFormat().GetFormat());
+  }
+  // A frame count that the pixels cannot back.
+  tBytes huge = bytes;
+  huge[0] = huge[1] = 0xFF, huge[2] = 0x3F;
+  cMemoryStream hostile(huge.data(), uint32_t(huge.size()));
+  ExpectException([&] { copy.Load(hostile); }, "beyond the limits");
+  EXPECT_EQ(5, copy.GetWidth());
+  Destroy(source);
+}
+
+// Files that the decoders refuse reach the game as a cException with the
+// decoder's message, and the loader is left empty though it held a picture.
+TEST_F(SpriteTest, HostileFilesThrowAndLeaveTheLoaderEmpty) {
+  const tBytes bmp = Encode(Use<EncodeBmp, EBmpEncoding::Rle8>, MakeIndexedPattern(9, 7));
+  const tBytes tga = Encode(Use<EncodeTga, ETgaEncoding::Rgb24, true>, MakeArgbPattern(9, 7));
+  const tBytes pcx = Encode(Use<EncodePcx, EPcxEncoding::Indexed8>, MakeIndexedPattern(9, 7));
+  const tBytes jpeg = Encode(Use<EncodeJpeg, 80>, MakeArgbPattern(9, 7));
+  tBytes noPalette = pcx;
+  noPalette[noPalette.size() - 769] = 0;
+  const struct {
+    const char* loader;
+    tBytes bytes;
+    const char* message;
+  } hostile[] = {
+      {"cBmpSprite", tBytes(bmp.begin(), bmp.end() - 9), "BMP: "},
+      {"cTgaSprite", tBytes(tga.begin(), tga.begin() + 40), "TGA: "},
+      {"cPcxSprite", tBytes(pcx.begin(), pcx.begin() + 128), "PCX: "},
+      {"cJpegSprite", tBytes(jpeg.begin(), jpeg.begin() + jpeg.size() / 2), "JPEG: "},
+      {"cBmpSprite", BmpHeaders(100000, 100000, 24, 0, 0, 54).bytes, "exceeds"},
+      {"cTgaSprite", TgaHeader({.width = 65535, .height = 65535}).bytes, "exceeds"},
+      {"cPcxSprite", PcxHeader(8, 3, 16384, 16384, 16384).bytes, "exceeds"},
+      {"cBmpSprite", BmpHeaders(2, 1, 8, 1, 1, 58).U32(0).U8({3, 7, 0, 1}).bytes, "past the end"},
+      {"cTgaSprite", TgaHeader({.type = 10, .width = 2}).U8({0x82, 1, 2, 3}).bytes, "past the end"},
+      {"cBmpSprite", BmpHeaders(1, 1, 8, 0, 257, 54).bytes, "palette of 257"},
+      {"cTgaSprite",
+       TgaHeader({.type = 1, .bits = 8, .mapType = 1, .mapLength = 0, .mapBits = 24}).bytes,
+       "does not fit"},
+      {"cPcxSprite", noPalette, "palette is missing"},
+      {"cJpegSprite", tBytes(), "JPEG: "},
+  };
+  for (const auto& file : hostile) {
+    SCOPED_TRACE(file.message);
+    cMemorySprite* loader = Create<cMemorySprite>(file.loader);
+    loader->SetPixelFormat(cPixelFormat::RGB565);
+    ASSERT_TRUE(loader->Create({3, 3}, 2));
+    ExpectException([&] { LoadFile(*loader, file.bytes); }, file.message);
+    EXPECT_EQ(0, loader->GetFrames());
+    EXPECT_EQ(0, loader->GetWidth());
+    EXPECT_EQ(nullptr, loader->GetFramePtr(0));
+    Destroy(loader);
+  }
+}
+
+}  // namespace
+}  // namespace zunfert::test
+
+namespace zunfert::test {
+namespace {
+
+class cTestApplication : public cApplicationEx {
+ public:
+  cTestApplication() : cApplicationEx("loader test") {}
+  int Run() override { return 0; }
+};
+
+// The engine's path: the application links the library, starts the
+// software device at 16 bits and loads each image type into a sprite of
+// the device's pixel format.
+TEST_F(SpriteTest, ApplicationLoadsEveryImageTypeInTheDevicePixelFormat) {
+  cTestApplication app;
+  ASSERT_TRUE(app.Init());
+  tArray<cString> drivers;
+  app.EnumerateVideoDevices(cApplicationEx::Video3D, drivers);
+  ASSERT_TRUE(app.Initialize(cApplicationEx::Video, "cSoftwareVideo3D"));
+  ASSERT_TRUE(app.Initialize(cApplicationEx::StreamManager));
+  app.InitVideo(64, 48, 16, true, 0);
+  ASSERT_EQ(cPixelFormat::RGB565, app.GetPixelFormat().GetFormat());
+  const cImage picture = MakeArgbPattern(9, 5), indexed = MakeIndexedPattern(9, 5);
+  const struct {
+    cApplicationEx::EImageType type;
+    tBytes bytes;
+  } files[] = {
+      {cApplicationEx::Bmp, Encode(Use<EncodeBmp, EBmpEncoding::Rle8>, indexed)},
+      {cApplicationEx::Pcx, Encode(Use<EncodePcx, EPcxEncoding::Rgb24>, picture)},
+      {cApplicationEx::Jpeg, Encode(Use<EncodeJpeg, 90>, picture)},
+      {cApplicationEx::Tga, Encode(Use<EncodeTga, ETgaEncoding::Argb32, true>, picture)},
+  };
+  for (const auto& file : files) {
+    const cUrl url(cString("mem://images/file"));
+    cStreamManager::GetInstance()->SetMemoryFile(url, file.bytes.data(),
+                                                 uint32_t(file.bytes.size()));
+    const cImage expected = file.type == cApplicationEx::Bmp    ? indexed
+                            : file.type == cApplicationEx::Jpeg ? Decode(DecodeJpeg, file.bytes)
+                                                                : picture;
+    cMemorySprite sprite;
+    ASSERT_TRUE(app.LoadImage(file.type, url.GetText(), &sprite, 0, 0));
+    ASSERT_EQ(cPixelFormat::RGB565, sprite.GetPixelFormat().GetFormat());
+    ASSERT_EQ((tSize<int>{9, 5}), sprite.GetSize());
+    for (int y = 0; y < 5; ++y)
+      for (int x = 0; x < 9; ++x)
+        ASSERT_EQ(
+            cPixelFormat(cPixelFormat::RGB565)
+                .ConvertToARGB(
+                    cPixelFormat(cPixelFormat::RGB565).ConvertFromARGB(expected.GetPixel(x, y))),
+            sprite.GetPixel(0, x, y))
+            << file.type << ": " << x << ", " << y;
+  }
+  cMemorySprite untouched;
+  EXPECT_FALSE(app.LoadImage(cApplicationEx::Tga, "mem://images/missing", &untouched, 0, 0));
+  Destroy(app.GetVideo());
+}
+
+}  // namespace
+}  // namespace zunfert::test
