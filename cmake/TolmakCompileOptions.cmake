@@ -13,4 +13,8 @@ function(tolmak_compile_options target)
       -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
     target_link_options(${target} PRIVATE -fsanitize=address,undefined)
   endif()
+  if(TOLMAK_BUILD_FUZZERS)
+    # Coverage feedback for libFuzzer from every library the targets reach.
+    target_compile_options(${target} PRIVATE -fsanitize=fuzzer-no-link)
+  endif()
 endfunction()

@@ -22,6 +22,7 @@ void cSurface::Unlock() {
 }
 
 bool cSurface::IsSameTypeAs(const cSurface* other) const {
+  if (other == nullptr) return false;
   const cString& theirs = other->GetTypeName();
   const cString& mine = GetTypeName();
   return theirs.GetLength() == mine.GetLength() &&

@@ -99,7 +99,7 @@ class TOLMAK_API cSurface : public cBitmap {
   /// The pixel pointer, locked or not.
   void* GetPtr() const { return m_Data; }
   /// Whether both surfaces come from the same kind of device (their type
-  /// names have the same bytes).
+  /// names have the same bytes); false for null.
   bool IsSameTypeAs(const cSurface* other) const;
   void SetAttachedSurface(cSurface* surface) { m_Attached = surface; }
   cSurface* GetAttachedSurface() const { return m_Attached; }

@@ -116,10 +116,12 @@ class TOLMAK_API cFastFloat {
   float OneOver(int n) const {
     return static_cast<uint32_t>(n) < 256u ? m_SmallReciprocal[n] : static_cast<float>(1.0 / n);
   }
-  /// The table without a range check: n must be 0..255.
-  float OneOverSmall(int n) const { return m_SmallReciprocal[n]; }
+  /// The table without a range check, for n in 0..255; any other n is
+  /// taken modulo 256 and never reads outside the table.
+  float OneOverSmall(int n) const { return m_SmallReciprocal[n & 255]; }
+  /// Angles wrap modulo 1024 for every int, negative ones included.
   float Sin(int a) const { return m_Sin[a & 1023]; }
-  float Cos(int a) const { return m_Sin[(a + 256) & 1023]; }
+  float Cos(int a) const { return m_Sin[(static_cast<uint32_t>(a) + 256u) & 1023u]; }
   void SinCos(int a, float& s, float& c) const { s = Sin(a), c = Cos(a); }
   /// Large but finite at the quarter turns.
   float Tan(int a) const { return m_Tan[a & 1023]; }

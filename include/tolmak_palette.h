@@ -27,9 +27,18 @@ class TOLMAK_API cPalette {
     return *this;
   }
 
+  /// Takes 1024 bytes; null clears every entry.
   void Copy(const uint32_t* entries) { Copy(static_cast<const void*>(entries)); }
-  void Copy(const void* bytes) { std::memmove(m_Entries, bytes, sizeof m_Entries); }
-  void CopyTo(void* bytes) const { std::memmove(bytes, m_Entries, sizeof m_Entries); }
+  void Copy(const void* bytes) {
+    if (bytes == nullptr)
+      Clear();
+    else
+      std::memmove(m_Entries, bytes, sizeof m_Entries);
+  }
+  /// Gives 1024 bytes; null is ignored.
+  void CopyTo(void* bytes) const {
+    if (bytes != nullptr) std::memmove(bytes, m_Entries, sizeof m_Entries);
+  }
   void Clear() { std::memset(m_Entries, 0, sizeof m_Entries); }
 
   void SetColor(int index, uint32_t color) { m_Entries[index] = color; }

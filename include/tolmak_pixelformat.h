@@ -58,7 +58,10 @@ class TOLMAK_API cPixelFormat {
   /// Invalid.
   cPixelFormat() : m_Format(Invalid) {}
   cPixelFormat(const cPixelFormat&) = default;
-  cPixelFormat(const EFormat& format) : m_Format(format) {}  // NOLINT: formats convert freely
+  /// A number outside Indexed..Invalid cast to EFormat gives Invalid, here
+  /// and wherever a format is taken as EFormat.
+  cPixelFormat(const EFormat& format)
+      : m_Format(Checked(format)) {}  // NOLINT: formats convert freely
   /// 8 gives Indexed, 16 RGB565, 24 RGB888, 32 RGB888X, anything else Invalid.
   explicit cPixelFormat(uint32_t bitDepth);
   /// The lowest row whose four masks all equal these, or Invalid: all zero
@@ -67,7 +70,7 @@ class TOLMAK_API cPixelFormat {
 
   cPixelFormat& operator=(const cPixelFormat&) = default;
   cPixelFormat& operator=(const EFormat& format) {
-    m_Format = format;
+    m_Format = Checked(format);
     return *this;
   }
 
@@ -171,7 +174,10 @@ class TOLMAK_API cPixelFormat {
   float Score(const cPixelFormat& other) const;
 
  private:
-  int32_t Rank(EFormat right) const { return m_CmpTable[right][m_Format]; }
+  static EFormat Checked(EFormat format) {
+    return static_cast<uint32_t>(format) <= static_cast<uint32_t>(Invalid) ? format : Invalid;
+  }
+  int32_t Rank(EFormat right) const { return m_CmpTable[Checked(right)][m_Format]; }
 
   EFormat m_Format;
 };

@@ -16,8 +16,8 @@ class TOLMAK_API cVector2 {
 
   cVector2() : x(0.0f), y(0.0f) {}
   cVector2(float x_, float y_) : x(x_), y(y_) {}
-  /// From two consecutive floats.
-  explicit cVector2(const float* v) : x(v[0]), y(v[1]) {}
+  /// From two consecutive floats; null gives the zero vector.
+  explicit cVector2(const float* v) : x(v ? v[0] : 0.0f), y(v ? v[1] : 0.0f) {}
 
   void Set(float x_, float y_) { x = x_, y = y_; }
   void Zero() { x = y = 0.0f; }
@@ -79,8 +79,8 @@ class TOLMAK_API cVector3 {
 
   cVector3() : x(0.0f), y(0.0f), z(0.0f) {}
   cVector3(float x_, float y_, float z_) : x(x_), y(y_), z(z_) {}
-  /// From three consecutive floats.
-  explicit cVector3(const float* v) : x(v[0]), y(v[1]), z(v[2]) {}
+  /// From three consecutive floats; null gives the zero vector.
+  explicit cVector3(const float* v) : x(v ? v[0] : 0.0f), y(v ? v[1] : 0.0f), z(v ? v[2] : 0.0f) {}
 
   void Set(float x_, float y_, float z_) { x = x_, y = y_, z = z_; }
   void Zero() { x = y = z = 0.0f; }

@@ -107,14 +107,15 @@ class TOLMAK_API cVideoCaps {
   cVideoCaps& operator=(const cVideoCaps&) = default;
   virtual ~cVideoCaps();
 
-  /// The predicates read their table at the member's value, unchecked.
-  bool Depth(ECompareFunction function) const { return m_DepthFunctions[Index(function)]; }
-  bool Alpha(ECompareFunction function) const { return m_AlphaFunctions[Index(function)]; }
-  bool BlendSource(EBlendFunction function) const { return m_SourceBlends[Index(function)]; }
+  /// The predicates read their table at the member's value; a number that
+  /// names no member gives false.
+  bool Depth(ECompareFunction function) const { return Lookup(m_DepthFunctions, function); }
+  bool Alpha(ECompareFunction function) const { return Lookup(m_AlphaFunctions, function); }
+  bool BlendSource(EBlendFunction function) const { return Lookup(m_SourceBlends, function); }
   bool BlendDestination(EBlendFunction function) const {
-    return m_DestinationBlends[Index(function)];
+    return Lookup(m_DestinationBlends, function);
   }
-  bool TexelBlend(ETexelFunction function) const { return m_TexelFunctions[Index(function)]; }
+  bool TexelBlend(ETexelFunction function) const { return Lookup(m_TexelFunctions, function); }
   int Lights() const { return m_Lights; }
   int ClippingPlanes() const { return m_ClipPlanes; }
   int TextureStages() const { return m_TextureStages; }
@@ -136,8 +137,9 @@ class TOLMAK_API cVideoCaps {
   tSize<int> ValidateTextureSize(const tSize<int>& size) const;
 
  private:
-  template <class E>
-  static int Index(E value) {
-    return static_cast<int>(value);
+  template <class E, int N>
+  static bool Lookup(const bool (&table)[N], E value) {
+    const auto index = static_cast<uint32_t>(value);
+    return index < static_cast<uint32_t>(N) && table[index];
   }
 };

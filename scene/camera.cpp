@@ -62,6 +62,7 @@ cFrustumInfo& cCamera::GetFrustumInfo(cMatrix4x3* matrix) {
 
 void cCamera::AddProperties(cPropertySheet* sheet) {
   cNamedObject::AddProperties(sheet);
+  if (sheet == nullptr) return;
   sheet->Add(cProperty::Float, "FieldOfView", this, PropertyAccessor(&cCamera::GetPropertyFov),
              PropertyAccessor(&cCamera::SetPropertyFov));
   sheet->Add(cProperty::Float, "Horizon", this, PropertyAccessor(&cCamera::GetPropertyHorizon),

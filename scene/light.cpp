@@ -49,6 +49,7 @@ void cLight::SetPhi(float phi) {
 
 void cLight::AddProperties(cPropertySheet* sheet) {
   cNamedObject::AddProperties(sheet);
+  if (sheet == nullptr) return;
   sheet->Add(cProperty::Int, "Type", this, PropertyAccessor(&cLight::GetPropertyType), nullptr);
   sheet->Add(cProperty::Color, "Ambient", this, PropertyAccessor(&cLight::GetPropertyAmbient),
              PropertyAccessor(&cLight::SetPropertyAmbient));

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "buffer_block.h"
@@ -89,6 +90,38 @@ inline void ExpectOutOfMemory(const std::function<void()>& action, const char* f
     EXPECT_EQ(e.GetLine(), line);
     EXPECT_STREQ(e.GetMessage().c_str(), "Out of memory");
   }
+}
+
+/// Runs the action on a copy of the buffer with its k-th allocation
+/// failing, for k = 0, 1, ... until it runs through. Each failure must throw
+/// "Out of memory" from the file at one of the two lines and leave the copy
+/// as it was (empty for a load). Returns how many allocations it took.
+template <class Buffer>
+int ExpectEveryFailedAllocationKeeps(const Buffer& buffer,
+                                     const std::function<void(Buffer&)>& action, const char* file,
+                                     std::pair<int, int> lines, bool emptied = false) {
+  const Bytes before = Saved(buffer);
+  for (int k = 0; k < 100; ++k) {
+    Buffer trial(buffer);
+    {
+      cAllocationGate gate(k);
+      try {
+        action(trial);
+        return k;
+      } catch (const cException& e) {
+        EXPECT_STREQ(e.GetFile().c_str(), file);
+        EXPECT_TRUE(e.GetLine() == lines.first || e.GetLine() == lines.second) << e.GetLine();
+        EXPECT_STREQ(e.GetMessage().c_str(), "Out of memory");
+      }
+    }
+    if (emptied) {
+      EXPECT_TRUE(trial.IsEmpty() && trial.GetLength() == 0) << "allocation " << k;
+    } else {
+      EXPECT_EQ(Saved(trial), before) << "allocation " << k;
+    }
+  }
+  ADD_FAILURE() << "never ran through";
+  return -1;
 }
 
 }  // namespace tolmak::test

@@ -213,3 +213,39 @@ TEST(IndexMemory, FailedAllocationsThrowAndKeepTheBuffer) {
   ExpectOutOfMemory([&] { b.Load(in); }, kFile, 186);
   EXPECT_TRUE(b.IsEmpty());
 }
+
+TEST(IndexMemory, EveryOperationSurvivesEachOfItsAllocationsFailing) {
+  const cIndexBuffer held = Optimized({10, 12, 11});
+  const uint16_t values[] = {1, 2, 3, 4, 5};
+  std::vector<uint16_t> many(40000);  // 78 KiB of indices
+  for (size_t k = 0; k < many.size(); ++k) many[k] = uint16_t(k * 7);
+  const Bytes largeBytes = Saved(cIndexBuffer(many.data(), uint32_t(many.size())));
+  using tAction = std::function<void(cIndexBuffer&)>;
+  const std::pair<const char*, tAction> actions[] = {
+      {"grow", [](cIndexBuffer& b) { b.SetLength(9); }},
+      {"shrink", [](cIndexBuffer& b) { b.SetLength(1); }},
+      {"copy", [&](cIndexBuffer& b) { b = cIndexBuffer(values, 5); }},
+      {"copy array", [&](cIndexBuffer& b) { b.Copy(values, 5); }},
+      {"assign index", [](cIndexBuffer& b) { b = uint16_t(7); }},
+      {"add", [&](cIndexBuffer& b) { b += cIndexBuffer(values, 5); }},
+      {"add array", [&](cIndexBuffer& b) { b.Add(values, 5); }},
+      {"add itself", [](cIndexBuffer& b) { b += b; }},
+      {"add index", [](cIndexBuffer& b) { b += uint16_t(3); }},
+  };
+  for (const auto& [name, action] : actions) {
+    SCOPED_TRACE(name);
+    ExpectEveryFailedAllocationKeeps<cIndexBuffer>(held, action, kFile, {186, 196});
+  }
+  for (bool sized : {true, false}) {
+    const int allocations = ExpectEveryFailedAllocationKeeps<cIndexBuffer>(
+        held,
+        [&](cIndexBuffer& b) {
+          cMemoryStream in(largeBytes.data(), uint32_t(largeBytes.size()));
+          cUnsizedStream pipe(largeBytes);
+          b.Load(sized ? static_cast<iInStream&>(in) : pipe);
+          EXPECT_EQ(Saved(b), largeBytes);
+        },
+        kFile, {186, 196}, true);
+    EXPECT_EQ(allocations, sized ? 1 : 2);
+  }
+}

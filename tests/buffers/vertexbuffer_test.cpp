@@ -10,7 +10,13 @@ using F = cPixelFormat;
 using namespace tolmak::test;
 
 // The huge allocations below must fail as null, not end the program.
-#if defined(__SANITIZE_ADDRESS__)
+// GCC says it builds with AddressSanitizer by a macro, clang by a feature.
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TOLMAK_TEST_ASAN 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) || defined(TOLMAK_TEST_ASAN)
 extern "C" __attribute__((visibility("default"), used)) const char* __asan_default_options() {
   return "allocator_may_return_null=1";
 }
@@ -358,4 +364,38 @@ TEST(VertexMemory, FailedAllocationsThrowAndKeepTheBuffer) {
   cAllocationGate gate(0);
   ExpectOutOfMemory([&] { b.Load(in); }, kFile, 194);
   EXPECT_TRUE(b.IsEmpty());
+}
+
+TEST(VertexMemory, EveryOperationSurvivesEachOfItsAllocationsFailing) {
+  std::mt19937 rng(17);
+  const cVertexBuffer held = Random(3, 1 | 4 | 8 | (1 << 4), F::ARGB8888, rng);
+  const cVertexBuffer other = Random(2, 1 | 4, F::RGB565, rng);
+  const cVertexBuffer large = Random(10000, 1, F::ARGB8888, rng);  // 117 KiB of vertices
+  const Bytes largeBytes = Saved(large);
+  using tAction = std::function<void(cVertexBuffer&)>;
+  const std::pair<const char*, tAction> actions[] = {
+      {"grow", [](cVertexBuffer& b) { b.SetLength(9); }},
+      {"shrink", [](cVertexBuffer& b) { b.SetLength(1); }},
+      {"copy", [&](cVertexBuffer& b) { b = other; }},
+      {"add", [&](cVertexBuffer& b) { b.Add(other); }},
+      {"add itself", [](cVertexBuffer& b) { b.Add(b); }},
+      {"convert in place", [](cVertexBuffer& b) { b.Convert(F::ABGR8888); }},
+      {"convert and re-lay", [](cVertexBuffer& b) { b.Convert(F::RGB565); }},
+  };
+  for (const auto& [name, action] : actions) {
+    SCOPED_TRACE(name);
+    ExpectEveryFailedAllocationKeeps<cVertexBuffer>(held, action, kFile, {194, 201});
+  }
+  for (bool sized : {true, false}) {
+    const int allocations = ExpectEveryFailedAllocationKeeps<cVertexBuffer>(
+        held,
+        [&](cVertexBuffer& b) {
+          cMemoryStream in(largeBytes.data(), uint32_t(largeBytes.size()));
+          cUnsizedStream pipe(largeBytes);
+          b.Load(sized ? static_cast<iInStream&>(in) : pipe);
+          EXPECT_EQ(Saved(b), largeBytes);
+        },
+        kFile, {194, 201}, true);
+    EXPECT_EQ(allocations, sized ? 1 : 2);  // an unsized stream grows the block once
+  }
 }

@@ -14,6 +14,15 @@ cPalette Ramp() {
 
 }  // namespace
 
+TEST(Palette, NullSourcesClearAndNullTargetsAreIgnored) {
+  cPalette p = Ramp();
+  p.Copy(static_cast<const uint32_t*>(nullptr));
+  const cPalette zero, fromNull(static_cast<const void*>(nullptr));
+  EXPECT_EQ(std::memcmp(&p, &zero, sizeof zero), 0);
+  EXPECT_EQ(std::memcmp(&fromNull, &zero, sizeof zero), 0);
+  Ramp().CopyTo(nullptr);
+}
+
 TEST(Palette, IsExactly256EntriesAtItsOwnAddress) {
   cPalette p;
   for (int i = 0; i < 256; ++i) ASSERT_EQ(p.GetColor(i), 0u);

@@ -2,6 +2,7 @@
 #include <tolmak.h>
 
 #include <array>
+#include <cstdint>
 #include <random>
 
 #include "color_fixtures.h"
@@ -134,6 +135,18 @@ TEST(PixelFormat, ConstructorsPickTheDocumentedRow) {
                   format.GetAlphaMask());
     const F::EFormat expected = f == F::RGB888 ? F::RGB888X : f == F::BGR888 ? F::BGR888X : f;
     EXPECT_EQ(found, expected) << format.GetName().c_str();
+  }
+}
+
+TEST(PixelFormat, NumbersOutsideTheEnumerationAreInvalid) {
+  for (int32_t bad : {18, 255, -1, INT32_MAX}) {
+    const auto value = static_cast<F::EFormat>(bad);
+    F format(F::ARGB8888);
+    format = value;
+    EXPECT_EQ(format, F::Invalid) << bad;
+    EXPECT_EQ(F(value).GetFormat(), F::Invalid) << bad;
+    EXPECT_EQ(F(value).GetTotalBits() + F(value).ConvertFromARGB(0xFFFFFFFF), 0u) << bad;
+    EXPECT_TRUE(F(F::RGB565) > value && F(F::Invalid) >= value && !(F(F::Indexed) < value)) << bad;
   }
 }
 

@@ -166,6 +166,7 @@ TEST(Surface, TypesCompareByTheBytesOfTheirNamesOtherFirst) {
   EXPECT_FALSE(softer.IsSameTypeAs(&soft));
   EXPECT_FALSE(soft.IsSameTypeAs(&zero));
   EXPECT_FALSE(soft.IsSameTypeAs(&empty1));
+  EXPECT_FALSE(empty1.IsSameTypeAs(nullptr));
   log.clear();
   softer.IsSameTypeAs(&soft);
   EXPECT_EQ(log, "Soft;Softer;");

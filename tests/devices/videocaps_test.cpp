@@ -60,6 +60,24 @@ TEST(VideoCaps, PredicatesReadTheirOwnTableAtTheMemberValue) {
   EXPECT_FALSE(caps.BlendDestination(V::EBlendFunction::SrcAlphaSat));
   EXPECT_TRUE(caps.BlendDestination(V::EBlendFunction::Zero));
 
+  // A number that names no member reads no table, not even a neighbour's.
+  auto all = [](auto& table) { std::fill(std::begin(table), std::end(table), true); };
+  all(caps.m_DepthFunctions), all(caps.m_AlphaFunctions), all(caps.m_TexelFunctions);
+  all(caps.m_SourceBlends), all(caps.m_DestinationBlends);
+  for (int bad : {-1, 9, 12, 18, 1 << 20}) {
+    EXPECT_FALSE(caps.Depth(static_cast<V::ECompareFunction>(bad)) ||
+                 caps.Alpha(static_cast<V::ECompareFunction>(bad)))
+        << bad;
+    if (bad >= 12 || bad < 0) {
+      EXPECT_FALSE(caps.BlendSource(static_cast<V::EBlendFunction>(bad)) ||
+                   caps.BlendDestination(static_cast<V::EBlendFunction>(bad)))
+          << bad;
+    }
+    if (bad >= 18 || bad < 0) {
+      EXPECT_FALSE(caps.TexelBlend(static_cast<V::ETexelFunction>(bad)));
+    }
+  }
+
   caps.m_Lights = 8;
   caps.m_ClipPlanes = 6;
   caps.m_TextureStages = 4;

@@ -1,3 +1,4 @@
+#include <climits>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -93,6 +94,8 @@ TEST_F(FastFloat, AngleTablesMatchTheirConstructionForEveryEntry) {
   }
   EXPECT_EQ(fast.Cos(0), 1.0f);
   EXPECT_EQ(fast.Sin(-256), -1.0f);
+  EXPECT_EQ(Bits(fast.Cos(INT_MAX)), Bits(fast.Cos(1023)));  // no overflow on the way
+  EXPECT_EQ(Bits(fast.OneOverSmall(256 + 4)), Bits(fast.OneOverSmall(4)));
   // The table's turn is slightly more than 2 pi: large but finite at the quarter turns.
   EXPECT_EQ(fast.Tan(256), -22877332.0f);
   EXPECT_EQ(fast.Tan(768), -7625777.5f);

@@ -15,6 +15,13 @@ TEST(Vector, NormalizingTheZeroVectorLeavesItZero) {
   EXPECT_EQ(cVector3(0, 3, 4).Normalized(), cVector3(0, 0.6f, 0.8f));
 }
 
+TEST(Vector, NullArraysGiveTheZeroVector) {
+  EXPECT_EQ(cVector2(static_cast<const float*>(nullptr)), cVector2());
+  EXPECT_EQ(cVector3(static_cast<const float*>(nullptr)), cVector3());
+  const float xyz[] = {1, 2, 3};
+  EXPECT_EQ(cVector3(xyz), cVector3(1, 2, 3));
+}
+
 TEST(Vector, OrderingComparesSquaredLengths) {
   const cVector2 a(3, 0), b(0, 3);
   EXPECT_FALSE(a == b);

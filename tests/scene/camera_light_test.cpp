@@ -83,6 +83,7 @@ TEST_F(CameraLight, LightValuesRoundTripByNameAndOnlyThere) {
   ASSERT_EQ(Listing(light, sheet),
             "Name:4104 Type:3! Ambient:4108 Diffuse:4108 Specular:4108 Range:8 Falloff:8 "
             "ConstantAttenuation:8 LinearAttenuation:8 QuadricAttenuation:8 Theta:8 Phi:8 ");
+  static_cast<cObject&>(light).AddProperties(nullptr);  // publishes nowhere
   int32_t type = -1, omni = 1;
   EXPECT_TRUE(sheet.Get("Type", &type) && type == 0);
   light.SetType(static_cast<int>(cVideo3D::ELight::Spot));
@@ -137,6 +138,7 @@ TEST_F(CameraLight, LensFollowsEverySetterAndOnlyThem) {
   EXPECT_TRUE(SameBits(camera.GetInversedMatrix(), cMatrix4x3()));
   cPropertySheet sheet;
   ASSERT_EQ(Listing(viaSheet, sheet), "Name:4104 FieldOfView:8 Horizon:8 AspectRatio:8 ");
+  static_cast<cObject&>(camera).AddProperties(nullptr);
 
   // Random edits, zero and negative values included, against a frustum info
   // given the lens directly.

@@ -5,6 +5,7 @@
 #include <array>
 #include <memory>
 #include <set>
+#include <vector>
 
 #include "scene_fixtures.h"
 
@@ -12,42 +13,46 @@ using namespace scene_test;
 
 namespace {
 
-/// World W with root sector S, root entity R with child camera C (queued,
-/// or not, as the caller chooses), material M used by R and C.
+/// World W with root sector S, root entity R with child M (mid-hierarchy)
+/// with child camera C (queued, or not, as the caller chooses), material X
+/// used by R and C, model Y used by R and M.
 class cScene {
  public:
-  enum { kWorld, kSector, kRoot, kCamera, kMaterial, kCount };
+  enum { kWorld, kSector, kRoot, kMiddle, kCamera, kMaterial, kModel, kCount };
 
   cScene() {
     world->SetRootSector(sector.get());
     sector->SetRoot(root.get());
-    root->AddChild(camera.get());
+    root->AddChild(middle.get());
+    middle->AddChild(camera.get());
     camera->SetName("Cam");
     root->AddMaterial(material.get());
     camera->AddMaterial(material.get());
+    root->SetModel(model.get());
+    middle->SetModel(model.get());
   }
 
   void Destroy(int which) {
     switch (which) {
       case kWorld:
-        world.reset();
-        break;
+        return world.reset();
       case kSector:
-        sector.reset();
-        break;
+        return sector.reset();
       case kRoot:
-        root.reset();
-        break;
+        return root.reset();
+      case kMiddle:
+        return middle.reset();
       case kCamera:
-        camera.reset();
-        break;
+        return camera.reset();
+      case kMaterial:
+        // Entities do not track their materials' or models' lifetime: the
+        // owner takes them off the entities first.
+        for (cEntity* e : Entities()) e->DeleteMaterial(material.get());
+        return material.reset();
       default:
-        // Entities do not track their materials' lifetime: the owner takes
-        // the material off them first.
-        if (root) root->DeleteMaterial(material.get());
-        if (camera) camera->DeleteMaterial(material.get());
-        material.reset();
-        break;
+        for (cEntity* e : Entities())
+          if (e->GetModel() == model.get()) e->SetModel(nullptr);
+        return model.reset();
     }
   }
 
@@ -64,9 +69,9 @@ class cScene {
       world->GetCameraList(names);
     }
     if (sector) ExpectLive(sector->GetRoot()), ExpectLive(sector->GetWorld());
-    for (cEntity* e : {static_cast<cEntity*>(root.get()), static_cast<cEntity*>(camera.get())}) {
-      if (!e) continue;
+    for (cEntity* e : Entities()) {
       ExpectLive(e->GetParent()), ExpectLive(e->GetWorld()), ExpectLive(e->GetSector());
+      ExpectLive(e->GetModel()), ExpectLive(e->GetMaterial(0));
       for (int i = 0; i < e->GetNumberOfChilds(); ++i) ExpectLive(e->GetChild(i));
       e->MovePivot(1, 0, 0);
       cTestEntity extra;
@@ -76,19 +81,29 @@ class cScene {
   }
 
  private:
+  std::vector<cEntity*> Entities() const {
+    std::vector<cEntity*> entities;
+    for (cEntity* e : {static_cast<cEntity*>(root.get()), static_cast<cEntity*>(middle.get()),
+                       static_cast<cEntity*>(camera.get())})
+      if (e != nullptr) entities.push_back(e);
+    return entities;
+  }
+
   template <class T>
   void ExpectLive(T* object) {
     if (object == nullptr) return;
-    const std::set<const void*> live = {world.get(), sector.get(), root.get(), camera.get(),
-                                        material.get()};
+    const std::set<const void*> live = {world.get(),  sector.get(),   root.get(), middle.get(),
+                                        camera.get(), material.get(), model.get()};
     EXPECT_TRUE(live.count(static_cast<const void*>(object)));
   }
 
   std::unique_ptr<cTestWorld> world = std::make_unique<cTestWorld>();
   std::unique_ptr<cTestSector> sector = std::make_unique<cTestSector>();
   std::unique_ptr<cTestEntity> root = std::make_unique<cTestEntity>();
+  std::unique_ptr<cTestEntity> middle = std::make_unique<cTestEntity>();
   std::unique_ptr<cTestCamera> camera = std::make_unique<cTestCamera>();
   std::unique_ptr<cTestMaterial> material = std::make_unique<cTestMaterial>();
+  std::unique_ptr<cTestModel> model = std::make_unique<cTestModel>();
 };
 
 using Lifetime = SceneTest;
@@ -96,7 +111,7 @@ using Lifetime = SceneTest;
 }  // namespace
 
 TEST_F(Lifetime, EveryDestructionOrderLeavesOnlyLiveLinks) {
-  std::array<int, cScene::kCount> order = {0, 1, 2, 3, 4};
+  std::array<int, cScene::kCount> order = {0, 1, 2, 3, 4, 5, 6};
   do {
     for (bool queued : {true, false}) {
       cScene scene;
@@ -104,8 +119,8 @@ TEST_F(Lifetime, EveryDestructionOrderLeavesOnlyLiveLinks) {
       for (int which : order) {
         scene.Destroy(which);
         scene.Exercise();
-        ASSERT_FALSE(HasFailure()) << "order " << order[0] << order[1] << order[2] << order[3]
-                                   << order[4] << ", queued " << queued;
+        ASSERT_FALSE(HasFailure())
+            << "order " << ::testing::PrintToString(order) << ", queued " << queued;
       }
     }
   } while (std::next_permutation(order.begin(), order.end()));
@@ -125,4 +140,20 @@ TEST_F(Lifetime, EntitiesCreatedAndDestroyedBetweenPassesLeaveOnlyHoles) {
   cEntity::UpdateMatrices();
   EXPECT_EQ(survivor.GetWorldMatrix().GetPosition(), cVector3(2, 0, 0));
   EXPECT_FALSE(survivor.IsQueued());
+}
+
+// Built, edited at the root and in the middle, passed and torn down leaf
+// first; the queue and the pass walk it without recursion.
+TEST_F(Lifetime, MillionEntityChainIsEditedAndPassed) {
+  constexpr int kLength = 1000000;
+  const auto chain = std::make_unique<cTestEntity[]>(kLength);
+  for (int i = 1; i < kLength; ++i) chain[i - 1].AddChild(&chain[i]);
+  cEntity::UpdateMatrices();
+  chain[0].MovePivot(1, 0, 0);
+  chain[kLength / 2].MovePivot(0, 2, 0);  // already queued with its subtree
+  EXPECT_EQ(cEntity::GetMatrixQueue().GetCount(), kLength);
+  cEntity::UpdateMatrices();
+  EXPECT_EQ(chain[kLength / 2 - 1].GetWorldMatrix().GetPosition(), cVector3(1, 0, 0));
+  EXPECT_EQ(chain[kLength - 1].GetWorldMatrix().GetPosition(), cVector3(1, 2, 0));
+  EXPECT_EQ(cEntity::GetMatrixQueue().GetCount(), 0);
 }

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 #include <varnlib.h>
 
+#include <filesystem>
+#include <random>
+#include <string>
 #include <vector>
 
 namespace {
@@ -151,6 +154,70 @@ TEST_F(Plugins, RefusesACycleOfReferencesInsteadOfOverflowingTheStack) {
   cObject* loaded = plugins->LoadPlugin(cUrl(cString("mem://fine")));
   EXPECT_NE(loaded, nullptr);
   plugins->Destroy(loaded);
+}
+
+// Ten files, each naming the next ten times, would ask for 10^10 nodes.
+TEST_F(Plugins, ReferencesThatMultiplyStopAtTheLoadLimit) {
+  for (int k = 0; k < 10; ++k) {
+    cMemoryStream file;
+    file.WriteInt32(gCRC32("cTestNode"));
+    file.WriteText("n");
+    file.WriteInt32(k < 9 ? 10 : 0);
+    for (int i = 0; k < 9 && i < 10; ++i) file.WriteText(cString::StringF("mem://bomb/%d", k + 1));
+    cStreamManager::GetInstance()->SetMemoryFile(cUrl(cString::StringF("mem://bomb/%d", k)),
+                                                 file.GetData(), file.GetSize());
+  }
+  const int32_t old = plugins->SetLoadLimit(1111);
+  EXPECT_THROW(plugins->LoadPlugin(cUrl(cString("mem://bomb/5"))), cException);  // 11111 nodes
+  cObject* fits = plugins->LoadPlugin(cUrl(cString("mem://bomb/6")));            // exactly 1111
+  EXPECT_NE(fits, nullptr);
+  plugins->Destroy(fits);
+  EXPECT_EQ(plugins->SetLoadLimit(old), 1111);
+}
+
+// A child that cannot be stored undoes the whole save, even when the
+// parent's Save ignores the failure: no file of the group is written.
+TEST_F(Plugins, NestedSavesAreStoredTogetherOrNotAtAll) {
+  const std::filesystem::path folder = std::filesystem::temp_directory_path() /
+                                       ("varn_group_" + std::to_string(std::random_device()()));
+  std::filesystem::create_directories(folder);
+  const std::string location = folder.string() + "/";
+  cNode parent, good, bad;
+  parent.SetName("parent"), good.SetName("good"), bad.SetName("no/such/folder/bad");
+  parent.children = {&good, &bad};
+  const cUrl url(cString((location + "parent").c_str()));
+  EXPECT_FALSE(plugins->SavePlugin(&parent, url));
+  EXPECT_TRUE(std::filesystem::is_empty(folder));
+
+  parent.children = {&good};
+  EXPECT_TRUE(plugins->SavePlugin(&parent, url));
+  EXPECT_TRUE(std::filesystem::exists(folder / "good"));
+  parent.children.clear();
+  std::filesystem::remove_all(folder);
+
+  // Inside a group the manager keeps closed streams aside until the end.
+  cStreamManager* streams = cStreamManager::GetInstance();
+  const cUrl a(cString("mem://group/a")), b(cString("mem://group/b"));
+  tArray<uint8_t> bytes;
+  streams->BeginGroup();
+  iIOStream* out = streams->Open(a, cStreamManager::OpenWrite);
+  EXPECT_TRUE(out->WriteUInt8(1) && out->Close());
+  streams->BeginGroup();
+  out = streams->Open(b, cStreamManager::OpenWrite);
+  EXPECT_TRUE(out->WriteUInt8(2) && out->Close());
+  EXPECT_TRUE(streams->EndGroup(true));
+  EXPECT_FALSE(streams->GetMemoryFile(a, bytes) || streams->GetMemoryFile(b, bytes));
+  EXPECT_TRUE(streams->EndGroup(true));
+  EXPECT_TRUE(streams->GetMemoryFile(a, bytes) && streams->GetMemoryFile(b, bytes));
+  EXPECT_EQ(bytes[0], 2);
+
+  streams->BeginGroup();
+  out = streams->Open(a, cStreamManager::OpenWrite);
+  EXPECT_TRUE(out->WriteUInt8(3) && out->Close());
+  streams->Open(b, cStreamManager::OpenWrite)->Abandon();
+  EXPECT_FALSE(streams->EndGroup(true));
+  EXPECT_TRUE(streams->GetMemoryFile(a, bytes));
+  EXPECT_EQ(bytes[0], 1);
 }
 
 TEST(PluginLibrary, LinksAPluginLibraryByItsWindowsName) {

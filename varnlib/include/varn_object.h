@@ -119,7 +119,7 @@ class VARN_API cObject : public cUnknown {
 
   virtual iClassDesc* GetDescriptor() const;
   /// Publishes the object's editable values; derived classes add their base
-  /// class's properties first.
+  /// class's properties first. A null sheet gets nothing.
   virtual void AddProperties(cPropertySheet* sheet);
 
   uint32_t GetUserData() const { return m_UserData; }

@@ -85,7 +85,9 @@ class VARN_API cPluginSystem {
   /// Stores a serializable object at the URL: its class identifier (signed
   /// 32-bit) followed by what its Save writes. False when the object is null
   /// or not serializable, there is no stream manager, or the stream cannot be
-  /// opened or written.
+  /// opened or written. The objects stored inside its Save form one group
+  /// with it (cStreamManager::BeginGroup): when any of them fails, or Save
+  /// throws, none of their streams replaces what was there before.
   bool SavePlugin(cObject* object, const cUrl& url);
   /// Re-creates an object stored by SavePlugin; null when the URL cannot be
   /// read or names an unknown class. An exception from the object's Load is
@@ -97,12 +99,22 @@ class VARN_API cPluginSystem {
   /// cycle of references or an absurd depth is refused, never a stack overflow.
   static constexpr int32_t kMaxNesting = 1000;
 
+  /// How many objects one LoadPlugin may re-create, those loaded inside it
+  /// included. Files that name each other several times over multiply:
+  /// eight files of a hundred references each would ask for 10^14 objects.
+  /// Beyond the limit LoadPlugin throws cException.
+  static constexpr int32_t kDefaultLoadLimit = 1 << 20;
+  /// Sets that limit (at least 1); returns the old one.
+  int32_t SetLoadLimit(int32_t objects);
+
   cPluginSystem(const cPluginSystem&) = delete;
   cPluginSystem& operator=(const cPluginSystem&) = delete;
 
  private:
   struct cImpl;
   class cNestingGuard;
+
+  bool SaveStream(iSerializable& object, int32_t classID, const cUrl& url);
 
   cPluginSystem();
   ~cPluginSystem();

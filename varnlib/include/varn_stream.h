@@ -130,6 +130,16 @@ class VARN_API cStreamManager {
   bool GetMemoryFile(const cUrl& url, tArray<uint8_t>& out) const;
   bool DeleteMemoryFile(const cUrl& url);
 
+  /// Makes the writes of several streams one: until the matching EndGroup,
+  /// a stream that writes and is closed keeps what it wrote aside (Close
+  /// still tells whether all of it was written). Groups nest; the outermost
+  /// EndGroup puts everything in place, in the order the streams were
+  /// closed, when commit is true and every stream of the group was written
+  /// in full, and otherwise drops it all, leaving the old contents.
+  void BeginGroup();
+  /// True when the group was (or, nested, can still be) committed.
+  bool EndGroup(bool commit);
+
   cStreamManager(const cStreamManager&) = delete;
   cStreamManager& operator=(const cStreamManager&) = delete;
 
@@ -141,6 +151,9 @@ class VARN_API cStreamManager {
   ~cStreamManager();
   /// Takes a closed stream off the open list and destroys it.
   void Release(iIOStream* stream);
+  /// Keeps a closed stream (null: none) for the end of the group, which
+  /// fails unless it was prepared; false outside a group.
+  bool Defer(varn::detail::cManagedStream* stream, bool prepared);
 
   cImpl* m_Impl;
 };

@@ -29,6 +29,7 @@ cNamedObject::~cNamedObject() = default;
 
 void cNamedObject::AddProperties(cPropertySheet* sheet) {
   cObject::AddProperties(sheet);
+  if (sheet == nullptr) return;
   sheet->Add(cProperty::String, "Name", this, PropertyAccessor(&cNamedObject::GetPropertyName),
              PropertyAccessor(&cNamedObject::SetPropertyName));
 }

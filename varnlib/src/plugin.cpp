@@ -11,6 +11,8 @@ struct cPluginSystem::cImpl {
   std::vector<void*> libraries;      // linked libraries, never unloaded
   std::vector<std::string> folders;  // searched first, each with a trailing separator
   int32_t nesting = 0;
+  int32_t loadLimit = kDefaultLoadLimit;
+  int32_t loaded = 0;  // objects re-created by the outermost LoadPlugin so far
 
   iClassDesc* Registered(int32_t classID) const {
     for (iClassDesc* desc : classes)
@@ -106,18 +108,33 @@ iClassDesc* cPluginSystem::GetDescriptor(int32_t classID) {
 }
 
 bool cPluginSystem::SavePlugin(cObject* object, const cUrl& url) {
-  auto* serializable = dynamic_cast<iSerializable*>(object);
   cStreamManager* streams = cStreamManager::GetInstance();
-  if (serializable == nullptr || streams == nullptr) return false;
+  if (streams == nullptr) return false;
   cNestingGuard nesting(*m_Impl);
-  iIOStream* stream = streams->Open(url, cStreamManager::OpenWrite);
+  // The objects stored inside this one are written with it or not at all,
+  // and a failure here undoes the enclosing save too.
+  streams->BeginGroup();
+  bool saved = false;
+  try {
+    auto* serializable = dynamic_cast<iSerializable*>(object);
+    saved = serializable != nullptr &&
+            SaveStream(*serializable, object->GetDescriptor()->GetClassID(), url);
+  } catch (...) {
+    streams->EndGroup(false);
+    throw;
+  }
+  return streams->EndGroup(saved) && saved;
+}
+
+bool cPluginSystem::SaveStream(iSerializable& object, int32_t classID, const cUrl& url) {
+  iIOStream* stream = cStreamManager::GetInstance()->Open(url, cStreamManager::OpenWrite);
   if (stream == nullptr) return false;
   try {
-    if (!stream->WriteInt32(object->GetDescriptor()->GetClassID())) {
+    if (!stream->WriteInt32(classID)) {
       stream->Abandon();
       return false;
     }
-    serializable->Save(*stream);
+    object.Save(*stream);
   } catch (...) {
     stream->Abandon();
     throw;
@@ -125,9 +142,16 @@ bool cPluginSystem::SavePlugin(cObject* object, const cUrl& url) {
   return stream->Close();
 }
 
+int32_t cPluginSystem::SetLoadLimit(int32_t objects) {
+  const int32_t old = m_Impl->loadLimit;
+  m_Impl->loadLimit = objects < 1 ? 1 : objects;
+  return old;
+}
+
 cObject* cPluginSystem::LoadPlugin(const cUrl& url) {
   cStreamManager* streams = cStreamManager::GetInstance();
   if (streams == nullptr) return nullptr;
+  if (m_Impl->nesting == 0) m_Impl->loaded = 0;
   cNestingGuard nesting(*m_Impl);
   iIOStream* stream = streams->Open(url, cStreamManager::OpenRead);
   if (stream == nullptr) return nullptr;
@@ -138,6 +162,14 @@ cObject* cPluginSystem::LoadPlugin(const cUrl& url) {
     Destroy(object);
     stream->Abandon();
     return nullptr;
+  }
+  if (++m_Impl->loaded > m_Impl->loadLimit) {
+    Destroy(object);
+    stream->Abandon();
+    throw cException(__FILE__, __LINE__,
+                     cString::StringF("More than %d objects in one load (references that "
+                                      "multiply?)",
+                                      m_Impl->loadLimit));
   }
   try {
     serializable->Load(*stream);

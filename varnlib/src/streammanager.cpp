@@ -18,15 +18,25 @@ class cManagedStream : public iIOStream {
   const cUrl& GetUrl() const override { return m_Url; }
 
   bool Close() override {
-    const bool committed = Commit();
+    const bool writing = IsWriting();
+    const bool prepared = Prepare();
+    if (writing && m_Owner->Defer(this, prepared)) return prepared;
+    const bool committed = prepared && Publish();
     m_Owner->Release(this);  // destroys this stream
     return committed;
   }
 
-  void Abandon() override { m_Owner->Release(this); }
+  void Abandon() override {
+    if (IsWriting()) m_Owner->Defer(nullptr, false);  // a group loses a part: none of it is kept
+    m_Owner->Release(this);
+  }
 
-  /// Puts what was written in its place; true when there was nothing to do.
-  virtual bool Commit() = 0;
+  virtual bool IsWriting() const = 0;
+  /// Ends writing and keeps what was written aside; false when not all of
+  /// it was written (it is then dropped). True for a stream that reads.
+  virtual bool Prepare() = 0;
+  /// Puts what Prepare kept aside in its place.
+  virtual bool Publish() = 0;
 
  protected:
   cStreamManager* Owner() const { return m_Owner; }
@@ -51,22 +61,26 @@ class cMemoryFileStream final : public cManagedStream {
   uint32_t Read(void* buffer, uint32_t size) override { return m_Writing ? 0 : m_Bytes.Read(buffer, size); }
   int64_t GetRemaining() const override { return m_Writing ? 0 : m_Bytes.GetRemaining(); }
   uint32_t Write(const void* buffer, uint32_t size) override {
-    if (!m_Writing || m_Failed) return 0;
+    if (!IsWriting() || m_Failed) return 0;
     const uint32_t count = m_Bytes.Write(buffer, size);
     m_Failed = count != size;
     return count;
   }
 
-  bool Commit() override {
-    if (!m_Writing) return true;
-    m_Writing = false;
-    if (m_Failed) return false;
+  bool IsWriting() const override { return m_Writing && !m_Prepared; }
+  bool Prepare() override {
+    m_Prepared = true;
+    return !m_Failed;
+  }
+  bool Publish() override {
+    if (!m_Writing || m_Failed) return !m_Failed;
     Owner()->SetMemoryFile(GetUrl(), m_Bytes.GetData(), m_Bytes.GetSize());
     return true;
   }
 
  private:
-  bool m_Writing;
+  const bool m_Writing;
+  bool m_Prepared = false;
   bool m_Failed = false;
   cMemoryStream m_Bytes;
 };
@@ -76,9 +90,14 @@ class cMemoryFileStream final : public cManagedStream {
 /// interrupted save never destroys the file saved before.
 class cFileStream final : public cManagedStream {
  public:
+  /// A stream that reads the file, or one that writes the temporary file.
   cFileStream(cStreamManager* owner, const cUrl& url, std::FILE* file, int64_t size,
               std::filesystem::path temporary)
-      : cManagedStream(owner, url), m_File(file), m_Remaining(size), m_Temporary(std::move(temporary)) {}
+      : cManagedStream(owner, url),
+        m_File(file),
+        m_Remaining(size),
+        m_Temporary(std::move(temporary)),
+        m_Writes(!m_Temporary.empty()) {}
 
   ~cFileStream() override {
     if (m_File) std::fclose(m_File);
@@ -86,13 +105,13 @@ class cFileStream final : public cManagedStream {
   }
 
   uint32_t Read(void* buffer, uint32_t size) override {
-    if (IsWriting()) return 0;
+    if (m_Writes) return 0;
     const auto count = static_cast<uint32_t>(std::fread(buffer, 1, size, m_File));
     m_Remaining -= count;
     return count;
   }
 
-  int64_t GetRemaining() const override { return IsWriting() ? 0 : m_Remaining; }
+  int64_t GetRemaining() const override { return m_Writes ? 0 : m_Remaining; }
 
   uint32_t Write(const void* buffer, uint32_t size) override {
     if (!IsWriting() || m_Failed) return 0;
@@ -101,15 +120,21 @@ class cFileStream final : public cManagedStream {
     return count;
   }
 
-  bool Commit() override {
-    if (!IsWriting()) return true;
+  bool IsWriting() const override { return m_Writes && m_File != nullptr; }
+
+  bool Prepare() override {
+    if (!IsWriting()) return !m_Writes || !m_Temporary.empty();
     const bool written = std::fflush(m_File) == 0 && !std::ferror(m_File) && !m_Failed;
     const bool closed = std::fclose(m_File) == 0;
     m_File = nullptr;
-    if (!written || !closed) {
-      Discard();
-      return false;
-    }
+    if (written && closed) return true;
+    Discard();
+    return false;
+  }
+
+  bool Publish() override {
+    if (!m_Writes) return true;
+    if (m_Temporary.empty()) return false;  // dropped by Prepare
     std::error_code error;
     std::filesystem::rename(m_Temporary, std::filesystem::path(GetUrl().GetText().c_str()), error);
     if (error) {
@@ -121,8 +146,6 @@ class cFileStream final : public cManagedStream {
   }
 
  private:
-  bool IsWriting() const { return !m_Temporary.empty(); }
-
   void Discard() {
     if (m_Temporary.empty()) return;
     std::error_code ignored;
@@ -132,7 +155,8 @@ class cFileStream final : public cManagedStream {
 
   std::FILE* m_File;
   int64_t m_Remaining;
-  std::filesystem::path m_Temporary;  // empty for a stream that reads
+  std::filesystem::path m_Temporary;  // until it replaces the target or is dropped
+  const bool m_Writes;
   bool m_Failed = false;
 };
 
@@ -171,14 +195,46 @@ using varn::detail::Key;
 struct cStreamManager::cImpl {
   std::map<std::string, std::vector<uint8_t>> memoryFiles;
   std::vector<iIOStream*> open;
+  int32_t groupDepth = 0;
+  bool groupFailed = false;
+  // Streams closed inside the group, in the order they were closed.
+  std::vector<varn::detail::cManagedStream*> deferred;
 };
 
 cStreamManager::cStreamManager() : m_Impl(new cImpl) {}
 
 cStreamManager::~cStreamManager() {
+  // A group still open was interrupted: none of it is committed.
+  m_Impl->groupDepth = 1;
+  EndGroup(false);
   // Close commits: a stream the caller forgot to close loses nothing.
   while (!m_Impl->open.empty()) m_Impl->open.back()->Close();
   delete m_Impl;
+}
+
+void cStreamManager::BeginGroup() {
+  if (m_Impl->groupDepth++ == 0) m_Impl->groupFailed = false;
+}
+
+bool cStreamManager::EndGroup(bool commit) {
+  if (m_Impl->groupDepth == 0) return false;
+  if (!commit) m_Impl->groupFailed = true;
+  if (--m_Impl->groupDepth > 0) return !m_Impl->groupFailed;
+  bool committed = !m_Impl->groupFailed;
+  std::vector<varn::detail::cManagedStream*> streams;
+  streams.swap(m_Impl->deferred);
+  for (varn::detail::cManagedStream* stream : streams) {
+    if (committed) committed = stream->Publish();
+    Release(stream);  // drops what was not published
+  }
+  return committed;
+}
+
+bool cStreamManager::Defer(varn::detail::cManagedStream* stream, bool prepared) {
+  if (m_Impl->groupDepth == 0) return false;
+  if (!prepared) m_Impl->groupFailed = true;
+  if (stream != nullptr) m_Impl->deferred.push_back(stream);
+  return true;
 }
 
 cStreamManager* cStreamManager::New() {

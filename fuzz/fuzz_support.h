@@ -1,0 +1,158 @@
+#pragma once
+
+// Shared by the fuzz targets and the seed generator: concrete classes for
+// the abstract readers, the layout of a multi-file input, and the checks
+// that turn a wrong answer into a crash libFuzzer reports.
+
+#include <tolmak.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace tolmak::fuzz {
+
+/// Stops the run with a message: libFuzzer records the input as a crash.
+[[noreturn]] inline void Fault(const char* what) {
+  std::fprintf(stderr, "fuzz check failed: %s\n", what);
+  std::abort();
+}
+
+inline void Expect(bool condition, const char* what) {
+  if (!condition) Fault(what);
+}
+
+/// Bytes read through an iIOStream that cannot tell how much it holds, as a
+/// pipe would: the readers must then grow with what arrives.
+class cUnsizedStream : public cMemoryStream {
+ public:
+  using cMemoryStream::cMemoryStream;
+  int64_t GetRemaining() const override { return -1; }
+};
+
+/// Live objects of the classes below: nothing may outlive a load.
+inline int gLive = 0;
+
+struct cLiveCount {
+  cLiveCount() { ++gLive; }
+  cLiveCount(const cLiveCount&) { ++gLive; }
+  cLiveCount& operator=(const cLiveCount&) = default;
+  ~cLiveCount() { --gLive; }
+};
+
+class cFuzzEntity : public cEntity {
+ public:
+  iClassDesc* GetDescriptor() const override;
+  void Animate(float) override {}
+  void Render(cVideo3D*) override {}
+
+ private:
+  cLiveCount m_Live;
+};
+
+class cFuzzMaterial : public cMaterial {
+ public:
+  iClassDesc* GetDescriptor() const override;
+  void Compile(cVideo3D*) override {}
+  void Release() override {}
+  void Animate(float) override {}
+  int GetNumberOfPasses() const override { return 1; }
+  void BeginPass(cVideo3D*, int) override {}
+  void EndPass(cVideo3D*, int) override {}
+  bool IsTransparent() const override { return false; }
+  cSprite* GetTexture(int) const override { return nullptr; }
+  void Save(iIOStream& stream) override {
+    if (!stream.WriteText(GetName())) throw cException(__FILE__, __LINE__, "material not written");
+  }
+  void Load(iIOStream& stream) override {
+    cString name;
+    if (!stream.ReadText(name)) throw cException(__FILE__, __LINE__, "truncated material");
+    SetName(name);
+  }
+
+ private:
+  cLiveCount m_Live;
+};
+
+class cFuzzModel : public cModel {
+ public:
+  iClassDesc* GetDescriptor() const override;
+  void Compile(cVideo3D*) override {}
+  void Release() override {}
+  void Render(cVideo3D*, cEntity*) override {}
+  int GetNumberOfVertices() const override { return 0; }
+  int GetNumberOfFaces() const override { return 0; }
+  void GetBoundingBox(cBoundingBox3&) const override {}
+  void GetBoundingSphere(cBoundingSphere&) const override {}
+
+ private:
+  cLiveCount m_Live;
+};
+
+class cFuzzSprite : public cSprite {
+ public:
+  bool Create(const tSize<int>&, int) override { return false; }
+  bool CreateFrom(cSprite*, int, int) override { return false; }
+  void* GetFramePtr(int) override { return nullptr; }
+  void ReleaseFrames() override {}
+};
+
+inline tPluginClassDesc<cFuzzEntity> gFuzzEntityClass("cFuzzEntity", "cFuzzEntity",
+                                                      &cEntity::m_Descriptor);
+inline tPluginClassDesc<cFuzzMaterial> gFuzzMaterialClass("cFuzzMaterial", "cFuzzMaterial",
+                                                          &cMaterial::m_Descriptor);
+inline tPluginClassDesc<cFuzzModel> gFuzzModelClass("cFuzzModel", "cFuzzModel",
+                                                    &cModel::m_Descriptor);
+
+inline iClassDesc* cFuzzEntity::GetDescriptor() const {
+  return &gFuzzEntityClass;
+}
+inline iClassDesc* cFuzzMaterial::GetDescriptor() const {
+  return &gFuzzMaterialClass;
+}
+inline iClassDesc* cFuzzModel::GetDescriptor() const {
+  return &gFuzzModelClass;
+}
+
+inline void RegisterSceneClasses() {
+  for (iClassDesc* desc :
+       {static_cast<iClassDesc*>(&gFuzzEntityClass), static_cast<iClassDesc*>(&gFuzzMaterialClass),
+        static_cast<iClassDesc*>(&gFuzzModelClass)})
+    cPluginSystem::GetInstance()->Register(desc);
+}
+
+// A scene input is several memory files joined by the separator; file i is
+// stored at kSceneFolder followed by i, so that references written as
+// "mem://s/1" resolve. The target puts the class identifier of the reader
+// it tests in front of file 0.
+inline constexpr char kSceneFolder[] = "mem://s/";
+inline constexpr char kSeparator[] = "=FILE=";
+inline constexpr int kMaxFiles = 8;
+
+inline std::vector<std::string> SplitFiles(const uint8_t* data, size_t size) {
+  const std::string all(reinterpret_cast<const char*>(data), size);
+  const std::string separator(kSeparator);
+  std::vector<std::string> files;
+  size_t start = 0;
+  while (files.size() + 1 < kMaxFiles) {
+    const size_t at = all.find(separator, start);
+    if (at == std::string::npos) break;
+    files.push_back(all.substr(start, at - start));
+    start = at + separator.size();
+  }
+  files.push_back(all.substr(start));
+  return files;
+}
+
+inline std::string JoinFiles(const std::vector<std::string>& files) {
+  std::string all;
+  for (size_t i = 0; i < files.size(); ++i) all += (i ? kSeparator : "") + files[i];
+  return all;
+}
+
+inline cUrl SceneUrl(int i) {
+  return cUrl(cString::StringF("%s%d", kSceneFolder, i));
+}
+
+}  // namespace tolmak::fuzz
