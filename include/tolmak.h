@@ -25,6 +25,7 @@
 #include "tolmak_plane.h"
 #include "tolmak_quaternion.h"
 #include "tolmak_random.h"
+#include "tolmak_scenestream.h"
 #include "tolmak_sound.h"
 #include "tolmak_vector.h"
 #include "tolmak_vertexbuffer.h"

@@ -4,10 +4,10 @@
 #include <cstdlib>
 #include <new>
 
-#include "scene_stream.h"
 #include "tolmak_entity.h"
 #include "tolmak_material.h"
 #include "tolmak_model.h"
+#include "tolmak_scenestream.h"
 
 namespace tolmak::detail {
 namespace {
@@ -17,16 +17,6 @@ int32_t CountPresent(const tArray<T*>& list) {
   int32_t count = 0;
   for (T* item : list) count += item != nullptr;
   return count;
-}
-
-/// Writes the URL of a referenced object (the stream's location followed by
-/// the object's name) and stores the object there.
-void SaveReference(cSceneWriter& writer, const cString& location, cNamedObject* object) {
-  const cUrl url(location + object->GetName());
-  writer.Text(url.GetText());
-  if (!cPluginSystem::GetInstance()->SavePlugin(object, url))
-    throw cException(__FILE__, __LINE__,
-                     cString::StringF("Could not store \"%s\"", url.GetText().c_str()));
 }
 
 tArray<cString> ReadReferences(cSceneReader& reader, const char* items, const char* field) {
@@ -121,12 +111,12 @@ void cEntity::Save(iIOStream& stream) {
   writer.Byte(m_Visible ? 1 : 0);
   writer.Int(CountPresent(m_Materials));
   for (cMaterial* material : m_Materials)
-    if (material != nullptr) SaveReference(writer, location, material);
+    if (material != nullptr) writer.Reference(location, *material);
   writer.Byte(m_Model != nullptr ? 1 : 0);
-  if (m_Model != nullptr) SaveReference(writer, location, m_Model);
+  if (m_Model != nullptr) writer.Reference(location, *m_Model);
   writer.Int(CountPresent(m_Childs));
   for (cEntity* child : m_Childs)
-    if (child != nullptr) SaveReference(writer, location, child);
+    if (child != nullptr) writer.Reference(location, *child);
 }
 
 void cEntity::Load(iIOStream& stream) {

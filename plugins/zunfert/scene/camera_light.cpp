@@ -15,7 +15,7 @@ cDirectionalLight::~cDirectionalLight() = default;
 
 void cDefaultCamera::Save(iIOStream& stream) {
   cEntity::Save(stream);
-  zunfert::detail::cFieldWriter writer(stream, "camera");
+  cSceneWriter writer(stream, "camera");
   zunfert::detail::WriteHidden(writer, *this);
   writer.Float(GetFieldOfView());
   writer.Float(GetHorizon());
@@ -27,7 +27,7 @@ void cDefaultCamera::Load(iIOStream& stream) {
   bool hidden = false;
   float lens[3];
   LoadEntityWithOwnFields(*this, stream, [&](iIOStream& own) {
-    cFieldReader reader(own, "camera");
+    cSceneReader reader(own, "camera");
     hidden = ReadHidden(reader);
     for (float& value : lens) value = reader.Float("the lens");
   });
@@ -52,7 +52,7 @@ struct cLightValues {
 
 void cDefaultLight::Save(iIOStream& stream) {
   cEntity::Save(stream);
-  zunfert::detail::cFieldWriter writer(stream, "light");
+  cSceneWriter writer(stream, "light");
   zunfert::detail::WriteHidden(writer, *this);
   for (const cColor& color : {GetAmbient(), GetDiffuse(), GetSpecular()}) writer.Color(color);
   for (float value :
@@ -64,7 +64,7 @@ void cDefaultLight::Save(iIOStream& stream) {
 void cDefaultLight::Load(iIOStream& stream) {
   zunfert::detail::cLightValues values;
   zunfert::detail::LoadEntityWithOwnFields(*this, stream, [&values](iIOStream& own) {
-    zunfert::detail::cFieldReader reader(own, "light");
+    cSceneReader reader(own, "light");
     values.hidden = zunfert::detail::ReadHidden(reader);
     for (cColor& color : values.colors) color = reader.Color("a colour");
     for (float& value : values.floats) value = reader.Float("a light value");

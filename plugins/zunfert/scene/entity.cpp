@@ -18,7 +18,7 @@ void cDefaultEntity::Render(cVideo3D* video) {
 
 void cDefaultEntity::Save(iIOStream& stream) {
   cEntity::Save(stream);
-  zunfert::detail::cFieldWriter writer(stream, "entity");
+  cSceneWriter writer(stream, "entity");
   zunfert::detail::WriteHidden(writer, *this);
   writer.Vector(m_Spin);
 }
@@ -28,7 +28,7 @@ void cDefaultEntity::Load(iIOStream& stream) {
   bool hidden = false;
   cVector3 spin;
   LoadEntityWithOwnFields(*this, stream, [&](iIOStream& own) {
-    cFieldReader reader(own, "entity");
+    cSceneReader reader(own, "entity");
     hidden = ReadHidden(reader);
     spin = reader.Vector("the spin");
   });

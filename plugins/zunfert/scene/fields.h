@@ -1,7 +1,7 @@
 #pragma once
 
-// Field readers and writers of the plug-in's scene streams, and the copy of
-// an engine entity record that lets a class read its own fields, which
+// References in the plug-in's scene streams, and the copy of an engine
+// entity record that lets a class read its own fields, which
 // follow that record, before the entity changes.
 
 #include <cstdint>
@@ -10,58 +10,25 @@
 
 namespace zunfert::detail {
 
-/// Reads fields from a stream that comes from outside the process: every
-/// failure throws cException naming the stream's kind and the field, and
-/// nothing is allocated beyond what the stream really holds.
-class cFieldReader {
- public:
-  /// kind names the stream in messages ("light", "material").
-  cFieldReader(iInStream& stream, const char* kind) : m_Stream(stream), m_Kind(kind) {}
+/// An optional reference: a byte, then, when the byte is 1, the URL where
+/// the object is stored. Writing stores the object there; a null object
+/// writes the byte 0 alone. Reading gives the URL, empty when there is none.
+void WriteOptionalReference(cSceneWriter& writer, const cString& location, cNamedObject* object);
+cString ReadOptionalReference(cSceneReader& reader, const char* field);
 
-  cString Text(const char* field);
-  uint8_t Byte(const char* field);
-  int32_t Int(const char* field);
-  /// An int that must lie within [low, high].
-  int32_t Int(const char* field, int32_t low, int32_t high);
-  uint32_t UInt(const char* field);
-  float Float(const char* field);
-  cVector3 Vector(const char* field);
-  /// Alpha, red, green, blue.
-  cColor Color(const char* field);
-  /// A reference: a byte, then the URL text when the byte is 1. Empty
-  /// when there is none.
-  cString Reference(const char* field);
-
-  [[noreturn]] void Corrupt(const cString& what) const;
-
- private:
-  [[noreturn]] void Truncated(const char* field) const;
-  iInStream& m_Stream;
-  const char* m_Kind;
-};
-
-/// Writes fields; a failed write throws cException.
-class cFieldWriter {
- public:
-  cFieldWriter(iOutStream& stream, const char* kind) : m_Stream(stream), m_Kind(kind) {}
-
-  void Text(const cString& text) { Check(m_Stream.WriteText(text)); }
-  void Byte(uint8_t value) { Check(m_Stream.WriteUInt8(value)); }
-  void Int(int32_t value) { Check(m_Stream.WriteInt32(value)); }
-  void UInt(uint32_t value) { Check(m_Stream.WriteUInt32(value)); }
-  void Float(float value) { Check(m_Stream.WriteFloat(value)); }
-  void Vector(const cVector3& v);
-  void Color(const cColor& color);
-  /// Writes the byte and the URL (location + the object's name), then
-  /// stores the object there through cPluginSystem::SavePlugin; a null
-  /// object writes the byte 0 alone.
-  void Reference(const cString& location, cNamedObject* object);
-
- private:
-  void Check(bool written) const;
-  iOutStream& m_Stream;
-  const char* m_Kind;
-};
+/// Re-creates the object stored at url: null when url is empty or cannot be
+/// loaded. An object of another class is destroyed and refused as corrupt.
+template <class T>
+T* LoadReferenced(cSceneReader& reader, const cString& url, const char* kind) {
+  if (url.IsEmpty()) return nullptr;
+  cObject* object = cPluginSystem::GetInstance()->LoadPlugin(cUrl(url));
+  T* typed = dynamic_cast<T*>(object);
+  if (object != nullptr && typed == nullptr) {
+    cPluginSystem::GetInstance()->Destroy(object);
+    reader.Corrupt(cString::StringF("\"%s\" is not %s", url.c_str(), kind));
+  }
+  return typed;
+}
 
 /// The engine's entity record copied from a stream into memory, field by
 /// field, consuming exactly its bytes. The copy stops at the first field
@@ -91,10 +58,10 @@ class cEntityRecord {
 
 /// The hidden flag, which the engine's entity stream leaves out: the first
 /// of the fields that the library's entity classes add to it.
-inline void WriteHidden(cFieldWriter& writer, const cEntity& entity) {
+inline void WriteHidden(cSceneWriter& writer, const cEntity& entity) {
   writer.Byte(entity.IsHidden() ? 1 : 0);
 }
-inline bool ReadHidden(cFieldReader& reader) {
+inline bool ReadHidden(cSceneReader& reader) {
   const uint8_t hidden = reader.Byte("the hidden flag");
   if (hidden > 1) reader.Corrupt(cString::StringF("the hidden flag is %u", hidden));
   return hidden != 0;

@@ -88,7 +88,7 @@ cSprite* cDefaultMaterial::GetTexture(int stage) const {
 }
 
 void cDefaultMaterial::Save(iIOStream& stream) {
-  zunfert::detail::cFieldWriter writer(stream, "material");
+  cSceneWriter writer(stream, "material");
   writer.Text(GetName());
   for (const cColor* color : {&m_Diffuse, &m_Ambient, &m_Specular, &m_Emissive})
     writer.Color(*color);
@@ -102,7 +102,7 @@ void cDefaultMaterial::Save(iIOStream& stream) {
 }
 
 void cDefaultMaterial::Load(iIOStream& stream) {
-  zunfert::detail::cFieldReader reader(stream, "material");
+  cSceneReader reader(stream, "material");
   const cString name = reader.Text("the name");
   cColor colors[4];
   for (cColor& color : colors) color = reader.Color("a colour");

@@ -133,7 +133,7 @@ void cMeshModel::Save(iIOStream& stream) {
   cModel::Save(stream);
   m_Vertices.Save(stream);
   m_Indices.Save(stream);
-  zunfert::detail::cFieldWriter writer(stream, "mesh");
+  cSceneWriter writer(stream, "mesh");
   writer.Int(static_cast<int32_t>(m_Subsets.size()));
   for (const cSubset& subset : m_Subsets) {
     writer.UInt(subset.m_First);
@@ -148,7 +148,7 @@ void cMeshModel::Load(iIOStream& stream) {
   loaded.m_Vertices.Load(stream);
   loaded.m_Indices.Load(stream);
   CheckGeometry(loaded.m_Vertices, loaded.m_Indices);
-  cFieldReader reader(stream, "mesh");
+  cSceneReader reader(stream, "mesh");
   const int32_t count = reader.Int("the subset count", 0, INT32_MAX);
   const int64_t remaining = stream.GetRemaining();
   if (remaining >= 0 && int64_t{count} * 8 > remaining)

@@ -81,27 +81,19 @@ void cDefaultSector::LinkLoadedTree() {
 }
 
 void cDefaultSector::Save(iIOStream& stream) {
-  zunfert::detail::cFieldWriter writer(stream, "sector");
+  cSceneWriter writer(stream, "sector");
   writer.Text(GetName());
   writer.Byte(m_Flag ? 1 : 0);
-  writer.Reference(stream.GetUrl().GetLocation(), GetTreeRoot());
+  zunfert::detail::WriteOptionalReference(writer, stream.GetUrl().GetLocation(), GetTreeRoot());
 }
 
 void cDefaultSector::Load(iIOStream& stream) {
   using namespace zunfert::detail;
-  cFieldReader reader(stream, "sector");
+  cSceneReader reader(stream, "sector");
   const cString name = reader.Text("the name");
   const uint8_t flag = reader.Byte("the flag");
-  const cString rootUrl = reader.Reference("the root reference");
-  cEntity* root = nullptr;
-  if (!rootUrl.IsEmpty()) {
-    cObject* object = cPluginSystem::GetInstance()->LoadPlugin(cUrl(rootUrl));
-    root = dynamic_cast<cEntity*>(object);
-    if (object != nullptr && root == nullptr) {
-      cPluginSystem::GetInstance()->Destroy(object);
-      reader.Corrupt(cString::StringF("\"%s\" is not an entity", rootUrl.c_str()));
-    }
-  }
+  const cString rootUrl = ReadOptionalReference(reader, "the root reference");
+  cEntity* root = LoadReferenced<cEntity>(reader, rootUrl, "an entity");
   SetName(name);
   m_Flag = flag != 0;
   if (root == nullptr) return;

@@ -93,29 +93,21 @@ void cDefaultWorld::CheckFileNames(const cString& ownFile) {
 
 void cDefaultWorld::Save(iIOStream& stream) {
   CheckFileNames(stream.GetUrl().GetFileName());
-  zunfert::detail::cFieldWriter writer(stream, "world");
+  cSceneWriter writer(stream, "world");
   writer.Text(GetName());
   writer.Color(m_Ambient);
   writer.Text(GetSelectedCamera() ? GetSelectedCamera()->GetName() : cString());
-  writer.Reference(stream.GetUrl().GetLocation(), GetRootSector());
+  zunfert::detail::WriteOptionalReference(writer, stream.GetUrl().GetLocation(), GetRootSector());
 }
 
 void cDefaultWorld::Load(iIOStream& stream) {
   using namespace zunfert::detail;
-  cFieldReader reader(stream, "world");
+  cSceneReader reader(stream, "world");
   const cString name = reader.Text("the name");
   const cColor ambient = reader.Color("the ambient light");
   const cString camera = reader.Text("the camera's name");
-  const cString sectorUrl = reader.Reference("the sector reference");
-  cDefaultSector* sector = nullptr;
-  if (!sectorUrl.IsEmpty()) {
-    cObject* object = cPluginSystem::GetInstance()->LoadPlugin(cUrl(sectorUrl));
-    sector = dynamic_cast<cDefaultSector*>(object);
-    if (object != nullptr && sector == nullptr) {
-      cPluginSystem::GetInstance()->Destroy(object);
-      reader.Corrupt(cString::StringF("\"%s\" is not a cDefaultSector", sectorUrl.c_str()));
-    }
-  }
+  const cString sectorUrl = ReadOptionalReference(reader, "the sector reference");
+  cDefaultSector* sector = LoadReferenced<cDefaultSector>(reader, sectorUrl, "a cDefaultSector");
   if (sector != nullptr) {
     try {
       m_Owner.Adopt(sector);
