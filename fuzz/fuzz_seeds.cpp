@@ -194,6 +194,8 @@ void ImageSeeds() {
   Write("tga", "argb32-rle", Encoded(Use<EncodeTga, ETgaEncoding::Argb32, true>, argb));
   Write("jpeg", "q90", Encoded(Use<EncodeJpeg, 90>, argb));
   Write("jpeg", "q20", Encoded(Use<EncodeJpeg, 20>, indexed));
+  Write("png", "argb", Encoded(Use<EncodePng>, argb));
+  Write("png", "indexed", Encoded(Use<EncodePng>, indexed));
 }
 
 }  // namespace

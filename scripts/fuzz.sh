@@ -15,7 +15,7 @@ seconds=${1:-600}
 shift || true
 targets=("$@")
 if ((${#targets[@]} == 0)); then
-  targets=(vertexbuffer indexbuffer bitmap sprite entity model bmp pcx tga jpeg)
+  targets=(vertexbuffer indexbuffer bitmap sprite entity model bmp pcx tga jpeg png)
 fi
 jobs=${FUZZ_JOBS:-1}
 
