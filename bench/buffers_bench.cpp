@@ -16,6 +16,8 @@
 #include <type_traits>
 #include <vector>
 
+#include "bench_main.h"
+
 namespace {
 
 constexpr uint32_t kCount = 1000000;
@@ -151,7 +153,9 @@ void CopyContainer(benchmark::State& state) {
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * kCount));
 }
 
-void RegisterAll() {
+}  // namespace
+
+bool RegisterBenchmarks() {
   const cVertexBuffer vertices = MakeVertices();
   const cIndexBuffer indices = MakeIndices();
   benchmark::RegisterBenchmark("buffers/vertex/Copy/ours", CopyOurs<cVertexBuffer>, vertices);
@@ -168,15 +172,5 @@ void RegisterAll() {
   benchmark::RegisterBenchmark("array/sum/std::vector", Sum<std::vector<int32_t>>);
   benchmark::RegisterBenchmark("array/copy/tArray", CopyContainer<tArray<int32_t>>);
   benchmark::RegisterBenchmark("array/copy/std::vector", CopyContainer<std::vector<int32_t>>);
-}
-
-}  // namespace
-
-int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  RegisterAll();
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return true;
 }

@@ -21,6 +21,8 @@
 #define TOLMAK_BENCH_SSE 1
 #endif
 
+#include "bench_main.h"
+
 namespace {
 
 constexpr size_t kCount = 4096;
@@ -202,7 +204,9 @@ double OneOverExact(double x) {
   return 1.0 / x;
 }
 
-void RegisterAll() {
+}  // namespace
+
+bool RegisterBenchmarks() {
   struct tEntry {
     const char* name;
     void (*fn)(benchmark::State&);
@@ -263,15 +267,5 @@ void RegisterAll() {
                                     [](benchmark::State& s) { SinAccuracy(s, true); }));
   once(benchmark::RegisterBenchmark("accuracy/Sin/std::sin",
                                     [](benchmark::State& s) { SinAccuracy(s, false); }));
-}
-
-}  // namespace
-
-int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  RegisterAll();
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return true;
 }

@@ -16,6 +16,8 @@
 #include <random>
 #include <vector>
 
+#include "bench_main.h"
+
 namespace {
 
 constexpr size_t kCount = 256;  // three arrays of matrices stay in the first-level cache
@@ -131,12 +133,10 @@ bool SameWork() {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+bool RegisterBenchmarks() {
   if (!SameWork()) {
     std::fprintf(stderr, "GLM or Eigen does not compute the same product\n");
-    return 1;
+    return false;
   }
   benchmark::RegisterBenchmark("matrix/product/ours", ProductOurs);
   benchmark::RegisterBenchmark("matrix/product/glm", ProductGlm);
@@ -144,7 +144,5 @@ int main(int argc, char** argv) {
   benchmark::RegisterBenchmark("matrix/point/ours", PointOurs);
   benchmark::RegisterBenchmark("matrix/point/glm", PointGlm);
   benchmark::RegisterBenchmark("matrix/point/eigen", PointEigen);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return true;
 }

@@ -23,6 +23,8 @@
 
 #include "../math/matrix_product.h"
 
+#include "bench_main.h"
+
 namespace {
 
 class cBenchEntity final : public cEntity {
@@ -309,7 +311,9 @@ std::string Name(const char* variant, EShape shape, const char* edit, int32_t si
          std::to_string(size);
 }
 
-void RegisterAll() {
+}  // namespace
+
+bool RegisterBenchmarks() {
   constexpr int32_t kSizes[] = {1000, 3000, 10000, 30000, 100000, 300000, 1000000};
   for (EShape shape : {EShape::kChain, EShape::kBinary, EShape::kWide, EShape::kOctal}) {
     for (int32_t size : kSizes) {
@@ -332,15 +336,5 @@ void RegisterAll() {
   for (int32_t size : {1000, 1000000})
     benchmark::RegisterBenchmark(("queue_removal/" + std::to_string(size)).c_str(), QueueRemoval,
                                  size);
-}
-
-}  // namespace
-
-int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  RegisterAll();
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return true;
 }

@@ -21,6 +21,8 @@
 #include <string>
 #include <vector>
 
+#include "bench_main.h"
+
 namespace {
 
 constexpr int kSide = 1000;
@@ -182,7 +184,9 @@ void VertexBufferSdl(benchmark::State& state, uint32_t there, int bytes) {
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * kPixels * 2));
 }
 
-void RegisterAll() {
+}  // namespace
+
+bool RegisterBenchmarks() {
   for (const tFormat& f : kFormats) {
     const std::string from = std::string("pixels/from/") + f.name + "/";
     const std::string to = std::string("pixels/to/") + f.name + "/";
@@ -200,15 +204,5 @@ void RegisterAll() {
   benchmark::RegisterBenchmark("vb/ARGB8888-RGB565/ours", VertexBufferOurs, cPixelFormat::RGB565);
   benchmark::RegisterBenchmark("vb/ARGB8888-RGB565/sdl", VertexBufferSdl, SDL_PIXELFORMAT_RGB565,
                                2);
-}
-
-}  // namespace
-
-int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  RegisterAll();
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return true;
 }

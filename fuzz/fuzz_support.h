@@ -23,6 +23,26 @@ inline void Expect(bool condition, const char* what) {
   if (!condition) Fault(what);
 }
 
+/// What a buffer's Save writes.
+template <class tBuffer>
+std::string Saved(const tBuffer& buffer) {
+  cMemoryStream out;
+  buffer.Save(out);
+  return std::string(reinterpret_cast<const char*>(out.GetData()), out.GetSize());
+}
+
+/// Loads a buffer; a load that throws must leave it empty.
+template <class tBuffer>
+bool LoadBuffer(tBuffer& buffer, iInStream& in) {
+  try {
+    buffer.Load(in);
+    return true;
+  } catch (const cException&) {
+    Expect(buffer.IsEmpty() && buffer.GetLength() == 0, "a failed load leaves the buffer empty");
+    return false;
+  }
+}
+
 /// Bytes read through an iIOStream that cannot tell how much it holds, as a
 /// pipe would: the readers must then grow with what arrives.
 class cUnsizedStream : public cMemoryStream {

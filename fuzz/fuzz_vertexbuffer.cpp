@@ -10,22 +10,6 @@ using namespace tolmak::fuzz;
 
 namespace {
 
-std::string Saved(const cVertexBuffer& buffer) {
-  cMemoryStream out;
-  buffer.Save(out);
-  return std::string(reinterpret_cast<const char*>(out.GetData()), out.GetSize());
-}
-
-bool Load(cVertexBuffer& buffer, iInStream& in) {
-  try {
-    buffer.Load(in);
-    return true;
-  } catch (const cException&) {
-    Expect(buffer.IsEmpty() && buffer.GetLength() == 0, "a failed load leaves the buffer empty");
-    return false;
-  }
-}
-
 // Every operation must stay inside the blocks; the lengths are checked, the
 // bytes are left to the unit tests.
 void Exercise(const cVertexBuffer& loaded, uint8_t choice) {
@@ -50,8 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   cMemoryStream sizedIn(data, static_cast<uint32_t>(size));
   cUnsizedStream unsizedIn(data, static_cast<uint32_t>(size));
   cVertexBuffer sized(3, 0xFF), unsized(1);
-  const bool loaded = Load(sized, sizedIn);
-  Expect(Load(unsized, unsizedIn) == loaded, "sized and unsized streams agree");
+  const bool loaded = LoadBuffer(sized, sizedIn);
+  Expect(LoadBuffer(unsized, unsizedIn) == loaded, "sized and unsized streams agree");
   if (!loaded) return 0;
   const std::string saved = Saved(sized);
   Expect(saved == std::string(reinterpret_cast<const char*>(data), sizedIn.GetPosition()),
