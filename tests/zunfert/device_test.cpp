@@ -2,6 +2,7 @@
 // 16-bit framebuffer, lighting values and the stencil buffer.
 #include <cmath>
 #include <filesystem>
+#include <numbers>
 
 #include "golden.h"
 #include "video_fixtures.h"
@@ -105,8 +106,8 @@ TEST_F(Device, LightsFollowAttenuationConeAndFacing) {
                     light.attenuation[2] * distance * distance);
     if (light.type == E3::ELight::Spot) {
       const double rho = -toLight.Normalized().Dot(light.direction.Normalized());
-      const double inner = std::cos(light.theta * 0.5 * M_PI / 180);
-      const double outer = std::cos(light.phi * 0.5 * M_PI / 180);
+      const double inner = std::cos(light.theta * 0.5 * std::numbers::pi / 180);
+      const double outer = std::cos(light.phi * 0.5 * std::numbers::pi / 180);
       EXPECT_GT(rho, outer);
       EXPECT_LT(rho, inner);  // in the fading ring
       value *= std::pow((rho - outer) / (inner - outer), light.falloff);
