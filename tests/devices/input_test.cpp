@@ -50,6 +50,10 @@ cMouse::EState Record(uint32_t base) {
   return r;
 }
 
+cMouse::EState& RecordOf(cMouse& m, int r) {
+  return r == 0 ? m.OnMouseMove() : r == 1 ? m.OnMouseUp() : m.OnMouseDown();
+}
+
 bool SameBytes(const cMouse::EState& a, const cMouse::EState& b) {
   return std::memcmp(&a, &b, sizeof a) == 0;
 }
@@ -75,21 +79,19 @@ TEST(Keyboard, ModifierTestsAskTheSecondCodeOnlyWhenTheFirstIsUp) {
 }
 
 TEST(Mouse, RecordsStartAtZeroAndCopiesLeaveTheTargetsDeviceWords) {
-  using tRecord = cMouse::EState& (cMouse::*)();
-  const tRecord records[] = {&cMouse::OnMouseMove, &cMouse::OnMouseUp, &cMouse::OnMouseDown};
   cStillMouse source, target;
   for (int r = 0; r < 3; ++r) {
-    EXPECT_TRUE(SameBytes((source.*records[r])(), cMouse::EState{})) << r;
-    (source.*records[r])() = Record(10 + 10 * r);
-    (target.*records[r])() = Record(110 + 10 * r);
+    EXPECT_TRUE(SameBytes(RecordOf(source, r), cMouse::EState{})) << r;
+    RecordOf(source, r) = Record(10 + 10 * r);
+    RecordOf(target, r) = Record(110 + 10 * r);
   }
   static_cast<cMouse&>(target) = source;
   cStillMouse constructed(source);
   for (int r = 0; r < 3; ++r) {
     cMouse::EState expected = Record(10 + 10 * r);
     std::copy_n(Record(110 + 10 * r).m_Device, 3, expected.m_Device);
-    EXPECT_TRUE(SameBytes((target.*records[r])(), expected)) << r;
+    EXPECT_TRUE(SameBytes(RecordOf(target, r), expected)) << r;
     std::fill_n(expected.m_Device, 3, 0u);
-    EXPECT_TRUE(SameBytes((constructed.*records[r])(), expected)) << r;
+    EXPECT_TRUE(SameBytes(RecordOf(constructed, r), expected)) << r;
   }
 }
