@@ -5,10 +5,9 @@
 #include <array>
 #include <bit>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <random>
-
-#include "color_fixtures.h"
 
 using F = cPixelFormat;
 using Triple = std::array<float, 3>;
@@ -43,13 +42,11 @@ void ExpectNear(const cColor& a, const cColor& b, float tolerance) {
 
 }  // namespace
 
-TEST(Color, EveryStoreClampsAndNaNStoresZero) {
+TEST(Color, EveryStoreClampsAndNaNStoresZeroAndComparisonIsExact) {
   EXPECT_EQ(cColor(), cColor(1, 0, 0, 0));
   const cColor c(2.0f, -1.0f, 0.5f, 0.25f);
-  const float* channels = c;  // red, green, blue, alpha
-  EXPECT_EQ((std::array<float, 4>{channels[0], channels[1], channels[2], channels[3]}),
-            (std::array<float, 4>{0.0f, 0.5f, 0.25f, 1.0f}));
-
+  const float inMemory[] = {0.0f, 0.5f, 0.25f, 1.0f};  // red, green, blue, alpha
+  EXPECT_EQ(std::memcmp(static_cast<const float*>(c), inMemory, sizeof inMemory), 0);
   cColor d;
   d.SetRed(1.5f);
   d.SetAlpha(-0.2f);
@@ -57,28 +54,25 @@ TEST(Color, EveryStoreClampsAndNaNStoresZero) {
   d.SetBlue(0.3f);
   EXPECT_EQ(d, cColor(0, 1, 0, 0.3f));
   d.SetARGB(kNaN, kNaN, 7.0f, -kNaN);
-  float a, r, g, b;
-  d.GetARGB(a, r, g, b);
-  EXPECT_EQ((std::array<float, 4>{a, r, g, b}), (std::array<float, 4>{0, 0, 1, 0}));
-  EXPECT_EQ(cColor(kNaN, 0, 0, 0).GetAlpha(), 0.0f);
+  EXPECT_EQ(d, cColor(0, 0, 1, 0));
   d.SetCMY(-3.0f, 0.25f, 9.0f);
   EXPECT_EQ(RGB(d), (Triple{1.0f, 0.75f, 0.0f}));
   d.SetYIQ(0, 1e30f, 0);  // products beyond the float range still clamp
   EXPECT_EQ(RGB(d), (Triple{1.0f, 0.0f, 0.0f}));
   d.SetYIQ(kNaN, 0, 0);
   EXPECT_EQ(RGB(d), (Triple{0.0f, 0.0f, 0.0f}));
-}
 
-TEST(Color, ComparisonIsExactToTheLastBit) {
-  const cColor a(1.0f, 0.3f, 0.6f, 0.9f);
-  cColor b(a);
-  EXPECT_TRUE(a == b);
-  b.SetGreen(std::nextafter(0.6f, 1.0f));
-  EXPECT_TRUE(a != b);
-  b = a;
-  EXPECT_TRUE(a == b);
-  b.SetAlpha(std::nextafter(1.0f, 0.0f));
-  EXPECT_FALSE(a == b);
+  // Assignment, GetARGB and comparison, to the last bit of each channel.
+  for (int channel = 0; channel < 4; ++channel) {
+    float argb[4] = {1.0f, 0.3f, 0.6f, 0.9f}, back[4];
+    const cColor a(argb[0], argb[1], argb[2], argb[3]);
+    argb[channel] = std::nextafter(argb[channel], 0.5f);
+    cColor b;
+    b = cColor(argb[0], argb[1], argb[2], argb[3]);
+    b.GetARGB(back[0], back[1], back[2], back[3]);
+    EXPECT_EQ(std::memcmp(back, argb, sizeof argb), 0) << channel;
+    EXPECT_TRUE(a == cColor(a) && !(a != cColor(a)) && a != b && !(a == b)) << channel;
+  }
 }
 
 TEST(Color, PackingRoundsHalfUpAndClearsTheUnusedByteOfRGB888X) {
@@ -99,7 +93,6 @@ TEST(Color, UnpackingScalesBytesBySinglePrecisionReciprocal) {
   EXPECT_EQ(RGB(c565), (Triple{c565.GetRed(), static_cast<float>(252 * kInv255), c565.GetRed()}));
   EXPECT_EQ(c565.GetAlpha(), 1.0f);
   EXPECT_EQ(cColor(F::ARGB5551, 0x8000), cColor(0.50196081f, 0, 0, 0));
-  EXPECT_EQ(cColor(F::ARGB8888, 0xFFFFFFFF), cColor::clWhite);
 
   // Alpha sets alpha alone; a palette index leaves the colour as it was.
   cColor teal(cColor::clTeal);
@@ -111,17 +104,9 @@ TEST(Color, UnpackingScalesBytesBySinglePrecisionReciprocal) {
     EXPECT_EQ(same, cColor::clOlive);
     EXPECT_EQ(cColor(f, 0xFFFF), cColor::clBlack);
   }
-}
-
-TEST(Color, EveryPixelSurvivesUnpackingAndPacking) {
-  for (F::EFormat f : tolmak::test::k16BitFormats) {
-    const F format(f);
-    const uint32_t used = tolmak::test::UsedBits16(f);
-    for (uint32_t p = 0; p <= 0xFFFF; ++p)
-      ASSERT_EQ(cColor(format, p).GetColor(format), p & used) << format.GetName().c_str() << p;
-  }
+  // Every byte in every channel survives unpacking and packing.
   for (uint32_t byte = 0; byte < 256; ++byte) {
-    const uint32_t argb = byte * 0x01010101u ^ 0x00FF00FFu;
+    const uint32_t argb = byte * 0x01010101u ^ 0x00FF5A33u;
     ASSERT_EQ(cColor(F::ARGB8888, argb).GetColor(F::ARGB8888), argb);
     ASSERT_EQ(cColor(F::BGR888X, argb).GetColor(F::BGR888X), argb & 0x00FFFFFF);
   }
@@ -130,7 +115,6 @@ TEST(Color, EveryPixelSurvivesUnpackingAndPacking) {
 TEST(Color, HSVAndHLSMatchTheWorkedValues) {
   const cColor grey(1, 0.4f, 0.4f, 0.4f);
   EXPECT_EQ(HSV(cColor::clBlue), (Triple{240, 1, 1}));
-  EXPECT_EQ(HSV(cColor::clFuchsia), (Triple{300, 1, 1}));
   EXPECT_EQ(HSV(grey), (Triple{0, 0, 0.4f}));
   EXPECT_EQ(HLS(grey), (Triple{-1, 0.4f, 0}));
   EXPECT_EQ(HLS(cColor::clYellow), (Triple{60, 0.5f, 1}));
@@ -139,12 +123,8 @@ TEST(Color, HSVAndHLSMatchTheWorkedValues) {
   EXPECT_EQ(c, cColor::clBlack);
   c.SetHLS(0, 0.4f, 0);
   EXPECT_EQ(c, grey);
-  c.SetHLS(60, 0.5f, 1);
-  EXPECT_EQ(c, cColor::clYellow);
   c.SetHLS(420, 0.25f, 1);  // one turn folded back, at half the lightness
-  EXPECT_FLOAT_EQ(c.GetRed(), 0.5f);
-  EXPECT_EQ(c.GetGreen(), 0.5f);
-  EXPECT_EQ(c.GetBlue(), 0.0f);
+  ExpectNear(c, cColor(1, 0.5f, 0.5f, 0), 1e-7f);
 
   EXPECT_EQ(RGB(FromHSV(150, 1, 1)), (Triple{0, 1, 0.5f}));
   EXPECT_EQ(FromHSV(360, 1, 1, cColor::clBlue), cColor::clRed);
@@ -181,39 +161,27 @@ TEST(Color, ColourModelsRoundTripRandomColours) {
 TEST(Color, CMYKAndYIQMatchTheWorkedValues) {
   float c, m, y, k;
   cColor(1, 0.2f, 0.4f, 0.6f).GetCMYK(c, m, y, k);
-  EXPECT_FLOAT_EQ(c, 0.4f);
-  EXPECT_FLOAT_EQ(m, 0.2f);
-  EXPECT_EQ(y, 0.0f);
-  EXPECT_FLOAT_EQ(k, 0.4f);
-  float Y, I, Q;
-  cColor::clWhite.GetYIQ(Y, I, Q);
-  EXPECT_EQ(Y, 1.0f);
-  EXPECT_EQ(I, 0.0f);
-  EXPECT_NEAR(Q, -0.005f, 1e-7f);
+  for (auto [got, want] : {std::pair{c, 0.4f}, {m, 0.2f}, {y, 0.0f}, {k, 0.4f}})
+    EXPECT_NEAR(got, want, 1e-7f);
+  cColor::clWhite.GetYIQ(y, c, m);
+  EXPECT_EQ(y, 1.0f);
+  EXPECT_EQ(c, 0.0f);
+  EXPECT_NEAR(m, -0.005f, 1e-7f);
   cColor back(0.5f, 0, 0, 0);
-  back.SetYIQ(Y, I, Q);
+  back.SetYIQ(y, c, m);
   EXPECT_EQ(back, cColor(0.5f, 1, 1, 1));
 }
 
 TEST(Color, NamedColoursHoldTheirValues) {
-  const std::pair<const cColor&, Triple> named[] = {{cColor::clBlack, {0, 0, 0}},
-                                                    {cColor::clNavy, {0, 0, 0.5f}},
-                                                    {cColor::clBlue, {0, 0, 1}},
-                                                    {cColor::clGreen, {0, 0.5f, 0}},
-                                                    {cColor::clLime, {0, 1, 0}},
-                                                    {cColor::clTeal, {0, 0.5f, 0.5f}},
-                                                    {cColor::clAqua, {0, 1, 1}},
-                                                    {cColor::clMaroon, {0.5f, 0, 0}},
-                                                    {cColor::clRed, {1, 0, 0}},
-                                                    {cColor::clPurple, {0.5f, 0, 0.5f}},
-                                                    {cColor::clFuchsia, {1, 0, 1}},
-                                                    {cColor::clOlive, {0.5f, 0.5f, 0}},
-                                                    {cColor::clYellow, {1, 1, 0}},
-                                                    {cColor::clGray, {0.5f, 0.5f, 0.5f}},
-                                                    {cColor::clSilver, {0.75f, 0.75f, 0.75f}},
-                                                    {cColor::clWhite, {1, 1, 1}}};
-  for (const auto& [colour, rgb] : named) {
-    EXPECT_EQ(RGB(colour), rgb);
-    EXPECT_EQ(colour.GetAlpha(), 1.0f);
-  }
+  // Each digit a channel (red, green, blue) in quarters; alpha is always 1.
+  const std::pair<const cColor&, const char*> named[] = {
+      {cColor::clBlack, "000"},  {cColor::clNavy, "002"},    {cColor::clBlue, "004"},
+      {cColor::clGreen, "020"},  {cColor::clLime, "040"},    {cColor::clTeal, "022"},
+      {cColor::clAqua, "044"},   {cColor::clMaroon, "200"},  {cColor::clRed, "400"},
+      {cColor::clPurple, "202"}, {cColor::clFuchsia, "404"}, {cColor::clOlive, "220"},
+      {cColor::clYellow, "440"}, {cColor::clGray, "222"},    {cColor::clSilver, "333"},
+      {cColor::clWhite, "444"}};
+  for (const auto& [colour, q] : named)
+    EXPECT_EQ(colour, cColor(1, (q[0] - '0') / 4.0f, (q[1] - '0') / 4.0f, (q[2] - '0') / 4.0f))
+        << q;
 }

@@ -1,0 +1,232 @@
+#include <gtest/gtest.h>
+#include <tolmak.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <random>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+using V = cVideo3D;
+
+namespace {
+
+using tMembers = std::vector<std::pair<int, std::string>>;
+
+// The vocabulary written out by hand, independently of the engine's table:
+// each enumeration's name, then its members value first.
+const char kVocabulary[] =
+    "ESurface 1 Front 2 Back; EMatrix 0 Projection 1 View 2 World; EPrimitive 1 Points 2 Lines "
+    "3 LineStrip 4 Triangles 5 TriangleStrip 6 TriangleFan; EAlias 1 SortDependent "
+    "2 SortIndependent; ECompareFunction 1 Never 2 Less 3 Equal 4 LessEqual 5 Greater "
+    "6 NotEqual 7 GreaterEqual 8 Always; EBlendFunction 1 Zero 2 One 3 SrcColor 4 InvSrcColor "
+    "5 SrcAlpha 6 InvSrcAlpha 7 DestAlpha 8 InvDestAlpha 9 DestColor 10 InvDestColor "
+    "11 SrcAlphaSat; EPixelFunction 0 Disable 1 Mul 2 Mul2X 3 Add 4 AlphaBlend 5 AddAlphaBlend "
+    "6 Darken; EFog 1 Exponential 2 Exponential2 3 Linear; EShading 1 Flat 2 Gouraud 3 Phong; "
+    "ECulling 0 Disabled 2 Clockwise 3 CounterClockwise; EPrimitiveStyle 1 Vertexed "
+    "2 WireFramed 3 Solid; ESource 0 Material 1 Diffuse 2 Specular; ELight 1 Omni 2 Spot "
+    "3 Directional; ETexelFunction 0 DisableStage 1 Mul 2 Mul2X 3 Mul4X 4 Add 5 AddSigned "
+    "6 AddSigned2X 7 AddSmooth 8 Sub 9 BlendAlpha 10 Premodulate 11 MulAlpha_AddColor "
+    "12 MulColor_AddAlpha 13 MulInvAlpha_AddColor 14 MulInvColor_AddAlpha 15 BumpEnv "
+    "16 BumpEnvLight 17 BumpDot3; EStencil 0 Keep 1 Null 2 Replace 3 Increase 4 Decrease "
+    "5 Invert 6 IncreaseClamp 7 DecreaseClamp; EFilter 0 Point 1 Bilinear 2 Trilinear; "
+    "EMemoryType 0 DriverDecides 1 SystemMemory 2 VideoMemory; EAddressMode 1 Wrap 2 Mirror "
+    "3 Clamp; ETextureUsage 0 Normal 1 Dynamic 2 Static 3 Finalized";
+
+tMembers Contents(const cStringTable& table) {
+  tMembers members;
+  for (int32_t i = 0; i < table.GetCount(); ++i)
+    members.emplace_back(table.GetValue(i), table.GetName(i).c_str());
+  return members;
+}
+
+tMembers Build(const cString& name) {
+  cStringTable table;
+  cVideo3D::BuildEnumTable(name, &table);
+  return Contents(table);
+}
+
+std::vector<std::string> DumpLines(const cVideoCaps& caps) {
+  std::vector<std::string> lines;
+  const tMessageSink previous = gSetTraceSink(
+      [](const char* text, void* user) {
+        static_cast<std::vector<std::string>*>(user)->push_back(text);
+      },
+      &lines);
+  caps.Dump();
+  gSetTraceSink(previous);
+  return lines;
+}
+
+cVideoCaps WithLimits(int minimum, int maximum) {
+  cVideoCaps caps;
+  caps.m_MinTextureWidth = caps.m_MinTextureHeight = minimum;
+  caps.m_MaxTextureWidth = caps.m_MaxTextureHeight = maximum;
+  return caps;
+}
+
+// The fitting rules spelled out long-hand, for comparison over random inputs.
+int ReferenceFloorPow2(int v) {
+  if (v < 1) return 0;
+  int p = 1;
+  while (p <= v / 2) p *= 2;
+  return p;
+}
+
+tSize<int> Reference(const cVideoCaps& c, int w, int h) {
+  if (!c.m_NonSquareTextures && w != h) w = h = static_cast<int>((int64_t{w} + h) / 2);
+  const bool wPow2 = w >= 0 && ReferenceFloorPow2(w) == w;
+  const bool hPow2 = h >= 0 && ReferenceFloorPow2(h) == h;
+  if (!c.m_NonPow2Textures && (!wPow2 || !hPow2)) {
+    w = ReferenceFloorPow2(w);
+    h = ReferenceFloorPow2(h);
+  }
+  w = std::min(std::max(w, c.m_MinTextureWidth), c.m_MaxTextureWidth);
+  h = std::min(std::max(h, c.m_MinTextureHeight), c.m_MaxTextureHeight);
+  const int r = c.m_MaxTextureRatio;
+  if (r > 0 && h != 0 && w / h > r) h = w / r;
+  if (r > 0 && w != 0 && h / w > r) w = h / r;
+  return {w, h};
+}
+
+}  // namespace
+
+TEST(EnumTable, EveryEnumerationListsItsMembersValueFirstInOrder) {
+  std::istringstream vocabulary(kVocabulary);
+  size_t enumerations = 0, total = 0;
+  for (std::string text; std::getline(vocabulary, text, ';'); ++enumerations) {
+    std::istringstream in(text);
+    std::string name, member;
+    tMembers expected;
+    in >> name;
+    for (int value; in >> value >> member;) expected.emplace_back(value, member);
+    EXPECT_EQ(Build(name.c_str()), expected) << name;
+    total += expected.size();
+  }
+  EXPECT_EQ(enumerations * 1000 + total, 19096u);
+  // Only the exact whole name matches; a zero byte inside the text ends it.
+  for (const cString& name :
+       {cString("eCulling"), cString("ECullin"), cString("ECullings"), cString("ECulling "),
+        cString(""), cString("E"), cString("ECulling\0X", 10)})
+    EXPECT_TRUE(Build(name).empty()) << name.c_str();
+}
+
+TEST(EnumTable, AddsToWhatTheTableHoldsAndIgnoresANullTable) {
+  cStringTable table;
+  table.Add(42, cString("Kept"));
+  cVideo3D::BuildEnumTable("ECulling", &table);
+  cVideo3D::BuildEnumTable("NoSuchEnumeration", &table);
+  cVideo3D::BuildEnumTable("ECulling", &table);
+  const tMembers expected = {
+      {42, "Kept"},    {0, "Disabled"},  {2, "Clockwise"},       {3, "CounterClockwise"},
+      {0, "Disabled"}, {2, "Clockwise"}, {3, "CounterClockwise"}};
+  EXPECT_EQ(Contents(table), expected);
+  cVideo3D::BuildEnumTable("ECulling", nullptr);  // must simply return
+}
+
+TEST(InitInfo, TheFiveArgumentFormLeavesTheRestAtTheDefaults) {
+  const cInitInfo i(800, 600, 32, false, true), j(1, 1, 1, true, false);
+  EXPECT_EQ((std::vector{i.m_Width, i.m_Height, i.m_Depth, i.m_BackBuffers, i.m_Adapter,
+                         i.m_RefreshRate, i.m_Window, int{j.m_Windowed}, int{j.m_DepthBuffer}}),
+            (std::vector{800, 600, 32, 1, 0, 0, 0, 1, 0}));
+  EXPECT_TRUE(!i.m_Windowed && i.m_DepthBuffer && i.m_VSync && i.m_HardwareAcceleration);
+}
+
+TEST(VideoCaps, PredicatesReadTheirOwnTableAndNoneOutsideIt) {
+  cVideoCaps caps;
+  caps.m_DepthFunctions[8] = caps.m_AlphaFunctions[2] = caps.m_TexelFunctions[17] = true;
+  caps.m_SourceBlends[11] = caps.m_DestinationBlends[1] = true;
+  EXPECT_TRUE(caps.Depth(V::ECompareFunction::Always) && caps.Alpha(V::ECompareFunction::Less));
+  EXPECT_FALSE(caps.Alpha(V::ECompareFunction::Always) || caps.Depth(V::ECompareFunction::Less));
+  EXPECT_TRUE(caps.TexelBlend(V::ETexelFunction::BumpDot3));
+  EXPECT_TRUE(caps.BlendSource(V::EBlendFunction::SrcAlphaSat));
+  EXPECT_FALSE(caps.BlendDestination(V::EBlendFunction::SrcAlphaSat));
+  EXPECT_TRUE(caps.BlendDestination(V::EBlendFunction::Zero));
+
+  // A number that names no member reads no table, not even a neighbour's.
+  auto all = [](auto& table) { std::fill(std::begin(table), std::end(table), true); };
+  all(caps.m_DepthFunctions), all(caps.m_AlphaFunctions), all(caps.m_TexelFunctions);
+  all(caps.m_SourceBlends), all(caps.m_DestinationBlends);
+  for (int bad : {-1, 9, 12, 18, 1 << 20}) {
+    EXPECT_FALSE(caps.Depth(static_cast<V::ECompareFunction>(bad)) ||
+                 caps.Alpha(static_cast<V::ECompareFunction>(bad)))
+        << bad;
+    EXPECT_EQ(caps.BlendSource(static_cast<V::EBlendFunction>(bad)) ||
+                  caps.BlendDestination(static_cast<V::EBlendFunction>(bad)),
+              bad == 9)
+        << bad;
+    EXPECT_EQ(caps.TexelBlend(static_cast<V::ETexelFunction>(bad)), bad == 9 || bad == 12) << bad;
+  }
+}
+
+TEST(VideoCapsDump, EveryFlagAndNumberReachesItsOwnLine) {
+  auto expect = [](const cVideoCaps& caps, const std::vector<std::string>& values) {
+    std::istringstream labels(
+        "Windowed rendering|Render depths|Depth bits|W-Buffering|Maximum active lights|Maximum "
+        "user clipplanes|Minimum texture size|Maximum texture size|Maximum texture ratio|Texture "
+        "must be square|Texture must be of power2|Texture memory|Hardware rasterizer|Hardware "
+        "clipping|Hardware transform&lighting");
+    std::vector<std::string> expected;
+    for (std::string label; std::getline(labels, label, '|');)
+      expected.push_back("\t- " + label.append(29 - label.size(), ' ') + ": " +
+                         values[expected.size()]);
+    EXPECT_EQ(DumpLines(caps), expected);
+  };
+  cVideoCaps caps = WithLimits(1, 2048);
+  caps.m_MinTextureHeight = 2;
+  expect(caps, {"Unsupported", ".", ".", "Unsupported", "0", "0", "1x2", "2048x2048", "0", "yes",
+                "yes", "0KB", "Unsupported", "Unsupported", "Unsupported"});
+  caps = WithLimits(-8, 4096);
+  caps.m_Windowed = caps.m_WBuffer = caps.m_HardwareClipping = caps.m_NonSquareTextures = true;
+  caps.m_RenderDepth16 = caps.m_RenderDepth32 = caps.m_DepthBits24 = true;
+  caps.m_Lights = caps.m_ClipPlanes = -1;  // unsigned on its line, signed on the other
+  caps.m_MaxTextureRatio = 8;
+  caps.m_TextureMemory = 0x1000FFFF;  // 262207.99 KB
+  expect(caps,
+         {"Supported", "(16)(32).", "(24).", "Supported", "4294967295", "-1", "-8x-8", "4096x4096",
+          "8", "no", "yes", "262207KB", "Unsupported", "Supported", "Unsupported"});
+}
+
+TEST(TextureSize, WorkedCasesAndTheMeanOfLargeSides) {
+  cVideoCaps caps = WithLimits(1, 2048);
+  caps.m_NonPow2Textures = true;
+  EXPECT_EQ(caps.ValidateTextureSize({256, 64}), (tSize<int>{160, 160}));
+  caps.m_NonPow2Textures = false;
+  EXPECT_EQ(caps.ValidateTextureSize({256, 64}), (tSize<int>{128, 128}));
+  caps.m_NonSquareTextures = true;
+  EXPECT_EQ(caps.ValidateTextureSize({300, 256}), (tSize<int>{256, 256}));
+  caps.m_NonPow2Textures = true;
+  caps.m_MaxTextureRatio = 4;
+  EXPECT_EQ(caps.ValidateTextureSize({1024, 16}), (tSize<int>{1024, 256}));
+
+  // Rounding a negative side down gives 0, which the ratio rule must not divide by.
+  caps = WithLimits(0, 2048);
+  caps.m_NonSquareTextures = true;
+  caps.m_MaxTextureRatio = 2;
+  EXPECT_EQ(caps.ValidateTextureSize({-5, 64}), (tSize<int>{0, 64}));
+  EXPECT_EQ(caps.ValidateTextureSize({64, -5}), (tSize<int>{64, 0}));
+  cVideoCaps wide = WithLimits(0, INT_MAX);
+  wide.m_NonPow2Textures = true;
+  EXPECT_EQ(wide.ValidateTextureSize({INT_MAX, INT_MAX - 2}),
+            (tSize<int>{INT_MAX - 1, INT_MAX - 1}));
+}
+
+TEST(TextureSize, AgreesWithAPlainReferenceOnRandomDevicesAndSizes) {
+  std::mt19937 random(20240605);
+  auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(random); };
+  for (int i = 0; i < 20000; ++i) {
+    cVideoCaps caps;
+    caps.m_NonSquareTextures = pick(0, 1);
+    caps.m_NonPow2Textures = pick(0, 1);
+    caps.m_MinTextureWidth = pick(0, 64);
+    caps.m_MinTextureHeight = pick(0, 64);
+    caps.m_MaxTextureWidth = pick(16, 4096);
+    caps.m_MaxTextureHeight = pick(16, 4096);
+    caps.m_MaxTextureRatio = pick(-1, 8);
+    const int w = pick(-16, 5000), h = pick(-16, 5000);
+    ASSERT_EQ(caps.ValidateTextureSize(tSize<int>{w, h}), Reference(caps, w, h)) << "case " << i;
+  }
+}
