@@ -45,65 +45,40 @@ TEST_F(World, SelectsTheFirstCameraWithExactlyThatName) {
   world.GetCameraList(list);
   ASSERT_EQ(list.GetCount(), 3);
   EXPECT_TRUE(list[0] == "Main" && list[1] == "Top" && list[2] == "Wide");
-  cTestWorld noCameras;
-  noCameras.AddEntity(&impostor);
   const int32_t capacity = list.GetCapacity();
-  noCameras.GetCameraList(list);
+  cTestWorld().GetCameraList(list);
   EXPECT_TRUE(list.GetCount() == 0 && list.GetCapacity() == capacity);  // storage kept
 
-  // An unregistered or destroyed camera is never left selected.
-  world.DeleteEntity(&wide);
+  world.DeleteEntity(&wide);  // an unregistered camera is never left selected
   EXPECT_EQ(world.GetSelectedCamera(), nullptr);
   world.SelectCamera("Wide");
   EXPECT_EQ(world.GetSelectedCamera(), nullptr);
-  {
-    cTestCamera temporary;
-    temporary.SetName("Temp");
-    world.AddEntity(&temporary);
-    world.SelectCamera("Temp");
-    EXPECT_EQ(world.GetSelectedCamera(), &temporary);
-  }
-  EXPECT_EQ(world.GetSelectedCamera(), nullptr);
 }
 
-TEST_F(World, RegistrationIsOncePerObjectAndMovesBetweenWorlds) {
-  cTestWorld first, second;
-  cTestEntity a, b, stranger;
-  for (cEntity* e : std::initializer_list<cEntity*>{&a, &a, nullptr, &b}) first.AddEntity(e);
-  first.DeleteEntity(&stranger);
-  first.DeleteEntity(nullptr);
-  EXPECT_EQ(first.GetNumberOfEntities(), 2);
-  second.AddEntity(&a);
-  EXPECT_EQ(a.GetWorld(), &second);
-  ASSERT_EQ(first.GetEntities().GetCount(), 1);
-  EXPECT_EQ(first.GetEntities()[0], &b);
-
-  cTestMaterial material;
-  first.AddMaterial(&material);
-  first.AddMaterial(&material);
-  second.AddMaterial(&material);
-  EXPECT_EQ(first.GetMaterials().GetCount(), 0);
-  EXPECT_EQ(second.GetMaterials().GetCount(), 1);
-  second.DeleteMaterial(&material);
-  EXPECT_EQ(material.GetWorld(), nullptr);
-}
-
-TEST_F(World, ManyUnregistrationsKeepTheRegistrationOrder) {
-  cTestWorld world;
-  std::vector<std::unique_ptr<cTestCamera>> cameras(1000);
+// Each camera is registered once; 700 of them are destroyed, unregistered
+// or moved to another world in random order.
+TEST_F(World, RegistrationIsOnceAndManyRemovalsKeepTheOrder) {
+  cTestWorld world, other;
+  cTestEntity stranger;
+  std::vector<std::unique_ptr<cTestCamera>> cameras(1000), moved;
   for (int i = 0; i < 1000; ++i) {
     cameras[i] = std::make_unique<cTestCamera>();
     cameras[i]->SetName(cString::StringF("C%d", i % 500));  // each name twice
     world.AddEntity(cameras[i].get());
+    world.AddEntity(cameras[i].get());
   }
+  world.AddEntity(nullptr);
+  world.DeleteEntity(nullptr);
+  world.DeleteEntity(&stranger);
+  EXPECT_EQ(world.GetNumberOfEntities(), 1000);
   std::vector<int> order(1000);
   for (int i = 0; i < 1000; ++i) order[i] = i;
   std::shuffle(order.begin(), order.end(), std::mt19937(3));
   for (int k = 0; k < 700; ++k) {
-    if (k % 2 == 0)
-      cameras[order[k]].reset();
-    else
-      world.DeleteEntity(std::exchange(cameras[order[k]], nullptr).get());
+    std::unique_ptr<cTestCamera> camera = std::move(cameras[order[k]]);
+    if (k % 3 == 1) world.DeleteEntity(camera.get());
+    if (k % 3 == 2) other.AddEntity(camera.get()), moved.push_back(std::move(camera));
+    camera.reset();
     if (k % 97 == 0) {
       // The first remaining camera of a name is selected, holes or not.
       const int name = order[k + 1] % 500;
@@ -113,6 +88,7 @@ TEST_F(World, ManyUnregistrationsKeepTheRegistrationOrder) {
     }
   }
   EXPECT_EQ(world.GetNumberOfEntities(), 300);
+  EXPECT_EQ(other.GetNumberOfEntities(), static_cast<int>(moved.size()));
   std::vector<cEntity*> expected;
   for (const auto& camera : cameras)
     if (camera) expected.push_back(camera.get());
@@ -156,13 +132,17 @@ TEST_F(World, CopiesAreMemberwiseAndNeverUnlinkTheSourcesMembers) {
   world->SetName("W");
   world->SetRootSector(&sector);
   sector.SetRoot(&root);
+  cTestWorld other;
+  other.AddMaterial(&material);
+  world->AddMaterial(&material);  // moves
   world->AddMaterial(&material);
+  EXPECT_EQ(other.GetMaterials().GetCount(), 0);
   sector.SetFlag(false);
 
   auto copy = std::make_unique<cTestWorld>(*world);
   EXPECT_TRUE(copy->GetName() == "W" && copy->GetVideo() == world->GetVideo());
   EXPECT_EQ(copy->GetRootSector(), &sector);
-  EXPECT_EQ(copy->GetMaterials().GetCount(), 1);
+  EXPECT_TRUE(world->GetMaterials().GetCount() == 1 && copy->GetMaterials().GetCount() == 1);
   copy->AddEntity(&root);  // registered in the copy already: nothing
   EXPECT_EQ(copy->GetNumberOfEntities(), 1);
   copy.reset();
