@@ -1,7 +1,11 @@
-// Child order, reparenting, cycles and the world matrices of copies are
-// covered by the replay; here: the links to world, sector and materials.
+// Child order, reparenting, cycles and the child lists of copies are covered
+// by the replay; here: the links to world, sector, materials and model, and
+// destruction in every order.
 
+#include <algorithm>
+#include <array>
 #include <memory>
+#include <set>
 
 #include "scene_fixtures.h"
 
@@ -11,115 +15,162 @@ namespace {
 
 using Hierarchy = SceneTest;
 
-struct cSmallScene {
-  cSmallScene() {
-    world.SetRootSector(&sector);
-    sector.SetRoot(&root);
+/// World W with root sector S, root entity R with child M (mid-hierarchy)
+/// with child camera C, material X used by R and C, model Y used by R and M.
+struct cScene {
+  enum { kWorld, kSector, kRoot, kMiddle, kCamera, kMaterial, kModel, kCount };
+
+  cScene() {
+    world->SetRootSector(sector.get());
+    sector->SetRoot(root.get());
+    root->AddChild(middle.get());
+    middle->AddChild(camera.get());
+    camera->SetName("Cam");
+    root->AddMaterial(material.get());
+    camera->AddMaterial(material.get());
+    root->SetModel(model.get());
+    middle->SetModel(model.get());
   }
-  cTestWorld world;
-  cTestSector sector;
-  cTestEntity root;
+
+  void Destroy(int which) {
+    // Entities do not track their materials' or models' lifetime: the owner
+    // takes them off the entities first.
+    for (cEntity* e : Entities()) {
+      if (which == kMaterial) e->DeleteMaterial(material.get());
+      if (which == kModel && e->GetModel() == model.get()) e->SetModel(nullptr);
+    }
+    if (which == kWorld) world.reset();
+    if (which == kSector) sector.reset();
+    if (which == kRoot) root.reset();
+    if (which == kMiddle) middle.reset();
+    if (which == kCamera) camera.reset();
+    if (which == kMaterial) material.reset();
+    if (which == kModel) model.reset();
+  }
+
+  /// Uses every link of the survivors and checks it leads to a live object.
+  void Exercise() {
+    cEntity::UpdateMatrices();
+    if (world) {
+      world->SelectCamera("Cam");
+      ExpectLive(world->GetSelectedCamera());
+      for (cEntity* e : world->GetEntities()) ExpectLive(e);
+      for (cMaterial* m : world->GetMaterials()) ExpectLive(m);
+      ExpectLive(world->GetRootSector());
+      tArray<cString> names;
+      world->GetCameraList(names);
+    }
+    if (sector) ExpectLive(sector->GetRoot()), ExpectLive(sector->GetWorld());
+    for (cEntity* e : Entities()) {
+      ExpectLive(e->GetParent()), ExpectLive(e->GetWorld()), ExpectLive(e->GetSector());
+      ExpectLive(e->GetModel()), ExpectLive(e->GetMaterial(0));
+      for (int i = 0; i < e->GetNumberOfChilds(); ++i) ExpectLive(e->GetChild(i));
+      e->MovePivot(1, 0, 0);
+      cTestEntity extra;
+      e->AddChild(&extra);  // registers with the world, if any
+    }
+    if (material) ExpectLive(material->GetWorld());
+  }
+
+  std::vector<cEntity*> Entities() const {
+    std::vector<cEntity*> entities;
+    for (cEntity* e : std::initializer_list<cEntity*>{root.get(), middle.get(), camera.get()})
+      if (e != nullptr) entities.push_back(e);
+    return entities;
+  }
+
+  template <class T>
+  void ExpectLive(T* object) {
+    const std::set<const void*> live = {nullptr,      world.get(),  sector.get(),   root.get(),
+                                        middle.get(), camera.get(), material.get(), model.get()};
+    EXPECT_TRUE(live.count(static_cast<const void*>(object)));
+  }
+
+  std::unique_ptr<cTestWorld> world = std::make_unique<cTestWorld>();
+  std::unique_ptr<cTestSector> sector = std::make_unique<cTestSector>();
+  std::unique_ptr<cTestEntity> root = std::make_unique<cTestEntity>();
+  std::unique_ptr<cTestEntity> middle = std::make_unique<cTestEntity>();
+  std::unique_ptr<cTestCamera> camera = std::make_unique<cTestCamera>();
+  std::unique_ptr<cTestMaterial> material = std::make_unique<cTestMaterial>();
+  std::unique_ptr<cTestModel> model = std::make_unique<cTestModel>();
 };
 
 }  // namespace
 
-TEST_F(Hierarchy, ChildrenTakeTheParentsWorldAndSectorUntilDeleted) {
-  cSmallScene scene;
+TEST_F(Hierarchy, ChildrenAndMaterialsJoinTheParentsWorldAndSector) {
+  cScene scene;
+  cEntity& root = *scene.root;
   cTestEntity a, b;
-  scene.root.AddChild(&a);
-  scene.root.AddChild(&b);
-  scene.root.AddChild(&b);
-  scene.root.AddChild(nullptr);
-  EXPECT_EQ(scene.root.GetNumberOfChilds(), 2);
-  EXPECT_EQ(b.GetWorld(), &scene.world);
-  EXPECT_EQ(b.GetSector(), &scene.sector);
-  EXPECT_EQ(scene.world.GetNumberOfEntities(), 3);
-  EXPECT_EQ(scene.root.GetChild(2), nullptr);
-  EXPECT_EQ(scene.root.GetChild(-1), nullptr);
+  for (cEntity* e : std::initializer_list<cEntity*>{&a, &b, &b, nullptr}) root.AddChild(e);
+  EXPECT_EQ(root.GetNumberOfChilds(), 3);  // middle, a, b
+  EXPECT_TRUE(b.GetWorld() == scene.world.get() && b.GetSector() == scene.sector.get());
+  EXPECT_EQ(scene.world->GetNumberOfEntities(), 5);  // root, middle, camera, a, b
+  EXPECT_TRUE(root.GetChild(3) == nullptr && root.GetChild(-1) == nullptr);
 
-  scene.root.DeleteChild(&b);
-  EXPECT_EQ(b.GetParent(), nullptr);
-  EXPECT_EQ(b.GetSector(), nullptr);
-  EXPECT_EQ(b.GetWorld(), &scene.world);  // stays registered
-  scene.root.ClearChilds();
+  root.DeleteChild(&b);
+  EXPECT_TRUE(b.GetParent() == nullptr && b.GetSector() == nullptr);
+  EXPECT_EQ(b.GetWorld(), scene.world.get());  // stays registered
+  root.ClearChilds();
   EXPECT_EQ(a.GetParent(), nullptr);
-  EXPECT_EQ(a.GetSector(), &scene.sector);  // clearing keeps sector and world
+  EXPECT_EQ(a.GetSector(), scene.sector.get());  // clearing keeps sector and world
+
+  cTestMaterial m0, m1, m2;
+  EXPECT_EQ(a.GetMaterial(0), nullptr);
+  for (cMaterial* m : {&m0, &m1, &m1, static_cast<cTestMaterial*>(nullptr), &m2}) a.AddMaterial(m);
+  ASSERT_EQ(a.GetNumberOfMaterials(), 3);
+  EXPECT_TRUE(a.GetMaterial(4) == &m1 && a.GetMaterial(-1) == nullptr);  // the index wraps
+  EXPECT_EQ(scene.world->GetMaterials().GetCount(), 4);
+  a.DeleteMaterial(&m1);
+  EXPECT_EQ(a.GetMaterial(1), &m2);
+  EXPECT_EQ(m1.GetWorld(), scene.world.get());  // the world is not told
 
   cTestEntity parent, child;  // no world: linked, not registered
-  cTestMaterial material;
   parent.AddChild(&child);
-  parent.AddMaterial(&material);
-  EXPECT_EQ(child.GetParent(), &parent);
-  EXPECT_EQ(child.GetWorld(), nullptr);
-  EXPECT_EQ(material.GetWorld(), nullptr);
-}
-
-TEST_F(Hierarchy, MaterialIndexWrapsAroundTheCount) {
-  cSmallScene scene;
-  cTestMaterial m0, m1, m2;
-  EXPECT_EQ(scene.root.GetMaterial(0), nullptr);
-  for (cMaterial* m : {&m0, &m1, &m1, static_cast<cTestMaterial*>(nullptr), &m2})
-    scene.root.AddMaterial(m);
-  ASSERT_EQ(scene.root.GetNumberOfMaterials(), 3);
-  EXPECT_EQ(scene.root.GetMaterial(4), &m1);
-  EXPECT_EQ(scene.root.GetMaterial(-1), nullptr);
-  EXPECT_EQ(scene.world.GetMaterials().GetCount(), 3);
-
-  scene.root.DeleteMaterial(&m1);
-  EXPECT_EQ(scene.root.GetMaterial(1), &m2);
-  EXPECT_EQ(m1.GetWorld(), &scene.world);  // the world is not told
-  scene.root.ClearMaterials();
-  EXPECT_EQ(scene.root.GetNumberOfMaterials(), 0);
+  parent.AddMaterial(&m0);
+  EXPECT_TRUE(child.GetParent() == &parent && child.GetWorld() == nullptr);
 }
 
 TEST_F(Hierarchy, CopiesAreMemberwiseAndJoinNoListButTheQueue) {
-  cSmallScene scene;
-  cTestEntity source, child;
-  cTestMaterial material;
-  cTestModel model;
-  scene.root.AddChild(&source);
-  source.AddChild(&child);
-  source.AddMaterial(&material);
-  source.SetModel(&model);
+  cScene scene;
+  cTestEntity& source = *scene.middle;
   source.SetName("Source");
   source.Hide();
+  source.AddMaterial(scene.material.get());
   cEntity::UpdateMatrices();
 
   auto copy = std::make_unique<cTestEntity>(source);
-  EXPECT_EQ(copy->GetName(), "Source");
-  EXPECT_TRUE(copy->IsHidden());
-  EXPECT_EQ(copy->GetMaterial(0), &material);
-  EXPECT_EQ(copy->GetModel(), &model);
-  EXPECT_EQ(copy->GetParent(), &scene.root);
-  EXPECT_EQ(scene.root.GetNumberOfChilds(), 1);  // the parent does not list the copy
-  ASSERT_EQ(copy->GetNumberOfChilds(), 1);
-  EXPECT_EQ(copy->GetChild(0), &child);
-  EXPECT_EQ(child.GetParent(), &source);
-  EXPECT_EQ(copy->GetWorld(), &scene.world);
-  EXPECT_EQ(copy->GetSector(), &scene.sector);
-  EXPECT_EQ(scene.world.GetNumberOfEntities(), 3);  // root, source, child
-  EXPECT_TRUE(copy->IsQueued());
-  cEntity::UpdateMatrices();
-  EXPECT_EQ(copy->GetWorldMatrix(), source.GetWorldMatrix());
+  EXPECT_TRUE(copy->GetName() == "Source" && copy->IsHidden());
+  EXPECT_TRUE(copy->GetModel() == scene.model.get() &&
+              copy->GetMaterial(0) == scene.material.get());
+  EXPECT_EQ(copy->GetWorld(), scene.world.get());
+  EXPECT_EQ(copy->GetSector(), scene.sector.get());
+  EXPECT_EQ(scene.world->GetNumberOfEntities(), 3);  // root, middle, camera
+  copy.reset();                                      // leaves the world and the sector as they were
+  EXPECT_EQ(scene.world->GetNumberOfEntities(), 3);
 
-  copy->DeleteChild(&child);  // the copy's list only: the child keeps its parent
-  EXPECT_EQ(copy->GetNumberOfChilds(), 0);
-  EXPECT_EQ(child.GetParent(), &source);
-  copy.reset();  // leaves the originals as they were
-  EXPECT_EQ(source.GetChild(0), &child);
-  EXPECT_EQ(scene.root.GetChild(0), &source);
-  EXPECT_EQ(scene.world.GetNumberOfEntities(), 3);
-
-  cTestEntity target, targetChild;
-  target.AddChild(&targetChild);
-  scene.root.AddChild(&target);
-  cEntity::UpdateMatrices();
+  cTestEntity target;
+  cTestWorld otherWorld;
+  otherWorld.AddEntity(&target);
   target = source;  // the old links go first
-  EXPECT_EQ(target.GetName(), "Source");
-  EXPECT_EQ(target.GetParent(), &scene.root);
-  EXPECT_EQ(scene.root.GetNumberOfChilds(), 1);
-  EXPECT_EQ(target.GetChild(0), &child);
-  EXPECT_EQ(targetChild.GetParent(), nullptr);
-  EXPECT_EQ(target.GetWorld(), &scene.world);
-  EXPECT_TRUE(target.IsQueued());
+  EXPECT_TRUE(target.GetName() == "Source" && otherWorld.GetNumberOfEntities() == 0);
+  EXPECT_EQ(target.GetWorld(), scene.world.get());
+  scene.sector.reset();  // the copy's sector pointer is cleared too
+  EXPECT_EQ(target.GetSector(), nullptr);
+}
+
+TEST_F(Hierarchy, EveryDestructionOrderLeavesOnlyLiveLinks) {
+  std::array<int, cScene::kCount> order = {0, 1, 2, 3, 4, 5, 6};
+  do {
+    for (bool queued : {true, false}) {
+      cScene scene;
+      if (!queued) cEntity::UpdateMatrices();
+      for (int which : order) {
+        scene.Destroy(which);
+        scene.Exercise();
+        ASSERT_FALSE(HasFailure())
+            << "order " << ::testing::PrintToString(order) << ", queued " << queued;
+      }
+    }
+  } while (std::next_permutation(order.begin(), order.end()));
+  EXPECT_EQ(cEntity::GetMatrixQueue().GetCount(), 0);
 }

@@ -20,9 +20,10 @@ struct cLiveCount {
   static inline int sLive = 0;
 };
 
-class cTestEntity : public cEntity {
+/// An entity, world or sector class that does nothing when animated or drawn.
+template <class Base>
+class tInert : public Base {
  public:
-  iClassDesc* GetDescriptor() const override;
   void Animate(float) override {}
   void Render(cVideo3D*) override {}
 
@@ -30,21 +31,19 @@ class cTestEntity : public cEntity {
   cLiveCount m_Live;
 };
 
-class cTestCamera : public cCamera {
+class cTestEntity : public tInert<cEntity> {
  public:
   iClassDesc* GetDescriptor() const override;
-  void Animate(float) override {}
-  void Render(cVideo3D*) override {}
-
- private:
-  cLiveCount m_Live;
 };
 
-class cTestLight : public cLight {
+class cTestCamera : public tInert<cCamera> {
  public:
   iClassDesc* GetDescriptor() const override;
-  void Animate(float) override {}
-  void Render(cVideo3D*) override {}
+};
+
+class cTestLight : public tInert<cLight> {
+ public:
+  iClassDesc* GetDescriptor() const override;
   using cLight::SetType;
 };
 
@@ -85,63 +84,37 @@ class cTestModel : public cModel {
   cLiveCount m_Live;
 };
 
-class cTestWorld : public cWorld {
+class cTestWorld : public tInert<cWorld> {
  public:
   iClassDesc* GetDescriptor() const override;
-  void Animate(float) override {}
-  void Render(cVideo3D*) override {}
   void Save(iIOStream&) override {}
   void Load(iIOStream&) override {}
   using cWorld::SetVideo;
 };
 
-class cTestSector : public cSector {
+class cTestSector : public tInert<cSector> {
  public:
   iClassDesc* GetDescriptor() const override;
-  void Animate(float) override {}
-  void Render(cVideo3D*) override {}
   void Save(iIOStream&) override {}
   void Load(iIOStream&) override {}
   bool GetFlag() const { return m_Flag; }
   void SetFlag(bool flag) { m_Flag = flag; }
 };
 
-inline tPluginClassDesc<cTestEntity> gTestEntityClass("cTestEntity", "cTestEntity",
-                                                      &cEntity::m_Descriptor);
-inline tPluginClassDesc<cTestCamera> gTestCameraClass("cTestCamera", "cTestCamera",
-                                                      &cCamera::m_Descriptor);
-inline tPluginClassDesc<cTestLight> gTestLightClass("cTestLight", "cTestLight",
-                                                    &cLight::m_Descriptor);
-inline tPluginClassDesc<cTestMaterial> gTestMaterialClass("cTestMaterial", "cTestMaterial",
-                                                          &cMaterial::m_Descriptor);
-inline tPluginClassDesc<cTestModel> gTestModelClass("cTestModel", "cTestModel",
-                                                    &cModel::m_Descriptor);
-inline tPluginClassDesc<cTestWorld> gTestWorldClass("cTestWorld", "cTestWorld",
-                                                    &cWorld::m_Descriptor);
-inline tPluginClassDesc<cTestSector> gTestSectorClass("cTestSector", "cTestSector",
-                                                      &cSector::m_Descriptor);
-
-inline iClassDesc* cTestEntity::GetDescriptor() const {
-  return &gTestEntityClass;
-}
-inline iClassDesc* cTestCamera::GetDescriptor() const {
-  return &gTestCameraClass;
-}
-inline iClassDesc* cTestLight::GetDescriptor() const {
-  return &gTestLightClass;
-}
-inline iClassDesc* cTestMaterial::GetDescriptor() const {
-  return &gTestMaterialClass;
-}
-inline iClassDesc* cTestModel::GetDescriptor() const {
-  return &gTestModelClass;
-}
-inline iClassDesc* cTestWorld::GetDescriptor() const {
-  return &gTestWorldClass;
-}
-inline iClassDesc* cTestSector::GetDescriptor() const {
-  return &gTestSectorClass;
-}
+// A descriptor named after the class, derived from the parent's.
+#define SCENE_TEST_CLASS(Class, Parent)                                                 \
+  inline tPluginClassDesc<Class> g##Class##Desc(#Class, #Class, &Parent::m_Descriptor); \
+  inline iClassDesc* Class::GetDescriptor() const {                                     \
+    return &g##Class##Desc;                                                             \
+  }
+SCENE_TEST_CLASS(cTestEntity, cEntity)
+SCENE_TEST_CLASS(cTestCamera, cCamera)
+SCENE_TEST_CLASS(cTestLight, cLight)
+SCENE_TEST_CLASS(cTestMaterial, cMaterial)
+SCENE_TEST_CLASS(cTestModel, cModel)
+SCENE_TEST_CLASS(cTestWorld, cWorld)
+SCENE_TEST_CLASS(cTestSector, cSector)
+#undef SCENE_TEST_CLASS
 
 /// A test whose scene classes are registered and whose stream manager exists.
 /// It starts and ends with an empty matrix queue.
@@ -158,29 +131,14 @@ class SceneTest : public ::testing::Test {
     for (iClassDesc* desc : Classes()) cPluginSystem::GetInstance()->Unregister(desc);
   }
   static std::vector<iClassDesc*> Classes() {
-    return {&gTestEntityClass, &gTestCameraClass, &gTestLightClass, &gTestMaterialClass,
-            &gTestModelClass,  &gTestWorldClass,  &gTestSectorClass};
+    return {&gcTestEntityDesc, &gcTestCameraDesc, &gcTestLightDesc, &gcTestMaterialDesc,
+            &gcTestModelDesc,  &gcTestWorldDesc,  &gcTestSectorDesc};
   }
 };
 
 /// Bit-for-bit equality of two matrices (NaN payloads and signed zeros count).
 inline bool SameBits(const cMatrix4x3& a, const cMatrix4x3& b) {
   return std::memcmp(&a, &b, sizeof a) == 0;
-}
-
-/// Destroys a tree re-created by LoadPlugin: the entities with their
-/// materials and models (each loaded object is referenced once).
-inline void DestroyLoadedTree(cEntity* entity) {
-  if (entity == nullptr) return;
-  for (int i = entity->GetNumberOfChilds() - 1; i >= 0; --i) DestroyLoadedTree(entity->GetChild(i));
-  for (int i = 0; i < entity->GetNumberOfMaterials(); ++i)
-    cPluginSystem::GetInstance()->Destroy(entity->GetMaterial(i));
-  cPluginSystem::GetInstance()->Destroy(entity->GetModel());
-  cPluginSystem::GetInstance()->Destroy(entity);
-}
-
-inline cEntity* SelectedEntity(const cWorld& world) {
-  return world.GetSelectedCamera();
 }
 
 }  // namespace scene_test
