@@ -69,7 +69,12 @@ void cWorld::Point(cMaterial* material, cWorld* world) {
 
 void cWorld::Point(cSector* sector, cWorld* world) {
   if (sector->m_World == world) return;
-  if (sector->m_World != nullptr) sector->m_World->m_SectorRefs.Delete(sector);
+  if (cWorld* old = sector->m_World) {
+    old->m_SectorRefs.Delete(sector);
+    // A sector that leaves a world (moved, assigned over, destroyed) is no
+    // longer that world's root.
+    if (old->m_RootSector == sector) old->m_RootSector = nullptr;
+  }
   sector->m_World = nullptr;
   if (world != nullptr) world->m_SectorRefs.Add(sector);
   sector->m_World = world;
@@ -96,9 +101,7 @@ void cWorld::Unlink() {
 
 void cWorld::SetRootSector(cSector* sector) {
   if (sector == nullptr || sector == m_RootSector) return;
-  // A sector is the root of one world at a time.
-  cWorld* previous = sector->m_World;
-  if (previous != nullptr && previous->m_RootSector == sector) previous->m_RootSector = nullptr;
+  // A sector is the root of one world at a time: Point takes it from the last.
   if (m_RootSector != nullptr && m_RootSector->m_World == this) Point(m_RootSector, nullptr);
   m_RootSector = sector;
   Point(sector, this);
@@ -200,7 +203,6 @@ cSector& cSector::operator=(const cSector& other) {
 }
 
 cSector::~cSector() {
-  if (m_World != nullptr && m_World->m_RootSector == this) m_World->m_RootSector = nullptr;
   cWorld::Point(this, nullptr);
   for (cEntity* entity : m_Members) {
     entity->m_Sector = nullptr;

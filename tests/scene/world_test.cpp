@@ -107,6 +107,10 @@ TEST_F(World, RootSectorAndRootEntityReplaceTheirPredecessors) {
   EXPECT_TRUE(first.GetWorld() == nullptr && second.GetWorld() == &world);
   other.SetRootSector(&second);  // a sector is the root of one world
   EXPECT_EQ(world.GetRootSector(), nullptr);
+  cTestSector third;
+  world.SetRootSector(&third);
+  third = first;  // takes first's world, none: it is no longer this world's root
+  EXPECT_EQ(world.GetRootSector(), nullptr);
 
   cTestEntity a, b, child;
   first.SetRoot(&a);  // no world: ignored
