@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
-#include <utility>
 #include <vector>
 
 #include "buffer_block.h"
@@ -23,39 +22,32 @@ Bytes Saved(const Buffer& buffer) {
 }
 
 // A stream that cannot tell how much it holds, as a pipe or socket would.
-class cUnsizedStream : public iInStream {
+class cUnsizedStream : public cMemoryStream {
  public:
-  explicit cUnsizedStream(const Bytes& bytes) : m_Bytes(bytes.data(), uint32_t(bytes.size())) {}
-  uint32_t Read(void* buffer, uint32_t size) override { return m_Bytes.Read(buffer, size); }
+  explicit cUnsizedStream(const Bytes& bytes)
+      : cMemoryStream(bytes.data(), uint32_t(bytes.size())) {}
   int64_t GetRemaining() const override { return -1; }
-
- private:
-  cMemoryStream m_Bytes;
 };
 
-// Loads bytes through a sized and through an unsized stream; both must agree.
+// Loads the bytes into copies of before through a sized and an unsized
+// stream. With a check, both loads must succeed and pass it; without, both
+// must throw a cException and leave the copy empty.
 template <class Buffer>
-void LoadBoth(const Bytes& bytes, const std::function<void(Buffer&)>& check) {
-  Buffer sized, unsized;
-  cMemoryStream in(bytes.data(), uint32_t(bytes.size()));
-  sized.Load(in);
-  cUnsizedStream pipe(bytes);
-  unsized.Load(pipe);
-  check(sized);
-  check(unsized);
-}
-
-// Every load of bytes must throw a cException and leave a buffer that held
-// something empty.
-template <class Buffer>
-void ExpectLoadFails(const Bytes& bytes, const Buffer& before, const char* what) {
+void LoadBoth(const Bytes& bytes, const std::function<void(Buffer&)>& check,
+              const Buffer& before = Buffer()) {
   for (bool sized : {true, false}) {
+    SCOPED_TRACE(sized ? "sized stream" : "unsized stream");
     Buffer buffer(before);
     cMemoryStream in(bytes.data(), uint32_t(bytes.size()));
     cUnsizedStream pipe(bytes);
     iInStream& stream = sized ? static_cast<iInStream&>(in) : pipe;
-    EXPECT_THROW(buffer.Load(stream), cException) << what << (sized ? " (sized)" : " (unsized)");
-    EXPECT_TRUE(buffer.IsEmpty() && buffer.GetLength() == 0) << what;
+    if (check) {
+      buffer.Load(stream);
+      check(buffer);
+    } else {
+      EXPECT_THROW(buffer.Load(stream), cException);
+      EXPECT_TRUE(buffer.IsEmpty() && buffer.GetLength() == 0);
+    }
   }
 }
 
@@ -81,47 +73,52 @@ class cAllocationGate {
   tolmak::detail::tAllocationGate m_Old;
 };
 
-inline void ExpectOutOfMemory(const std::function<void()>& action, const char* file, int line) {
-  try {
-    action();
-    ADD_FAILURE() << "no exception";
-  } catch (const cException& e) {
-    EXPECT_STREQ(e.GetFile().c_str(), file);
-    EXPECT_EQ(e.GetLine(), line);
-    EXPECT_STREQ(e.GetMessage().c_str(), "Out of memory");
+/// Runs the action on a copy of the buffer with its k-th allocation failing,
+/// for each k that lines names, then with none failing. Each failure must
+/// throw "Out of memory" from the file at lines[k] and leave the copy as it
+/// was (empty for a load); the last run must go through.
+template <class Buffer>
+void ExpectEachFailedAllocationKeeps(const Buffer& buffer,
+                                     const std::function<void(Buffer&)>& action, const char* file,
+                                     const std::vector<int>& lines, bool emptied = false) {
+  const Bytes before = Saved(buffer);
+  for (size_t k = 0; k <= lines.size(); ++k) {
+    SCOPED_TRACE("allocation " + std::to_string(k));
+    Buffer trial(buffer);
+    try {
+      cAllocationGate gate{int(k)};
+      action(trial);
+      EXPECT_EQ(k, lines.size()) << "ran through";
+      return;
+    } catch (const cException& e) {
+      EXPECT_STREQ(e.GetFile().c_str(), file);
+      EXPECT_EQ(e.GetLine(), k < lines.size() ? lines[k] : 0);
+      EXPECT_STREQ(e.GetMessage().c_str(), "Out of memory");
+    }
+    if (emptied) {
+      EXPECT_TRUE(trial.IsEmpty() && trial.GetLength() == 0);
+    } else {
+      EXPECT_EQ(Saved(trial), before);
+    }
   }
 }
 
-/// Runs the action on a copy of the buffer with its k-th allocation
-/// failing, for k = 0, 1, ... until it runs through. Each failure must throw
-/// "Out of memory" from the file at one of the two lines and leave the copy
-/// as it was (empty for a load). Returns how many allocations it took.
+// The same for loading the bytes through a sized stream, whose one block is
+// the first allocation, and an unsized one, whose block grows once.
 template <class Buffer>
-int ExpectEveryFailedAllocationKeeps(const Buffer& buffer,
-                                     const std::function<void(Buffer&)>& action, const char* file,
-                                     std::pair<int, int> lines, bool emptied = false) {
-  const Bytes before = Saved(buffer);
-  for (int k = 0; k < 100; ++k) {
-    Buffer trial(buffer);
-    {
-      cAllocationGate gate(k);
-      try {
-        action(trial);
-        return k;
-      } catch (const cException& e) {
-        EXPECT_STREQ(e.GetFile().c_str(), file);
-        EXPECT_TRUE(e.GetLine() == lines.first || e.GetLine() == lines.second) << e.GetLine();
-        EXPECT_STREQ(e.GetMessage().c_str(), "Out of memory");
-      }
-    }
-    if (emptied) {
-      EXPECT_TRUE(trial.IsEmpty() && trial.GetLength() == 0) << "allocation " << k;
-    } else {
-      EXPECT_EQ(Saved(trial), before) << "allocation " << k;
-    }
+void ExpectLoadSurvivesEachFailedAllocation(const Buffer& held, const Bytes& bytes,
+                                            const char* file, int firstLine, int resizeLine) {
+  for (bool sized : {true, false}) {
+    const std::function<void(Buffer&)> load = [&](Buffer& b) {
+      cMemoryStream in(bytes.data(), uint32_t(bytes.size()));
+      cUnsizedStream pipe(bytes);
+      b.Load(sized ? static_cast<iInStream&>(in) : pipe);
+      EXPECT_EQ(Saved(b), bytes);
+    };
+    std::vector<int> lines{firstLine};
+    if (!sized) lines.push_back(resizeLine);
+    ExpectEachFailedAllocationKeeps<Buffer>(held, load, file, lines, true);
   }
-  ADD_FAILURE() << "never ran through";
-  return -1;
 }
 
 }  // namespace tolmak::test

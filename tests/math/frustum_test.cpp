@@ -86,22 +86,12 @@ TEST(FrustumInfo, ViewAndProjectionMapTheViewVolumeToTheUnitCube) {
 
 TEST(Frustum, PlanesOfTheDefaultCamera) {
   cFrustum frustum;
-  EXPECT_EQ(frustum.GetPlane(5).ToString(), cPlane().ToString());
   frustum.Set(cFrustumInfo());
   ExpectPlane(frustum.GetPlane(0), cPlane(0, 0, -1, 1000));
   ExpectPlane(frustum.GetPlane(1), cPlane(0, 0, 1, -1));
-  const cFrustum copy = frustum;
-  EXPECT_EQ(copy.ClipCode(cVector3(0, 0, 10)), 0x3Fu);
-  EXPECT_EQ(copy.ClipCode(cVector3(0, 0, 2000)), 0x3Eu);
   EXPECT_EQ(frustum.ClipCode(cVector3(0, 0, 1)), 0x3Fu);  // on the near plane
   EXPECT_EQ(frustum.ClipCode(cVector3(0, 0, 0.5f)), 0x3Du);
-  EXPECT_EQ(frustum.ClipCode(cVector3(0, 100, 50)), 0x3Bu);   // above the top
-  EXPECT_EQ(frustum.ClipCode(cVector3(0, -100, 50)), 0x37u);  // below the bottom
-  EXPECT_EQ(frustum.ClipCode(cVector3(100, 0, 50)), 0x2Fu);   // beyond the right
-  EXPECT_EQ(frustum.ClipCode(cVector3(-100, 0, 50)), 0x1Fu);  // beyond the left
-  EXPECT_EQ(frustum.ClipCode(cVector3(0, 0, -10)), 0x01u);    // behind the eye
-  EXPECT_TRUE(frustum.Contains(cVector3(0, 0, 10)));
-  EXPECT_FALSE(frustum.Contains(cVector3(0, 0, 2000)));
+  EXPECT_EQ(frustum.ClipCode(cVector3(0, 0, -10)), 0x01u);  // behind the eye
 }
 
 TEST(Frustum, ContainsExactlyThePointsInsideRandomViewVolumes) {

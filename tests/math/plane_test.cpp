@@ -20,8 +20,6 @@ TEST(Plane, ThreePointsRunningCounterClockwiseFaceTheViewer) {
   const cPlane up(cVector3(0, 0, 0), cVector3(1, 0, 0), cVector3(0, 1, 0));
   EXPECT_EQ(Normal(up), cVector3(0, 0, 1));
   EXPECT_EQ(Bits(up.d), 0x80000000u);  // -0.0: the negated dot product
-  EXPECT_EQ(Normal(cPlane(cVector3(0, 0, 0), cVector3(0, 1, 0), cVector3(1, 0, 0))),
-            cVector3(0, 0, -1));
   EXPECT_EQ(Normal(cPlane(cVector3(0, 0, 0), cVector3(1, 1, 1), cVector3(2, 2, 2))),
             cVector3(0, 0, 0));  // collinear
   std::mt19937 random(1);
@@ -49,7 +47,6 @@ TEST(Plane, SidesAndDistances) {
 
 TEST(Plane, LinesMeetThePlane) {
   const cPlane plane(0, 1, 0, -2);
-  EXPECT_EQ(plane.Interpolate(cVector3(0, 0, 0), cVector3(0, 1, 0)), 2.0f);
   EXPECT_EQ(plane.Interpolate(cRay(cVector3(0, 0, 0), cVector3(0, 4, 0))), 2.0f);
   EXPECT_EQ(plane.Intersect(cVector3(0, 0, 0), cVector3(0, 4, 0)), cVector3(0, 2, 0));
   EXPECT_FALSE(std::isfinite(plane.Interpolate(cVector3(0, 0, 0), cVector3(1, 0, 0))));

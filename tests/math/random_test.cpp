@@ -16,15 +16,16 @@ class ReferenceRandom {
  public:
   explicit ReferenceRandom(uint32_t seed) {
     std::srand(seed);
-    for (int k = 0; k < 260; ++k) m_Bytes[k] = static_cast<unsigned char>(k);
+    unsigned char bytes[260];
+    for (int k = 0; k < 260; ++k) bytes[k] = static_cast<unsigned char>(k);
     for (int i = 0; i < 1000; ++i) {
       const int a = std::rand() % 260;
       int b = std::rand() % 260;
       while (b == a) b = std::rand() % 260;
-      std::swap(m_Bytes[a], m_Bytes[b]);
+      std::swap(bytes[a], bytes[b]);
     }
     for (int i = 0; i < 64; ++i)
-      for (int k = 3; k >= 0; --k) m_Ring[i] = m_Ring[i] << 8 | m_Bytes[4 * i + k];
+      for (int k = 3; k >= 0; --k) m_Ring[i] = m_Ring[i] << 8 | bytes[4 * i + k];
   }
 
   uint32_t Next() {
@@ -33,8 +34,6 @@ class ReferenceRandom {
     ++m_N;
     return out;
   }
-
-  unsigned char m_Bytes[260];
 
  private:
   uint32_t m_Ring[64] = {};
@@ -48,17 +47,13 @@ TEST(Random, SequenceIsTheLaggedXorOfTheSeededTable) {
     ReferenceRandom reference(seed);
     cRandom random(seed);
     for (int i = 0; i < 2000; ++i) ASSERT_EQ(random.Rand(0), reference.Next()) << seed << " " << i;
-    // The shuffle only swaps: each byte once, 0..3 twice.
-    int counts[256] = {};
-    for (unsigned char byte : reference.m_Bytes) ++counts[byte];
-    for (int value = 0; value < 256; ++value) EXPECT_EQ(counts[value], value < 4 ? 2 : 1);
   }
   EXPECT_NE(cRandom(1).Rand(32), cRandom(2).Rand(32));
 }
 
-TEST(Random, GeneratorsSeededAlikeAgreeAndCopiesCloneTheFuture) {
-  cRandom a(42), b(42), copy(1);
-  for (int i = 0; i < 500; ++i) ASSERT_EQ(a.Rand(32), b.Rand(32));
+TEST(Random, CopiesCloneTheFutureAndReseedingKeepsThePosition) {
+  cRandom a(42), copy(1);
+  a.Rand(0);
   copy = a;
   cRandom constructed(a);
   for (int i = 0; i < 500; ++i) {
@@ -76,7 +71,6 @@ TEST(Random, GeneratorsSeededAlikeAgreeAndCopiesCloneTheFuture) {
 
 TEST(Random, DrawsAreViewsOfOneStepWord) {
   cRandom random(3);
-  int ones = 0;
   for (int i = 0; i < 2000; ++i) {
     cRandom bits = random, floats = random, bools = random;
     const uint32_t word = random.Rand(32);
@@ -86,7 +80,5 @@ TEST(Random, DrawsAreViewsOfOneStepWord) {
     ASSERT_EQ(f, FromBits(word >> 9 | 0x3F800000) - 1.0f);
     ASSERT_TRUE(f >= 0.0f && f < 1.0f);
     ASSERT_EQ(bools.RandBool(), (word >> 31) == 0);
-    ones += static_cast<int>(word >> 31);
   }
-  EXPECT_NEAR(ones, 1000, 150);
 }
