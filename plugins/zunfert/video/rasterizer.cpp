@@ -52,8 +52,9 @@ struct cEdge {
   }
 };
 
+// llrint and llabs, not lrint and labs: long has 32 bits on Windows.
 int64_t Snap(float value) {
-  return static_cast<int64_t>(std::lrint(value * kSubPixels));
+  return std::llrint(value * kSubPixels);
 }
 
 int64_t FloorShift(int64_t value) {
@@ -224,7 +225,7 @@ void cRasterizer::FillTriangle(const cScreenVertex& a, const cScreenVertex& b,
   cEdge edges[3];
   for (int i = 0; i < 3; ++i) edges[i].Set(x[i], y[i], x[(i + 1) % 3], y[(i + 1) % 3]);
   cTriangleSetup setup;
-  SetupPlanes(v, static_cast<float>(std::labs(area)) / (kSubPixels * kSubPixels), setup);
+  SetupPlanes(v, static_cast<float>(std::llabs(area)) / (kSubPixels * kSubPixels), setup);
   for (int row = first; row < last; ++row) {
     int left = target.left, right = target.right;
     for (const cEdge& edge : edges) edge.Limit(row, left, right);
