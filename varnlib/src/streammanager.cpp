@@ -1,3 +1,4 @@
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -48,8 +49,9 @@ class cManagedStream : public iIOStream {
 
 namespace {
 
-/// A memory file: reads see the file as it was when opened; writes replace
-/// the file when the stream is closed.
+/// A memory file, or a file on disk read whole when it was opened: reads see
+/// the file as it was then; writes replace the memory file when the stream
+/// is closed.
 class cMemoryFileStream final : public cManagedStream {
  public:
   cMemoryFileStream(cStreamManager* owner, const cUrl& url, const std::vector<uint8_t>* contents)
@@ -58,7 +60,9 @@ class cMemoryFileStream final : public cManagedStream {
         m_Bytes(contents ? contents->data() : nullptr,
                 contents ? static_cast<uint32_t>(contents->size()) : 0, url) {}
 
-  uint32_t Read(void* buffer, uint32_t size) override { return m_Writing ? 0 : m_Bytes.Read(buffer, size); }
+  uint32_t Read(void* buffer, uint32_t size) override {
+    return m_Writing ? 0 : m_Bytes.Read(buffer, size);
+  }
   int64_t GetRemaining() const override { return m_Writing ? 0 : m_Bytes.GetRemaining(); }
   uint32_t Write(const void* buffer, uint32_t size) override {
     if (!IsWriting() || m_Failed) return 0;
@@ -85,33 +89,22 @@ class cMemoryFileStream final : public cManagedStream {
   cMemoryStream m_Bytes;
 };
 
-/// A file on disk. Writing goes to a temporary file beside the target that
-/// replaces the target only when everything was written, so a failed or
-/// interrupted save never destroys the file saved before.
+/// A file on disk being written. Writing goes to a temporary file beside the
+/// target that replaces the target only when everything was written, so a
+/// failed or interrupted save never destroys the file saved before.
 class cFileStream final : public cManagedStream {
  public:
-  /// A stream that reads the file, or one that writes the temporary file.
-  cFileStream(cStreamManager* owner, const cUrl& url, std::FILE* file, int64_t size,
+  cFileStream(cStreamManager* owner, const cUrl& url, std::FILE* file,
               std::filesystem::path temporary)
-      : cManagedStream(owner, url),
-        m_File(file),
-        m_Remaining(size),
-        m_Temporary(std::move(temporary)),
-        m_Writes(!m_Temporary.empty()) {}
+      : cManagedStream(owner, url), m_File(file), m_Temporary(std::move(temporary)) {}
 
   ~cFileStream() override {
     if (m_File) std::fclose(m_File);
     Discard();
   }
 
-  uint32_t Read(void* buffer, uint32_t size) override {
-    if (m_Writes) return 0;
-    const auto count = static_cast<uint32_t>(std::fread(buffer, 1, size, m_File));
-    m_Remaining -= count;
-    return count;
-  }
-
-  int64_t GetRemaining() const override { return m_Writes ? 0 : m_Remaining; }
+  uint32_t Read(void*, uint32_t) override { return 0; }
+  int64_t GetRemaining() const override { return 0; }
 
   uint32_t Write(const void* buffer, uint32_t size) override {
     if (!IsWriting() || m_Failed) return 0;
@@ -120,10 +113,10 @@ class cFileStream final : public cManagedStream {
     return count;
   }
 
-  bool IsWriting() const override { return m_Writes && m_File != nullptr; }
+  bool IsWriting() const override { return m_File != nullptr; }
 
   bool Prepare() override {
-    if (!IsWriting()) return !m_Writes || !m_Temporary.empty();
+    if (!IsWriting()) return !m_Temporary.empty();
     const bool written = std::fflush(m_File) == 0 && !std::ferror(m_File) && !m_Failed;
     const bool closed = std::fclose(m_File) == 0;
     m_File = nullptr;
@@ -133,7 +126,6 @@ class cFileStream final : public cManagedStream {
   }
 
   bool Publish() override {
-    if (!m_Writes) return true;
     if (m_Temporary.empty()) return false;  // dropped by Prepare
     std::error_code error;
     std::filesystem::rename(m_Temporary, std::filesystem::path(GetUrl().GetText().c_str()), error);
@@ -154,25 +146,32 @@ class cFileStream final : public cManagedStream {
   }
 
   std::FILE* m_File;
-  int64_t m_Remaining;
   std::filesystem::path m_Temporary;  // until it replaces the target or is dropped
-  const bool m_Writes;
   bool m_Failed = false;
 };
 
 cStreamManager* gInstance = nullptr;
 
-std::string Key(const cUrl& url) { return std::string(url.GetText().c_str(), static_cast<size_t>(url.GetText().GetLength())); }
+std::string Key(const cUrl& url) {
+  return std::string(url.GetText().c_str(), static_cast<size_t>(url.GetText().GetLength()));
+}
 
+/// Reads the whole file, so that no file stays open while the loads nested
+/// in this one open theirs: a process may hold only so many files open (on
+/// Windows, 512 streams by default), fewer than loads may nest. Null when
+/// the file cannot be read whole or passes the 4 GiB a stream can hold.
 iIOStream* OpenFileForReading(cStreamManager* owner, const cUrl& url) {
   const std::filesystem::path path(url.GetText().c_str());
   std::error_code error;
   if (!std::filesystem::is_regular_file(path, error)) return nullptr;
   const auto size = std::filesystem::file_size(path, error);
-  if (error) return nullptr;
+  if (error || size > UINT32_MAX) return nullptr;
   std::FILE* file = std::fopen(path.string().c_str(), "rb");
   if (file == nullptr) return nullptr;
-  return new cFileStream(owner, url, file, static_cast<int64_t>(size), {});
+  std::vector<uint8_t> bytes(size);
+  const bool read = std::fread(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  std::fclose(file);
+  return read ? new cMemoryFileStream(owner, url, &bytes) : nullptr;
 }
 
 iIOStream* OpenFileForWriting(cStreamManager* owner, const cUrl& url) {
@@ -183,7 +182,7 @@ iIOStream* OpenFileForWriting(cStreamManager* owner, const cUrl& url) {
   temporary += cString::StringF(".%u.tmp", ++counter).c_str();
   std::FILE* file = std::fopen(temporary.string().c_str(), "wb");
   if (file == nullptr) return nullptr;
-  return new cFileStream(owner, url, file, 0, temporary);
+  return new cFileStream(owner, url, file, temporary);
 }
 
 }  // namespace
@@ -242,7 +241,9 @@ cStreamManager* cStreamManager::New() {
   return gInstance;
 }
 
-cStreamManager* cStreamManager::GetInstance() { return gInstance; }
+cStreamManager* cStreamManager::GetInstance() {
+  return gInstance;
+}
 
 void cStreamManager::Delete() {
   delete gInstance;
@@ -257,7 +258,8 @@ iIOStream* cStreamManager::Open(const cUrl& url, int32_t mode) {
       stream = new cMemoryFileStream(this, url, nullptr);
     } else if (mode == OpenRead) {
       const auto file = m_Impl->memoryFiles.find(Key(url));
-      if (file != m_Impl->memoryFiles.end()) stream = new cMemoryFileStream(this, url, &file->second);
+      if (file != m_Impl->memoryFiles.end())
+        stream = new cMemoryFileStream(this, url, &file->second);
     }
   } else if (mode == OpenWrite) {
     stream = OpenFileForWriting(this, url);
@@ -286,4 +288,6 @@ bool cStreamManager::GetMemoryFile(const cUrl& url, tArray<uint8_t>& out) const 
   return true;
 }
 
-bool cStreamManager::DeleteMemoryFile(const cUrl& url) { return m_Impl->memoryFiles.erase(Key(url)) > 0; }
+bool cStreamManager::DeleteMemoryFile(const cUrl& url) {
+  return m_Impl->memoryFiles.erase(Key(url)) > 0;
+}
