@@ -31,6 +31,38 @@ inline tBytes Encode(void (*encode)(const cImage&, iByteSink&), const cImage& im
   return sink.GetBytes();
 }
 
+/// An encoding with the decoder and the sprite loader class that read it.
+struct cVariant {
+  const char* name;
+  void (*encode)(const cImage&, iByteSink&);
+  tDecoder decode;
+  const char* loader;
+  bool indexed;  // the encoding takes and gives back indices
+  bool keepsAlpha;
+};
+
+// clang-format off
+inline const cVariant kLossless[] = {
+    {"BmpRgb24", Use<EncodeBmp, EBmpEncoding::Rgb24>, DecodeBmp, "cBmpSprite", false, false},
+    {"BmpIndexed8", Use<EncodeBmp, EBmpEncoding::Indexed8>, DecodeBmp, "cBmpSprite", true, false},
+    {"BmpRle8", Use<EncodeBmp, EBmpEncoding::Rle8>, DecodeBmp, "cBmpSprite", true, false},
+    {"PcxIndexed8", Use<EncodePcx, EPcxEncoding::Indexed8>, DecodePcx, "cPcxSprite", true, false},
+    {"PcxRgb24", Use<EncodePcx, EPcxEncoding::Rgb24>, DecodePcx, "cPcxSprite", false, false},
+    {"TgaIndexed8", Use<EncodeTga, ETgaEncoding::Indexed8, false>, DecodeTga, "cTgaSprite", true, true},
+    {"TgaIndexed8Rle", Use<EncodeTga, ETgaEncoding::Indexed8, true>, DecodeTga, "cTgaSprite", true, true},
+    {"TgaRgb24", Use<EncodeTga, ETgaEncoding::Rgb24, false>, DecodeTga, "cTgaSprite", false, false},
+    {"TgaRgb24Rle", Use<EncodeTga, ETgaEncoding::Rgb24, true>, DecodeTga, "cTgaSprite", false, false},
+    {"TgaArgb32", Use<EncodeTga, ETgaEncoding::Argb32, false>, DecodeTga, "cTgaSprite", false, true},
+    {"TgaArgb32Rle", Use<EncodeTga, ETgaEncoding::Argb32, true>, DecodeTga, "cTgaSprite", false, true},
+    {"Png", Use<EncodePng>, DecodePng, "cPngSprite", false, true},
+};
+// clang-format on
+
+/// Names the variant in test listings instead of dumping its bytes.
+inline void PrintTo(const cVariant& variant, std::ostream* out) {
+  *out << variant.name;
+}
+
 /// Builds hand-made files field by field, little-endian.
 struct cFile {
   tBytes bytes;

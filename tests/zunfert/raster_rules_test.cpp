@@ -52,10 +52,7 @@ TEST_F(RasterRules, SharedEdgesDrawEachPixelOnceAndLeaveNoGap) {
 // Every compare function against a cleared depth of 0.5, for a quad in
 // front, level and behind, checked against the plain comparison.
 TEST_F(RasterRules, DepthCompareFunctionsMatchTheComparison) {
-  const cVertexBuffer quad = MakeVertices({{-1, -1, -1, 0xFFFF0000},
-                                           {1, -1, -1, 0xFFFF0000},
-                                           {1, 1, -1, 0xFFFF0000},
-                                           {-1, 1, -1, 0xFFFF0000}});
+  const cVertexBuffer quad = Quad(-1, -1, 1, 1, -1, 0xFFFF0000);
   for (int f = 1; f <= 8; ++f) {
     for (const float depth : {0.25f, 0.5f, 0.75f}) {
       m_Device.SetClearColor(cColor::clBlack);
