@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -149,12 +148,13 @@ inline void ExpectSameImage(const cImage& expected, const cImage& actual, uint32
   }
 }
 
-/// Runs f and expects a cImageError whose message contains text.
-inline void ExpectImageError(const std::function<void()>& f, const std::string& text) {
+/// Runs f and expects an exception of type E whose message contains text.
+template <class E = cImageError, class F>
+void ExpectError(F f, const std::string& text) {
   try {
     f();
     ADD_FAILURE() << "no error, expected \"" << text << "\"";
-  } catch (const cImageError& error) {
+  } catch (const E& error) {
     EXPECT_NE(std::string(error.what()).find(text), std::string::npos) << error.what();
   }
 }
@@ -162,7 +162,7 @@ inline void ExpectImageError(const std::function<void()>& f, const std::string& 
 /// Decodes bytes expecting a cImageError whose message contains text.
 inline void ExpectDecodeError(tDecoder decode, const tBytes& bytes, const std::string& text,
                               const cImageLimits& limits = {}) {
-  ExpectImageError([&] { Decode(decode, bytes, limits); }, text);
+  ExpectError([&] { Decode(decode, bytes, limits); }, text);
 }
 
 }  // namespace zunfert::test

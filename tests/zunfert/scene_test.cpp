@@ -191,11 +191,13 @@ TEST_F(SceneTest, TruncatedFilesOfASavedSceneFailCleanly) {
 
 TEST_F(SceneTest, ObjectsThatWouldShareAFileAreRefusedBeforeWriting) {
   world->GetRootSector()->GetRoot()->GetChild(0)->GetMaterial(1)->SetName("Turret");
-  ExpectException([&] { cPluginSystem::GetInstance()->SavePlugin(world, Url("level.world")); },
-                  "two of its objects would be saved in the file \"Turret\"");
+  ExpectError<cException>(
+      [&] { cPluginSystem::GetInstance()->SavePlugin(world, Url("level.world")); },
+      "two of its objects would be saved in the file \"Turret\"");
   world->GetRootSector()->GetRoot()->SetName("level.world");
-  ExpectException([&] { cPluginSystem::GetInstance()->SavePlugin(world, Url("level.world")); },
-                  "\"level.world\"");
+  ExpectError<cException>(
+      [&] { cPluginSystem::GetInstance()->SavePlugin(world, Url("level.world")); },
+      "\"level.world\"");
   EXPECT_TRUE(fs::is_empty(folder));
 }
 
@@ -211,8 +213,8 @@ TEST_F(SceneTest, AFileThatRefersToItselfIsRefused) {
   ASSERT_TRUE(cPluginSystem::GetInstance()->SavePlugin(parent, Url("Loop")));
   Destroy(child);
   Destroy(parent);
-  ExpectException([&] { cPluginSystem::GetInstance()->LoadPlugin(Url("Loop")); },
-                  "nested too deeply");
+  ExpectError<cException>([&] { cPluginSystem::GetInstance()->LoadPlugin(Url("Loop")); },
+                          "nested too deeply");
 }
 
 }  // namespace

@@ -138,7 +138,7 @@ TEST_F(SpriteTest, SpriteStreamRoundTripsAndRefusesEveryTruncation) {
   for (size_t size = 0; size < bytes.size(); ++size) {
     cMemoryStream part(bytes.data(), uint32_t(size));
     cMemorySprite target;
-    ExpectException([&] { target.Load(part); }, "tream");
+    ExpectError<cException>([&] { target.Load(part); }, "tream");
     EXPECT_EQ(0, target.GetFrames());
     EXPECT_EQ(cPixelFormat::Invalid, target.GetPixelFormat().GetFormat());
   }
@@ -146,7 +146,7 @@ TEST_F(SpriteTest, SpriteStreamRoundTripsAndRefusesEveryTruncation) {
   tBytes huge = bytes;
   huge[0] = huge[1] = 0xFF, huge[2] = 0x3F;
   cMemoryStream hostile(huge.data(), uint32_t(huge.size()));
-  ExpectException([&] { copy.Load(hostile); }, "beyond the limits");
+  ExpectError<cException>([&] { copy.Load(hostile); }, "beyond the limits");
   EXPECT_EQ(5, copy.GetWidth());
   Destroy(source);
 }
@@ -173,7 +173,7 @@ TEST_F(SpriteTest, HostileFilesThrowAndLeaveTheLoaderEmpty) {
     cMemorySprite* loader = Create<cMemorySprite>(file.loader);
     loader->SetPixelFormat(cPixelFormat::RGB565);
     ASSERT_TRUE(loader->Create({3, 3}, 2));
-    ExpectException([&] { LoadFile(*loader, file.bytes); }, file.message);
+    ExpectError<cException>([&] { LoadFile(*loader, file.bytes); }, file.message);
     EXPECT_EQ(0, loader->GetFrames());
     EXPECT_EQ(0, loader->GetWidth());
     EXPECT_EQ(nullptr, loader->GetFramePtr(0));
