@@ -1,4 +1,4 @@
-// The 3D device as a program meets it: registration, presenting, the
+// The 3D device as a program meets it: presenting, the
 // 16-bit framebuffer, lighting values and the stencil buffer.
 #include <cmath>
 #include <filesystem>
@@ -17,24 +17,6 @@ const cVertexBuffer& Triangle() {
                                                       {0.8f, -0.6f, -1, 0xFF10FF40, 0, 0, 0, 0, 1},
                                                       {0.1f, 0.9f, -1, 0xFF2030FF, 0, 0, 0, 0, 1}});
   return triangle;
-}
-
-TEST(VideoRegistration, DevicesAreFoundAsVideoClassesAndCreated) {
-  cPluginSystem* plugins = cPluginSystem::GetInstance();
-  RegisterVideoClasses(plugins);
-  for (const auto& [parent, name] :
-       {std::pair{"cVideo3D", "cSoftwareVideo3D"}, std::pair{"cVideo2D", "cSoftwareVideo2D"}}) {
-    tArray<uint32_t> found;
-    plugins->Find(gCRC32(parent), found);
-    bool listed = false;
-    for (int i = 0; i < found.GetCount(); ++i)
-      listed |= found[i] == static_cast<uint32_t>(gCRC32(name));
-    EXPECT_TRUE(listed) << name;
-    cObject* device = plugins->Create(gCRC32(name));
-    ASSERT_NE(device, nullptr) << name;
-    EXPECT_STREQ(device->GetDescriptor()->GetClassName(), name);
-    plugins->Destroy(device);
-  }
 }
 
 class Device : public cDeviceTest {};
@@ -139,10 +121,7 @@ TEST_F(Device, StencilMasksLaterDrawing) {
   m_Device.SetColorWriteMask(true, true, true, true);
   m_Device.SetStencilFunction(E3::ECompareFunction::Equal);
   m_Device.EnableDepthTest(false);
-  const cVertexBuffer quad = MakeVertices({{-1, -1, -1, 0xFFFF0000},
-                                           {1, -1, -1, 0xFFFF0000},
-                                           {1, 1, -1, 0xFFFF0000},
-                                           {-1, 1, -1, 0xFFFF0000}});
+  const cVertexBuffer quad = Quad(-1, -1, 1, 1, -1, 0xFFFF0000);
   m_Device.DrawPrimitive(E3::EPrimitive::TriangleFan, quad, 0, 4);
   EXPECT_EQ(Pixel(32, 40), 0xFFFF0000u);
   EXPECT_EQ(Pixel(2, 2), 0xFF000000u);

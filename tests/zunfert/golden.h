@@ -13,11 +13,8 @@
 
 namespace zunfert::test {
 
-/// Compares a surface with tests/zunfert/golden/<name>.png, red, green and
-/// blue each within kTolerance. With ZUNFERT_UPDATE_GOLDEN set in the
-/// environment the reference is written instead (look at it before
-/// committing it).
-/// Compares a surface with the PNG file at path, as ExpectGolden does.
+/// Compares a surface with the PNG file at path, red, green and blue each
+/// within kTolerance.
 inline void ExpectGoldenAt(const cSurface& surface, const std::string& path,
                            const std::string& name = "picture") {
   constexpr int kTolerance = 2;
@@ -47,6 +44,9 @@ inline void ExpectGoldenAt(const cSurface& surface, const std::string& path,
   EXPECT_EQ(bad, 0) << name;
 }
 
+/// Compares a surface with tests/zunfert/golden/<name>.png. With
+/// ZUNFERT_UPDATE_GOLDEN set the reference is written instead (look at it
+/// before committing it).
 inline void ExpectGolden(const cSurface& surface, const std::string& name) {
   const std::string path = std::string(ZUNFERT_GOLDEN_DIR) + "/" + name + ".png";
   if (std::getenv("ZUNFERT_UPDATE_GOLDEN")) {

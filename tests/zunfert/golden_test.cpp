@@ -153,10 +153,7 @@ TEST_F(Golden, TextureFiltersAndAddressModes) {
   cSurface* texture = Checker();
   ASSERT_NE(texture, nullptr);
   m_Device.SetTexture(0, texture);
-  const cVertexBuffer quad = MakeVertices({{-1, 1, 0, 0xFFFFFFFF, -0.5f, -0.5f},
-                                           {1, 1, 0, 0xFFFFFFFF, 1.5f, -0.5f},
-                                           {1, -1, 0, 0xFFFFFFFF, 1.5f, 1.5f},
-                                           {-1, -1, 0, 0xFFFFFFFF, -0.5f, 1.5f}});
+  const cVertexBuffer quad = Quad(-1, 1, 1, -1, 0, 0xFFFFFFFF, -0.5f, 1.5f);
   const E3::EAddressMode modes[3] = {E3::EAddressMode::Wrap, E3::EAddressMode::Mirror,
                                      E3::EAddressMode::Clamp};
   for (int row = 0; row < 2; ++row)
@@ -180,10 +177,7 @@ TEST_F(Golden, BlendingAlphaTestAndColorKey) {
                                            {-1.2f, 1.2f, -0.5f, 0xFF203020}});
   m_Device.DrawPrimitive(E3::EPrimitive::TriangleFan, bars, 0, 4);
   const auto quad = [](float x, float y, uint32_t color) {
-    return MakeVertices({{x, y, 0, color, 0, 0},
-                         {x + 0.9f, y, 0, color, 1, 0},
-                         {x + 0.9f, y - 0.9f, 0, color, 1, 1},
-                         {x, y - 0.9f, 0, color, 0, 1}});
+    return Quad(x, y, x + 0.9f, y - 0.9f, 0, color);
   };
   const std::pair<E3::EPixelFunction, uint32_t> layers[3] = {
       {E3::EPixelFunction::AlphaBlend, 0x80FF0000},

@@ -150,7 +150,7 @@ TEST(HostileFiles, InputLimitHoldsWhetherOrNotTheLengthIsKnown) {
     limits.maxInputBytes = sample.bytes.size() - 1;
     ExpectDecodeError(sample.decode, sample.bytes, "larger than the input limit", limits);
     cTrickleSource again(sample.bytes);
-    ExpectImageError([&] { sample.decode(again, limits); }, "larger than the input limit");
+    ExpectError([&] { sample.decode(again, limits); }, "larger than the input limit");
   }
 }
 
@@ -161,16 +161,16 @@ class cShortSink : public iByteSink {
 
 TEST(Encoders, RefuseWhatTheyCannotWrite) {
   cMemorySink sink;
-  ExpectImageError([&] { EncodePng(cImage(), sink); }, "PNG: cannot write an empty image");
-  ExpectImageError([&] { EncodeTga(cImage::MakeArgb(65536, 1), sink, ETgaEncoding::Rgb24, false); },
-                   "too large");
-  ExpectImageError([&] { EncodeBmp(MakeArgbPattern(2, 2), sink, EBmpEncoding::Rle8); },
-                   "BMP: an indexed encoding needs an indexed image");
+  ExpectError([&] { EncodePng(cImage(), sink); }, "PNG: cannot write an empty image");
+  ExpectError([&] { EncodeTga(cImage::MakeArgb(65536, 1), sink, ETgaEncoding::Rgb24, false); },
+              "too large");
+  ExpectError([&] { EncodeBmp(MakeArgbPattern(2, 2), sink, EBmpEncoding::Rle8); },
+              "BMP: an indexed encoding needs an indexed image");
   EXPECT_TRUE(sink.GetBytes().empty());
   cShortSink shortSink;
-  ExpectImageError([&] { EncodeJpeg(MakeArgbPattern(8, 8), shortSink); }, "JPEG: could not write");
-  ExpectImageError([&] { EncodePcx(MakeArgbPattern(8, 8), shortSink, EPcxEncoding::Rgb24); },
-                   "PCX: could not write");
+  ExpectError([&] { EncodeJpeg(MakeArgbPattern(8, 8), shortSink); }, "JPEG: could not write");
+  ExpectError([&] { EncodePcx(MakeArgbPattern(8, 8), shortSink, EPcxEncoding::Rgb24); },
+              "PCX: could not write");
 }
 
 }  // namespace

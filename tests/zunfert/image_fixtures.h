@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -29,6 +28,38 @@ inline tBytes Encode(void (*encode)(const cImage&, iByteSink&), const cImage& im
   cMemorySink sink;
   encode(image, sink);
   return sink.GetBytes();
+}
+
+/// An encoding with the decoder and the sprite loader class that read it.
+struct cVariant {
+  const char* name;
+  void (*encode)(const cImage&, iByteSink&);
+  tDecoder decode;
+  const char* loader;
+  bool indexed;  // the encoding takes and gives back indices
+  bool keepsAlpha;
+};
+
+// clang-format off
+inline const cVariant kLossless[] = {
+    {"BmpRgb24", Use<EncodeBmp, EBmpEncoding::Rgb24>, DecodeBmp, "cBmpSprite", false, false},
+    {"BmpIndexed8", Use<EncodeBmp, EBmpEncoding::Indexed8>, DecodeBmp, "cBmpSprite", true, false},
+    {"BmpRle8", Use<EncodeBmp, EBmpEncoding::Rle8>, DecodeBmp, "cBmpSprite", true, false},
+    {"PcxIndexed8", Use<EncodePcx, EPcxEncoding::Indexed8>, DecodePcx, "cPcxSprite", true, false},
+    {"PcxRgb24", Use<EncodePcx, EPcxEncoding::Rgb24>, DecodePcx, "cPcxSprite", false, false},
+    {"TgaIndexed8", Use<EncodeTga, ETgaEncoding::Indexed8, false>, DecodeTga, "cTgaSprite", true, true},
+    {"TgaIndexed8Rle", Use<EncodeTga, ETgaEncoding::Indexed8, true>, DecodeTga, "cTgaSprite", true, true},
+    {"TgaRgb24", Use<EncodeTga, ETgaEncoding::Rgb24, false>, DecodeTga, "cTgaSprite", false, false},
+    {"TgaRgb24Rle", Use<EncodeTga, ETgaEncoding::Rgb24, true>, DecodeTga, "cTgaSprite", false, false},
+    {"TgaArgb32", Use<EncodeTga, ETgaEncoding::Argb32, false>, DecodeTga, "cTgaSprite", false, true},
+    {"TgaArgb32Rle", Use<EncodeTga, ETgaEncoding::Argb32, true>, DecodeTga, "cTgaSprite", false, true},
+    {"Png", Use<EncodePng>, DecodePng, "cPngSprite", false, true},
+};
+// clang-format on
+
+/// Names the variant in test listings instead of dumping its bytes.
+inline void PrintTo(const cVariant& variant, std::ostream* out) {
+  *out << variant.name;
 }
 
 /// Builds hand-made files field by field, little-endian.
@@ -117,12 +148,13 @@ inline void ExpectSameImage(const cImage& expected, const cImage& actual, uint32
   }
 }
 
-/// Runs f and expects a cImageError whose message contains text.
-inline void ExpectImageError(const std::function<void()>& f, const std::string& text) {
+/// Runs f and expects an exception of type E whose message contains text.
+template <class E = cImageError, class F>
+void ExpectError(F f, const std::string& text) {
   try {
     f();
     ADD_FAILURE() << "no error, expected \"" << text << "\"";
-  } catch (const cImageError& error) {
+  } catch (const E& error) {
     EXPECT_NE(std::string(error.what()).find(text), std::string::npos) << error.what();
   }
 }
@@ -130,7 +162,7 @@ inline void ExpectImageError(const std::function<void()>& f, const std::string& 
 /// Decodes bytes expecting a cImageError whose message contains text.
 inline void ExpectDecodeError(tDecoder decode, const tBytes& bytes, const std::string& text,
                               const cImageLimits& limits = {}) {
-  ExpectImageError([&] { Decode(decode, bytes, limits); }, text);
+  ExpectError([&] { Decode(decode, bytes, limits); }, text);
 }
 
 }  // namespace zunfert::test

@@ -133,7 +133,7 @@ TEST(InputScript, BadLinesAreRefusedWithTheirNumber) {
            {"1 key down A B", "unexpected \"B\""},
            {"1 joystick", "not key, type or mouse"},
        })
-    ExpectException([&, text = text] { cInputScript::Parse(text); }, message);
+    ExpectError<cException>([&, text = text] { cInputScript::Parse(text); }, message);
   EXPECT_EQ(cDefaultKeyboard::KeyF1 + 11, cInputScript::KeyCode("F12"));
   EXPECT_EQ(-1, cInputScript::KeyCode("F13"));
   EXPECT_EQ(0x41, cInputScript::KeyCode("0x41"));

@@ -30,16 +30,4 @@ class PluginTest : public testing::Test {
   static void Destroy(cObject* object) { cPluginSystem::GetInstance()->Destroy(object); }
 };
 
-/// Runs f and expects a cException whose message contains text.
-template <class F>
-void ExpectException(F f, const std::string& text) {
-  try {
-    f();
-    ADD_FAILURE() << "no exception, expected \"" << text << "\"";
-  } catch (const cException& e) {
-    EXPECT_NE(std::string(e.GetMessage().c_str()).find(text), std::string::npos)
-        << e.GetMessage().c_str();
-  }
-}
-
 }  // namespace zunfert::test

@@ -1,9 +1,9 @@
 // The rasterizer rules that the pictures rely on: the fill rule, the depth
 // compare functions and clipping at the near plane.
 #include <cmath>
+#include <functional>
 #include <random>
 
-#include "compare.h"
 #include "video_fixtures.h"
 
 namespace zunfert::test {
@@ -52,20 +52,26 @@ TEST_F(RasterRules, SharedEdgesDrawEachPixelOnceAndLeaveNoGap) {
 // Every compare function against a cleared depth of 0.5, for a quad in
 // front, level and behind, checked against the plain comparison.
 TEST_F(RasterRules, DepthCompareFunctionsMatchTheComparison) {
-  const cVertexBuffer quad = MakeVertices({{-1, -1, -1, 0xFFFF0000},
-                                           {1, -1, -1, 0xFFFF0000},
-                                           {1, 1, -1, 0xFFFF0000},
-                                           {-1, 1, -1, 0xFFFF0000}});
-  for (int f = 1; f <= 8; ++f) {
+  const cVertexBuffer quad = Quad(-1, -1, 1, 1, -1, 0xFFFF0000);
+  const std::pair<ECompare, std::function<bool(float, float)>> functions[] = {
+      {ECompare::Never, [](float, float) { return false; }},
+      {ECompare::Less, std::less<>()},
+      {ECompare::Equal, std::equal_to<>()},
+      {ECompare::LessEqual, std::less_equal<>()},
+      {ECompare::Greater, std::greater<>()},
+      {ECompare::NotEqual, std::not_equal_to<>()},
+      {ECompare::GreaterEqual, std::greater_equal<>()},
+      {ECompare::Always, [](float, float) { return true; }}};
+  for (const auto& [function, passes] : functions) {
     for (const float depth : {0.25f, 0.5f, 0.75f}) {
       m_Device.SetClearColor(cColor::clBlack);
       m_Device.SetClearDepth(0.5f);
       m_Device.Clear(true, true, false);
       m_Device.SetMatrix(cVideo3D::EMatrix::Projection, FlatProjection(2 * depth - 1));
-      m_Device.SetDepthFunction(static_cast<ECompare>(f));
+      m_Device.SetDepthFunction(function);
       m_Device.DrawPrimitive(cVideo3D::EPrimitive::TriangleFan, quad, 0, 4);
-      const bool expected = detail::Passes(static_cast<ECompare>(f), depth, 0.5f);
-      EXPECT_EQ(Pixel(20, 30) == 0xFFFF0000, expected) << "function " << f << ", depth " << depth;
+      EXPECT_EQ(Pixel(20, 30) == 0xFFFF0000, passes(depth, 0.5f))
+          << "function " << int(function) << ", depth " << depth;
     }
   }
 }

@@ -6,36 +6,6 @@
 namespace zunfert::test {
 namespace {
 
-struct cVariant {
-  const char* name;
-  void (*encode)(const cImage&, iByteSink&);
-  tDecoder decode;
-  bool indexed;  // the encoding takes and gives back indices
-  bool keepsAlpha;
-};
-
-// clang-format off
-const cVariant kLossless[] = {
-    {"BmpRgb24", Use<EncodeBmp, EBmpEncoding::Rgb24>, DecodeBmp, false, false},
-    {"BmpIndexed8", Use<EncodeBmp, EBmpEncoding::Indexed8>, DecodeBmp, true, false},
-    {"BmpRle8", Use<EncodeBmp, EBmpEncoding::Rle8>, DecodeBmp, true, false},
-    {"PcxIndexed8", Use<EncodePcx, EPcxEncoding::Indexed8>, DecodePcx, true, false},
-    {"PcxRgb24", Use<EncodePcx, EPcxEncoding::Rgb24>, DecodePcx, false, false},
-    {"TgaIndexed8", Use<EncodeTga, ETgaEncoding::Indexed8, false>, DecodeTga, true, true},
-    {"TgaIndexed8Rle", Use<EncodeTga, ETgaEncoding::Indexed8, true>, DecodeTga, true, true},
-    {"TgaRgb24", Use<EncodeTga, ETgaEncoding::Rgb24, false>, DecodeTga, false, false},
-    {"TgaRgb24Rle", Use<EncodeTga, ETgaEncoding::Rgb24, true>, DecodeTga, false, false},
-    {"TgaArgb32", Use<EncodeTga, ETgaEncoding::Argb32, false>, DecodeTga, false, true},
-    {"TgaArgb32Rle", Use<EncodeTga, ETgaEncoding::Argb32, true>, DecodeTga, false, true},
-    {"Png", Use<EncodePng>, DecodePng, false, true},
-};
-// clang-format on
-
-// Names the variant in test listings instead of dumping its bytes.
-void PrintTo(const cVariant& variant, std::ostream* out) {
-  *out << variant.name;
-}
-
 class LosslessRoundTrip : public testing::TestWithParam<cVariant> {};
 
 // 1 x 1, odd widths (row padding), and 700 pixels wide so that runs exceed

@@ -1,6 +1,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <random>
 
 #include "plugin_fixtures.h"
@@ -108,103 +109,36 @@ class SceneTest : public PluginTest {
   cDefaultWorld* world = nullptr;
 };
 
-void ExpectSameMaterial(cMaterial* a, cMaterial* b) {
-  auto* x = dynamic_cast<cDefaultMaterial*>(a);
-  auto* y = dynamic_cast<cDefaultMaterial*>(b);
-  ASSERT_TRUE(x && y);
-  EXPECT_EQ(x->GetName(), y->GetName());
-  EXPECT_EQ(x->GetDiffuse(), y->GetDiffuse());
-  EXPECT_EQ(x->GetAmbient(), y->GetAmbient());
-  EXPECT_EQ(x->GetSpecular(), y->GetSpecular());
-  EXPECT_EQ(x->GetEmissive(), y->GetEmissive());
-  EXPECT_EQ(x->GetPower(), y->GetPower());
-  EXPECT_EQ(x->GetFilter(), y->GetFilter());
-  EXPECT_EQ(x->GetAddressMode(), y->GetAddressMode());
-  EXPECT_EQ(x->GetFrameRate(), y->GetFrameRate());
-  cMemorySprite *s = x->GetTextureSprite(), *t = y->GetTextureSprite();
-  EXPECT_EQ(s->GetSize(), t->GetSize());
-  EXPECT_EQ(s->GetFrames(), t->GetFrames());
-  EXPECT_EQ(s->GetPixelFormat(), t->GetPixelFormat());
-  EXPECT_EQ(s->GetColorKey(), t->GetColorKey());
-  EXPECT_EQ(s->IsColorKeyEnabled(), t->IsColorKeyEnabled());
-  if (s->GetFrames() > 0) {
-    EXPECT_EQ(
-        0, std::memcmp(s->GetFramePtr(0), t->GetFramePtr(0), s->GetFrameBytes() * s->GetFrames()));
+/// Every file of the saved scene, by name.
+std::map<std::string, std::string> Files(const fs::path& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    std::ifstream in(entry.path(), std::ios::binary);
+    files[entry.path().filename().string()] = {std::istreambuf_iterator<char>(in), {}};
+  }
+  return files;
+}
+
+/// The loaded tree must be linked as a built one is.
+void ExpectLinked(cEntity* entity, cDefaultWorld* world) {
+  SCOPED_TRACE(entity->GetName().c_str());
+  EXPECT_EQ(world, entity->GetWorld());
+  EXPECT_EQ(world->GetRootSector(), entity->GetSector());
+  for (int i = 0; i < entity->GetNumberOfMaterials(); ++i)
+    EXPECT_EQ(world, entity->GetMaterial(i)->GetWorld());
+  for (int i = 0; i < entity->GetNumberOfChilds(); ++i) {
+    EXPECT_EQ(entity, entity->GetChild(i)->GetParent());
+    ExpectLinked(entity->GetChild(i), world);
   }
 }
 
-void ExpectSameModel(cModel* a, cModel* b) {
-  auto* x = dynamic_cast<cMeshModel*>(a);
-  auto* y = dynamic_cast<cMeshModel*>(b);
-  ASSERT_EQ(x == nullptr, y == nullptr);
-  if (x == nullptr) return;
-  EXPECT_EQ(x->GetName(), y->GetName());
-  const cVertexBuffer &v = x->GetVertices(), &w = y->GetVertices();
-  ASSERT_EQ(v.GetLength(), w.GetLength());
-  EXPECT_EQ(v.GetVertexFormat(), w.GetVertexFormat());
-  EXPECT_EQ(v.GetPixelFormat(), w.GetPixelFormat());
-  EXPECT_EQ(0, std::memcmp(v.GetReadPtr(), w.GetReadPtr(), v.GetLength() * v.GetStride()));
-  ASSERT_EQ(x->GetIndices().GetLength(), y->GetIndices().GetLength());
-  for (uint32_t i = 0; i < x->GetIndices().GetLength(); ++i)
-    EXPECT_EQ(x->GetIndices().GetIndex(i), y->GetIndices().GetIndex(i));
-  ASSERT_EQ(x->GetSubsets().size(), y->GetSubsets().size());
-  for (size_t i = 0; i < x->GetSubsets().size(); ++i) {
-    EXPECT_EQ(x->GetSubsets()[i].m_First, y->GetSubsets()[i].m_First);
-    EXPECT_EQ(x->GetSubsets()[i].m_Count, y->GetSubsets()[i].m_Count);
-  }
-}
-
-void ExpectSameKindValues(cEntity* a, cEntity* b) {
-  if (auto* x = dynamic_cast<cDefaultEntity*>(a)) {
-    EXPECT_EQ(x->GetSpin(), dynamic_cast<cDefaultEntity*>(b)->GetSpin());
-  } else if (auto* c = dynamic_cast<cCamera*>(a)) {
-    auto* d = dynamic_cast<cCamera*>(b);
-    EXPECT_EQ(c->GetFieldOfView(), d->GetFieldOfView());
-    EXPECT_EQ(c->GetHorizon(), d->GetHorizon());
-    EXPECT_EQ(c->GetAspect(), d->GetAspect());
-  } else {
-    auto *l = dynamic_cast<cLight*>(a), *m = dynamic_cast<cLight*>(b);
-    ASSERT_TRUE(l && m);
-    EXPECT_EQ(l->GetType(), m->GetType());
-    EXPECT_EQ(l->GetAmbient(), m->GetAmbient());
-    EXPECT_EQ(l->GetDiffuse(), m->GetDiffuse());
-    EXPECT_EQ(l->GetSpecular(), m->GetSpecular());
-    for (auto get : {&cLight::GetRange, &cLight::GetFallOff, &cLight::GetConstant,
-                     &cLight::GetLinear, &cLight::GetQuad, &cLight::GetTheta, &cLight::GetPhi})
-      EXPECT_EQ((l->*get)(), (m->*get)());
-    EXPECT_EQ(l->GetPriority(), m->GetPriority());
-  }
-}
-
-/// Walks both trees together; the loaded one must be linked as a built one is.
-void ExpectSameTree(cEntity* a, cEntity* b, cDefaultWorld* loaded) {
-  SCOPED_TRACE(a->GetName().c_str());
-  ASSERT_EQ(a->GetDescriptor(), b->GetDescriptor());
-  EXPECT_EQ(a->GetName(), b->GetName());
-  EXPECT_EQ(a->GetPivotMatrix(), b->GetPivotMatrix());
-  EXPECT_EQ(a->GetOffsetMatrix(), b->GetOffsetMatrix());
-  EXPECT_EQ(a->GetWorldMatrix(), b->GetWorldMatrix());
-  EXPECT_EQ(a->IsVisible(), b->IsVisible());
-  EXPECT_EQ(a->IsHidden(), b->IsHidden());
-  EXPECT_EQ(loaded, b->GetWorld());
-  EXPECT_EQ(loaded->GetRootSector(), b->GetSector());
-  ExpectSameKindValues(a, b);
-  ExpectSameModel(a->GetModel(), b->GetModel());
-  ASSERT_EQ(a->GetNumberOfMaterials(), b->GetNumberOfMaterials());
-  for (int i = 0; i < a->GetNumberOfMaterials(); ++i) {
-    ExpectSameMaterial(a->GetMaterial(i), b->GetMaterial(i));
-    EXPECT_EQ(loaded, b->GetMaterial(i)->GetWorld());
-  }
-  ASSERT_EQ(a->GetNumberOfChilds(), b->GetNumberOfChilds());
-  for (int i = 0; i < a->GetNumberOfChilds(); ++i) {
-    EXPECT_EQ(b, b->GetChild(i)->GetParent());
-    ExpectSameTree(a->GetChild(i), b->GetChild(i), loaded);
-  }
-}
-
+// Saving the loaded sector over the first files writes the same bytes: every
+// field came back, or the second save would differ. (The loaded entities
+// hold copies of what the built ones share, which a world refuses to save.)
 TEST_F(SceneTest, WholeSceneRoundTripsThroughFiles) {
   cEntity::UpdateMatrices();
   ASSERT_TRUE(cPluginSystem::GetInstance()->SavePlugin(world, Url("level.world")));
+  auto saved = Files(folder);
   auto* loaded =
       dynamic_cast<cDefaultWorld*>(cPluginSystem::GetInstance()->LoadPlugin(Url("level.world")));
   ASSERT_NE(loaded, nullptr);
@@ -214,8 +148,15 @@ TEST_F(SceneTest, WholeSceneRoundTripsThroughFiles) {
   ASSERT_NE(loaded->GetSelectedCamera(), nullptr);
   EXPECT_EQ("Cam", loaded->GetSelectedCamera()->GetName());
   EXPECT_EQ(world->GetNumberOfEntities(), loaded->GetNumberOfEntities());
-  EXPECT_EQ("Hall", loaded->GetRootSector()->GetName());
-  ExpectSameTree(world->GetRootSector()->GetRoot(), loaded->GetRootSector()->GetRoot(), loaded);
+  cEntity* root = loaded->GetRootSector()->GetRoot();
+  ExpectLinked(root, loaded);
+  EXPECT_EQ(world->GetRootSector()->GetRoot()->GetChild(0)->GetChild(0)->GetWorldMatrix(),
+            root->GetChild(0)->GetChild(0)->GetWorldMatrix());
+  fs::remove_all(folder);
+  fs::create_directories(folder);
+  ASSERT_TRUE(cPluginSystem::GetInstance()->SavePlugin(loaded->GetRootSector(), Url("Hall")));
+  saved.erase("level.world");
+  EXPECT_EQ(saved, Files(folder));
   Destroy(loaded);
 }
 
@@ -250,19 +191,15 @@ TEST_F(SceneTest, TruncatedFilesOfASavedSceneFailCleanly) {
 
 TEST_F(SceneTest, ObjectsThatWouldShareAFileAreRefusedBeforeWriting) {
   world->GetRootSector()->GetRoot()->GetChild(0)->GetMaterial(1)->SetName("Turret");
-  ExpectException([&] { cPluginSystem::GetInstance()->SavePlugin(world, Url("level.world")); },
-                  "two of its objects would be saved in the file \"Turret\"");
+  ExpectError<cException>(
+      [&] { cPluginSystem::GetInstance()->SavePlugin(world, Url("level.world")); },
+      "two of its objects would be saved in the file \"Turret\"");
   world->GetRootSector()->GetRoot()->SetName("level.world");
-  ExpectException([&] { cPluginSystem::GetInstance()->SavePlugin(world, Url("level.world")); },
-                  "\"level.world\"");
+  ExpectError<cException>(
+      [&] { cPluginSystem::GetInstance()->SavePlugin(world, Url("level.world")); },
+      "\"level.world\"");
   EXPECT_TRUE(fs::is_empty(folder));
 }
-
-}  // namespace
-}  // namespace zunfert::test
-
-namespace zunfert::test {
-namespace {
 
 // Two entities of one name: the child's file is written first and then
 // replaced by its parent's, which so refers to itself. Loading it nests
@@ -276,8 +213,8 @@ TEST_F(SceneTest, AFileThatRefersToItselfIsRefused) {
   ASSERT_TRUE(cPluginSystem::GetInstance()->SavePlugin(parent, Url("Loop")));
   Destroy(child);
   Destroy(parent);
-  ExpectException([&] { cPluginSystem::GetInstance()->LoadPlugin(Url("Loop")); },
-                  "nested too deeply");
+  ExpectError<cException>([&] { cPluginSystem::GetInstance()->LoadPlugin(Url("Loop")); },
+                          "nested too deeply");
 }
 
 }  // namespace

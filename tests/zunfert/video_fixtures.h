@@ -53,6 +53,16 @@ inline cVertexBuffer MakeVertices(std::initializer_list<cTestVertex> list) {
   return MakeVertices(std::vector<cTestVertex>(list));
 }
 
+/// A quad from corner (x0, y0) to (x1, y1) at depth z, in one colour, with
+/// texture coordinates from (uv0, uv0) to (uv1, uv1).
+inline cVertexBuffer Quad(float x0, float y0, float x1, float y1, float z, uint32_t color,
+                          float uv0 = 0, float uv1 = 1) {
+  return MakeVertices({{x0, y0, z, color, uv0, uv0},
+                       {x1, y0, z, color, uv1, uv0},
+                       {x1, y1, z, color, uv1, uv1},
+                       {x0, y1, z, color, uv0, uv1}});
+}
+
 /// A 3D device opened at a small size in ARGB8888, inside a scene, with
 /// culling off and, unless a test sets others, matrices that map x and y
 /// in [-1, 1] straight onto the viewport (w = -z, depth 0.5).
