@@ -3,6 +3,8 @@
 
 #include <cstdlib>
 #include <new>
+#include <string>
+#include <unordered_map>
 
 #include "tolmak_entity.h"
 #include "tolmak_material.h"
@@ -38,6 +40,9 @@ struct cLoadLog {
   int32_t count;
   int32_t capacity;
   int32_t depth;  // entity loads under way, one inside the other
+  /// Materials and models re-created so far, by URL, with their place in
+  /// objects: entities that shared one when saved share it again.
+  std::unordered_map<std::string, int32_t>* shared;
 };
 cLoadLog gLoadLog;
 
@@ -68,9 +73,13 @@ class cLoadScope {
       for (int32_t i = m_Mark; i < gLoadLog.count; ++i)
         cPluginSystem::GetInstance()->Destroy(gLoadLog.objects[i]);
       gLoadLog.count = m_Mark;
+      if (gLoadLog.shared != nullptr)
+        std::erase_if(*gLoadLog.shared,
+                      [this](const auto& entry) { return entry.second >= m_Mark; });
     }
     if (--gLoadLog.depth == 0) {
       std::free(gLoadLog.objects);
+      delete gLoadLog.shared;
       gLoadLog = {};
     }
   }
@@ -84,12 +93,26 @@ class cLoadScope {
 };
 
 /// Re-creates the object stored at the URL: null when it cannot be loaded;
-/// an object of another kind is refused.
+/// an object of another kind is refused. A shared kind (materials, models)
+/// is re-created once per load, however many entities refer to it.
 template <class T>
-T* LoadReference(const cString& text, const char* kind) {
-  cObject* object = cPluginSystem::GetInstance()->LoadPlugin(cUrl(text));
-  if (object == nullptr) return nullptr;
-  Record(object);
+T* LoadReference(const cString& text, const char* kind, bool shared) {
+  const std::string key(text.c_str(), static_cast<size_t>(text.GetLength()));
+  cObject* object = nullptr;
+  if (shared && gLoadLog.shared != nullptr) {
+    const auto known = gLoadLog.shared->find(key);
+    if (known != gLoadLog.shared->end()) object = gLoadLog.objects[known->second];
+  }
+  if (object == nullptr) {
+    object = cPluginSystem::GetInstance()->LoadPlugin(cUrl(text));
+    if (object == nullptr) return nullptr;
+    Record(object);
+    if (shared) {
+      if (gLoadLog.shared == nullptr)
+        gLoadLog.shared = new std::unordered_map<std::string, int32_t>;
+      gLoadLog.shared->emplace(key, gLoadLog.count - 1);
+    }
+  }
   T* typed = dynamic_cast<T*>(object);
   if (typed == nullptr)
     throw cException(
@@ -137,10 +160,11 @@ void cEntity::Load(iIOStream& stream) {
   cLoadScope scope;
   tArray<cMaterial*> materials;
   for (const cString& url : materialUrls)
-    materials.Add(LoadReference<cMaterial>(url, "a material"));
-  cModel* model = hasModel ? LoadReference<cModel>(modelUrl, "a model") : nullptr;
+    materials.Add(LoadReference<cMaterial>(url, "a material", true));
+  cModel* model = hasModel ? LoadReference<cModel>(modelUrl, "a model", true) : nullptr;
   tArray<cEntity*> children;
-  for (const cString& url : childUrls) children.Add(LoadReference<cEntity>(url, "an entity"));
+  for (const cString& url : childUrls)
+    children.Add(LoadReference<cEntity>(url, "an entity", false));
 
   SetName(name);
   AdoptLoaded(materials, children);

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <map>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -89,14 +90,23 @@ struct cSavedTree {
   cTestModel box;
 };
 
-/// Destroys a tree re-created by LoadPlugin: the entities with their
-/// materials and models (each loaded object is referenced once).
-void DestroyLoadedTree(cEntity* entity) {
-  for (int i = entity->GetNumberOfChilds() - 1; i >= 0; --i) DestroyLoadedTree(entity->GetChild(i));
-  for (int i = 0; i < entity->GetNumberOfMaterials(); ++i)
-    cPluginSystem::GetInstance()->Destroy(entity->GetMaterial(i));
-  cPluginSystem::GetInstance()->Destroy(entity->GetModel());
-  cPluginSystem::GetInstance()->Destroy(entity);
+/// Collects a tree re-created by LoadPlugin: the entities, children first,
+/// then their materials and models, each once.
+void CollectLoadedTree(cEntity* entity, std::vector<cObject*>& entities,
+                       std::set<cObject*>& shared) {
+  for (int i = entity->GetNumberOfChilds() - 1; i >= 0; --i)
+    CollectLoadedTree(entity->GetChild(i), entities, shared);
+  for (int i = 0; i < entity->GetNumberOfMaterials(); ++i) shared.insert(entity->GetMaterial(i));
+  if (entity->GetModel() != nullptr) shared.insert(entity->GetModel());
+  entities.push_back(entity);
+}
+
+void DestroyLoadedTree(cEntity* root) {
+  std::vector<cObject*> entities;
+  std::set<cObject*> shared;
+  CollectLoadedTree(root, entities, shared);
+  for (cObject* object : entities) cPluginSystem::GetInstance()->Destroy(object);
+  for (cObject* object : shared) cPluginSystem::GetInstance()->Destroy(object);
 }
 
 /// A memory stream that fails every write once the budget of bytes is spent.
@@ -182,6 +192,8 @@ TEST_F(EntityStream, TreeRoundTripsThroughMemoryFiles) {
   ASSERT_TRUE(plugins->SavePlugin(loaded, url));
   EXPECT_EQ(files(), saved);
   EXPECT_TRUE(loaded->GetWorld() == nullptr && loaded->GetChild(0)->GetSector() == nullptr);
+  // Stone, shared when saved, is one object again.
+  EXPECT_EQ(loaded->GetChild(0)->GetChild(0)->GetMaterial(0), loaded->GetMaterial(0));
   cEntity::UpdateMatrices();
   EXPECT_TRUE(
       SameBits(loaded->GetChild(0)->GetChild(0)->GetWorldMatrix(), tree.foot.GetWorldMatrix()));
