@@ -23,15 +23,13 @@ class cNode : public cNamedObject, public iSerializable {
     }
   }
   void Load(iIOStream& stream) override {
-    cString name;
+    cString text;
     int32_t count = 0;
-    if (!stream.ReadText(name) || !stream.ReadInt32(count))
-      throw cException(__FILE__, __LINE__, "truncated");
-    SetName(name);
+    if (!stream.ReadText(text) || !stream.ReadInt32(count)) throw cException("", 0, "truncated");
+    SetName(text);
     for (int32_t i = 0; i < count; ++i) {
-      cString url;
-      if (!stream.ReadText(url)) throw cException(__FILE__, __LINE__, "truncated");
-      children.push_back(static_cast<cNode*>(cPluginSystem::GetInstance()->LoadPlugin(cUrl(url))));
+      if (!stream.ReadText(text)) throw cException("", 0, "truncated");
+      children.push_back(static_cast<cNode*>(cPluginSystem::GetInstance()->LoadPlugin(cUrl(text))));
     }
   }
   ~cNode() override {
@@ -109,24 +107,17 @@ TEST_F(Plugins, CreatesAndFindsRegisteredClasses) {
   EXPECT_FALSE(gPlainClass.IsOfType(gCRC32("cNamedObject")));
 }
 
+// Deeper trees and their byte layout are the scene stream tests' business.
 TEST_F(Plugins, SavesAndLoadsObjectTreesThroughMemoryUrls) {
   cNode root;
   root.SetName("root");
-  auto* child = new cSpecialNode;
-  child->SetName("child");
-  root.children.push_back(child);
+  root.children.push_back(new cSpecialNode);
+  root.children[0]->SetName("child");
   ASSERT_TRUE(plugins->SavePlugin(&root, cUrl("mem://scene/root")));
-
-  tArray<uint8_t> bytes;
-  ASSERT_TRUE(cStreamManager::GetInstance()->GetMemoryFile(cUrl("mem://scene/child"), bytes));
-  EXPECT_EQ(bytes.GetCount(), 4 + 4 + 5 + 4);  // class identifier, name, child count
-  EXPECT_EQ(*reinterpret_cast<const int32_t*>(bytes.GetData()), gCRC32("cSpecialNode"));
-
   auto* node = dynamic_cast<cNode*>(plugins->LoadPlugin(cUrl("mem://scene/root")));
-  ASSERT_NE(node, nullptr);
+  ASSERT_TRUE(node != nullptr && node->children.size() == 1);
   EXPECT_EQ(node->GetName(), "root");
-  ASSERT_EQ(node->children.size(), 1u);
-  EXPECT_EQ(node->children[0]->GetDescriptor(), &gSpecialClass);
+  EXPECT_EQ(node->children[0]->GetDescriptor(), &gSpecialClass);  // stored with its own class
   EXPECT_EQ(node->children[0]->GetName(), "child");
   plugins->Destroy(node);
 
