@@ -71,8 +71,8 @@ TEST(MemoryStream, WritesLittleEndianFieldsAndReadsThemBack) {
   EXPECT_FALSE(stream.ReadUInt8(u8));
   EXPECT_EQ(stream.GetRemaining(), 0);
 
-  // Text lengths that are negative or beyond the stream are refused.
-  const uint8_t negative[] = {0xFF, 0xFF, 0xFF, 0xFF}, tooLong[] = {5, 0, 0, 0, 'a', 'b'};
+  // Text lengths that are negative or one byte beyond the stream are refused.
+  const uint8_t negative[] = {0xFF, 0xFF, 0xFF, 0xFF}, tooLong[] = {3, 0, 0, 0, 'a', 'b'};
   EXPECT_FALSE(cMemoryStream(negative, sizeof negative).ReadText(text));
   EXPECT_FALSE(cMemoryStream(tooLong, sizeof tooLong).ReadText(text));
   EXPECT_EQ(text, "Box");
