@@ -1,101 +1,20 @@
 // The stand-in for the plug-in library "Zunfert.dll" that the application
-// tests link: video devices of both kinds, the default keyboard and mouse,
-// and the four image loaders. What the engine asks of them is written
-// through trace, one line per call, for the tests to read back.
+// tests link: video devices of both kinds (the sample plug-in's software
+// devices, recording their set-up), the default keyboard and mouse, and the
+// four image loaders. What the engine asks of them is written through
+// trace, one line per call, for the tests to read back.
 #include <tolmak.h>
+#include <zunfert_video.h>
 
 #include <cstdint>
 #include <cstring>
 
 namespace {
 
-template <class T>
-T& Nil() {
-  static T value;
-  return value;
-}
-
-// Every device operation that the application never calls does nothing.
+// Every input operation that the application never calls does nothing.
 // clang-format off
 #define NONE override {}
 #define ZERO override { return {}; }
-#define NIL(T) override { return Nil<T>(); }
-
-class cInertVideo2D : public cVideo2D {
- public:
-  void ShutdownDevice() NONE bool IsInitialized() const ZERO bool ResizeDevice(int,int) ZERO
-  int GetWidth() const ZERO int GetHeight() const ZERO bool SetWindowed(bool) ZERO
-  bool IsWindowed() const ZERO cSurface* GetFrontSurface() ZERO cSurface* GetBackSurface() ZERO
-  cSurface* CreateSurface(const tSize<int>&,EMemoryType) ZERO
-  cSurface* CreateSurfaceFrom(cSprite*,int,EMemoryType) ZERO void DestroySurface(cSurface*) NONE
-  bool Flip() ZERO void EnableVSync(bool) NONE bool SetPalette(const cPalette&) ZERO
-  const cPalette& GetPalette() const NIL(cPalette) bool IsModeSupported(int,int,int) const ZERO
-  uint32_t GetAvailableMemory() const ZERO
-};
-
-class cInertVideo3D : public cVideo3D {
- public:
-  void ShutdownDevice() NONE bool IsInitialized() const ZERO bool ResizeDevice(int,int) ZERO
-  const cVideoCaps& GetCaps() const NIL(cVideoCaps) int GetWidth() const ZERO
-  int GetHeight() const ZERO bool BeginScene() ZERO void EndScene() NONE bool Flip() ZERO
-  void SetClearColor(const cColor&) NONE void SetClearDepth(float) NONE
-  void Clear(bool,bool,bool) NONE bool SetWindowed(bool) ZERO bool IsWindowed() const ZERO
-  void EnableVSync(bool) NONE void SetGamma(float,float,float) NONE void ResetRenderStates() NONE
-  void SetViewport(int,int,int,int) NONE void GetViewport(int&,int&,int&,int&) const NONE
-  void SetDepthRange(float,float) NONE void SetMatrix(EMatrix,const cMatrix4x3&) NONE
-  const cMatrix4x3& GetMatrix(EMatrix) const NIL(cMatrix4x3)
-  void MultiplyMatrix(EMatrix,const cMatrix4x3&) NONE void PushMatrix(EMatrix) NONE
-  void PopMatrix(EMatrix) NONE
-  void DrawPrimitive(EPrimitive,const cVertexBuffer&,uint32_t,uint32_t) NONE
-  void DrawIndexedPrimitive(EPrimitive,const cVertexBuffer&,const cIndexBuffer&,uint32_t,uint32_t) NONE
-  hVertexBuffer* CreateVertexBuffer(const cVertexBuffer&,ETextureUsage,EMemoryType) ZERO
-  bool UpdateVertexBuffer(hVertexBuffer*,const cVertexBuffer&) ZERO
-  void DestroyVertexBuffer(hVertexBuffer*) NONE
-  hIndexBuffer* CreateIndexBuffer(const cIndexBuffer&,ETextureUsage,EMemoryType) ZERO
-  bool UpdateIndexBuffer(hIndexBuffer*,const cIndexBuffer&) ZERO
-  void DestroyIndexBuffer(hIndexBuffer*) NONE
-  void DrawBuffer(EPrimitive,hVertexBuffer*,uint32_t,uint32_t) NONE
-  void DrawIndexedBuffer(EPrimitive,hVertexBuffer*,hIndexBuffer*,uint32_t,uint32_t) NONE
-  uint32_t GetPrimitivesDrawn() const ZERO void EnableDepthTest(bool) NONE
-  void SetDepthFunction(ECompareFunction) NONE void EnableDepthWrite(bool) NONE
-  void EnableWBuffer(bool) NONE void SetDepthBias(int) NONE void EnableAlphaTest(bool) NONE
-  void SetAlphaFunction(ECompareFunction) NONE void SetAlphaReference(int) NONE
-  void EnableBlending(bool) NONE void SetBlendFunction(EBlendFunction,EBlendFunction) NONE
-  void SetPixelFunction(EPixelFunction) NONE void SetColorWriteMask(bool,bool,bool,bool) NONE
-  void SetCulling(ECulling) NONE void SetShading(EShading) NONE
-  void SetPrimitiveStyle(EPrimitiveStyle) NONE void EnableAntiAlias(bool,EAlias) NONE
-  void EnableDithering(bool) NONE void EnableClipping(bool) NONE void SetPointSize(float) NONE
-  void EnableFog(bool) NONE void SetFogMode(EFog) NONE void SetFogColor(const cColor&) NONE
-  void SetFogRange(float,float) NONE void SetFogDensity(float) NONE void EnableLighting(bool) NONE
-  void SetAmbientLight(const cColor&) NONE void SetLight(int,const cLight&) NONE
-  void EnableLight(int,bool) NONE bool IsLightEnabled(int) const ZERO void EnableSpecular(bool) NONE
-  void EnableNormalize(bool) NONE void EnableLocalViewer(bool) NONE
-  void SetMaterialDiffuse(const cColor&) NONE void SetMaterialAmbient(const cColor&) NONE
-  void SetMaterialSpecular(const cColor&) NONE void SetMaterialEmissive(const cColor&) NONE
-  void SetMaterialPower(float) NONE void SetDiffuseSource(ESource) NONE
-  void SetAmbientSource(ESource) NONE void SetSpecularSource(ESource) NONE
-  void SetEmissiveSource(ESource) NONE
-  cSurface* CreateTexture(const tSize<int>&,const cPixelFormat&,ETextureUsage,EMemoryType) ZERO
-  cSurface* CreateTextureFrom(cSprite*,int,ETextureUsage,EMemoryType) ZERO
-  bool UpdateTexture(cSurface*,cSprite*,int) ZERO void DestroyTexture(cSurface*) NONE
-  bool IsTextureFormatSupported(const cPixelFormat&) const ZERO
-  cPixelFormat ChooseTextureFormat(const cPixelFormat&) const ZERO
-  void SetTexture(int,cSurface*) NONE cSurface* GetTexture(int) const ZERO
-  void SetTexelFunction(int,ETexelFunction) NONE void SetTexelAlphaFunction(int,ETexelFunction) NONE
-  void SetTextureFilter(int,EFilter) NONE
-  void SetTextureAddressMode(int,EAddressMode,EAddressMode) NONE
-  void SetTextureCoordinateSet(int,int) NONE void SetTextureMatrix(int,const cMatrix4x3&) NONE
-  void SetTextureFactor(const cColor&) NONE void SetBumpEnvMatrix(int,float,float,float,float) NONE
-  void EnableTextureColorKey(bool) NONE void SetMipmapBias(int,float) NONE
-  cSurface* GetSurface(ESurface) ZERO bool SetRenderTarget(cSurface*) ZERO
-  cSurface* GetRenderTarget() const ZERO bool CopySurface(ESurface,cSurface*) ZERO
-  void EnableStencil(bool) NONE void SetStencilFunction(ECompareFunction) NONE
-  void SetStencilReference(uint32_t) NONE void SetStencilMask(uint32_t) NONE
-  void SetStencilWriteMask(uint32_t) NONE void SetStencilOperation(EStencil,EStencil,EStencil) NONE
-  void SetClearStencil(uint32_t) NONE void SetClipPlane(int,const cPlane&) NONE
-  void EnableClipPlane(int,bool) NONE uint32_t GetAvailableTextureMemory() const ZERO
-  bool IsModeSupported(int,int,int) const ZERO
-};
 
 class cKeyboardStandIn : public cKeyboard {
  public:
@@ -116,13 +35,12 @@ class cMouseStandIn : public cMouse {
 
 #undef NONE
 #undef ZERO
-#undef NIL
 // clang-format on
 
 /// A video device that writes the record it is initialised with, every
 /// field in order, and answers with a pixel format of its own.
-template <class Inert>
-class tRecordingVideo : public Inert {
+template <class Device>
+class tRecordingVideo : public Device {
  public:
   bool InitDevice(cInitInfo* info) override {
     trace("%s InitDevice %d %d %d %d %d%d%d%d %d '%s' %d '%s' %d",
@@ -138,7 +56,7 @@ class tRecordingVideo : public Inert {
   cPixelFormat m_Format;
 };
 
-class cWindowVideo2D : public tRecordingVideo<cInertVideo2D> {
+class cWindowVideo2D : public tRecordingVideo<zunfert::cSoftwareVideo2D> {
  public:
   cWindowVideo2D() { m_Format = cPixelFormat::RGB565; }
   iClassDesc* GetDescriptor() const override;
@@ -150,7 +68,7 @@ class cFullscreenVideo2D : public cWindowVideo2D {
   iClassDesc* GetDescriptor() const override;
 };
 
-class cHardwareVideo3D : public tRecordingVideo<cInertVideo3D> {
+class cHardwareVideo3D : public tRecordingVideo<zunfert::cSoftwareVideo3D> {
  public:
   cHardwareVideo3D() { m_Format = cPixelFormat::ARGB8888; }
   iClassDesc* GetDescriptor() const override;

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <varnlib.h>
 
+#include <algorithm>
+#include <random>
 #include <vector>
 
 namespace {
@@ -12,110 +14,76 @@ struct cTracked {
   explicit cTracked(int v) : value(v) { ++live; }
   cTracked(const cTracked& other) : value(other.value) { ++live; }
   ~cTracked() { --live; }
-  bool operator==(const cTracked& other) const { return value == other.value; }
 };
 
 }  // namespace
 
-TEST(Array, GrowthFollowsTheNPlusEighthPlusFiveRule) {
-  tArray<int> array;
-  std::vector<int> capacities;
-  for (int i = 0; i < 40; ++i) {
-    if (array.GetCount() == array.GetCapacity()) {
-      const int n = array.GetCount() + 1;
-      capacities.push_back(n + n / 8 + 5);
-    }
-    array.Add(i);
-    EXPECT_EQ(array.GetCapacity(), capacities.back());
-  }
-  EXPECT_EQ(capacities, (std::vector<int>{6, 12, 19, 27, 36, 46}));
-  for (int i = 0; i < 40; ++i) EXPECT_EQ(array[i], i);
-}
-
-TEST(Array, AddingAnElementOfAFullArrayToItselfCopiesItFirst) {
-  tArray<cString> array;
-  for (int i = 0; i < 6; ++i) array.Add(cString::StringF("item %d", i));
-  ASSERT_EQ(array.GetCount(), array.GetCapacity());
-  array.Add(array[0]);
-  EXPECT_EQ(array[6], "item 0");
-}
-
-TEST(Array, RemovalKeepsOrderAndCapacityClearKeepsStorage) {
-  tArray<int> array;
-  for (int i = 0; i < 5; ++i) array.Add(i * 10);
-  const int capacity = array.GetCapacity();
-  array.RemoveAt(1);
-  EXPECT_EQ(array.GetCount(), 4);
-  EXPECT_EQ(array.GetCapacity(), capacity);
-  EXPECT_EQ((std::vector<int>(array.begin(), array.end())), (std::vector<int>{0, 20, 30, 40}));
-  const int* storage = array.GetData();
-  array.Clear();
-  EXPECT_EQ(array.GetCount(), 0);
-  EXPECT_EQ(array.GetData(), storage);
-  EXPECT_EQ(array.GetCapacity(), capacity);
-}
-
-TEST(Array, CopyIsExactAndAssignmentGrowsOnlyWhenSmaller) {
-  tArray<int> source;
-  for (int i = 0; i < 7; ++i) source.Add(i);
-  const tArray<int> copy(source);
-  EXPECT_EQ(copy.GetCapacity(), 7);
-  EXPECT_EQ(copy.GetCount(), 7);
-
-  tArray<int> small;
-  small.Add(1);
-  small = source;
-  EXPECT_EQ(small.GetCapacity(), 7);
-
-  tArray<int> large;
-  large.SetCapacity(50);
-  large = source;
-  EXPECT_EQ(large.GetCapacity(), 50);
-  EXPECT_EQ(large[6], 6);
-}
-
-TEST(Array, ElementsAreDestroyedExactlyOnce) {
+// Random appends, removals, capacity changes and copies against a vector,
+// with the n + n/8 + 5 growth rule as the model of the capacity.
+TEST(Array, FollowsAVectorModelAndTheGrowthRule) {
+  std::mt19937 random(7);
   {
     tArray<cTracked> array;
-    for (int i = 0; i < 20; ++i) array.Add(cTracked(i));
-    EXPECT_EQ(cTracked::live, 20);
-    array.SetCapacity(8);  // destroys the twelve beyond
-    EXPECT_EQ(cTracked::live, 8);
-    EXPECT_EQ(array.GetCount(), 8);
-    array.RemoveAt(0);
-    EXPECT_EQ(cTracked::live, 7);
-    EXPECT_EQ(array[0].value, 1);
-    tArray<cTracked> copy = array;
-    EXPECT_EQ(cTracked::live, 14);
-    copy.Clear();
-    EXPECT_EQ(cTracked::live, 7);
+    std::vector<int> model;
+    int capacity = 0;
+    for (int step = 0; step < 600; ++step) {
+      const int op = static_cast<int>(random() % 10), count = static_cast<int>(model.size());
+      if (op < 6) {
+        if (count == capacity) capacity = count + 1 + (count + 1) / 8 + 5;
+        array.Add(cTracked(step));
+        model.push_back(step);
+      } else if (op < 8 && count > 0) {
+        const int i = static_cast<int>(random() % model.size());
+        array.RemoveAt(i);
+        model.erase(model.begin() + i);
+      } else if (op == 8) {
+        capacity = static_cast<int>(random() % 40);  // destroys the elements beyond
+        array.SetCapacity(capacity);
+        model.resize(std::min(count, capacity));
+      } else {
+        tArray<cTracked> copy(array);
+        ASSERT_EQ(copy.GetCapacity(), count);  // a copy holds exactly the count
+        const cTracked* storage = array.GetData();
+        array.Clear();
+        array = copy;  // large enough already: the storage is kept
+        ASSERT_EQ(array.GetData(), storage);
+      }
+      ASSERT_EQ(array.GetCapacity(), capacity);
+      ASSERT_EQ(cTracked::live, static_cast<int>(model.size()));
+      ASSERT_TRUE(std::equal(array.begin(), array.end(), model.begin(), model.end(),
+                             [](const cTracked& a, int b) { return a.value == b; }));
+    }
   }
   EXPECT_EQ(cTracked::live, 0);
 }
 
-TEST(Array, PointerListsRejectNullAndDuplicatesAndIgnoreAbsentDeletes) {
-  int a = 0, b = 0, c = 0;
-  tArray<int*> list;
-  EXPECT_TRUE(list.AddUnique(&a));
-  EXPECT_TRUE(list.AddUnique(&b));
-  EXPECT_FALSE(list.AddUnique(&a));
-  EXPECT_FALSE(list.AddUnique(nullptr));
-  EXPECT_TRUE(list.AddUnique(&c));
-  EXPECT_EQ(list.GetCount(), 3);
-  EXPECT_FALSE(list.Delete(nullptr));
-  int absent = 0;
-  EXPECT_FALSE(list.Delete(&absent));
-  EXPECT_TRUE(list.Delete(&a));
-  EXPECT_EQ(list[0], &b);
-  EXPECT_EQ(list[1], &c);
-}
+TEST(Array, SelfAddsAssignsPointerListsAndPlainCounts) {
+  tArray<cString> strings;
+  for (int i = 0; i < 6; ++i) strings.Add(cString::StringF("item %d", i));
+  ASSERT_EQ(strings.GetCapacity(), 6);
+  strings.Add(strings[0]);  // full: the element is copied before the storage moves
+  EXPECT_EQ(strings[6], "item 0");
+  EXPECT_EQ(strings.GetCapacity(), 12);
+  tArray<cString> small;
+  small.Add("x");
+  small = strings;
+  EXPECT_EQ(small.GetCapacity(), 7);
 
-TEST(Array, SetCountZeroesNewPlainElements) {
+  int a = 0, b = 0, c = 0, absent = 0;
+  tArray<int*> list;
+  EXPECT_TRUE(list.AddUnique(&a) && list.AddUnique(&b) && list.AddUnique(&c));
+  EXPECT_FALSE(list.AddUnique(&a) || list.AddUnique(nullptr));
+  EXPECT_FALSE(list.Delete(nullptr) || list.Delete(&absent));
+  EXPECT_TRUE(list.Delete(&a));
+  EXPECT_EQ((std::vector<int*>(list.begin(), list.end())), (std::vector<int*>{&b, &c}));
+
   tArray<uint8_t> bytes;
   bytes.Add(7);
   bytes.SetCount(4);
   EXPECT_EQ(bytes.GetCapacity(), 6);  // the capacity of the first Add already sufficed
   EXPECT_EQ((std::vector<int>(bytes.begin(), bytes.end())), (std::vector<int>{7, 0, 0, 0}));
+  bytes[1] = 9;
   bytes.SetCount(1);
-  EXPECT_EQ(bytes.GetCount(), 1);
+  bytes.SetCount(3);  // zeroed again, not the old bytes
+  EXPECT_EQ((std::vector<int>(bytes.begin(), bytes.end())), (std::vector<int>{7, 0, 0}));
 }

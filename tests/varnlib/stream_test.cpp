@@ -8,18 +8,14 @@
 
 namespace {
 
-std::vector<uint8_t> Bytes(const cMemoryStream& stream) {
-  return std::vector<uint8_t>(stream.GetData(), stream.GetData() + stream.GetSize());
-}
-
 // A fresh stream manager and temporary folder per test.
 class StreamFiles : public ::testing::Test {
  protected:
   void SetUp() override {
     streams = cStreamManager::New();
     folder = std::filesystem::temp_directory_path() /
-             ("varn_stream_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-              ::testing::UnitTest::GetInstance()->current_test_info()->name());
+             ("varn_stream_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+              "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::create_directories(folder);
   }
   void TearDown() override {
@@ -27,10 +23,24 @@ class StreamFiles : public ::testing::Test {
     std::filesystem::remove_all(folder);
   }
   cUrl Path(const char* name) const { return cUrl(cString((folder / name).string().c_str())); }
-
   static std::string ReadFile(const cUrl& url) {
     std::ifstream file(url.GetText().c_str(), std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(file), {});
+  }
+  /// Opens the url for writing and writes the text; closes unless told not to.
+  iIOStream* Write(const cUrl& url, const char* text, bool close = true) {
+    iIOStream* out = streams->Open(url, cStreamManager::OpenWrite);
+    EXPECT_TRUE(out && out->WriteText(text) && (!close || out->Close()));
+    return out;
+  }
+  /// The text at the start of the url, read through the manager.
+  cString ReadText(const cUrl& url) {
+    cString text("(unreadable)");
+    iIOStream* in = streams->Open(url, cStreamManager::OpenRead);
+    if (in == nullptr) return text;
+    if (!in->ReadText(text)) text = "(truncated)";
+    EXPECT_TRUE(in->Close());
+    return text;
   }
 
   cStreamManager* streams = nullptr;
@@ -41,14 +51,12 @@ class StreamFiles : public ::testing::Test {
 
 TEST(MemoryStream, WritesLittleEndianFieldsAndReadsThemBack) {
   cMemoryStream stream;
-  EXPECT_TRUE(stream.WriteUInt32(0x01020304));
-  EXPECT_TRUE(stream.WriteUInt16(0xA0B0));
-  EXPECT_TRUE(stream.WriteInt32(-2));
-  EXPECT_TRUE(stream.WriteFloat(1.0f));
-  EXPECT_TRUE(stream.WriteText("Box"));
-  EXPECT_TRUE(stream.WriteUInt8(1));
-  EXPECT_EQ(Bytes(stream), (std::vector<uint8_t>{4, 3, 2, 1, 0xB0, 0xA0, 0xFE, 0xFF, 0xFF, 0xFF, 0, 0, 0x80,
-                                                 0x3F, 3, 0, 0, 0, 'B', 'o', 'x', 1}));
+  EXPECT_TRUE(stream.WriteUInt32(0x01020304) && stream.WriteUInt16(0xA0B0) &&
+              stream.WriteInt32(-2) && stream.WriteFloat(1.0f) && stream.WriteText("Box") &&
+              stream.WriteUInt8(1));
+  EXPECT_EQ(std::vector<uint8_t>(stream.GetData(), stream.GetData() + stream.GetSize()),
+            (std::vector<uint8_t>{4, 3,    2,    1, 0xB0, 0xA0, 0xFE, 0xFF, 0xFF, 0xFF, 0,
+                                  0, 0x80, 0x3F, 3, 0,    0,    0,    'B',  'o',  'x',  1}));
   stream.Seek(0);
   uint32_t u32 = 0;
   uint16_t u16 = 0;
@@ -58,102 +66,72 @@ TEST(MemoryStream, WritesLittleEndianFieldsAndReadsThemBack) {
   uint8_t u8 = 0;
   EXPECT_TRUE(stream.ReadUInt32(u32) && stream.ReadUInt16(u16) && stream.ReadInt32(i32) &&
               stream.ReadFloat(f) && stream.ReadText(text) && stream.ReadUInt8(u8));
-  EXPECT_EQ(u32, 0x01020304u);
-  EXPECT_EQ(u16, 0xA0B0);
-  EXPECT_EQ(i32, -2);
-  EXPECT_EQ(f, 1.0f);
+  EXPECT_TRUE(u32 == 0x01020304u && u16 == 0xA0B0 && i32 == -2 && f == 1.0f && u8 == 1);
   EXPECT_EQ(text, "Box");
-  EXPECT_EQ(u8, 1);
   EXPECT_FALSE(stream.ReadUInt8(u8));
   EXPECT_EQ(stream.GetRemaining(), 0);
-}
 
-TEST(MemoryStream, RefusesTextLengthsTheStreamCannotHold) {
-  const uint8_t negative[] = {0xFF, 0xFF, 0xFF, 0xFF};
-  const uint8_t tooLong[] = {5, 0, 0, 0, 'a', 'b'};
-  cString text("kept");
-  cMemoryStream first(negative, sizeof negative);
-  EXPECT_FALSE(first.ReadText(text));
-  cMemoryStream second(tooLong, sizeof tooLong);
-  EXPECT_FALSE(second.ReadText(text));
-  EXPECT_EQ(text, "kept");
+  // Text lengths that are negative or one byte beyond the stream are refused.
+  const uint8_t negative[] = {0xFF, 0xFF, 0xFF, 0xFF}, tooLong[] = {3, 0, 0, 0, 'a', 'b'};
+  EXPECT_FALSE(cMemoryStream(negative, sizeof negative).ReadText(text));
+  EXPECT_FALSE(cMemoryStream(tooLong, sizeof tooLong).ReadText(text));
+  EXPECT_EQ(text, "Box");
 }
 
 TEST_F(StreamFiles, MemoryFilesRoundTripThroughOpen) {
-  const cUrl url(cString("mem://scene/a.bin"));
+  const cUrl url("mem://scene/a.bin");
   EXPECT_EQ(streams->Open(url, cStreamManager::OpenRead), nullptr);
-  iIOStream* out = streams->Open(url, cStreamManager::OpenWrite);
-  ASSERT_NE(out, nullptr);
+  iIOStream* out = Write(url, "payload", false);
   EXPECT_EQ(out->GetUrl().GetText(), "mem://scene/a.bin");
-  out->WriteText("payload");
   EXPECT_TRUE(out->Close());
-
   iIOStream* in = streams->Open(url, cStreamManager::OpenRead);
   ASSERT_NE(in, nullptr);
   EXPECT_EQ(in->GetRemaining(), 11);
-  cString text;
-  EXPECT_TRUE(in->ReadText(text));
-  EXPECT_EQ(text, "payload");
   EXPECT_EQ(in->Write("x", 1), 0u);  // a stream opened for reading does not write
   EXPECT_TRUE(in->Close());
-
+  EXPECT_EQ(ReadText(url), "payload");
   tArray<uint8_t> bytes;
-  EXPECT_TRUE(streams->GetMemoryFile(url, bytes));
-  EXPECT_EQ(bytes.GetCount(), 11);
+  EXPECT_TRUE(streams->GetMemoryFile(url, bytes) && bytes.GetCount() == 11);
   EXPECT_TRUE(streams->DeleteMemoryFile(url));
   EXPECT_FALSE(streams->GetMemoryFile(url, bytes));
 }
 
-TEST_F(StreamFiles, FilesRoundTripAndReplaceTheOldContentsOnlyAtClose) {
+TEST_F(StreamFiles, FilesReplaceTheOldContentsOnlyAtClose) {
   const cUrl url = Path("scene.bin");
-  iIOStream* first = streams->Open(url, cStreamManager::OpenWrite);
-  ASSERT_NE(first, nullptr);
-  first->WriteText("old");
-  EXPECT_TRUE(first->Close());
-  EXPECT_EQ(ReadFile(url), std::string("\3\0\0\0old", 7));
-
-  iIOStream* second = streams->Open(url, cStreamManager::OpenWrite);
-  second->WriteText("new contents");
-  EXPECT_EQ(ReadFile(url), std::string("\3\0\0\0old", 7));  // not yet committed
+  const std::string old("\3\0\0\0old", 7);
+  Write(url, "old");
+  EXPECT_EQ(ReadFile(url), old);
+  iIOStream* second = Write(url, "new contents", false);
+  EXPECT_EQ(ReadFile(url), old);  // not yet committed
   second->Abandon();
-  EXPECT_EQ(ReadFile(url), std::string("\3\0\0\0old", 7));
+  EXPECT_EQ(ReadFile(url), old);
+  Write(url, "new");
+  EXPECT_EQ(ReadText(url), "new");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}),
+            1);  // no temporary left
 
-  iIOStream* third = streams->Open(url, cStreamManager::OpenWrite);
-  third->WriteText("new");
-  EXPECT_TRUE(third->Close());
-  iIOStream* in = streams->Open(url, cStreamManager::OpenRead);
-  ASSERT_NE(in, nullptr);
-  cString text;
-  EXPECT_TRUE(in->ReadText(text));
-  EXPECT_EQ(text, "new");
-  in->Close();
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);  // no temporary left
+  // Deleting the manager commits streams left open.
+  Write(Path("left-open.bin"), "open", false);
+  cStreamManager::Delete();
+  streams = cStreamManager::New();
+  EXPECT_EQ(ReadText(Path("left-open.bin")), "open");
 }
 
 TEST_F(StreamFiles, OpeningWhatIsNotAReadableFileFailsCleanly) {
+  const cUrl self(cString(folder.string().c_str()));
   EXPECT_EQ(streams->Open(Path("missing.bin"), cStreamManager::OpenRead), nullptr);
-  EXPECT_EQ(streams->Open(cUrl(cString(folder.string().c_str())), cStreamManager::OpenRead), nullptr);
-  EXPECT_EQ(streams->Open(cUrl(cString(folder.string().c_str())), cStreamManager::OpenWrite), nullptr);
+  EXPECT_EQ(streams->Open(self, cStreamManager::OpenRead), nullptr);
+  EXPECT_EQ(streams->Open(self, cStreamManager::OpenWrite), nullptr);
   EXPECT_EQ(streams->Open(Path("no/such/folder/x.bin"), cStreamManager::OpenWrite), nullptr);
   EXPECT_EQ(streams->Open(Path("x.bin"), 0), nullptr);
 }
 
-TEST_F(StreamFiles, DeletingTheManagerCommitsStreamsLeftOpen) {
-  const cUrl url = Path("left-open.bin");
-  iIOStream* out = streams->Open(url, cStreamManager::OpenWrite);
-  ASSERT_NE(out, nullptr);
-  out->WriteUInt8(9);
-  cStreamManager::Delete();
-  streams = cStreamManager::New();
-  EXPECT_EQ(ReadFile(url), std::string("\x09"));
-}
-
 TEST(Url, LocationIsTheFolderWithItsSeparator) {
-  EXPECT_EQ(cUrl(cString("mem://scene/root.ent")).GetLocation(), "mem://scene/");
-  EXPECT_EQ(cUrl(cString("/tmp/level/root.ent")).GetLocation(), "/tmp/level/");
-  EXPECT_EQ(cUrl(cString("C:\\game\\a.ent")).GetLocation(), "C:\\game\\");
-  EXPECT_EQ(cUrl(cString("root.ent")).GetLocation(), "");
-  EXPECT_EQ(cUrl(cString("/tmp/level/root.ent")).GetFileName(), "root.ent");
-  EXPECT_TRUE(cUrl(cString("mem://x")).IsMemory());
-  EXPECT_FALSE(cUrl(cString("memory.bin")).IsMemory());
+  EXPECT_EQ(cUrl("mem://scene/root.ent").GetLocation(), "mem://scene/");
+  EXPECT_EQ(cUrl("/tmp/level/root.ent").GetLocation(), "/tmp/level/");
+  EXPECT_EQ(cUrl("C:\\game\\a.ent").GetLocation(), "C:\\game\\");
+  EXPECT_EQ(cUrl("root.ent").GetLocation(), "");
+  EXPECT_EQ(cUrl("/tmp/level/root.ent").GetFileName(), "root.ent");
+  EXPECT_TRUE(cUrl("mem://x").IsMemory());
+  EXPECT_FALSE(cUrl("memory.bin").IsMemory());
 }

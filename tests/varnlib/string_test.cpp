@@ -3,45 +3,26 @@
 
 #include <cstring>
 
-TEST(String, ConstructsFromTextBytesAndConcatenation) {
-  const cString empty;
-  EXPECT_EQ(empty.GetLength(), 0);
-  EXPECT_STREQ(empty.c_str(), "");
-
-  const cString hello("hello");
-  const cString joined(hello, cString(", world"));
+TEST(String, JoinsResizesAndKeepsEmbeddedZeros) {
+  EXPECT_STREQ(cString().c_str(), "");
+  const cString joined(cString("hello"), cString(", world"));
   EXPECT_EQ(joined, "hello, world");
   EXPECT_EQ(joined.GetLength(), 12);
-  EXPECT_EQ(cString(hello) + cString("!"), "hello!");
-
+  EXPECT_EQ(cString("hello") + cString("!"), "hello!");
   const cString withZero("a\0b", 3);
   EXPECT_EQ(withZero.GetLength(), 3);
   EXPECT_NE(withZero, cString("a"));
   EXPECT_EQ(std::memcmp(withZero.c_str(), "a\0b", 4), 0);
-}
 
-TEST(String, SetLengthKeepsOldBytesAndZeroesNewOnes) {
   cString text("abc");
-  text.SetLength(5);
-  EXPECT_EQ(text.GetLength(), 5);
+  text.SetLength(5);  // old bytes kept, new ones zero
   EXPECT_EQ(std::memcmp(text.c_str(), "abc\0\0", 6), 0);
   text.SetLength(2);
   EXPECT_EQ(text, "ab");
   text.SetLength(-4);
   EXPECT_TRUE(text.IsEmpty());
-}
 
-TEST(String, FormatsLikePrintf) {
-  EXPECT_EQ(cString::StringF("(x=%0.4f, y=%0.4f)", 1.0, -2.5), "(x=1.0000, y=-2.5000)");
-  cString text("old");
-  text.Format("%s-%03d", "id", 7);
-  EXPECT_EQ(text, "id-007");
-  const cString longText = cString::StringF("%0500d", 1);
-  EXPECT_EQ(longText.GetLength(), 500);
-}
-
-TEST(String, AppendsAndAssignsFromItself) {
-  cString text("ab");
+  text = "ab";
   for (int i = 0; i < 10; ++i) text += cString("c");
   EXPECT_EQ(text, "abcccccccccc");
   text += text;
@@ -50,7 +31,12 @@ TEST(String, AppendsAndAssignsFromItself) {
   EXPECT_EQ(text, "cccc");
 }
 
-TEST(String, OrdersBytewiseShorterFirst) {
+TEST(String, FormatsLikePrintfAndOrdersBytewiseShorterFirst) {
+  EXPECT_EQ(cString::StringF("(x=%0.4f, y=%0.4f)", 1.0, -2.5), "(x=1.0000, y=-2.5000)");
+  cString text("old");
+  EXPECT_EQ(text.Format("%s-%03d", "id", 7), "id-007");
+  EXPECT_EQ(cString::StringF("%0500d", 1).GetLength(), 500);
+
   EXPECT_TRUE(cString("ab") < cString("abc"));
   EXPECT_TRUE(cString("abc") < cString("abd"));
   EXPECT_FALSE(cString("b") < cString("abc"));
