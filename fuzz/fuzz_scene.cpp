@@ -13,21 +13,10 @@ using namespace tolmak::fuzz;
 namespace {
 
 #ifdef TOLMAK_FUZZ_MODEL
-const iClassDesc& gReader = gFuzzModelClass;
+const iClassDesc& gReader = gcTestModelDesc;
 #else
-const iClassDesc& gReader = gFuzzEntityClass;
+const iClassDesc& gReader = gcTestEntityDesc;
 #endif
-
-void Destroy(cObject* object) {
-  auto* entity = dynamic_cast<cEntity*>(object);
-  if (entity != nullptr) {
-    for (int i = entity->GetNumberOfChilds() - 1; i >= 0; --i) Destroy(entity->GetChild(i));
-    for (int i = 0; i < entity->GetNumberOfMaterials(); ++i)
-      cPluginSystem::GetInstance()->Destroy(entity->GetMaterial(i));
-    cPluginSystem::GetInstance()->Destroy(entity->GetModel());
-  }
-  cPluginSystem::GetInstance()->Destroy(object);
-}
 
 void ExpectLinkedTree(const cEntity& entity) {
   for (int i = 0; i < entity.GetNumberOfChilds(); ++i) {
@@ -79,7 +68,7 @@ void RoundTrip(cObject* loaded) {
     return;
   }
   Expect(again != nullptr && SameFields(loaded, again), "what was saved loads back");
-  Destroy(again);
+  DestroyLoaded(again);
 }
 
 }  // namespace
@@ -107,15 +96,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   try {
     loaded = cPluginSystem::GetInstance()->LoadPlugin(SceneUrl(0));
   } catch (const cException&) {
-    Expect(gLive == 0, "a failed load destroys everything it re-created");
+    Expect(cLiveCount::sLive == 0, "a failed load destroys everything it re-created");
   }
   if (loaded != nullptr) {
     if (auto* entity = dynamic_cast<cEntity*>(loaded)) ExpectLinkedTree(*entity);
     RoundTrip(loaded);
-    Destroy(loaded);
+    DestroyLoaded(loaded);
   }
   cEntity::UpdateMatrices();
-  Expect(gLive == 0, "nothing outlives the loaded scene");
+  Expect(cLiveCount::sLive == 0, "nothing outlives the loaded scene");
   cStreamManager::Delete();
   return 0;
 }

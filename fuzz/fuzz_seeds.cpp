@@ -111,8 +111,8 @@ std::string LittleEndian(uint32_t value) {
 void SceneDictionary(const char* target) {
   std::string dict = Entry(kSeparator);
   for (const iClassDesc* desc :
-       {static_cast<iClassDesc*>(&gFuzzEntityClass), static_cast<iClassDesc*>(&gFuzzMaterialClass),
-        static_cast<iClassDesc*>(&gFuzzModelClass)})
+       {static_cast<iClassDesc*>(&gcTestEntityDesc), static_cast<iClassDesc*>(&gcTestMaterialDesc),
+        static_cast<iClassDesc*>(&gcTestModelDesc)})
     dict += Entry(LittleEndian(uint32_t(desc->GetClassID())));
   for (int i = 0; i < kMaxFiles; ++i) {
     const cString url = SceneUrl(i).GetText();
@@ -125,9 +125,9 @@ void SceneDictionary(const char* target) {
 
 void SceneSeeds() {
   // Referenced objects are named 1 to 7, so that they land in files 1 to 7.
-  cFuzzEntity plain, root, child, grandchild;
-  cFuzzMaterial material, other;
-  cFuzzModel model;
+  cTestEntity plain, root, child, grandchild;
+  cTestMaterial material, other;
+  cTestModel model;
   plain.SetName("A");
   Write("entity", "seed0", SceneInput(&plain));
   root.SetName("root");
@@ -150,7 +150,7 @@ void SceneSeeds() {
   root.AddChild(&plain);  // named A: a reference that does not resolve
   Write("entity", "seed2", SceneInput(&root));
 
-  cFuzzModel box;
+  cTestModel box;
   box.SetName("Box");
   Write("model", "seed0", SceneInput(&box));
   box.SetName("");

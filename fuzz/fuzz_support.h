@@ -1,8 +1,9 @@
 #pragma once
 
 // Shared by the fuzz targets and the seed generator: concrete classes for
-// the abstract readers, the layout of a multi-file input, and the checks
-// that turn a wrong answer into a crash libFuzzer reports.
+// the abstract readers (the scene ones are the scene tests'), the layout of
+// a multi-file input, and the checks that turn a wrong answer into a crash
+// libFuzzer reports.
 
 #include <tolmak.h>
 
@@ -10,6 +11,8 @@
 #include <cstdlib>
 #include <string>
 #include <vector>
+
+#include "scene_classes.h"
 
 namespace tolmak::fuzz {
 
@@ -51,65 +54,6 @@ class cUnsizedStream : public cMemoryStream {
   int64_t GetRemaining() const override { return -1; }
 };
 
-/// Live objects of the classes below: nothing may outlive a load.
-inline int gLive = 0;
-
-struct cLiveCount {
-  cLiveCount() { ++gLive; }
-  cLiveCount(const cLiveCount&) { ++gLive; }
-  cLiveCount& operator=(const cLiveCount&) = default;
-  ~cLiveCount() { --gLive; }
-};
-
-class cFuzzEntity : public cEntity {
- public:
-  iClassDesc* GetDescriptor() const override;
-  void Animate(float) override {}
-  void Render(cVideo3D*) override {}
-
- private:
-  cLiveCount m_Live;
-};
-
-class cFuzzMaterial : public cMaterial {
- public:
-  iClassDesc* GetDescriptor() const override;
-  void Compile(cVideo3D*) override {}
-  void Release() override {}
-  void Animate(float) override {}
-  int GetNumberOfPasses() const override { return 1; }
-  void BeginPass(cVideo3D*, int) override {}
-  void EndPass(cVideo3D*, int) override {}
-  bool IsTransparent() const override { return false; }
-  cSprite* GetTexture(int) const override { return nullptr; }
-  void Save(iIOStream& stream) override {
-    if (!stream.WriteText(GetName())) throw cException(__FILE__, __LINE__, "material not written");
-  }
-  void Load(iIOStream& stream) override {
-    cString name;
-    if (!stream.ReadText(name)) throw cException(__FILE__, __LINE__, "truncated material");
-    SetName(name);
-  }
-
- private:
-  cLiveCount m_Live;
-};
-
-class cFuzzModel : public cModel {
- public:
-  iClassDesc* GetDescriptor() const override;
-  void Compile(cVideo3D*) override {}
-  void Release() override {}
-  void Render(cVideo3D*, cEntity*) override {}
-  int GetNumberOfVertices() const override { return 0; }
-  int GetNumberOfFaces() const override { return 0; }
-  void GetBoundingBox(cBoundingBox3&) const override {}
-  void GetBoundingSphere(cBoundingSphere&) const override {}
-
- private:
-  cLiveCount m_Live;
-};
-
 class cFuzzSprite : public cSprite {
  public:
   bool Create(const tSize<int>&, int) override { return false; }
@@ -118,27 +62,19 @@ class cFuzzSprite : public cSprite {
   void ReleaseFrames() override {}
 };
 
-inline tPluginClassDesc<cFuzzEntity> gFuzzEntityClass("cFuzzEntity", "cFuzzEntity",
-                                                      &cEntity::m_Descriptor);
-inline tPluginClassDesc<cFuzzMaterial> gFuzzMaterialClass("cFuzzMaterial", "cFuzzMaterial",
-                                                          &cMaterial::m_Descriptor);
-inline tPluginClassDesc<cFuzzModel> gFuzzModelClass("cFuzzModel", "cFuzzModel",
-                                                    &cModel::m_Descriptor);
-
-inline iClassDesc* cFuzzEntity::GetDescriptor() const {
-  return &gFuzzEntityClass;
-}
-inline iClassDesc* cFuzzMaterial::GetDescriptor() const {
-  return &gFuzzMaterialClass;
-}
-inline iClassDesc* cFuzzModel::GetDescriptor() const {
-  return &gFuzzModelClass;
-}
+using scene_test::cLiveCount;
+using scene_test::cTestEntity;
+using scene_test::cTestMaterial;
+using scene_test::cTestModel;
+using scene_test::DestroyLoaded;
+using scene_test::gcTestEntityDesc;
+using scene_test::gcTestMaterialDesc;
+using scene_test::gcTestModelDesc;
 
 inline void RegisterSceneClasses() {
   for (iClassDesc* desc :
-       {static_cast<iClassDesc*>(&gFuzzEntityClass), static_cast<iClassDesc*>(&gFuzzMaterialClass),
-        static_cast<iClassDesc*>(&gFuzzModelClass)})
+       {static_cast<iClassDesc*>(&gcTestEntityDesc), static_cast<iClassDesc*>(&gcTestMaterialDesc),
+        static_cast<iClassDesc*>(&gcTestModelDesc)})
     cPluginSystem::GetInstance()->Register(desc);
 }
 

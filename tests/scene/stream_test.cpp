@@ -4,7 +4,6 @@
 #include <fstream>
 #include <map>
 #include <random>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -89,25 +88,6 @@ struct cSavedTree {
   cTestMaterial stone, wood;
   cTestModel box;
 };
-
-/// Collects a tree re-created by LoadPlugin: the entities, children first,
-/// then their materials and models, each once.
-void CollectLoadedTree(cEntity* entity, std::vector<cObject*>& entities,
-                       std::set<cObject*>& shared) {
-  for (int i = entity->GetNumberOfChilds() - 1; i >= 0; --i)
-    CollectLoadedTree(entity->GetChild(i), entities, shared);
-  for (int i = 0; i < entity->GetNumberOfMaterials(); ++i) shared.insert(entity->GetMaterial(i));
-  if (entity->GetModel() != nullptr) shared.insert(entity->GetModel());
-  entities.push_back(entity);
-}
-
-void DestroyLoadedTree(cEntity* root) {
-  std::vector<cObject*> entities;
-  std::set<cObject*> shared;
-  CollectLoadedTree(root, entities, shared);
-  for (cObject* object : entities) cPluginSystem::GetInstance()->Destroy(object);
-  for (cObject* object : shared) cPluginSystem::GetInstance()->Destroy(object);
-}
 
 /// A memory stream that fails every write once the budget of bytes is spent.
 class cFailingStream : public cMemoryStream {
@@ -198,7 +178,7 @@ TEST_F(EntityStream, TreeRoundTripsThroughMemoryFiles) {
   EXPECT_TRUE(
       SameBits(loaded->GetChild(0)->GetChild(0)->GetWorldMatrix(), tree.foot.GetWorldMatrix()));
   EXPECT_TRUE(SameBits(loaded->GetChild(1)->GetWorldMatrix(), tree.right.GetWorldMatrix()));
-  DestroyLoadedTree(loaded);
+  DestroyLoaded(loaded);
   EXPECT_EQ(cLiveCount::sLive, live + 9);  // only the saved tree is left
 }
 
