@@ -34,6 +34,13 @@ class VARN_API cFieldReader {
 
  private:
   [[noreturn]] void Truncated(const char* field) const;
+  /// One value through the stream's typed reader; a short stream is truncated.
+  template <class T>
+  T Read(const char* field, bool (iInStream::*read)(T&)) {
+    T value{};
+    if (!(m_Stream.*read)(value)) Truncated(field);
+    return value;
+  }
   /// Reads a text from a stream that cannot tell its size piece by piece,
   /// so that a hostile length costs no more memory than the bytes that
   /// really arrive.

@@ -47,15 +47,11 @@ int32_t cFieldReader::Count(const char* items, int32_t itemBytes) {
 }
 
 uint8_t cFieldReader::Byte(const char* field) {
-  uint8_t value = 0;
-  if (!m_Stream.ReadUInt8(value)) Truncated(field);
-  return value;
+  return Read(field, &iInStream::ReadUInt8);
 }
 
 int32_t cFieldReader::Int(const char* field) {
-  int32_t value = 0;
-  if (!m_Stream.ReadInt32(value)) Truncated(field);
-  return value;
+  return Read(field, &iInStream::ReadInt32);
 }
 
 int32_t cFieldReader::Int(const char* field, int32_t low, int32_t high) {
@@ -66,15 +62,11 @@ int32_t cFieldReader::Int(const char* field, int32_t low, int32_t high) {
 }
 
 uint32_t cFieldReader::UInt(const char* field) {
-  uint32_t value = 0;
-  if (!m_Stream.ReadUInt32(value)) Truncated(field);
-  return value;
+  return Read(field, &iInStream::ReadUInt32);
 }
 
 float cFieldReader::Float(const char* field) {
-  float value = 0;
-  if (!m_Stream.ReadFloat(value)) Truncated(field);
-  return value;
+  return Read(field, &iInStream::ReadFloat);
 }
 
 void cFieldReader::Truncated(const char* field) const {
