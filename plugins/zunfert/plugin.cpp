@@ -1,5 +1,8 @@
 // The library's entry point: every class is registered with its descriptor,
-// whose parent is the engine's class it implements.
+// whose parent is the engine's class it implements. The driver libraries on
+// system libraries (a window with OpenGL, sound) are linked here too, so that
+// their classes are found through the plug-in system like ours; each one is
+// optional, and a machine without its system libraries runs everything else.
 
 #include "zunfert.h"
 #include "zunfert_video.h"
@@ -22,4 +25,5 @@ void RegisterZunfertClasses(cPluginSystem* plugins) {
 
 VARN_PLUGIN_REGISTER(plugins) {
   RegisterZunfertClasses(plugins);
+  for (const char* driver : {"ZunfertGL.dll", "ZunfertAL.dll"}) plugins->LinkDLL(driver);
 }
