@@ -6,11 +6,12 @@ namespace tolmak::detail {
 namespace {
 
 // Both vector classes share these: sums run in double precision, results are
-// rounded to single precision once.
+// rounded to single precision once. A sum starts from its first product, not
+// from +0, so that products that are all -0 keep their sign.
 template <class V, int N>
 double DotD(const V& a, const V& b) {
-  double sum = 0.0;
-  for (int i = 0; i < N; ++i) sum += static_cast<double>(a[i]) * b[i];
+  double sum = static_cast<double>(a[0]) * b[0];
+  for (int i = 1; i < N; ++i) sum += static_cast<double>(a[i]) * b[i];
   return sum;
 }
 

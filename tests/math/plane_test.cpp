@@ -33,6 +33,23 @@ TEST(Plane, ThreePointsRunningCounterClockwiseFaceTheViewer) {
   }
 }
 
+// Every dot product of the kit starts its sum from the first product, so
+// products that are all -0 add up to -0, and a plane's d = -(n . p1) is +0.
+TEST(Plane, SignedZerosSurviveDotProductsAndPlanes) {
+  EXPECT_EQ(Bits(cVector2(-0.0f, -1.0f).Dot(cVector2(1.0f, 0.0f))), 0x80000000u);
+  EXPECT_EQ(Bits(cVector3(-0.0f, -0.0f, -1.0f).Dot(cVector3(0, 0, 0))), 0x80000000u);
+  EXPECT_EQ(Bits(cQuaternion(-0.0f, -0.0f, -0.0f, -1.0f).Dot(cQuaternion(0, 0, 0, 0))),
+            0x80000000u);
+  const cPlane down(cVector3(0, 0, 0), cVector3(0, 1, 0), cVector3(1, 0, 0));
+  EXPECT_EQ(Bits(down.a), 0x80000000u);
+  EXPECT_EQ(Bits(down.b), 0x80000000u);
+  EXPECT_EQ(down.c, -1.0f);
+  EXPECT_EQ(Bits(down.d), 0u);
+  EXPECT_TRUE(down.IsFront(cVector3(0, 0, 0)));  // on the plane: e = +0
+  EXPECT_FALSE(down.IsBack(cVector3(0, 0, 0)));
+  EXPECT_TRUE(down.IsBack(cVector3(0, 0, 1)));
+}
+
 TEST(Plane, SidesAndDistances) {
   const cPlane plane(0, 1, 0, -2);
   EXPECT_TRUE(plane.IsFront(cVector3(0, 2, 0)));  // on the plane counts as in front
