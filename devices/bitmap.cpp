@@ -70,10 +70,8 @@ void ReadRecord(iIOStream& stream, cBitmapRecord& record) {
   if (!stream.ReadInt32(record.m_Size.width) || !stream.ReadInt32(record.m_Size.height) ||
       !stream.ReadUInt16(format) || !stream.ReadUInt32(record.m_ColorKey))
     Fail("Bitmap stream ends before its header is complete");
-  if (record.m_Size.width < 0 || record.m_Size.height < 0)
-    throw cException(__FILE__, __LINE__,
-                     cString::StringF("Bitmap stream has an impossible size %dx%d",
-                                      record.m_Size.width, record.m_Size.height));
+  // The record carries no pixels, so any size reads back as it was written;
+  // the classes whose pixels follow decide which sizes they can hold.
   if (format > cPixelFormat::Invalid)
     throw cException(__FILE__, __LINE__,
                      cString::StringF("Bitmap stream has an unknown pixel format %u",
@@ -116,9 +114,6 @@ void cSprite::Load(iIOStream& stream) {
   tolmak::detail::ReadRecord(stream, record);
   int32_t frames = 0;
   if (!stream.ReadInt32(frames)) tolmak::detail::Fail("Sprite stream ends before its frame count");
-  if (frames < 0)
-    throw cException(__FILE__, __LINE__,
-                     cString::StringF("Sprite stream has an impossible frame count %d", frames));
   SetStreamFields(record.m_Size, record.m_Format, record.m_ColorKey,
                   record.m_HasPalette ? &record.m_Palette : nullptr);
   m_Frames = frames;

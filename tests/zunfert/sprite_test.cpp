@@ -142,12 +142,21 @@ TEST_F(SpriteTest, SpriteStreamRoundTripsAndRefusesEveryTruncation) {
     EXPECT_EQ(0, target.GetFrames());
     EXPECT_EQ(cPixelFormat::Invalid, target.GetPixelFormat().GetFormat());
   }
-  // A frame count that the pixels cannot back.
-  tBytes huge = bytes;
-  huge[0] = huge[1] = 0xFF, huge[2] = 0x3F;
-  cMemoryStream hostile(huge.data(), uint32_t(huge.size()));
-  ExpectError<cException>([&] { copy.Load(hostile); }, "beyond the limits");
-  EXPECT_EQ(5, copy.GetWidth());
+  // Sizes and frame counts the engine's record holds but pixels cannot:
+  // a huge or negative side, a negative frame count.
+  const auto patched = [&](size_t at, uint32_t value) {
+    tBytes bad = bytes;
+    for (int i = 0; i < 4; ++i) bad[at + i] = uint8_t(value >> (8 * i));
+    return bad;
+  };
+  for (const tBytes& bad : {patched(0, 0x3FFFFFFF), patched(4, uint32_t(-7)),
+                            patched(14 + 1024, uint32_t(-1))}) {
+    cMemoryStream hostile(bad.data(), uint32_t(bad.size()));
+    ExpectError<cException>([&] { copy.Load(hostile); }, "beyond the limits");
+    EXPECT_EQ(5, copy.GetWidth());
+    EXPECT_EQ(3, copy.GetHeight());
+    EXPECT_EQ(1, copy.GetFrames());
+  }
   Destroy(source);
 }
 

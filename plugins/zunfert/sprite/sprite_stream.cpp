@@ -46,9 +46,11 @@ void cMemorySprite::Load(iIOStream& stream) {
   cMemorySprite record;
   record.cSprite::Load(stream);
   const tSize<int> size = record.GetSize();
+  // An empty sprite may keep any size it could be given; one with frames
+  // needs a size and format its pixels can fill.
+  const bool empty = record.GetFrames() == 0 && size.width >= 0 && size.height >= 0;
   cFrameLayout layout;
-  if (record.GetFrames() > 0 &&
-      !GetFrameLayout(size, record.GetPixelFormat(), record.GetFrames(), layout))
+  if (!empty && !GetFrameLayout(size, record.GetPixelFormat(), record.GetFrames(), layout))
     Fail(cString::StringF("Sprite stream holds %d frames of %d x %d in %s: beyond the limits",
                           record.GetFrames(), size.width, size.height,
                           record.GetPixelFormat().GetShortName().c_str()));
