@@ -149,8 +149,8 @@ TEST_F(SpriteTest, SpriteStreamRoundTripsAndRefusesEveryTruncation) {
     for (int i = 0; i < 4; ++i) bad[at + i] = uint8_t(value >> (8 * i));
     return bad;
   };
-  for (const tBytes& bad : {patched(0, 0x3FFFFFFF), patched(4, uint32_t(-7)),
-                            patched(14 + 1024, uint32_t(-1))}) {
+  for (const tBytes& bad :
+       {patched(0, 0x3FFFFFFF), patched(4, uint32_t(-7)), patched(14 + 1024, uint32_t(-1))}) {
     cMemoryStream hostile(bad.data(), uint32_t(bad.size()));
     ExpectError<cException>([&] { copy.Load(hostile); }, "beyond the limits");
     EXPECT_EQ(5, copy.GetWidth());
