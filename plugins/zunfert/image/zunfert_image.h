@@ -33,7 +33,8 @@ class cImage {
   cImage() = default;
   /// A true-colour image, every pixel 0.
   static cImage MakeArgb(uint32_t width, uint32_t height);
-  /// An indexed image, every index and palette entry 0.
+  /// An indexed image, every index 0 and every palette entry opaque black, so
+  /// that an index past a file's palette shows as black.
   static cImage MakeIndexed(uint32_t width, uint32_t height);
 
   uint32_t GetWidth() const { return m_Width; }
