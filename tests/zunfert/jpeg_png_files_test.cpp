@@ -2,6 +2,7 @@
 // hold what our own encoders never write: ink colours, 16-bit samples,
 // gamma chunks, stray bytes.
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -71,7 +72,10 @@ TEST(JpegFiles, CmykAndYcckComeBackAsRgb) {
 TEST(JpegFiles, StrayBytesBeforeAMarkerStillDecode) {
   const tBytes clean = Encode(Use<EncodeJpeg, 90>, MakeArgbPattern(24, 8));
   tBytes stray = clean;
-  stray.insert(stray.end() - 2, {0x00, 0x13, 0x37});  // before the end-of-image marker
+  const uint8_t quantTables[] = {0xFF, 0xDB};
+  const auto marker = std::search(stray.begin(), stray.end(), quantTables, quantTables + 2);
+  ASSERT_NE(marker, stray.end());
+  stray.insert(marker, {0x00, 0x13, 0x37});
   ExpectSameImage(Decode(DecodeJpeg, clean), Decode(DecodeJpeg, stray));
 }
 
