@@ -235,7 +235,8 @@ cChannel MakeChannel(cByteReader& in, uint32_t mask, uint32_t pixelBits) {
 
 uint32_t Extract(const cChannel& channel, uint32_t pixel, uint32_t missing) {
   if (channel.bits == 0) return missing;
-  return detail::ScaleTo8((pixel & channel.mask) >> channel.shift, channel.bits);
+  const uint32_t value = (pixel & channel.mask) >> channel.shift;
+  return channel.bits == 8 ? value : detail::ScaleTo8(value, channel.bits);  // spares a division
 }
 
 // 16, 24 and 32-bit pixels are read as little-endian words split by masks.

@@ -183,16 +183,18 @@ cImage DecodeTga(iByteSource& source, const cImageLimits& limits) {
   }
   for (uint32_t i = 0; grey && indexed && i < 256; ++i) palette[i] = detail::PackArgb(255, i, i, i);
 
+  const bool rightToLeft = (header.descriptor & kRightToLeft) != 0;
   for (uint32_t row = 0; row < header.height; ++row) {
     const uint32_t y = (header.descriptor & kTopDown) != 0 ? row : header.height - 1 - row;
-    for (uint32_t column = 0; column < header.width; ++column) {
-      const uint32_t x =
-          (header.descriptor & kRightToLeft) != 0 ? header.width - 1 - column : column;
-      const uint8_t* p = data + (size_t{row} * header.width + column) * size;
+    uint8_t* indices = indexed ? image.IndexRow(y) : nullptr;
+    uint32_t* colours = indexed ? nullptr : image.ArgbRow(y);
+    const uint8_t* p = data + size_t{row} * header.width * size;
+    for (uint32_t column = 0; column < header.width; ++column, p += size) {
+      const uint32_t x = rightToLeft ? header.width - 1 - column : column;
       if (indexed)
-        image.IndexRow(y)[x] = *p;
+        indices[x] = *p;
       else
-        image.ArgbRow(y)[x] = ToArgb(p, size, grey, alpha);
+        colours[x] = ToArgb(p, size, grey, alpha);
     }
   }
   if (!indexed) OpaqueWhenAllClear(image.ArgbRow(0), pixels);
