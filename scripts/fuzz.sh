@@ -5,7 +5,10 @@
 # Usage: scripts/fuzz.sh [seconds per target, default 600] [target...]
 #   FUZZ_JOBS=2 scripts/fuzz.sh 600     two targets at a time
 #
-# The seeds are written by fuzz_seeds; the inputs a run finds are kept in
+# The seeds are written by fuzz_seeds, and the BMP Suite beside the
+# repository (../shared/conformance/bmpsuite), when present, adds its files
+# and reference renderings as seeds of the bmp, png and jpeg targets, read
+# but never written. The inputs a run finds are kept in
 # build/fuzz/run/corpus/<target> for the next run, crashes in
 # build/fuzz/run/findings/<target>, the output in build/fuzz/run/<target>.log.
 set -euo pipefail
@@ -29,8 +32,18 @@ rm -rf "$out/seeds"
 "$bin/fuzz_seeds" "$out/seeds"
 export UBSAN_OPTIONS=print_stacktrace=1
 
+suite=../shared/conformance/bmpsuite
+suite_seeds() {
+  [[ -d $suite ]] || return 0
+  case $1 in
+    bmp) echo "$suite/g" "$suite/q" "$suite/b" ;;
+    png | jpeg) echo "$suite/html" ;;
+  esac
+}
+
 run_target() {
-  local target=$1 dict=()
+  local target=$1 dict=() extra
+  read -ra extra <<<"$(suite_seeds "$target")"
   rm -rf "$out/findings/$target"
   mkdir -p "$out/corpus/$target" "$out/findings/$target"
   if [[ -f $out/seeds/$target.dict ]]; then
@@ -40,7 +53,7 @@ run_target() {
   fi
   "$bin/fuzz_$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
     -print_final_stats=1 -artifact_prefix="$out/findings/$target/" "${dict[@]}" \
-    "$out/corpus/$target" "$out/seeds/$target" >"$out/$target.log" 2>&1
+    "$out/corpus/$target" "$out/seeds/$target" "${extra[@]}" >"$out/$target.log" 2>&1
 }
 
 failed=0

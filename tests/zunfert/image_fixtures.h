@@ -107,12 +107,13 @@ inline cFile TgaHeader(const cTgaFields& t) {
 }
 
 /// Runs of 280 pixels (longer than any RLE packet) between stretches of
-/// single pixels with the odd pair among them; every channel and alpha vary.
+/// single pixels with the odd pair among them; every channel and alpha vary,
+/// and alpha is never 0 everywhere (a TGA reads that as opaque).
 inline uint32_t PatternValue(uint32_t x, uint32_t y) {
   const uint32_t column = x % 400;
   if (column >= 10 && column < 290) return (y * 7 + x / 400 + 1) * 0x01030507u;
   const uint32_t source = x % 5 == 4 ? x - 1 : x;
-  uint32_t h = (source * 73856093u) ^ (y * 19349663u);
+  uint32_t h = (source * 73856093u) ^ (y * 19349663u) ^ 0x9E3779B9u;
   h ^= h >> 13;
   return h * 2654435761u;
 }

@@ -44,52 +44,33 @@ TEST(EncoderLayout, BmpTgaAndPcxFilesAreByteExact) {
             tBytes(pcx.begin() + 133 + 3 * 0xC5, pcx.begin() + 136 + 3 * 0xC5));
 }
 
-TEST(BmpLayouts, OneBitCoreHeaderAndRle4) {
-  cFile mono = BmpHeaders(10, 2, 1, 0, 2, 130, 108);  // the palette follows the long header
-  mono.bytes.resize(122);
-  mono.U32(0x00FF0000).U32(0x000000FF);  // red, blue
-  mono.U8({0xAA, 0x80, 0, 0, 0xFF, 0xC0, 0, 0});
-  const cImage one = Decode(DecodeBmp, mono.bytes);
-  ASSERT_TRUE(one.IsIndexed());
-  EXPECT_EQ(tBytes({1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0}), IndexRows(one));
-  EXPECT_EQ(0xFFFF0000u, one.GetPalette()[0]);
-  EXPECT_EQ(0xFF0000FFu, one.GetPalette()[1]);
-  EXPECT_EQ(0u, one.GetPalette()[2]);
-
-  cFile core;  // the oldest header: 16-bit sizes, 3-byte palette entries
-  core.U8({'B', 'M'}).U32(0).U32(0).U32(32).U32(12).U16(1).U16(1).U16(1).U16(1);
-  core.U8({0x30, 0x20, 0x10, 3, 2, 1, 0x80, 0, 0, 0});
-  const cImage oldest = Decode(DecodeBmp, core.bytes);
-  EXPECT_EQ(0xFF010203u, oldest.GetPixel(0, 0));
-
-  cFile rle = BmpHeaders(8, 3, 4, 2, 16, 54 + 64);
-  rle.bytes.resize(rle.bytes.size() + 64);
-  rle.U8({4, 0x12, 0, 0});                          // bottom row: 1 2 1 2, end of line
-  rle.U8({0, 5, 0x34, 0x56, 0x70, 0, 0, 2, 2, 1});  // 5 absolute (padded), delta (+2, +1)
-  rle.U8({1, 0xF0, 0, 1});                          // one 15, end of bitmap
-  EXPECT_EQ(tBytes({0, 0, 0, 0, 0, 0, 0, 15, 3, 4, 5, 6, 7, 0, 0, 0, 1, 2, 1, 2, 0, 0, 0, 0}),
-            IndexRows(Decode(DecodeBmp, rle.bytes)));
+// The BMP Suite covers the common layouts (conformance_test.cpp); these are
+// what it lacks: OS/2 2.x headers, whole or shortened to 16 bytes, with a
+// default-sized palette that the pixel offset cuts short.
+TEST(BmpLayouts, Os2HeadersShortPalettesAndIndicesPastThePalette) {
+  for (uint32_t infoSize : {64u, 16u}) {
+    cFile f = BmpHeaders(2, 1, 8, 0, 0, 14 + infoSize + 8, infoSize);
+    f.bytes.resize(14 + infoSize);
+    f.U32(0x00102030).U32(0x00405060).U8({1, 0, 0, 0});
+    EXPECT_EQ(std::vector<uint32_t>({0xFF405060, 0xFF102030}),
+              Decode(DecodeBmp, f.bytes).ToArgb().GetArgb())
+        << infoSize;
+  }
+  cFile eight = BmpHeaders(3, 1, 8, 0, 1, 58);
+  eight.U32(0x00102030).U8({0, 9, 255, 0});
+  EXPECT_EQ(std::vector<uint32_t>({0xFF102030, 0xFF000000, 0xFF000000}),
+            Decode(DecodeBmp, eight.bytes).ToArgb().GetArgb());
+  cFile two = BmpHeaders(4, 1, 2, 0, 4, 70);
+  two.U32(1).U32(2).U32(3).U32(4).U8({0x1B, 0, 0, 0});
+  EXPECT_EQ(std::vector<uint32_t>({0xFF000001, 0xFF000002, 0xFF000003, 0xFF000004}),
+            Decode(DecodeBmp, two.bytes).ToArgb().GetArgb());
 }
 
-TEST(BmpLayouts, BitFieldsTopDownAndSixteenBit) {
-  cFile top = BmpHeaders(2, -2, 32, 3, 0, 138, 124);                    // the longest header
-  top.U32(0x0000FF00).U32(0x00FF0000).U32(0xFF000000).U32(0x000000FF);  // red, green, blue, alpha
-  top.bytes.resize(138);
-  top.U32(0x11223344).U32(0xAABBCCDD).U32(0x01020304).U32(0x000000FF);
-  const cImage argb = Decode(DecodeBmp, top.bytes);
-  EXPECT_EQ(std::vector<uint32_t>({0x44332211, 0xDDCCBBAA, 0x04030201, 0xFF000000}),
-            argb.GetArgb());
-
-  cFile rgb565 = BmpHeaders(3, 1, 16, 3, 0, 66);
-  rgb565.U32(0xF800).U32(0x07E0).U32(0x001F);
-  rgb565.U16(0xF800).U16(0x07E0).U16(0x0410).U16(0);
-  EXPECT_EQ(std::vector<uint32_t>({0xFFFF0000, 0xFF00FF00, 0xFF008284}),
-            Decode(DecodeBmp, rgb565.bytes).GetArgb());
-
-  cFile rgb555 = BmpHeaders(2, 1, 16, 0, 0, 54);
-  rgb555.U16(0x7C1F).U16(0x83E0);  // the top bit is unused
-  EXPECT_EQ(std::vector<uint32_t>({0xFFFF00FF, 0xFF00FF00}),
-            Decode(DecodeBmp, rgb555.bytes).GetArgb());
+TEST(BmpLayouts, RleDataMayEndWithoutTheEndMarker) {
+  cFile rle = BmpHeaders(2, 2, 8, 1, 8, 86);
+  rle.bytes.resize(86);
+  rle.U8({2, 7});  // the bottom row, and nothing more
+  EXPECT_EQ(tBytes({0, 0, 7, 7}), IndexRows(Decode(DecodeBmp, rle.bytes)));
 }
 
 TEST(TgaLayouts, OriginsGreyRleSixteenBitAndColourMapOffset) {
@@ -108,14 +89,6 @@ TEST(TgaLayouts, OriginsGreyRleSixteenBitAndColourMapOffset) {
   EXPECT_EQ(tBytes({0x50, 0x50, 0x50, 0x50, 0x10, 0x20}), IndexRows(g));
   EXPECT_EQ(0xFF505050u, g.GetPalette()[0x50]);
 
-  for (uint32_t descriptor : {0x21u, 0x20u}) {  // one alpha bit, then none
-    cFile f = TgaHeader({.width = 2, .bits = 16, .descriptor = descriptor});
-    f.U16(0x7C00).U16(0x83E0);
-    const uint32_t clear = descriptor == 0x21 ? 0 : 0xFF000000;
-    EXPECT_EQ(std::vector<uint32_t>({0x00FF0000 | clear, 0xFF00FF00}),
-              Decode(DecodeTga, f.bytes).GetArgb());
-  }
-
   cFile mapped = TgaHeader({.type = 1,
                             .width = 2,
                             .bits = 8,
@@ -131,7 +104,49 @@ TEST(TgaLayouts, OriginsGreyRleSixteenBitAndColourMapOffset) {
   EXPECT_EQ(0xFF060504u, m.GetPalette()[11]);
 }
 
-TEST(PcxLayouts, BitPlanesAndFourPlaneColour) {
+/// A TGA 2.0 extension area and footer whose attributes type is type.
+tBytes WithExtension(tBytes file, uint32_t type) {
+  const uint32_t offset = static_cast<uint32_t>(file.size());
+  file.resize(file.size() + 495);
+  file[offset + 494] = static_cast<uint8_t>(type);
+  cFile footer;
+  footer.U32(offset).U32(0);
+  for (char c : std::string("TRUEVISION-XFILE.")) footer.U8({uint32_t(c)});
+  footer.U8({0});
+  file.insert(file.end(), footer.bytes.begin(), footer.bytes.end());
+  return file;
+}
+
+// Alpha counts where the header declares it, some pixel uses it and no
+// extension area calls it absent or undefined; grey may carry it second.
+TEST(TgaLayouts, AlphaRulesAndGreyWithAlpha) {
+  struct {
+    uint32_t descriptor, second, firstAlpha;
+  } const sixteen[] = {{0x21, 0x83E0, 0}, {0x20, 0x83E0, 255}, {0x21, 0x03E0, 255}};
+  for (const auto& c : sixteen) {
+    cFile f = TgaHeader({.width = 2, .bits = 16, .descriptor = c.descriptor});
+    f.U16(0x7C00).U16(c.second);
+    EXPECT_EQ(std::vector<uint32_t>({c.firstAlpha << 24 | 0xFF0000, 0xFF00FF00}),
+              Decode(DecodeTga, f.bytes).GetArgb())
+        << c.descriptor << " " << c.second;
+  }
+  cFile argb = TgaHeader({.width = 2, .bits = 32, .descriptor = 0x28});
+  argb.U32(0x40102030).U32(0x00405060);
+  for (uint32_t type : {0u, 2u, 3u}) {
+    const uint32_t alpha = type == 3 ? 0x40 : 0xFF;
+    EXPECT_EQ(
+        std::vector<uint32_t>({alpha << 24 | 0x102030, (type == 3 ? 0 : 0xFF000000) | 0x405060}),
+        Decode(DecodeTga, WithExtension(argb.bytes, type)).GetArgb())
+        << type;
+  }
+  cFile grey = TgaHeader({.type = 3, .width = 2, .bits = 16, .descriptor = 0x28});
+  grey.U8({0x40, 0x80, 0x10, 0xFF});
+  const cImage g = Decode(DecodeTga, grey.bytes);
+  EXPECT_FALSE(g.IsIndexed());
+  EXPECT_EQ(std::vector<uint32_t>({0x80404040, 0xFF101010}), g.GetArgb());
+}
+
+TEST(PcxLayouts, BitPlanesPackedPixelsAndFourPlaneColour) {
   cFile mono = PcxHeader(1, 1, 10, 2, 2);
   mono.U8({0xC1, 0xFF, 0xC1, 0xC0, 0xAA, 0x80});
   const cImage m = Decode(DecodePcx, mono.bytes);
@@ -145,6 +160,15 @@ TEST(PcxLayouts, BitPlanesAndFourPlaneColour) {
   const cImage s = Decode(DecodePcx, sixteen.bytes);
   EXPECT_EQ(tBytes({1, 2, 11}), IndexRows(s));
   EXPECT_EQ(0xFF112233u, s.GetPalette()[11]);
+
+  cFile two = PcxHeader(2, 1, 4, 1, 2, ega);  // one plane of 2 or 4 bits: the header palette
+  two.U8({0x1B, 0});
+  EXPECT_EQ(tBytes({0, 1, 2, 3}), IndexRows(Decode(DecodePcx, two.bytes)));
+  cFile four = PcxHeader(4, 1, 3, 1, 2, ega);
+  four.U8({0x1B, 0x30});
+  const cImage f = Decode(DecodePcx, four.bytes);
+  EXPECT_EQ(tBytes({1, 11, 3}), IndexRows(f));
+  EXPECT_EQ(0xFF112233u, f.GetPalette()[11]);
 
   cFile rgba = PcxHeader(8, 4, 1, 1, 2);
   rgba.U8({0x10, 0, 0x20, 0, 0x30, 0, 0x40, 0});

@@ -1,5 +1,7 @@
+#include <algorithm>
 #include <array>
 #include <bit>
+#include <string>
 
 #include "codec_io.h"
 
@@ -12,7 +14,21 @@ using detail::cByteWriter;
 constexpr char kFormat[] = "BMP";
 constexpr uint32_t kFileHeaderSize = 14;
 constexpr uint32_t kInfoHeaderSize = 40;
-enum : uint32_t { kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3 };
+constexpr uint32_t kCoreHeaderSize = 12;
+constexpr uint32_t kLongestHeader = 124;
+// Compressions as the Windows headers number them; the OS/2 2.x header
+// gives 3 and 4 other meanings, kept apart by the last two.
+enum : uint32_t {
+  kRgb = 0,
+  kRle8 = 1,
+  kRle4 = 2,
+  kBitFields = 3,
+  kJpeg = 4,
+  kPng = 5,
+  kAlphaBitFields = 6,
+  kHuffman1D = 0x100,
+  kRle24
+};
 
 struct cBmpHeader {
   uint32_t width = 0;
@@ -26,21 +42,68 @@ struct cBmpHeader {
   uint32_t pixelOffset = 0;
 };
 
-// Width and height stay signed until checked: a negative height means top-down rows.
-void ReadInfoHeader(cByteReader& in, uint32_t size, cBmpHeader& header, int64_t& width,
-                    int64_t& height) {
-  width = in.I32();
-  height = in.I32();
-  if (in.U16() != 1) in.Fail("plane count is not 1");
-  header.bits = in.U16();
-  header.compression = in.U32();
-  in.Skip(12);  // image size and resolution
-  header.colours = in.U32();
-  in.Skip(4);
-  if (size >= 52 || header.compression == kBitFields)
-    for (int i = 0; i < 3; ++i) header.masks[i] = in.U32();
-  if (size >= 56) header.masks[3] = in.U32();
-  if (size > kInfoHeaderSize) in.Seek(kFileHeaderSize + size);
+std::string CompressionName(uint32_t compression) {
+  switch (compression) {
+    case kRgb:
+      return "none";
+    case kRle8:
+      return "RLE8";
+    case kRle4:
+      return "RLE4";
+    case kBitFields:
+      return "bit fields";
+    case kJpeg:
+      return "embedded JPEG";
+    case kPng:
+      return "embedded PNG";
+    case kAlphaBitFields:
+      return "alpha bit fields";
+    case kHuffman1D:
+      return "Huffman 1D";
+    case kRle24:
+      return "RLE24";
+    default:
+      return std::to_string(compression);
+  }
+}
+
+enum class EInfoHeader { Core, Os2, Windows };
+
+// 12 bytes is the oldest header; 40, 52, 56, 108 and 124 the Windows ones;
+// any other size from 16 to 64 an OS/2 2.x header, whole or shortened.
+EInfoHeader Classify(cByteReader& in, uint32_t size) {
+  if (size == kCoreHeaderSize) return EInfoHeader::Core;
+  if (size == 40 || size == 52 || size == 56 || size == 108 || size == 124)
+    return EInfoHeader::Windows;
+  if (size >= 16 && size <= 64) return EInfoHeader::Os2;
+  in.Fail("unsupported header size " + std::to_string(size));
+}
+
+// Width and height stay signed until checked: a negative height means
+// top-down rows. Fields that a shortened header leaves out read as 0.
+void ReadInfoHeader(cByteReader& in, uint32_t size, EInfoHeader kind, cBmpHeader& header,
+                    int64_t& width, int64_t& height) {
+  uint8_t block[kLongestHeader - 4] = {};
+  const uint8_t* fields = in.Take(size - 4);
+  std::copy(fields, fields + size - 4, block);
+  cByteReader info(block, sizeof block, kFormat);
+  width = info.I32();
+  height = info.I32();
+  if (info.U16() != 1) in.Fail("plane count is not 1");
+  header.bits = info.U16();
+  header.compression = info.U32();
+  info.Skip(12);  // image size and resolution
+  header.colours = info.U32();
+  info.Skip(4);
+  if (kind == EInfoHeader::Os2) {
+    if (header.compression == kBitFields) header.compression = kHuffman1D;
+    if (header.compression == kJpeg) header.compression = kRle24;
+  } else if (size >= 52) {
+    for (int i = 0; i < (size >= 56 ? 4 : 3); ++i) header.masks[i] = info.U32();
+  } else if (header.compression == kBitFields || header.compression == kAlphaBitFields) {
+    for (int i = 0; i < (header.compression == kAlphaBitFields ? 4 : 3); ++i)
+      header.masks[i] = in.U32();
+  }
   header.topDown = height < 0;
   if (header.topDown) height = -height;
 }
@@ -51,39 +114,76 @@ cBmpHeader ReadHeader(cByteReader& in, const cImageLimits& limits) {
   in.Skip(8);
   header.pixelOffset = in.U32();
   const uint32_t size = in.U32();
+  const EInfoHeader kind = Classify(in, size);
   int64_t width = 0;
   int64_t height = 0;
-  if (size == 12) {
+  if (kind == EInfoHeader::Core) {
     width = in.U16();
     height = in.U16();
     if (in.U16() != 1) in.Fail("plane count is not 1");
     header.bits = in.U16();
     header.paletteEntrySize = 3;
-  } else if (size == 40 || size == 52 || size == 56 || size == 108 || size == 124) {
-    ReadInfoHeader(in, size, header, width, height);
   } else {
-    in.Fail("unsupported header size " + std::to_string(size));
+    ReadInfoHeader(in, size, kind, header, width, height);
   }
+  if (header.pixelOffset < in.GetPosition())
+    in.Fail("pixel data offset " + std::to_string(header.pixelOffset) +
+            " points inside the headers");
   detail::CheckSize(kFormat, width, height, limits);
   header.width = static_cast<uint32_t>(width);
   header.height = static_cast<uint32_t>(height);
   return header;
 }
 
-// The palette follows the headers; entries the file leaves out stay 0.
-std::array<uint32_t, 256> ReadPalette(cByteReader& in, const cBmpHeader& header) {
+void CheckSupported(cByteReader& in, const cBmpHeader& header) {
+  const uint32_t bits = header.bits;
+  switch (header.compression) {
+    case kRgb:
+      if (bits == 1 || bits == 2 || bits == 4 || bits == 8 || bits == 16 || bits == 24 ||
+          bits == 32)
+        return;
+      break;
+    case kRle8:
+    case kRle4:
+      if (bits == (header.compression == kRle8 ? 8u : 4u) && !header.topDown) return;
+      break;
+    case kBitFields:
+    case kAlphaBitFields:
+      if (bits == 16 || bits == 32) return;
+      break;
+    default:
+      in.Fail("unsupported compression " + CompressionName(header.compression));
+  }
+  in.Fail("unsupported combination of " + std::to_string(bits) + "-bit pixels and compression " +
+          CompressionName(header.compression) + (header.topDown ? " in top-down rows" : ""));
+}
+
+// The palette's entries, 3 or 4 bytes each, blue first.
+struct cPaletteEntries {
+  const uint8_t* bytes = nullptr;
+  uint32_t count = 0;
+  uint32_t size = 4;
+};
+
+// The palette sits between the headers and the pixels. Entries that the
+// pixels cannot index are skipped; a palette of the default size is cut to
+// the room before the pixels, as some older writers shorten it.
+cPaletteEntries ReadPalette(cByteReader& in, const cBmpHeader& header) {
   const uint32_t maximum = 1u << header.bits;
-  const uint32_t count = header.colours == 0 ? maximum : header.colours;
-  if (count > maximum)
-    in.Fail("palette of " + std::to_string(count) + " entries is too large for " +
-            std::to_string(header.bits) + "-bit pixels");
-  const uint8_t* entries = in.Take(detail::Multiply(kFormat, count, header.paletteEntrySize));
-  std::array<uint32_t, 256> palette{};
-  for (uint32_t i = 0; i < count; ++i) {
-    const uint8_t* e = entries + i * header.paletteEntrySize;
+  const size_t room = (header.pixelOffset - in.GetPosition()) / header.paletteEntrySize;
+  uint32_t count = header.colours == 0 ? maximum : std::min(header.colours, maximum);
+  if (header.colours == 0 && room > 0) count = static_cast<uint32_t>(std::min<size_t>(count, room));
+  if (count > room)
+    in.Fail("pixel data offset " + std::to_string(header.pixelOffset) +
+            " points inside the palette");
+  return {in.Take(size_t{count} * header.paletteEntrySize), count, header.paletteEntrySize};
+}
+
+void StorePalette(const cPaletteEntries& entries, std::array<uint32_t, 256>& palette) {
+  for (uint32_t i = 0; i < entries.count; ++i) {
+    const uint8_t* e = entries.bytes + i * entries.size;
     palette[i] = detail::PackArgb(255, e[2], e[1], e[0]);
   }
-  return palette;
 }
 
 void DecodeRle(cByteReader& in, const cBmpHeader& header, cImage& image) {
@@ -96,7 +196,8 @@ void DecodeRle(cByteReader& in, const cBmpHeader& header, cImage& image) {
     if (x >= width) in.Fail("RLE run past the end of a row");
     image.IndexRow(height - 1 - y)[x++] = static_cast<uint8_t>(index);
   };
-  for (;;) {
+  // Data that ends between codes ends the picture as an end-of-bitmap would.
+  while (in.GetRemaining() > 0) {
     const uint32_t count = in.U8();
     const uint32_t value = in.U8();
     if (count > 0) {
@@ -134,7 +235,8 @@ cChannel MakeChannel(cByteReader& in, uint32_t mask, uint32_t pixelBits) {
 
 uint32_t Extract(const cChannel& channel, uint32_t pixel, uint32_t missing) {
   if (channel.bits == 0) return missing;
-  return detail::ScaleTo8((pixel & channel.mask) >> channel.shift, channel.bits);
+  const uint32_t value = (pixel & channel.mask) >> channel.shift;
+  return channel.bits == 8 ? value : detail::ScaleTo8(value, channel.bits);  // spares a division
 }
 
 // 16, 24 and 32-bit pixels are read as little-endian words split by masks.
@@ -142,7 +244,7 @@ void DecodeMasked(cByteReader& in, const cBmpHeader& header, const uint8_t* rows
                   cImage& image) {
   uint32_t masks[4] = {0xFF0000, 0xFF00, 0xFF, 0};
   if (header.bits == 16) masks[0] = 0x7C00, masks[1] = 0x3E0, masks[2] = 0x1F;
-  if (header.compression == kBitFields) std::copy(header.masks, header.masks + 4, masks);
+  if (header.compression != kRgb) std::copy(header.masks, header.masks + 4, masks);
   cChannel channels[4];
   for (int i = 0; i < 4; ++i) channels[i] = MakeChannel(in, masks[i], header.bits);
   const uint32_t bytes = header.bits / 8;
@@ -163,22 +265,6 @@ void DecodeIndexed(const cBmpHeader& header, const uint8_t* rows, size_t stride,
     uint8_t* out = image.IndexRow(header.topDown ? row : header.height - 1 - row);
     for (uint32_t x = 0; x < header.width; ++x)
       out[x] = detail::UnpackBits(rows + row * stride, x, header.bits);
-  }
-}
-
-bool IsSupported(const cBmpHeader& header) {
-  switch (header.compression) {
-    case kRgb:
-      return header.bits == 1 || header.bits == 4 || header.bits == 8 || header.bits == 16 ||
-             header.bits == 24 || header.bits == 32;
-    case kRle8:
-      return header.bits == 8 && !header.topDown;
-    case kRle4:
-      return header.bits == 4 && !header.topDown;
-    case kBitFields:
-      return header.bits == 16 || header.bits == 32;
-    default:
-      return false;
   }
 }
 
@@ -208,13 +294,11 @@ cImage DecodeBmp(iByteSource& source, const cImageLimits& limits) {
   const std::vector<uint8_t> bytes = detail::ReadAll(source, kFormat, limits);
   cByteReader in(bytes.data(), bytes.size(), kFormat);
   const cBmpHeader header = ReadHeader(in, limits);
-  if (!IsSupported(header))
-    in.Fail("unsupported combination of " + std::to_string(header.bits) +
-            "-bit pixels and compression " + std::to_string(header.compression));
+  CheckSupported(in, header);
 
   const bool indexed = header.bits <= 8;
   const bool rle = header.compression == kRle8 || header.compression == kRle4;
-  const auto palette = indexed ? ReadPalette(in, header) : std::array<uint32_t, 256>{};
+  const cPaletteEntries palette = indexed ? ReadPalette(in, header) : cPaletteEntries{};
   in.Seek(header.pixelOffset);
   // Raw rows must all be there before anything is allocated for them.
   const size_t stride = (size_t{header.width} * header.bits + 31) / 32 * 4;
@@ -222,7 +306,7 @@ cImage DecodeBmp(iByteSource& source, const cImageLimits& limits) {
 
   cImage image = indexed ? cImage::MakeIndexed(header.width, header.height)
                          : cImage::MakeArgb(header.width, header.height);
-  image.GetPalette() = palette;
+  StorePalette(palette, image.GetPalette());
   if (rle)
     DecodeRle(in, header, image);
   else if (indexed)

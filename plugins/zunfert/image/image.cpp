@@ -30,6 +30,7 @@ cImage cImage::MakeIndexed(uint32_t width, uint32_t height) {
   image.m_Width = width;
   image.m_Height = height;
   image.m_Indexed = true;
+  image.m_Palette.fill(0xFF000000);
   return image;
 }
 

@@ -41,10 +41,17 @@ struct cJpegErrors {
   Jump(info);
 }
 
-// libjpeg patches over corrupt or missing data with a warning; an asset that
-// needs patching is refused instead.
+// libjpeg patches over lost or damaged compressed data with a warning; a
+// picture that needs such patching is refused. These warnings leave the
+// picture whole: stray bytes before a marker, odd marker contents, an odd
+// scan order.
+bool KeepsPixels(int code) {
+  return code == JWRN_EXTRANEOUS_DATA || code == JWRN_JFIF_MAJOR || code == JWRN_ADOBE_XFORM ||
+         code == JWRN_BOGUS_ICC || code == JWRN_NOT_SEQUENTIAL || code == JWRN_BOGUS_PROGRESSION;
+}
+
 void EmitMessage(j_common_ptr info, int level) {
-  if (level < 0) ErrorExit(info);
+  if (level < 0 && !KeepsPixels(info->err->msg_code)) ErrorExit(info);
 }
 
 void CheckScans(j_common_ptr info) {
@@ -72,6 +79,23 @@ struct cDecoder {
   jpeg_progress_mgr progress{};
 };
 
+bool IsInk(const jpeg_decompress_struct& info) {
+  return info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
+}
+
+// Ink values come four bytes a pixel, in the row that then holds the ARGB
+// words. Adobe's writers store them inverted (255 is no ink), which their
+// APP14 marker tells.
+void InkToArgb(uint32_t* row, uint32_t width, bool inverted) {
+  const auto scale = [](uint32_t a, uint32_t b) { return (a * b + 127) / 255; };
+  auto* ink = reinterpret_cast<uint8_t*>(row);
+  for (uint32_t x = 0; x < width; ++x, ink += 4) {
+    uint32_t c = ink[0], m = ink[1], y = ink[2], k = ink[3];
+    if (!inverted) c = 255 - c, m = 255 - m, y = 255 - y, k = 255 - k;
+    row[x] = detail::PackArgb(255, scale(c, k), scale(m, k), scale(y, k));
+  }
+}
+
 bool ReadHeader(cDecoder& d, const uint8_t* data, size_t size) {
   if (setjmp(d.errors.jump)) return false;
   jpeg_create_decompress(&d.info);
@@ -79,7 +103,7 @@ bool ReadHeader(cDecoder& d, const uint8_t* data, size_t size) {
   d.info.progress = &d.progress;
   jpeg_mem_src(&d.info, data, static_cast<unsigned long>(size));
   jpeg_read_header(&d.info, TRUE);
-  d.info.out_color_space = kArgbOut;
+  d.info.out_color_space = IsInk(d.info) ? JCS_CMYK : kArgbOut;
   return true;
 }
 
@@ -172,6 +196,9 @@ cImage DecodeJpeg(iByteSource& source, const cImageLimits& limits) {
   detail::CheckSize(kFormat, decoder.info.image_width, decoder.info.image_height, limits);
   cImage image = cImage::MakeArgb(decoder.info.image_width, decoder.info.image_height);
   if (!ReadPixels(decoder, image)) detail::Fail(kFormat, decoder.errors.message);
+  if (IsInk(decoder.info))
+    for (uint32_t y = 0; y < image.GetHeight(); ++y)
+      InkToArgb(image.ArgbRow(y), image.GetWidth(), decoder.info.saw_Adobe_marker);
   return image;
 }
 

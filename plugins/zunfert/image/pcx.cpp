@@ -43,7 +43,9 @@ cPcxHeader ReadHeader(cByteReader& in, const cImageLimits& limits) {
 
   const bool paletted = header.bits == 8 && header.planes == 1;
   const bool rgb = header.bits == 8 && (header.planes == 3 || header.planes == 4);
-  const bool bitPlanes = header.bits == 1 && header.planes >= 1 && header.planes <= 4;
+  // One to four planes of 1 bit, or one plane of 2 or 4 bits.
+  const bool bitPlanes = (header.bits == 1 && header.planes >= 1 && header.planes <= 4) ||
+                         ((header.bits == 2 || header.bits == 4) && header.planes == 1);
   if (!paletted && !rgb && !bitPlanes)
     in.Fail("unsupported layout of " + std::to_string(header.planes) + " planes of " +
             std::to_string(header.bits) + " bits");
@@ -87,7 +89,7 @@ void SetPalette(const cPcxHeader& header, const uint8_t* file, size_t fileSize, 
     const uint8_t* rgb = file + fileSize - 768;
     for (size_t i = 0; i < 256; ++i)
       palette[i] = detail::PackArgb(255, rgb[3 * i], rgb[3 * i + 1], rgb[3 * i + 2]);
-  } else if (header.planes == 1) {  // monochrome: the header palette is often left blank
+  } else if (header.bits == 1 && header.planes == 1) {  // the header palette is often left blank
     palette[0] = 0xFF000000;
     palette[1] = 0xFFFFFFFF;
   } else {
@@ -110,7 +112,7 @@ void StoreLine(const cPcxHeader& header, const uint8_t* line, uint32_t y, cImage
     } else {
       uint32_t index = 0;
       for (uint32_t p = 0; p < header.planes; ++p)
-        index |= uint32_t{detail::UnpackBits(line + p * stride, x, 1)} << p;
+        index |= uint32_t{detail::UnpackBits(line + p * stride, x, header.bits)} << p;
       image.IndexRow(y)[x] = static_cast<uint8_t>(index);
     }
   }
@@ -147,7 +149,7 @@ cImage DecodePcx(iByteSource& source, const cImageLimits& limits) {
   if (detail::Multiply(kFormat, lineSize, header.height) / kMaxRun * 2 > in.GetRemaining())
     in.Fail("file is truncated");
 
-  const bool indexed = header.bits == 1 || header.planes == 1;
+  const bool indexed = header.bits < 8 || header.planes == 1;
   cImage image = indexed ? cImage::MakeIndexed(header.width, header.height)
                          : cImage::MakeArgb(header.width, header.height);
   if (indexed) SetPalette(header, bytes.data(), bytes.size(), image);

@@ -1,8 +1,7 @@
-// libpng's simplified interface keeps its error jumps inside the library and
-// reports failures as a result and a message.
+// The encoder: libpng's simplified interface keeps its error jumps inside the
+// library and reports failures as a result and a message.
 
 #include <bit>
-#include <cstring>
 
 #include <png.h>
 
@@ -12,8 +11,6 @@ namespace zunfert {
 namespace {
 
 constexpr char kFormat[] = "PNG";
-// The closing chunk: no data, its type, its CRC.
-constexpr uint8_t kEnd[12] = {0, 0, 0, 0, 'I', 'E', 'N', 'D', 0xAE, 0x42, 0x60, 0x82};
 // The format whose bytes in memory are 0xAARRGGBB words.
 constexpr png_uint_32 kArgbFormat =
     std::endian::native == std::endian::little ? PNG_FORMAT_BGRA : PNG_FORMAT_ARGB;
@@ -32,23 +29,6 @@ struct cPngImage {
 };
 
 }  // namespace
-
-cImage DecodePng(iByteSource& source, const cImageLimits& limits) {
-  const std::vector<uint8_t> bytes = detail::ReadAll(source, kFormat, limits);
-  // libpng stops reading after the pixels; a file cut after them is still cut.
-  if (bytes.size() < sizeof kEnd ||
-      std::memcmp(bytes.data() + bytes.size() - sizeof kEnd, kEnd, sizeof kEnd) != 0)
-    detail::Fail(kFormat, "file is truncated");
-  cPngImage png;
-  if (!png_image_begin_read_from_memory(&png.image, bytes.data(), bytes.size()))
-    detail::Fail(kFormat, png.image.message);
-  detail::CheckSize(kFormat, png.image.width, png.image.height, limits);
-  png.image.format = kArgbFormat;
-  cImage image = cImage::MakeArgb(png.image.width, png.image.height);
-  if (!png_image_finish_read(&png.image, nullptr, image.ArgbRow(0), 0, nullptr))
-    detail::Fail(kFormat, png.image.message);
-  return image;
-}
 
 void EncodePng(const cImage& image, iByteSink& sink) {
   detail::CheckEncodable(image, kFormat, false);

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstring>
 
 #include "codec_io.h"
@@ -41,7 +42,9 @@ void Validate(cByteReader& in, const cTgaHeader& header) {
   if (header.mapType > 1) in.Fail("unsupported colour map type");
   if (header.mapType == 1 && !IsColourSize(header.mapBits))
     in.Fail("unsupported colour map entry size " + std::to_string(header.mapBits));
-  const bool pixelsOk = header.kind == kTrueColour ? IsColourSize(header.bits) : header.bits == 8;
+  const bool pixelsOk = header.kind == kTrueColour ? IsColourSize(header.bits)
+                        : header.kind == kGrey     ? header.bits == 8 || header.bits == 16
+                                                   : header.bits == 8;
   if (!pixelsOk)
     in.Fail("unsupported pixel size " + std::to_string(header.bits) + " for image type " +
             std::to_string(header.kind));
@@ -72,8 +75,10 @@ cTgaHeader ReadHeader(cByteReader& in, const cImageLimits& limits) {
   return header;
 }
 
-// Alpha counts only when the descriptor declares alpha bits.
-uint32_t ToArgb(const uint8_t* p, size_t size, bool alpha) {
+// Alpha counts only when the descriptor declares alpha bits and the
+// extension area does not deny it. Grey pixels of two bytes carry alpha second.
+uint32_t ToArgb(const uint8_t* p, size_t size, bool grey, bool alpha) {
+  if (grey) return detail::PackArgb(size == 2 && alpha ? p[1] : 255, p[0], p[0], p[0]);
   if (size == 2) {
     const uint32_t v = p[0] | p[1] << 8;
     const uint32_t a = !alpha || (v & 0x8000) != 0 ? 255 : 0;
@@ -81,6 +86,28 @@ uint32_t ToArgb(const uint8_t* p, size_t size, bool alpha) {
                             detail::ScaleTo8((v >> 5) & 31, 5), detail::ScaleTo8(v & 31, 5));
   }
   return detail::PackArgb(size == 4 && alpha ? p[3] : 255, p[2], p[1], p[0]);
+}
+
+// A file may end in a footer that points to an extension area whose
+// attributes type says what the alpha bits hold: 0 nothing, 1 and 2
+// undefined data, 3 alpha, 4 premultiplied alpha.
+bool ExtensionDeniesAlpha(const std::vector<uint8_t>& bytes) {
+  constexpr char kSignature[] = "TRUEVISION-XFILE.";  // with its terminating zero
+  constexpr size_t kFooterSize = 8 + sizeof kSignature;
+  constexpr size_t kExtensionSize = 495;
+  constexpr size_t kAttributesType = 494;
+  if (bytes.size() < kFooterSize) return false;
+  const size_t footer = bytes.size() - kFooterSize;
+  if (std::memcmp(&bytes[footer + 8], kSignature, sizeof kSignature) != 0) return false;
+  const size_t offset = cByteReader(&bytes[footer], 4, kFormat).U32();
+  if (offset == 0 || offset > footer || footer - offset < kExtensionSize) return false;
+  return bytes[offset + kAttributesType] < 3;
+}
+
+// Writers that declare alpha bits and leave them all 0 mean an opaque picture.
+void OpaqueWhenAllClear(uint32_t* colours, size_t count) {
+  if (std::all_of(colours, colours + count, [](uint32_t c) { return c >> 24 == 0; }))
+    std::for_each(colours, colours + count, [](uint32_t& c) { c |= 0xFF000000; });
 }
 
 // Packets may cross line ends, never the image's end.
@@ -128,7 +155,7 @@ cImage DecodeTga(iByteSource& source, const cImageLimits& limits) {
   const std::vector<uint8_t> bytes = detail::ReadAll(source, kFormat, limits);
   cByteReader in(bytes.data(), bytes.size(), kFormat);
   const cTgaHeader header = ReadHeader(in, limits);
-  const bool alpha = (header.descriptor & kAlphaBits) != 0;
+  const bool alpha = (header.descriptor & kAlphaBits) != 0 && !ExtensionDeniesAlpha(bytes);
   in.Skip(header.idLength);
   const size_t mapEntrySize = (header.mapBits + 7) / 8;
   const uint8_t* map = in.Take(header.mapType == 1 ? header.mapLength * mapEntrySize : 0);
@@ -144,27 +171,33 @@ cImage DecodeTga(iByteSource& source, const cImageLimits& limits) {
     data = in.Take(detail::Multiply(kFormat, pixels, size));
   }
 
-  const bool indexed = header.kind != kTrueColour;
+  const bool indexed = size == 1;
+  const bool grey = header.kind == kGrey;
   cImage image = indexed ? cImage::MakeIndexed(header.width, header.height)
                          : cImage::MakeArgb(header.width, header.height);
   auto& palette = image.GetPalette();
-  for (uint32_t i = 0; header.kind == kMapped && i < header.mapLength; ++i)
-    palette[header.mapFirst + i] = ToArgb(map + i * mapEntrySize, mapEntrySize, alpha);
-  for (uint32_t i = 0; header.kind == kGrey && i < 256; ++i)
-    palette[i] = detail::PackArgb(255, i, i, i);
+  if (header.kind == kMapped) {
+    for (uint32_t i = 0; i < header.mapLength; ++i)
+      palette[header.mapFirst + i] = ToArgb(map + i * mapEntrySize, mapEntrySize, false, alpha);
+    OpaqueWhenAllClear(&palette[header.mapFirst], header.mapLength);
+  }
+  for (uint32_t i = 0; grey && indexed && i < 256; ++i) palette[i] = detail::PackArgb(255, i, i, i);
 
+  const bool rightToLeft = (header.descriptor & kRightToLeft) != 0;
   for (uint32_t row = 0; row < header.height; ++row) {
     const uint32_t y = (header.descriptor & kTopDown) != 0 ? row : header.height - 1 - row;
-    for (uint32_t column = 0; column < header.width; ++column) {
-      const uint32_t x =
-          (header.descriptor & kRightToLeft) != 0 ? header.width - 1 - column : column;
-      const uint8_t* p = data + (size_t{row} * header.width + column) * size;
+    uint8_t* indices = indexed ? image.IndexRow(y) : nullptr;
+    uint32_t* colours = indexed ? nullptr : image.ArgbRow(y);
+    const uint8_t* p = data + size_t{row} * header.width * size;
+    for (uint32_t column = 0; column < header.width; ++column, p += size) {
+      const uint32_t x = rightToLeft ? header.width - 1 - column : column;
       if (indexed)
-        image.IndexRow(y)[x] = *p;
+        indices[x] = *p;
       else
-        image.ArgbRow(y)[x] = ToArgb(p, size, alpha);
+        colours[x] = ToArgb(p, size, grey, alpha);
     }
   }
+  if (!indexed) OpaqueWhenAllClear(image.ArgbRow(0), pixels);
   return image;
 }
 

@@ -33,7 +33,8 @@ class cImage {
   cImage() = default;
   /// A true-colour image, every pixel 0.
   static cImage MakeArgb(uint32_t width, uint32_t height);
-  /// An indexed image, every index and palette entry 0.
+  /// An indexed image, every index 0 and every palette entry opaque black, so
+  /// that an index past a file's palette shows as black.
   static cImage MakeIndexed(uint32_t width, uint32_t height);
 
   uint32_t GetWidth() const { return m_Width; }
@@ -113,17 +114,21 @@ class cMemorySink : public iByteSink {
 
 /// Decoders read the whole source and throw cImageError on any fault; they
 /// allocate nothing beyond what the limits allow and leave nothing behind.
-/// BMP: 1, 4 and 8 bits give an indexed image, 16, 24 and 32 bits true colour.
+/// BMP: 1, 2, 4 and 8 bits give an indexed image, 16, 24 and 32 bits true
+/// colour; OS/2 and Windows headers.
 cImage DecodeBmp(iByteSource& source, const cImageLimits& limits = {});
-/// PCX: 8 bits in one plane and 1 bit in one to four planes give an indexed
-/// image, 8 bits in three or four planes true colour.
+/// PCX: 8 bits in one plane, 1 bit in one to four planes and 2 or 4 bits in
+/// one plane give an indexed image, 8 bits in three or four planes true colour.
 cImage DecodePcx(iByteSource& source, const cImageLimits& limits = {});
-/// TGA: colour-mapped and grey give an indexed image (grey with a grey ramp
-/// palette), true colour gives true colour.
+/// TGA: colour-mapped and 8-bit grey give an indexed image (grey with a grey
+/// ramp palette), true colour and 16-bit grey with alpha true colour. Alpha
+/// counts where the header declares it, the extension area does not deny it
+/// and some pixel uses it; the picture is opaque otherwise.
 cImage DecodeTga(iByteSource& source, const cImageLimits& limits = {});
-/// JPEG: always true colour, opaque.
+/// JPEG: always true colour, opaque; CMYK and YCCK converted to RGB.
 cImage DecodeJpeg(iByteSource& source, const cImageLimits& limits = {});
-/// PNG: always true colour, 8 bits per channel.
+/// PNG: always true colour, the stored values rounded to 8 bits per channel,
+/// with no gamma or colour-profile conversion.
 cImage DecodePng(iByteSource& source, const cImageLimits& limits = {});
 
 enum class EBmpEncoding { Rgb24, Indexed8, Rle8 };
