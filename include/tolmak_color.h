@@ -102,3 +102,7 @@ class TOLMAK_API cColor : public cUnknown {
 };
 
 static_assert(sizeof(cColor) == sizeof(void*) + 4 * sizeof(float));
+
+/// Colour properties go through the typed property path.
+template <>
+struct tPropertyType<cColor> : std::integral_constant<int32_t, cProperty::Color> {};

@@ -52,6 +52,12 @@ class TOLMAK_API cMatrix4x3 {
   static cMatrix4x3 EulerRotation(float ax, float ay, float az);
   /// The identity with the diagonal sx, sy, sz.
   static cMatrix4x3 Scaling(float sx, float sy, float sz);
+  /// The pivot of an object at eye looking at target: its +Z points at the
+  /// target and its +Y as near to up as it can (a camera's view direction
+  /// and top). A view straight along up turns up to +Z; eye on target keeps
+  /// the axes of the identity.
+  static cMatrix4x3 LookAt(const cVector3& eye, const cVector3& target,
+                           const cVector3& up = cVector3(0, 1, 0));
 
   /// this = EulerRotation(ax, ay, az) * this: rotates in the matrix's own
   /// frame; the translation row is kept.

@@ -34,6 +34,17 @@
 /// buffer as it was (Load has emptied it first).
 class TOLMAK_API cVertexBuffer : public cUnknown {
  public:
+  /// The bits of the vertex format, to be or-ed together:
+  /// Position | Normal | TextureSetBits(1) is a lit, textured vertex.
+  enum EVertexFormat : uint32_t {
+    Position = 1u << 0,
+    Normal = 1u << 1,
+    Diffuse = 1u << 2,
+    Specular = 1u << 3,
+  };
+  /// The format bits for n texture sets (0 to 15).
+  static constexpr uint32_t TextureSetBits(uint32_t n) { return (n & 0xFu) << 4; }
+
   /// Empty, positions only, ARGB8888.
   cVertexBuffer();
   /// count vertices whose bytes are not initialised.

@@ -28,6 +28,17 @@ cMatrix4x3 cMatrix4x3::EulerRotation(float ax, float ay, float az) {
                     {f(sc * sa - cc * sb * ca), f(-sc * sb * ca - cc * sa), f(cb * ca)}, {0, 0, 0});
 }
 
+cMatrix4x3 cMatrix4x3::LookAt(const cVector3& eye, const cVector3& target, const cVector3& up) {
+  const cVector3 view = target - eye;
+  if (view.GetSquareLength() == 0) return cMatrix4x3(cVector3(1, 0, 0), cVector3(0, 1, 0), cVector3(0, 0, 1), eye);
+  const cVector3 z = view.Normalized();
+  cVector3 x = up.Cross(z);
+  if (x.GetSquareLength() < 1e-12f) x = cVector3(0, 0, 1).Cross(z);
+  if (x.GetSquareLength() < 1e-12f) x = cVector3(0, 1, 0).Cross(z);
+  x = x.Normalized();
+  return cMatrix4x3(x, z.Cross(x), z, eye);
+}
+
 cMatrix4x3 cMatrix4x3::Scaling(float sx, float sy, float sz) {
   return cMatrix4x3({sx, 0, 0}, {0, sy, 0}, {0, 0, sz}, {0, 0, 0});
 }

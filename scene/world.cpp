@@ -180,6 +180,9 @@ void cWorld::SelectCamera(const cString& name) {
       return;
     }
   }
+  trace("SelectCamera: world \"%s\" has no camera named \"%s\" (check the spelling; a "
+        "camera counts once it is in the tree under the root sector)",
+        GetName().c_str(), name.c_str());
 }
 
 void cWorld::GetCameraList(tArray<cString>& list) {
@@ -212,7 +215,13 @@ cSector::~cSector() {
 }
 
 void cSector::SetRoot(cEntity* entity) {
-  if (entity == nullptr || m_World == nullptr) return;
+  if (entity == nullptr) return;
+  if (m_World == nullptr) {
+    trace("SetRoot on sector \"%s\" before it belongs to a world: call the world's "
+          "SetRootSector(sector) first; the root was not set",
+          GetName().c_str());
+    return;
+  }
   if (m_Root != nullptr && m_Root != entity && m_Root->m_Sector == this) m_Root->SetSector(nullptr);
   entity->SetSector(this);
   m_Root = entity;

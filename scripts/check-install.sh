@@ -1,19 +1,26 @@
 #!/usr/bin/env bash
-# Installs the engine into a temporary prefix and builds and runs an outside
-# program against it, once through the CMake package and once through
-# pkg-config.
+# Installs the engine into a temporary prefix and builds outside programs
+# against it: examples/first on its own, whose last frame must match the
+# golden picture, and a consumer once through the CMake package and once
+# through pkg-config.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 cmake --install build/default --prefix "$prefix/usr" >/dev/null
+golden=$PWD/tests/install/cube_07.png
+
+cmake -S examples/first -B "$prefix/first" -G Ninja -DCMAKE_PREFIX_PATH="$prefix/usr" >/dev/null
+cmake --build "$prefix/first" >/dev/null
+(cd "$prefix/first" && ./first)
 
 cmake -S tests/install -B "$prefix/consumer" -G Ninja -DCMAKE_PREFIX_PATH="$prefix/usr" >/dev/null
-cmake --build "$prefix/consumer" 
-"$prefix/consumer/consumer"
+cmake --build "$prefix/consumer" >/dev/null
+"$prefix/consumer/consumer" "$prefix/first/cube_07.png" "$golden"
 
 pc_dir=$(dirname "$(find "$prefix/usr" -name tolmak.pc)")
-g++ tests/install/main.cpp -o "$prefix/consumer-pc" $(PKG_CONFIG_PATH="$pc_dir" pkg-config --cflags --libs tolmak)
-"$prefix/consumer-pc"
+g++ tests/install/main.cpp -o "$prefix/consumer-pc" \
+  $(PKG_CONFIG_PATH="$pc_dir" pkg-config --cflags --libs zunfert)
+"$prefix/consumer-pc" "$prefix/first/cube_07.png" "$golden"
 echo "install check passed"

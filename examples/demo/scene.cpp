@@ -2,8 +2,6 @@
 
 #include <stdexcept>
 
-#include "shapes.h"
-
 namespace demo {
 namespace {
 
@@ -68,10 +66,10 @@ int BuildBodies(cFactory& make, cEntity* root, const cMaterials& m, cEntity*& or
   auto* torus = make.Make<cMeshModel>("cMeshModel", "torus.mesh");
   auto* box = make.Make<cMeshModel>("cMeshModel", "box.mesh");
   auto* grid = make.Make<cMeshModel>("cMeshModel", "grid.mesh");
-  MakeSphere(*sphere, 3.0f, 24, 32);
-  MakeTorus(*torus, 5.5f, 0.45f, 64, 12);
-  MakeBox(*box, 0.9f);
-  MakeGrid(*grid, 40.0f, 24, 8.0f);
+  sphere->SetSphere(3.0f, 24, 32);
+  torus->SetTorus(5.5f, 0.45f, 64, 12);
+  box->SetBox(cVector3(1.8f, 1.8f, 1.8f));
+  grid->SetGrid(40.0f, 24, 8.0f);
 
   make.Entity("Floor", root, grid, m.bricks)->SetPivotPosition(0, -4.5f, 0);
   auto* planet = make.Entity("Planet", root, sphere, m.marble);
@@ -124,9 +122,7 @@ void BuildLightsAndCameras(cFactory& make, cDefaultWorld* world, cEntity* root, 
 }  // namespace
 
 void LookAt(cEntity* entity, const cVector3& eye, const cVector3& target) {
-  const cVector3 z = (target - eye).Normalized();
-  const cVector3 x = cVector3(0, 1, 0).Cross(z).Normalized();
-  entity->SetPivotMatrix(cMatrix4x3(x, z.Cross(x), z, eye));
+  entity->SetPivotMatrix(cMatrix4x3::LookAt(eye, target));
 }
 
 cScene BuildScene(cApplicationEx& app, cVideo3D* video, const std::vector<cTextureFile>& textures) {

@@ -23,6 +23,10 @@ class VARN_API cApplication : public cObject {
   virtual int Run() = 0;
   /// Releases what Init prepared.
   virtual void Exit();
+  /// A program's whole life, for main to return: Init (1 when it fails),
+  /// Run, then Exit. A cException from Init or Run is shown with gShowError,
+  /// Exit still runs, and the result is 1.
+  int Main();
 
  private:
   cString m_Name;

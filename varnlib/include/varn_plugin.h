@@ -4,6 +4,7 @@
 
 #include "varn_array.h"
 #include "varn_crc.h"
+#include "varn_error.h"
 #include "varn_export.h"
 #include "varn_object.h"
 #include "varn_string.h"
@@ -61,6 +62,9 @@ class VARN_API cPluginSystem {
   /// again registers nothing more. False when the library or its entry
   /// point cannot be found.
   bool LinkDLL(const cString& fileName);
+  /// Why the last LinkDLL failed: the library's platform name and every
+  /// place searched; empty after a LinkDLL that succeeded.
+  const cString& GetLinkError() const;
   /// Adds a folder that LinkDLL searches before the base library's own, in
   /// the order added (a program or a test brings its plug-ins from
   /// elsewhere). An empty or already added folder is ignored.
@@ -73,6 +77,17 @@ class VARN_API cPluginSystem {
 
   /// A new object of a registered class, or null.
   cObject* Create(int32_t classID);
+  /// A new object of the class named, typed: throws cException naming the
+  /// class when no linked library registers it or it is not a T (nothing
+  /// is left behind).
+  template <class T>
+  T* Create(const cString& className) {
+    cObject* object = CreateNamed(className);
+    if (T* typed = dynamic_cast<T*>(object)) return typed;
+    Destroy(object);
+    throw cException(__FILE__, __LINE__,
+                     cString("Plug-in class \"", className) + "\" is not of the type asked for");
+  }
   /// Destroys an object made by Create or LoadPlugin (null is ignored).
   void Destroy(cObject* object);
   /// Appends to result the identifiers of the registered classes that
@@ -115,6 +130,8 @@ class VARN_API cPluginSystem {
   class cNestingGuard;
 
   bool SaveStream(iSerializable& object, int32_t classID, const cUrl& url);
+  /// Create by name; throws for a class that is not registered.
+  cObject* CreateNamed(const cString& className);
 
   cPluginSystem();
   ~cPluginSystem();

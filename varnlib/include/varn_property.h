@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <type_traits>
 
 #include "varn_array.h"
 #include "varn_export.h"
@@ -50,6 +51,17 @@ class VARN_API cProperty {
   tPropertyAccessor m_Setter;
 };
 
+/// The type code of a property holding a T, for the typed path; 0 for a
+/// type no property holds. Libraries add their own value types.
+template <class T>
+struct tPropertyType : std::integral_constant<int32_t, 0> {};
+template <>
+struct tPropertyType<int32_t> : std::integral_constant<int32_t, cProperty::Int> {};
+template <>
+struct tPropertyType<float> : std::integral_constant<int32_t, cProperty::Float> {};
+template <>
+struct tPropertyType<cString> : std::integral_constant<int32_t, cProperty::String> {};
+
 /// The editable values of one or more objects, in the order they were added.
 class VARN_API cPropertySheet {
  public:
@@ -73,6 +85,38 @@ class VARN_API cPropertySheet {
   bool Set(const cString& name, void* value) const;
   void Clear();
 
+  /// The typed path: writes the named property from a value of its own type
+  /// (text may be given as const char*). A missing or read-only property,
+  /// or a value of another type, is refused with a trace line naming the
+  /// property and the types, and gives false.
+  template <class T>
+  bool SetValue(const cString& name, const T& value) const {
+    if constexpr (!std::is_same_v<T, cString> && std::is_convertible_v<const T&, const char*>) {
+      return SetValue(name, cString(value));
+    } else {
+      T copy = value;
+      return Exchange(name, tPropertyType<T>::value, &copy, false);
+    }
+  }
+  /// Reads the named property into a value of its own type; refused like
+  /// SetValue.
+  template <class T>
+  bool GetValue(const cString& name, T& value) const {
+    return Exchange(name, tPropertyType<T>::value, &value, true);
+  }
+
  private:
+  /// Gets or sets the property after checking its name and type.
+  bool Exchange(const cString& name, int32_t type, void* value, bool get) const;
+
   tArray<cProperty*> m_Properties;
 };
+
+/// Sets one property of an object through its sheet, by the typed path.
+template <class T>
+bool gSetProperty(cObject* object, const cString& name, const T& value) {
+  if (object == nullptr) return false;
+  cPropertySheet sheet;
+  object->AddProperties(&sheet);
+  return sheet.SetValue(name, value);
+}

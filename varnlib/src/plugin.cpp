@@ -10,6 +10,7 @@ struct cPluginSystem::cImpl {
   std::vector<iClassDesc*> classes;  // in registration order
   std::vector<void*> libraries;      // linked libraries, never unloaded
   std::vector<std::string> folders;  // searched first, each with a trailing separator
+  cString linkError;                 // why the last LinkDLL failed
   int32_t nesting = 0;
   int32_t loadLimit = kDefaultLoadLimit;
   int32_t loaded = 0;  // objects re-created by the outermost LoadPlugin so far
@@ -51,23 +52,38 @@ cPluginSystem* cPluginSystem::GetInstance() {
 bool cPluginSystem::LinkDLL(const cString& fileName) {
   using namespace varn::detail;
   const std::string name = PlatformLibraryName(fileName.c_str());
+  std::string searched;
   void* library = nullptr;
   if (name.find_first_of("/\\") == std::string::npos) {
-    for (const std::string& folder : m_Impl->folders)
+    std::vector<std::string> folders = m_Impl->folders;
+    folders.push_back(BaseLibraryFolder());
+    for (const std::string& folder : folders) {
+      searched += folder + ", ";
       if ((library = OpenLibrary(folder + name)) != nullptr) break;
-    if (library == nullptr) library = OpenLibrary(BaseLibraryFolder() + name);
+    }
   }
   if (library == nullptr) library = OpenLibrary(name);
-  if (library == nullptr) return false;
-  if (std::find(m_Impl->libraries.begin(), m_Impl->libraries.end(), library) != m_Impl->libraries.end())
-    return true;
-  using tEntryPoint = void (*)(cPluginSystem*);
-  const auto entry = reinterpret_cast<tEntryPoint>(FindSymbol(library, VARN_PLUGIN_ENTRY_POINT));
-  if (entry == nullptr) return false;
-  m_Impl->libraries.push_back(library);
-  entry(this);
+  if (library == nullptr) {
+    m_Impl->linkError = cString(("Plug-in library " + name + " was not found (searched " +
+                                 searched + "then the loader's path)")
+                                    .c_str());
+    return false;
+  }
+  if (std::find(m_Impl->libraries.begin(), m_Impl->libraries.end(), library) == m_Impl->libraries.end()) {
+    using tEntryPoint = void (*)(cPluginSystem*);
+    const auto entry = reinterpret_cast<tEntryPoint>(FindSymbol(library, VARN_PLUGIN_ENTRY_POINT));
+    if (entry == nullptr) {
+      m_Impl->linkError = cString(("Plug-in library " + name + " has no " VARN_PLUGIN_ENTRY_POINT).c_str());
+      return false;
+    }
+    m_Impl->libraries.push_back(library);
+    entry(this);
+  }
+  m_Impl->linkError = cString();
   return true;
 }
+
+const cString& cPluginSystem::GetLinkError() const { return m_Impl->linkError; }
 
 void cPluginSystem::AddSearchFolder(const cString& folder) {
   std::string path(folder.c_str());
@@ -85,6 +101,14 @@ bool cPluginSystem::Register(iClassDesc* descriptor) {
 
 bool cPluginSystem::Unregister(iClassDesc* descriptor) {
   return std::erase(m_Impl->classes, descriptor) > 0;
+}
+
+cObject* cPluginSystem::CreateNamed(const cString& className) {
+  if (cObject* object = Create(gCRC32(className.c_str()))) return object;
+  throw cException(__FILE__, __LINE__,
+                   cString("Unknown plug-in class \"", className) +
+                       "\": no linked library registers it (check the spelling, or link its "
+                       "library with cPluginSystem::LinkDLL)");
 }
 
 cObject* cPluginSystem::Create(int32_t classID) {

@@ -98,6 +98,25 @@ class ZUNFERT_API cMeshModel : public cModel {
   void SetGeometry(const cVertexBuffer& vertices, const cIndexBuffer& indices);
   /// Appends a subset; throws cException when it passes the end of the mesh.
   void AddSubset(uint32_t first, uint32_t count);
+
+  /// Shapes centred on the origin, replacing the geometry as SetGeometry
+  /// does: positions, normals and one set of texture coordinates (0 to 1
+  /// across each face or around the shape), every triangle clockwise as seen
+  /// from outside, the winding the device draws by default. Too few or too
+  /// many divisions throw cException with the mesh as it was.
+  ///
+  /// A box of the size given, six subsets of one face each, in the order
+  /// -X, +X, -Y, +Y, -Z, +Z (so six materials give each face its own).
+  void SetBox(const cVector3& size);
+  /// A sphere of rings from pole to pole (+Y first) and segments around.
+  void SetSphere(float radius, int rings, int segments);
+  /// A closed cylinder along Y: subsets side, top (+Y) and bottom.
+  void SetCylinder(float radius, float height, int segments);
+  /// A square of side size in the XZ plane facing +Y, cells by cells, its
+  /// texture repeated repeat times across.
+  void SetGrid(float size, int cells, float repeat = 1);
+  /// A ring of radius major around Y, its tube of radius minor.
+  void SetTorus(float major, float minor, int segments, int sides);
   const cVertexBuffer& GetVertices() const { return m_Vertices; }
   const cIndexBuffer& GetIndices() const { return m_Indices; }
   const std::vector<cSubset>& GetSubsets() const { return m_Subsets; }
@@ -290,6 +309,16 @@ class ZUNFERT_API cDefaultWorld : public cWorld {
   using cWorld::SetVideo;
   /// Makes the world destroy the object with itself (see cObjectOwner).
   void Adopt(cObject* object) { m_Owner.Adopt(object); }
+  /// A new object of the plug-in class T ("cMeshModel" for cMeshModel),
+  /// created through the plug-in system, named and owned by the world:
+  ///     auto* box = world->Make<cMeshModel>("Box");
+  template <class T>
+  T* Make(const cString& name) {
+    T* object = cPluginSystem::GetInstance()->Create<T>(T::Descriptor()->GetClassName());
+    Adopt(object);
+    object->SetName(name);
+    return object;
+  }
   cObjectOwner& GetOwner() { return m_Owner; }
 
   void SetAmbientLight(const cColor& color) { m_Ambient = color; }
@@ -298,7 +327,15 @@ class ZUNFERT_API cDefaultWorld : public cWorld {
   /// The root sector, then every registered material.
   void Animate(float seconds) override;
   /// Draws with the device given, or with the world's own when it is null.
+  /// A world without a selected camera draws with the device's matrices,
+  /// and one with entities whose world matrices are out of date draws them
+  /// where they were; each says so once with a trace line.
   void Render(cVideo3D* video) override;
+  /// One frame of a game loop on the world's own device: Animate by the
+  /// seconds, cEntity::UpdateMatrices, then BeginScene, Clear (colour and
+  /// depth), Render, EndScene and Flip. False, with a trace line, when the
+  /// world has no initialised device or the device cannot present.
+  bool Step(float seconds);
 
   void Save(iIOStream& stream) override;
   void Load(iIOStream& stream) override;
@@ -311,6 +348,9 @@ class ZUNFERT_API cDefaultWorld : public cWorld {
 
   cColor m_Ambient;
   int m_LightsSet = 0;
+  // Mistakes that repeat every frame are traced once.
+  bool m_ToldNoCamera = false;
+  bool m_ToldStaleMatrices = false;
   cObjectOwner m_Owner;
 };
 

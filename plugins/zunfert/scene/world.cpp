@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <utility>
 #include <map>
 #include <string>
 #include <vector>
@@ -25,13 +26,37 @@ void cDefaultWorld::Animate(float seconds) {
 void cDefaultWorld::Render(cVideo3D* video) {
   if (video == nullptr) video = GetVideo();
   if (video == nullptr) return;
+  if (cEntity::GetMatrixQueue().GetCount() > 0 && !std::exchange(m_ToldStaleMatrices, true))
+    trace("World \"%s\" draws entities moved since the last cEntity::UpdateMatrices: call it "
+          "once a frame after moving them and before Render",
+          GetName().c_str());
   SetCamera(video);
   SetLights(video);
   if (GetRootSector() != nullptr) GetRootSector()->Render(video);
 }
 
+bool cDefaultWorld::Step(float seconds) {
+  cVideo3D* video = GetVideo();
+  if (video == nullptr || !video->IsInitialized()) {
+    trace("Step: world \"%s\" has no initialised video device: SetVideo(device) after InitVideo",
+          GetName().c_str());
+    return false;
+  }
+  Animate(seconds);
+  cEntity::UpdateMatrices();
+  if (!video->BeginScene()) return false;
+  video->Clear(true, true, false);
+  Render(video);
+  video->EndScene();
+  return video->Flip();
+}
+
 void cDefaultWorld::SetCamera(cVideo3D* video) {
   cCamera* camera = GetSelectedCamera();
+  if (camera == nullptr && !std::exchange(m_ToldNoCamera, true))
+    trace("World \"%s\" draws without a camera: put a camera under the root sector and "
+          "select it with SelectCamera(name)",
+          GetName().c_str());
   if (camera == nullptr) return;
   const cFrustumInfo& info = camera->GetFrustumInfo(nullptr);
   video->SetMatrix(cVideo3D::EMatrix::Projection, info.GetProjection());

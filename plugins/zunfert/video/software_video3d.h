@@ -270,6 +270,8 @@ class cSoftwareVideo3D : public cVideo3D {
   uint8_t m_Gamma[3][256];
   bool m_GammaIdentity = true;
   bool m_InScene = false;
+  /// Drawing outside a scene is traced once until the next BeginScene.
+  bool m_ToldOutsideScene = false;
   bool m_Windowed = true, m_VSync = false;
   uint32_t m_Primitives = 0;
   cFrameOutput m_Output;

@@ -73,6 +73,7 @@ int cSoftwareVideo3D::GetHeight() const {
 bool cSoftwareVideo3D::BeginScene() {
   if (!m_Back || m_InScene) return false;
   m_InScene = true;
+  m_ToldOutsideScene = false;
   m_Primitives = 0;
   return true;
 }
@@ -99,6 +100,9 @@ bool cSoftwareVideo3D::Flip() {
     }
   }
   const bool written = m_Output.Present(*m_Front);
+  if (!written)
+    trace("Flip: could not write the frame to \"%s\" (can that folder be created and written?)",
+          m_Output.FileName(m_Output.GetFrameCount()).c_str());
   m_Times.present += static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
   return written;
 }

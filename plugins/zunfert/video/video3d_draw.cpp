@@ -1,6 +1,7 @@
 // The 3D device's geometry: buffers, primitive assembly and drawing.
 #include <algorithm>
 #include <ctime>
+#include <utility>
 
 #include "software_video3d.h"
 
@@ -110,6 +111,8 @@ void cSoftwareVideo3D::DrawIndexed(EPrimitive type, const cVertexBuffer& vertice
 }
 
 bool cSoftwareVideo3D::BeginDraw(const cVertexBuffer& vertices, uint32_t first, uint32_t count) {
+  if (!m_InScene && !std::exchange(m_ToldOutsideScene, true))
+    trace("cSoftwareVideo3D draws nothing outside BeginScene and EndScene: call BeginScene first");
   if (!m_InScene || count == 0 || !(vertices.GetVertexFormat() & 1) ||
       static_cast<uint64_t>(first) + count > vertices.GetLength())
     return false;
