@@ -49,13 +49,23 @@ struct cReader {
   size_t position = 0;
 };
 
-// Every layout becomes 8-bit ARGB words: palettes and low depths expanded,
-// 16-bit samples rounded, grey spread, opaque alpha added where none is.
-// Nothing asks for gamma, so gAMA, cHRM, sRGB and iCCP change no value.
+// Only the chunks that make the picture are read: the others (text,
+// profiles, gamma) are skipped unread, so that no chunk can make libpng
+// allocate or inflate what its length claims.
 bool ReadHeader(cReader& r) {
   if (setjmp(png_jmpbuf(r.png))) return false;
   png_set_read_fn(r.png, &r, cReader::Read);
+  png_set_keep_unknown_chunks(r.png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
   png_read_info(r.png, r.info);
+  return true;
+}
+
+// Every layout becomes 8-bit ARGB words: palettes and low depths expanded,
+// 16-bit samples rounded, grey spread, opaque alpha added where none is.
+// Reads through the IEND chunk, so that a file cut anywhere is refused and
+// bytes after it are never looked at.
+bool ReadPixels(cReader& r, png_bytepp rows) {
+  if (setjmp(png_jmpbuf(r.png))) return false;
   png_set_expand(r.png);
   png_set_scale_16(r.png);
   png_set_gray_to_rgb(r.png);
@@ -66,13 +76,6 @@ bool ReadHeader(cReader& r) {
     png_set_swap_alpha(r.png);
   png_set_interlace_handling(r.png);
   png_read_update_info(r.png, r.info);
-  return true;
-}
-
-// Reads through the IEND chunk, so that a file cut anywhere is refused and
-// bytes after it are never looked at.
-bool ReadPixels(cReader& r, png_bytepp rows) {
-  if (setjmp(png_jmpbuf(r.png))) return false;
   png_read_image(r.png, rows);
   png_read_end(r.png, nullptr);
   return true;
