@@ -141,7 +141,7 @@ TEST_F(CompilerTest, LargeMeshIsSplitAndShadedWithComputedNormals) {
                std::to_string(gltf.AddMesh(positions, {}, {}, indices, 0)) + "}");
   AddCamera(gltf);
   gltf.AddNode(
-      R"({"name":"Sun","extensions":{"KHR_lights_punctual":{"light":0}},"rotation":[0.2,-0.3,0,0.932738]})");
+      R"({"name":"Sun","extensions":{"KHR_lights_punctual":{"light":0}},"rotation":[0,-0.5,0,0.866025]})");
   gltf.AddTopLevel(
       std::string(kLightsUsed) +
       R"(,"extensions":{"KHR_lights_punctual":{"lights":[{"type":"directional","color":[1,1,1]}]}})");
@@ -168,8 +168,21 @@ TEST_F(CompilerTest, LargeMeshIsSplitAndShadedWithComputedNormals) {
 TEST_F(CompilerTest, CameraAndEachLightKindArrive) {
   cGltf gltf;
   gltf.AddMaterial(R"({"name":"Floor","pbrMetallicRoughness":{"baseColorFactor":[1,1,1,1]}})");
-  const int floor = gltf.AddMesh({-3, 0, -3, -3, 0, 3, 3, 0, 3, 3, 0, -3},
-                                 {0, 1, 0, 0, 1, 0, 0, 1, 0, 0, 1, 0}, {}, {0, 1, 2, 0, 2, 3}, 0);
+  // Fine enough that lighting at the vertices shows each light's pool.
+  constexpr uint32_t kCells = 24;
+  std::vector<float> positions, normals;
+  std::vector<uint32_t> indices;
+  for (uint32_t j = 0; j <= kCells; ++j)
+    for (uint32_t i = 0; i <= kCells; ++i) {
+      positions.insert(positions.end(), {-3 + 6.0f * i / kCells, 0, -3 + 6.0f * j / kCells});
+      normals.insert(normals.end(), {0, 1, 0});
+    }
+  for (uint32_t j = 0; j < kCells; ++j)
+    for (uint32_t i = 0; i < kCells; ++i) {
+      const uint32_t at = j * (kCells + 1) + i, below = at + kCells + 1;
+      indices.insert(indices.end(), {at, below, below + 1, at, below + 1, at + 1});
+    }
+  const int floor = gltf.AddMesh(positions, normals, {}, indices, 0);
   gltf.AddNode(R"({"name":"Floor","mesh":)" + std::to_string(floor) +
                R"(,"translation":[0,-1,0]})");
   gltf.AddNode(
