@@ -33,8 +33,8 @@ cSceneBuilder::cSceneBuilder(const aiScene& scene, cDefaultWorld& world, cUnique
   m_FromGltf = std::strncmp(format.C_Str(), "glTF", 4) == 0;
 }
 
-int cSceneBuilder::Build(const std::string& sectorName) {
-  auto* sector = MakeOwned<cDefaultSector>(m_World, m_Names.Claim(sectorName, "Sector", ".sector"));
+int cSceneBuilder::Build(const std::string& sceneName) {
+  auto* sector = MakeOwned<cDefaultSector>(m_World, m_Names.Claim(sceneName, "Sector", ".sector"));
   m_World.SetRootSector(sector);
   int nodes = 0;
   // Depth first without recursion: a file may nest its nodes deeply.
@@ -43,8 +43,9 @@ int cSceneBuilder::Build(const std::string& sectorName) {
     const auto [node, parent] = pending.back();
     pending.pop_back();
     ++nodes;
-    // Importers name the root after the file or not at all: it is the root.
-    const std::string wanted = parent == nullptr ? "Root" : node->mName.C_Str();
+    // Importers name the root after the file or not at all; it takes the
+    // scene's name, so that a game finds its file beside the world's.
+    const std::string wanted = parent == nullptr ? sceneName : node->mName.C_Str();
     cEntity* entity = MakeNodeEntity(*node, m_Names.Claim(wanted, "Node"));
     if (parent == nullptr)
       sector->SetRoot(entity);

@@ -26,8 +26,10 @@ class cSceneBuilder {
   cSceneBuilder(const aiScene& scene, cDefaultWorld& world, cUniqueNames& names,
                 const std::vector<cConvertedMesh>& meshes, cMaterialConverter& materials);
 
-  /// Builds the tree; returns the number of nodes.
-  int Build(const std::string& sectorName);
+  /// Builds the tree: the sector is "<sceneName>.sector" and the root
+  /// entity "<sceneName>" (numbered when the file took the name first).
+  /// Returns the number of nodes.
+  int Build(const std::string& sceneName);
 
  private:
   /// The node's own entity, a camera or light when that is all it carries.

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include <assimp/postprocess.h>
 #include <assimp/scene.h>
 #include <assimp/Importer.hpp>
 #include <assimp/ProgressHandler.hpp>
 
+#include "import_steps.h"
 #include "material_converter.h"
 #include "mesh_converter.h"
 #include "scene_builder.h"
@@ -37,10 +37,6 @@ class cReadProgress : public Assimp::ProgressHandler {
  private:
   cSceneCompiler& m_Compiler;
 };
-
-constexpr unsigned kImportSteps = aiProcess_Triangulate | aiProcess_GenSmoothNormals |
-                                  aiProcess_JoinIdenticalVertices | aiProcess_SortByPType |
-                                  aiProcess_FlipUVs | aiProcess_ValidateDataStructure;
 
 std::string FileNameOf(const std::string& url) {
   const size_t slash = url.find_last_of("/\\");
