@@ -24,6 +24,7 @@
 #include <assimp/Importer.hpp>
 
 #include "bench_main.h"
+#include "gltf_packing.h"
 #include "import_steps.h"
 #include "tolmak_scene_compiler.h"
 #include "zunfert.h"
@@ -36,10 +37,6 @@ constexpr uint32_t kSide = 709;  // 2 x 708 x 708 = 1,002,528 triangles
 const fs::path kFolder = fs::temp_directory_path() / "tolmak_bench_compiler";
 const std::string kModel = (kFolder / "terrain.glb").string();
 const std::string kWorld = (kFolder / "compiled" / "terrain.world").string();
-
-void AppendWord(std::string& bytes, uint32_t word) {
-  bytes.append(reinterpret_cast<const char*>(&word), 4);
-}
 
 template <class T>
 void AppendAll(std::string& bytes, const std::vector<T>& values) {
@@ -80,16 +77,8 @@ void WriteTerrain() {
       std::to_string(p) + R"(,"byteLength":)" + std::to_string(n) +
       R"(},{"buffer":0,"byteOffset":)" + std::to_string(p + n) + R"(,"byteLength":)" +
       std::to_string(k) + R"(}],"buffers":[{"byteLength":)" + std::to_string(buffer.size()) + "}]}";
-  json.resize((json.size() + 3) / 4 * 4, ' ');
-  std::string file = "glTF";
-  AppendWord(file, 2);
-  AppendWord(file, static_cast<uint32_t>(12 + 8 + json.size() + 8 + buffer.size()));
-  AppendWord(file, static_cast<uint32_t>(json.size()));
-  file += "JSON" + json;
-  AppendWord(file, static_cast<uint32_t>(buffer.size()));
-  file += std::string("BIN\0", 4) + buffer;
   fs::create_directories(fs::path(kWorld).parent_path());
-  std::ofstream(kModel, std::ios::binary) << file;
+  std::ofstream(kModel, std::ios::binary) << tolmak::test::BinaryGltf(json, buffer);
 }
 
 bool Import() {

@@ -1,5 +1,7 @@
 #include "model_seeds.h"
 
+#include "gltf_packing.h"
+
 #include <cstdint>
 #include <cstring>
 
@@ -20,19 +22,6 @@ std::string TriangleBuffer() {
                                    {indices, sizeof indices}})
     bytes.append(static_cast<const char*>(data), size);
   return bytes;
-}
-
-std::string Base64(const std::string& bytes) {
-  static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  std::string text;
-  for (size_t i = 0; i < bytes.size(); i += 3) {
-    uint32_t word = 0;
-    for (size_t k = 0; k < 3; ++k)
-      word = word << 8 | (i + k < bytes.size() ? static_cast<uint8_t>(bytes[i + k]) : 0);
-    for (size_t k = 0; k < 4; ++k)
-      text += k <= bytes.size() - i ? kDigits[word >> (18 - 6 * k) & 63] : '=';
-  }
-  return text;
 }
 
 /// The glTF document around the triangle; uri empty for a binary file's own buffer.
@@ -58,30 +47,16 @@ std::string GltfJson(const std::string& uri, const std::string& extra) {
          buffer + "]" + extra + "}";
 }
 
-void AppendWord(std::string& bytes, uint32_t word) {
-  for (int shift = 0; shift < 32; shift += 8) bytes += static_cast<char>(word >> shift & 0xFF);
-}
-
-/// A binary glTF: header, the JSON chunk (padded with spaces), the buffer chunk.
+/// A binary glTF of the triangle.
 std::string Glb() {
-  std::string json = GltfJson("", "");
-  json.resize((json.size() + 3) / 4 * 4, ' ');
-  const std::string buffer = TriangleBuffer();
-  std::string bytes = "glTF";
-  AppendWord(bytes, 2);
-  AppendWord(bytes, static_cast<uint32_t>(12 + 8 + json.size() + 8 + buffer.size()));
-  AppendWord(bytes, static_cast<uint32_t>(json.size()));
-  bytes += "JSON" + json;
-  AppendWord(bytes, static_cast<uint32_t>(buffer.size()));
-  bytes += std::string("BIN\0", 4) + buffer;
-  return bytes;
+  return tolmak::test::BinaryGltf(GltfJson("", ""), TriangleBuffer());
 }
 
 }  // namespace
 
 std::vector<std::pair<std::string, std::string>> ModelSeeds(const std::string& target) {
   if (target == "gltf") {
-    const std::string data = "data:application/octet-stream;base64," + Base64(TriangleBuffer());
+    const std::string data = "data:application/octet-stream;base64," + tolmak::test::Base64(TriangleBuffer());
     return {{"triangle.gltf", GltfJson(data, "")},
             {"triangle.glb", Glb()},
             {"missing_buffer.gltf", GltfJson("missing.bin", "")}};

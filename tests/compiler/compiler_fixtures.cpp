@@ -3,22 +3,11 @@
 #include <cstring>
 #include <sstream>
 
+#include "gltf_packing.h"
 #include "zunfert_image.h"
 
 namespace tolmak::test {
 namespace {
-
-std::string Base64(const std::vector<uint8_t>& bytes) {
-  static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  std::string text;
-  for (size_t i = 0; i < bytes.size(); i += 3) {
-    const uint32_t word = bytes[i] << 16 | (i + 1 < bytes.size() ? bytes[i + 1] << 8 : 0) |
-                          (i + 2 < bytes.size() ? bytes[i + 2] : 0);
-    for (size_t k = 0; k < 4; ++k)
-      text += k <= bytes.size() - i ? kDigits[word >> (18 - 6 * k) & 63] : '=';
-  }
-  return text;
-}
 
 std::string Join(const std::vector<std::string>& items) {
   std::string text;
@@ -91,7 +80,7 @@ std::string cGltf::Text() const {
     text << R"(,"meshes":[)" << Join(m_Meshes) << R"(],"accessors":[)" << Join(m_Accessors)
          << R"(],"bufferViews":[)" << Join(m_Views) << R"(],"buffers":[{"byteLength":)"
          << m_Buffer.size() << R"(,"uri":"data:application/octet-stream;base64,)"
-         << Base64(m_Buffer) << R"("}])";
+         << Base64(std::string(m_Buffer.begin(), m_Buffer.end())) << R"("}])";
   }
   if (!m_Materials.empty()) text << R"(,"materials":[)" << Join(m_Materials) << "]";
   for (const std::string& member : m_TopLevel) text << "," << member;

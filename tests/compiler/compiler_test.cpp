@@ -30,6 +30,13 @@ int AddCube(cGltf& gltf, int material) {
   return gltf.AddMesh(positions, normals, uvs, indices, material);
 }
 
+/// A white directional light turned by the rotation (a quaternion).
+void AddSun(cGltf& gltf, const std::string& rotation) {
+  gltf.AddNode(R"({"name":"Sun","extensions":{"KHR_lights_punctual":{"light":0}},"rotation":)" + rotation + "}");
+  gltf.AddTopLevel(std::string(kLightsUsed) +
+                   R"(,"extensions":{"KHR_lights_punctual":{"lights":[{"type":"directional","color":[1,1,1]}]}})");
+}
+
 /// A camera at (0, 0, 4) looking at the origin, 60 degrees high.
 void AddCamera(cGltf& gltf) {
   gltf.AddNode(R"({"name":"Eye","camera":0,"translation":[0,0,4]})");
@@ -46,11 +53,7 @@ TEST_F(CompilerTest, TexturedBoxDrawsWithItsTextureAndReportsProgress) {
   gltf.AddNode(R"({"name":"Box","mesh":)" + std::to_string(AddCube(gltf, 0)) +
                R"(,"rotation":[0.206422,0.293578,0.065085,0.93111]})");
   AddCamera(gltf);
-  gltf.AddNode(
-      R"({"name":"Sun","extensions":{"KHR_lights_punctual":{"light":0}},"rotation":[-0.34202,0,0,0.939693]})");
-  gltf.AddTopLevel(
-      std::string(kLightsUsed) +
-      R"(,"extensions":{"KHR_lights_punctual":{"lights":[{"type":"directional","color":[1,1,1]}]}})");
+  AddSun(gltf, "[-0.34202,0,0,0.939693]");
   WriteFile("box.gltf", gltf.Text());
 
   std::vector<float> progress;
@@ -140,11 +143,7 @@ TEST_F(CompilerTest, LargeMeshIsSplitAndShadedWithComputedNormals) {
   gltf.AddNode(R"({"name":"Waves","mesh":)" +
                std::to_string(gltf.AddMesh(positions, {}, {}, indices, 0)) + "}");
   AddCamera(gltf);
-  gltf.AddNode(
-      R"({"name":"Sun","extensions":{"KHR_lights_punctual":{"light":0}},"rotation":[0,-0.5,0,0.866025]})");
-  gltf.AddTopLevel(
-      std::string(kLightsUsed) +
-      R"(,"extensions":{"KHR_lights_punctual":{"lights":[{"type":"directional","color":[1,1,1]}]}})");
+  AddSun(gltf, "[0,-0.5,0,0.866025]");
   WriteFile("waves.gltf", gltf.Text());
   cDefaultWorld* world = CompileAndLoad("waves.gltf");
   ExpectRendersAs(world, "large_mesh");
