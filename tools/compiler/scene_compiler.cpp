@@ -54,6 +54,40 @@ struct cWorldDeleter {
 };
 using tWorld = std::unique_ptr<cDefaultWorld, cWorldDeleter>;
 
+/// The engine's scene for what the importer read: meshes, then materials
+/// with their textures, then the tree, reporting each mesh and texture.
+tWorld ConvertScene(const aiScene& scene, const std::string& location, const std::string& worldFile,
+                    cSceneCompiler& progress, cCompileSummary& summary) {
+  tWorld world(new cDefaultWorld);
+  world->SetName(cString(StemOf(worldFile).c_str()));
+  cUniqueNames names;
+  names.Reserve(worldFile);
+
+  std::vector<cConvertedMesh> meshes;
+  for (unsigned i = 0; i < scene.mNumMeshes; ++i) {
+    meshes.push_back(ConvertMesh(*scene.mMeshes[i], *world, names));
+    summary.m_Meshes += static_cast<int>(meshes.back().m_Pieces.size());
+    summary.m_Triangles += meshes.back().m_Triangles;
+    progress.Report(cSceneCompiler::Meshes,
+                    kMeshesStart + (kTexturesStart - kMeshesStart) * (i + 1) / scene.mNumMeshes,
+                    static_cast<int32_t>(i + 1), static_cast<int32_t>(scene.mNumMeshes));
+  }
+
+  cMaterialConverter materials(scene, location, *world, names);
+  const int textures = materials.CountTextures();
+  materials.ConvertAll([&] {
+    ++summary.m_Textures;
+    progress.Report(
+        cSceneCompiler::Textures,
+        kTexturesStart + (kWritingStart - kTexturesStart) * summary.m_Textures / textures,
+        summary.m_Textures, textures);
+  });
+  summary.m_Materials = static_cast<int>(scene.mNumMaterials);
+  cSceneBuilder builder(scene, *world, names, meshes, materials);
+  summary.m_Nodes = builder.Build(StemOf(worldFile));
+  return world;
+}
+
 /// Writes what SavePlugin would write for the world into target, and the
 /// scene's other files beside it as one group: all of them or none.
 void WriteWorld(cDefaultWorld& world, iIOStream& target) {
@@ -118,34 +152,8 @@ bool cSceneCompiler::Compile(iInStream& source, iOutStream& target) {
     if (scene == nullptr || scene->mRootNode == nullptr)
       throw std::runtime_error("cannot be read: " + std::string(importer.GetErrorString()));
 
-    tWorld world(new cDefaultWorld);
-    const std::string worldFile = targetIO->GetUrl().GetFileName().c_str();
-    world->SetName(cString(StemOf(worldFile).c_str()));
-    cUniqueNames names;
-    names.Reserve(worldFile);
-
-    std::vector<cConvertedMesh> meshes;
-    for (unsigned i = 0; i < scene->mNumMeshes; ++i) {
-      meshes.push_back(ConvertMesh(*scene->mMeshes[i], *world, names));
-      m_Summary.m_Meshes += static_cast<int>(meshes.back().m_Pieces.size());
-      m_Summary.m_Triangles += meshes.back().m_Triangles;
-      Report(Meshes, kMeshesStart + (kTexturesStart - kMeshesStart) * (i + 1) / scene->mNumMeshes,
-             i + 1, scene->mNumMeshes);
-    }
-
-    const cUrl sourceLocation(cString(sourceUrl.c_str()));
-    cMaterialConverter materials(*scene, sourceLocation.GetLocation().c_str(), *world, names);
-    const int textures = materials.CountTextures();
-    materials.ConvertAll([&] {
-      ++m_Summary.m_Textures;
-      Report(Textures,
-             kTexturesStart + (kWritingStart - kTexturesStart) * m_Summary.m_Textures / textures,
-             m_Summary.m_Textures, textures);
-    });
-    m_Summary.m_Materials = static_cast<int>(scene->mNumMaterials);
-    cSceneBuilder builder(*scene, *world, names, meshes, materials);
-    m_Summary.m_Nodes = builder.Build(StemOf(worldFile));
-
+    tWorld world = ConvertScene(*scene, cUrl(cString(sourceUrl.c_str())).GetLocation().c_str(),
+                                targetIO->GetUrl().GetFileName().c_str(), *this, m_Summary);
     Report(Writing, kWritingStart);
     WriteWorld(*world, *targetIO);
     Report(Writing, 1.0f);
