@@ -1,5 +1,7 @@
 #include "compiler_fixtures.h"
 
+#include <unistd.h>
+
 #include <cstring>
 #include <sstream>
 
@@ -90,6 +92,12 @@ std::string cGltf::Text() const {
 
 cVideo3D* CompilerTest::s_Video = nullptr;
 
+std::filesystem::path CompilerTest::SuiteFolder() {
+  // One per process: builds may run the suite side by side.
+  return std::filesystem::temp_directory_path() /
+         ("tolmak_compiler_tests_" + std::to_string(getpid()));
+}
+
 void CompilerTest::SetUpTestSuite() {
   ASSERT_TRUE(cPluginSystem::GetInstance()->LinkDLL("Zunfert.dll"));
   cStreamManager::New();
@@ -112,11 +120,13 @@ void CompilerTest::TearDownTestSuite() {
   cPluginSystem::GetInstance()->Destroy(s_Video);
   s_Video = nullptr;
   cStreamManager::Delete();
+  std::error_code ignored;
+  std::filesystem::remove_all(SuiteFolder(), ignored);
 }
 
 void CompilerTest::SetUp() {
   const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
-  m_Folder = std::filesystem::temp_directory_path() / "tolmak_compiler_tests" / test->name();
+  m_Folder = SuiteFolder() / test->name();
   std::filesystem::remove_all(m_Folder);
   std::filesystem::create_directories(m_Folder);
 }

@@ -41,6 +41,7 @@ class cGltf {
 /// manager, and a 64 by 64 software device to draw the loaded scenes.
 class CompilerTest : public testing::Test {
  protected:
+  static std::filesystem::path SuiteFolder();
   static void SetUpTestSuite();
   static void TearDownTestSuite();
   void SetUp() override;

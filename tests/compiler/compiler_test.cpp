@@ -32,9 +32,11 @@ int AddCube(cGltf& gltf, int material) {
 
 /// A white directional light turned by the rotation (a quaternion).
 void AddSun(cGltf& gltf, const std::string& rotation) {
-  gltf.AddNode(R"({"name":"Sun","extensions":{"KHR_lights_punctual":{"light":0}},"rotation":)" + rotation + "}");
-  gltf.AddTopLevel(std::string(kLightsUsed) +
-                   R"(,"extensions":{"KHR_lights_punctual":{"lights":[{"type":"directional","color":[1,1,1]}]}})");
+  gltf.AddNode(R"({"name":"Sun","extensions":{"KHR_lights_punctual":{"light":0}},"rotation":)" +
+               rotation + "}");
+  gltf.AddTopLevel(
+      std::string(kLightsUsed) +
+      R"(,"extensions":{"KHR_lights_punctual":{"lights":[{"type":"directional","color":[1,1,1]}]}})");
 }
 
 /// A camera at (0, 0, 4) looking at the origin, 60 degrees high.

@@ -17,7 +17,8 @@ inline std::string Base64(const std::string& bytes) {
     uint32_t word = 0;
     for (size_t k = 0; k < 3; ++k)
       word = word << 8 | (i + k < bytes.size() ? static_cast<uint8_t>(bytes[i + k]) : 0);
-    for (size_t k = 0; k < 4; ++k) text += k <= bytes.size() - i ? kDigits[word >> (18 - 6 * k) & 63] : '=';
+    for (size_t k = 0; k < 4; ++k)
+      text += k <= bytes.size() - i ? kDigits[word >> (18 - 6 * k) & 63] : '=';
   }
   return text;
 }
@@ -32,8 +33,8 @@ inline std::string BinaryGltf(std::string json, const std::string& buffer) {
   };
   json.resize((json.size() + 3) / 4 * 4, ' ');
   return "glTF" + word(2) + word(static_cast<uint32_t>(12 + 8 + json.size() + 8 + buffer.size())) +
-         word(static_cast<uint32_t>(json.size())) + "JSON" + json + word(static_cast<uint32_t>(buffer.size())) +
-         std::string("BIN\0", 4) + buffer;
+         word(static_cast<uint32_t>(json.size())) + "JSON" + json +
+         word(static_cast<uint32_t>(buffer.size())) + std::string("BIN\0", 4) + buffer;
 }
 
 }  // namespace tolmak::test
