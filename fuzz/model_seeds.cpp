@@ -56,7 +56,8 @@ std::string Glb() {
 
 std::vector<std::pair<std::string, std::string>> ModelSeeds(const std::string& target) {
   if (target == "gltf") {
-    const std::string data = "data:application/octet-stream;base64," + tolmak::test::Base64(TriangleBuffer());
+    const std::string data =
+        "data:application/octet-stream;base64," + tolmak::test::Base64(TriangleBuffer());
     return {{"triangle.gltf", GltfJson(data, "")},
             {"triangle.glb", Glb()},
             {"missing_buffer.gltf", GltfJson("missing.bin", "")}};
