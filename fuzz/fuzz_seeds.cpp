@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "fuzz_support.h"
+#include "model_seeds.h"
 #include "zunfert_image.h"
 
 using namespace tolmak::fuzz;
@@ -213,5 +214,7 @@ int main(int argc, char** argv) {
   PictureSeeds<cFuzzSprite>("sprite", 12);
   SceneSeeds();
   ImageSeeds();
+  for (const char* target : {"gltf", "obj"})
+    for (const auto& [name, bytes] : ModelSeeds(target)) Write(target, name, bytes);
   return 0;
 }

@@ -11,10 +11,10 @@ cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh libjpeg62-turbo-dev libpng-dev \
   libglm-dev libeigen3-dev libpixman-1-dev libsdl2-dev python3-matplotlib \
-  libsdl2-image-dev
+  libsdl2-image-dev libassimp-dev
 cmake --preset default -DTOLMAK_BUILD_BENCHMARKS=ON
 programs=(bench_fastfloat bench_matrix bench_pixels bench_buffers bench_matrix_pass)
-programs+=(bench_image_decode)
+programs+=(bench_image_decode bench_compiler)
 cmake --build --preset default --target "${programs[@]}" zunfert_video_timing demo
 
 out=build/default/bench
@@ -36,6 +36,10 @@ run bench_image_decode --benchmark_repetitions=5 --benchmark_min_time=0.2 \
   --benchmark_enable_random_interleaving=true "$@"
 # The matrix pass shares one tree between neighbouring benchmarks: no interleaving.
 run bench_matrix_pass --benchmark_repetitions=3 --benchmark_min_time=0.1 "$@"
+# The model compiler: each operation takes a second or more, three times.
+uptime >"$out/compiler_uptime.txt"
+run bench_compiler --benchmark_repetitions=3 --benchmark_min_time=0.01 "$@"
+uptime >>"$out/compiler_uptime.txt"
 # The software 3D device on the plug-in's demo-like scene, 300 frames.
 echo "== zunfert_video_timing"
 build/default/bin/zunfert_video_timing 300 | tee "$out/video3d.txt"

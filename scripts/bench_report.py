@@ -498,7 +498,8 @@ def main():
     m_goals, m_text = matrix(runs)
     b_goals, b_text = buffers(runs)
     v_goals, v_text = video3d(results)
-    goals = pass_goals + pixel_goals + ff_goals + m_goals + b_goals + v_goals
+    c_goals, c_text = compiler(results)
+    goals = pass_goals + pixel_goals + ff_goals + m_goals + b_goals + v_goals + c_goals
     context = contexts.get("bench_matrix_pass") or next((c for c in contexts.values() if c), {})
 
     doc = ["# Performance\n\n",
@@ -522,10 +523,12 @@ def main():
            "\n## Matrix product and point transform\n\n", m_text,
            "\n## Buffers and arrays\n\n", b_text,
            "\n## Software 3D device\n\n", v_text,
-           "\n## Image decoding\n\n", image_decode(results)]
+           "\n## Image decoding\n\n", image_decode(results),
+           "\n## Model compiler\n\n", c_text]
     with open(os.path.join(docs, "PERFORMANCE.md"), "w") as f:
         f.write("".join(doc))
 
 
 if __name__ == "__main__":
+    from bench_report_compiler import compiler
     main()

@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include "imported.h"
+
 namespace demo {
 namespace {
 
@@ -145,6 +147,7 @@ cScene BuildScene(cApplicationEx& app, cVideo3D* video, const std::vector<cTextu
     const cMaterials materials = LoadMaterials(app, make, textures);
     cEntity* orbit = nullptr;
     scene.triangles = BuildBodies(make, root, materials, orbit);
+    if (cEntity* house = LoadImportedModel(scene.world, video)) root->AddChild(house);
     BuildLightsAndCameras(make, scene.world, root, orbit);
   } catch (...) {
     cPluginSystem::GetInstance()->Destroy(scene.world);

@@ -1,0 +1,193 @@
+#include "compiler_fixtures.h"
+
+#include <unistd.h>
+
+#include <cstring>
+#include <sstream>
+
+#include "gltf_packing.h"
+#include "zunfert_image.h"
+
+namespace tolmak::test {
+namespace {
+
+std::string Join(const std::vector<std::string>& items) {
+  std::string text;
+  for (const std::string& item : items) text += (text.empty() ? "" : ",") + item;
+  return text;
+}
+
+}  // namespace
+
+int cGltf::AddAccessor(const void* data, size_t bytes, size_t count, int componentType,
+                       const char* type, bool bounds) {
+  const size_t offset = m_Buffer.size();
+  m_Buffer.resize(offset + (bytes + 3) / 4 * 4);
+  std::memcpy(m_Buffer.data() + offset, data, bytes);
+  std::ostringstream view, accessor;
+  view << R"({"buffer":0,"byteOffset":)" << offset << R"(,"byteLength":)" << bytes << "}";
+  m_Views.push_back(view.str());
+  accessor << R"({"bufferView":)" << m_Views.size() - 1 << R"(,"componentType":)" << componentType
+           << R"(,"count":)" << count << R"(,"type":")" << type << '"';
+  if (bounds) {
+    // Positions must state their bounds; the importer does not check them.
+    accessor << R"(,"min":[-1e9,-1e9,-1e9],"max":[1e9,1e9,1e9])";
+  }
+  accessor << "}";
+  m_Accessors.push_back(accessor.str());
+  return static_cast<int>(m_Accessors.size()) - 1;
+}
+
+int cGltf::AddMesh(const std::vector<float>& positions, const std::vector<float>& normals,
+                   const std::vector<float>& uvs, const std::vector<uint32_t>& indices,
+                   int material) {
+  constexpr int kFloat = 5126, kUnsignedInt = 5125;
+  const size_t count = positions.size() / 3;
+  std::ostringstream mesh;
+  mesh << R"({"primitives":[{"attributes":{"POSITION":)"
+       << AddAccessor(positions.data(), positions.size() * 4, count, kFloat, "VEC3", true);
+  if (!normals.empty())
+    mesh << R"(,"NORMAL":)"
+         << AddAccessor(normals.data(), normals.size() * 4, count, kFloat, "VEC3", false);
+  if (!uvs.empty())
+    mesh << R"(,"TEXCOORD_0":)"
+         << AddAccessor(uvs.data(), uvs.size() * 4, count, kFloat, "VEC2", false);
+  mesh << R"(},"indices":)"
+       << AddAccessor(indices.data(), indices.size() * 4, indices.size(), kUnsignedInt, "SCALAR",
+                      false);
+  if (material >= 0) mesh << R"(,"material":)" << material;
+  mesh << "}]}";
+  m_Meshes.push_back(mesh.str());
+  return static_cast<int>(m_Meshes.size()) - 1;
+}
+
+std::string cGltf::Text() const {
+  std::ostringstream text;
+  std::string roots;
+  // Every node that no other node lists as a child is a root of the scene.
+  for (size_t i = 0; i < m_Nodes.size(); ++i) {
+    bool child = false;
+    for (const std::string& node : m_Nodes) {
+      const size_t list = node.find("\"children\":[");
+      if (list == std::string::npos) continue;
+      const std::string items =
+          "," + node.substr(list + 12, node.find(']', list) - list - 12) + ",";
+      child = child || items.find("," + std::to_string(i) + ",") != std::string::npos;
+    }
+    if (!child) roots += (roots.empty() ? "" : ",") + std::to_string(i);
+  }
+  text << R"({"asset":{"version":"2.0"},"scene":0,"scenes":[{"nodes":[)" << roots << "]}]"
+       << R"(,"nodes":[)" << Join(m_Nodes) << "]";
+  if (!m_Meshes.empty()) {
+    text << R"(,"meshes":[)" << Join(m_Meshes) << R"(],"accessors":[)" << Join(m_Accessors)
+         << R"(],"bufferViews":[)" << Join(m_Views) << R"(],"buffers":[{"byteLength":)"
+         << m_Buffer.size() << R"(,"uri":"data:application/octet-stream;base64,)"
+         << Base64(std::string(m_Buffer.begin(), m_Buffer.end())) << R"("}])";
+  }
+  if (!m_Materials.empty()) text << R"(,"materials":[)" << Join(m_Materials) << "]";
+  for (const std::string& member : m_TopLevel) text << "," << member;
+  text << "}";
+  return text.str();
+}
+
+cVideo3D* CompilerTest::s_Video = nullptr;
+
+std::filesystem::path CompilerTest::SuiteFolder() {
+  // One per process: builds may run the suite side by side.
+  return std::filesystem::temp_directory_path() /
+         ("tolmak_compiler_tests_" + std::to_string(getpid()));
+}
+
+void CompilerTest::SetUpTestSuite() {
+  ASSERT_TRUE(cPluginSystem::GetInstance()->LinkDLL("Zunfert.dll"));
+  cStreamManager::New();
+  cObject* device = cPluginSystem::GetInstance()->Create(gCRC32("cSoftwareVideo3D"));
+  s_Video = dynamic_cast<cVideo3D*>(device);
+  ASSERT_NE(s_Video, nullptr);
+  cInitInfo info;
+  info.m_Width = 64;
+  info.m_Height = 64;
+  info.m_Depth = 32;
+  info.m_Windowed = true;
+  ASSERT_TRUE(s_Video->InitDevice(&info));
+  // Compiled meshes carry no vertex colours: their materials colour them.
+  s_Video->SetDiffuseSource(cVideo3D::ESource::Material);
+  s_Video->SetSpecularSource(cVideo3D::ESource::Material);
+}
+
+void CompilerTest::TearDownTestSuite() {
+  if (s_Video != nullptr) s_Video->ShutdownDevice();
+  cPluginSystem::GetInstance()->Destroy(s_Video);
+  s_Video = nullptr;
+  cStreamManager::Delete();
+  std::error_code ignored;
+  std::filesystem::remove_all(SuiteFolder(), ignored);
+}
+
+void CompilerTest::SetUp() {
+  const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+  m_Folder = SuiteFolder() / test->name();
+  std::filesystem::remove_all(m_Folder);
+  std::filesystem::create_directories(m_Folder);
+}
+
+void CompilerTest::TearDown() {
+  std::error_code ignored;
+  std::filesystem::remove_all(m_Folder, ignored);
+}
+
+void CompilerTest::WriteFile(const std::string& name, const std::string& bytes) const {
+  std::ofstream(Path(name), std::ios::binary) << bytes;
+}
+
+void CompilerTest::WriteCheckerPng(const std::string& name) const {
+  zunfert::cImage image = zunfert::cImage::MakeArgb(2, 2);
+  image.ArgbRow(0)[0] = 0xFFFF0000;
+  image.ArgbRow(0)[1] = 0xFF00FF00;
+  image.ArgbRow(1)[0] = 0xFF0000FF;
+  image.ArgbRow(1)[1] = 0xFFFFFFFF;
+  zunfert::cMemorySink sink;
+  zunfert::EncodePng(image, sink);
+  WriteFile(name, std::string(sink.GetBytes().begin(), sink.GetBytes().end()));
+}
+
+int CompilerTest::CountFiles() const {
+  int count = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(m_Folder)) ++count;
+  return count;
+}
+
+cDefaultWorld* CompilerTest::CompileAndLoad(const std::string& model) {
+  const cUrl world(cString(Path("scene.world").c_str()));
+  EXPECT_TRUE(m_Compiler.CompileFile(cUrl(cString(Path(model).c_str())), world))
+      << m_Compiler.GetError().c_str();
+  cObject* loaded = cPluginSystem::GetInstance()->LoadPlugin(world);
+  auto* typed = dynamic_cast<cDefaultWorld*>(loaded);
+  EXPECT_NE(typed, nullptr);
+  cEntity::UpdateMatrices();
+  return typed;
+}
+
+void CompilerTest::ExpectRendersAs(cDefaultWorld* world, const std::string& name) {
+  ASSERT_NE(world, nullptr);
+  ASSERT_NE(world->GetSelectedCamera(), nullptr);
+  s_Video->BeginScene();
+  s_Video->SetClearColor(cColor(1, 0.1f, 0.1f, 0.2f));
+  s_Video->Clear(true, true, false);
+  world->Render(s_Video);
+  s_Video->EndScene();
+  zunfert::test::ExpectGolden(*s_Video->GetSurface(cVideo3D::ESurface::Back), name);
+}
+
+uint32_t CompilerTest::PixelAt(int x, int y) const {
+  cSurface* surface = s_Video->GetSurface(cVideo3D::ESurface::Back);
+  const auto* row = static_cast<const uint8_t*>(surface->Lock()) + y * surface->GetPitch();
+  uint32_t argb = 0;
+  zunfert::detail::ConvertRow(row + x * surface->GetPixelFormat().GetTotalBytes(),
+                              surface->GetPixelFormat(), &surface->GetPalette(),
+                              reinterpret_cast<uint8_t*>(&argb), cPixelFormat::ARGB8888, 1);
+  surface->Unlock();
+  return argb;
+}
+
+}  // namespace tolmak::test
