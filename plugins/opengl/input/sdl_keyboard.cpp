@@ -36,30 +36,11 @@ iClassDesc* cSdlKeyboard::GetDescriptor() const {
   return &gSdlKeyboardDescriptor;
 }
 
-cSdlKeyboard::~cSdlKeyboard() {
-  Unacquire();
-}
-
 bool cSdlKeyboard::Acquire() {
-  if (!cDefaultKeyboard::Acquire()) return false;
-  if (!cSdlEventPump::Instance().AddListener(this)) {
-    cDefaultKeyboard::Unacquire();
-    return false;
-  }
+  if (!tSdlDevice::Acquire()) return false;
   // SDL starts its event loop with text events off; a window turns them on.
   SDL_StartTextInput();
   return true;
-}
-
-void cSdlKeyboard::Unacquire() {
-  cSdlEventPump::Instance().RemoveListener(this);
-  cDefaultKeyboard::Unacquire();
-}
-
-bool cSdlKeyboard::Update() {
-  if (!IsAcquired()) return false;
-  cSdlEventPump::Instance().Pump();
-  return cDefaultKeyboard::Update();
 }
 
 int cSdlKeyboard::KeyCode(SDL_Keycode key) {

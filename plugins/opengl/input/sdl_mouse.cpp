@@ -29,28 +29,6 @@ iClassDesc* cSdlMouse::GetDescriptor() const {
   return &gSdlMouseDescriptor;
 }
 
-cSdlMouse::~cSdlMouse() {
-  Unacquire();
-}
-
-bool cSdlMouse::Acquire() {
-  if (!cDefaultMouse::Acquire()) return false;
-  if (cSdlEventPump::Instance().AddListener(this)) return true;
-  cDefaultMouse::Unacquire();
-  return false;
-}
-
-void cSdlMouse::Unacquire() {
-  cSdlEventPump::Instance().RemoveListener(this);
-  cDefaultMouse::Unacquire();
-}
-
-bool cSdlMouse::Update() {
-  if (!IsAcquired()) return false;
-  cSdlEventPump::Instance().Pump();
-  return cDefaultMouse::Update();
-}
-
 void cSdlMouse::ShowCursor(bool show) {
   cDefaultMouse::ShowCursor(show);
   SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
