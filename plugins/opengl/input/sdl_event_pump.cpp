@@ -27,7 +27,8 @@ void cSdlEventPump::Pump() {
   SDL_Event event;
   while (SDL_PollEvent(&event) != 0) {
     if (IsCloseEvent(event)) m_CloseRequested = true;
-    for (iSdlEventListener* listener : m_Listeners) listener->OnSdlEvent(event);
+    // By index: a listener may leave while it handles an event.
+    for (size_t i = 0; i < m_Listeners.size(); ++i) m_Listeners[i]->OnSdlEvent(event);
   }
 }
 

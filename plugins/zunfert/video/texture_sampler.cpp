@@ -150,8 +150,9 @@ void SampleMipmappedBatch(const cMipChain& mips, const cSamplerState& sampler, c
                           const float* v, const float* lod, int count, float* r, float* g, float* b,
                           float* a) {
   const int last = mips.GetLevelCount() - 1;
+  // A bias that is not a number reads as level 0.
   const auto levelOf = [last](float x) {
-    return x <= 0.0f ? 0 : x >= static_cast<float>(last) ? last : static_cast<int>(x);
+    return !(x > 0.0f) ? 0 : x >= static_cast<float>(last) ? last : static_cast<int>(x);
   };
   for (int start = 0, end; start < count; start = end) {
     const int level = levelOf(lod[start]);

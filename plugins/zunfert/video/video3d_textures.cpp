@@ -84,6 +84,7 @@ void cSoftwareVideo3D::PrepareMipmaps() {
       if (!texture.mips) texture.mips = std::make_unique<detail::cMipChain>();
       texture.mips->Update(*texture.surface);
       stage.mips = texture.mips.get();
+      break;
     }
   }
 }
