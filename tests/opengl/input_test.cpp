@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -10,14 +9,10 @@ namespace {
 
 /// The real devices on SDL's own queue: events are pushed as the window
 /// system would queue them, and read back through the engine's interfaces.
+/// The devices start SDL's events themselves, so no display is needed and
+/// SDL is left as other suites of the program set it.
 class SdlInputTest : public testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
-    ASSERT_EQ(0, SDL_Init(SDL_INIT_VIDEO)) << SDL_GetError();
-  }
-  static void TearDownTestSuite() { SDL_Quit(); }
-
   void SetUp() override {
     ASSERT_TRUE(keyboard.Acquire());
     ASSERT_TRUE(mouse.Acquire());

@@ -40,17 +40,15 @@ class tSdlDevice : public Device, protected iSdlEventListener {
 ///
 /// Keys are named by what they mean in the player's layout (SDL's key
 /// codes): the key that types 'a' is 'A'. Printable characters come from
-/// SDL's text input, in the order typed and UTF-8 encoded; Enter, Tab and
-/// Backspace type with their keys, repeats included. Losing the focus
-/// releases every key; a request to close the window holds KeyClose.
+/// SDL's text input (which SDL turns on with its video), in the order
+/// typed and UTF-8 encoded; Enter, Tab and Backspace type with their keys,
+/// repeats included. Losing the focus releases every key; a request to
+/// close the window holds KeyClose.
 class cSdlKeyboard final : public tSdlDevice<cDefaultKeyboard> {
   ZUNFERT_CLASS()
 
  public:
   cSdlKeyboard() : tSdlDevice(false) {}
-
-  /// Also turns SDL's text events on.
-  bool Acquire() override;
 
   /// The engine's code for an SDL key code, or -1 for a key it does not name.
   static int KeyCode(SDL_Keycode key);

@@ -36,13 +36,6 @@ iClassDesc* cSdlKeyboard::GetDescriptor() const {
   return &gSdlKeyboardDescriptor;
 }
 
-bool cSdlKeyboard::Acquire() {
-  if (!tSdlDevice::Acquire()) return false;
-  // SDL starts its event loop with text events off; a window turns them on.
-  SDL_StartTextInput();
-  return true;
-}
-
 int cSdlKeyboard::KeyCode(SDL_Keycode key) {
   if (key >= 'a' && key <= 'z') return static_cast<int>(key - 'a' + 'A');
   // SDLK_DELETE is 127, which is not the engine's Delete.
