@@ -2,6 +2,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <thread>
 
 #include "loopback.h"
 
@@ -9,6 +10,10 @@ namespace tolmak::test {
 namespace {
 
 using Streams = cLoopbackTest;
+
+// OpenAL Soft's null output stands in for a sound card: it consumes the mix
+// in real time, so only the feeder thread keeps a stream going.
+const bool gNullOutput = setenv("ALSOFT_DRIVERS", "null", 0) == 0;
 
 /// Stereo noise: any dropped, repeated or altered frame shows.
 tPcm Noise(uint32_t frames) {
@@ -60,6 +65,28 @@ TEST_F(Streams, PauseResumeAndSeekKeepTheStreamInPlaceAndItEndsOnce) {
   EXPECT_FALSE(channel->IsPlaying());
   EXPECT_EQ(channel->GetStream(), nullptr);
   EXPECT_LT(Rms(Side(Render(0.1), 0)), 1.0);
+}
+
+TEST(LiveStreams, TheFeederThreadKeepsAStreamPlayingToItsEndWithoutUpdates) {
+  ASSERT_TRUE(gNullOutput);
+  cStreamManager::New();
+  cOpenALSoundSystem system;
+  system.SetDeviceName("No Output");
+  ASSERT_TRUE(system.InitSound(kRate, 16, 2)) << system.GetLastError().c_str();
+  const auto bytes = Encode(Sine(500, 8000, kRate * 3 / 2, 2), 2, kRate, ESoundFile::Flac);
+  cStreamManager::GetInstance()->SetMemoryFile(cUrl(cString("mem://live")), bytes.data(),
+                                               uint32_t(bytes.size()));
+  cSoundChannel* channel = system.PlayStream(system.OpenStream(cUrl(cString("mem://live"))), false);
+  // Three times what the buffers hold ahead: refilled while nobody calls Update.
+  std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+  EXPECT_TRUE(channel->IsPlaying());
+  EXPECT_GT(channel->GetPlayPosition(),
+            3u * cOpenALSoundChannel::kStreamBuffers * cOpenALSoundChannel::kStreamFrames / 2);
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  EXPECT_FALSE(channel->IsPlaying());
+  EXPECT_EQ(channel->GetStream(), nullptr);
+  system.ShutdownSound();
+  cStreamManager::Delete();
 }
 
 TEST_F(Streams, CDPlayerPlaysTheFolderInNameOrderTrackAfterTrack) {
