@@ -17,6 +17,9 @@
 using namespace tolmak::fuzz;
 namespace fs = std::filesystem;
 
+// In fuzz_sound_seeds.cpp, built when the audio driver is.
+void SoundSeeds(const fs::path& folder);
+
 namespace {
 
 fs::path gRoot;
@@ -213,5 +216,8 @@ int main(int argc, char** argv) {
   PictureSeeds<cFuzzSprite>("sprite", 12);
   SceneSeeds();
   ImageSeeds();
+#if defined(TOLMAK_FUZZ_SOUND)
+  SoundSeeds(gRoot / "sound");
+#endif
   return 0;
 }

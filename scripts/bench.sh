@@ -9,10 +9,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh libjpeg62-turbo-dev libpng-dev \
+scripts/install-deps.sh libjpeg62-turbo-dev libpng-dev libopenal-dev libsndfile1-dev \
   libglm-dev libeigen3-dev libpixman-1-dev libsdl2-dev python3-matplotlib
 cmake --preset default -DTOLMAK_BUILD_BENCHMARKS=ON
-programs=(bench_fastfloat bench_matrix bench_pixels bench_buffers bench_matrix_pass)
+programs=(bench_fastfloat bench_matrix bench_pixels bench_buffers bench_matrix_pass bench_audio)
 cmake --build --preset default --target "${programs[@]}" zunfert_video_timing demo
 
 out=build/default/bench
@@ -30,6 +30,7 @@ run bench_fastfloat "${small[@]}" "$@"
 run bench_matrix "${small[@]}" "$@"
 run bench_pixels "${small[@]}" "$@"
 run bench_buffers "${small[@]}" "$@"
+run bench_audio "${small[@]}" "$@"
 # The matrix pass shares one tree between neighbouring benchmarks: no interleaving.
 run bench_matrix_pass --benchmark_repetitions=3 --benchmark_min_time=0.1 "$@"
 # The software 3D device on the plug-in's demo-like scene, 300 frames.

@@ -15,11 +15,12 @@ seconds=${1:-600}
 shift || true
 targets=("$@")
 if ((${#targets[@]} == 0)); then
-  targets=(vertexbuffer indexbuffer bitmap sprite entity model bmp pcx tga jpeg png)
+  targets=(vertexbuffer indexbuffer bitmap sprite entity model bmp pcx tga jpeg png sound)
 fi
 jobs=${FUZZ_JOBS:-1}
 
-scripts/install-deps.sh clang libclang-rt-14-dev libjpeg62-turbo-dev libpng-dev
+scripts/install-deps.sh clang libclang-rt-14-dev libjpeg62-turbo-dev libpng-dev libopenal-dev \
+  libsndfile1-dev
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz --target fuzz_seeds "${targets[@]/#/fuzz_}"
 

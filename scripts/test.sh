@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh libjpeg62-turbo-dev libpng-dev
+scripts/install-deps.sh libjpeg62-turbo-dev libpng-dev libopenal-dev libsndfile1-dev
 cmake --preset default
 cmake --build --preset default
 ctest --preset default
