@@ -24,8 +24,7 @@ constexpr int kRate = 48000;
 constexpr uint32_t kChunk = 4096;
 
 /// Ten seconds of a stereo chord: music-like work for the encoders.
-cOpenALSoundSample Chord(int seconds) {
-  cOpenALSoundSample sample;
+void Chord(cOpenALSoundSample& sample, int seconds) {
   const uint32_t frames = uint32_t(seconds * kRate);
   sample.Create(frames, kRate, 16, 2);
   auto* pcm = static_cast<int16_t*>(sample.Lock(0, frames));
@@ -36,11 +35,11 @@ cOpenALSoundSample Chord(int seconds) {
     pcm[2 * i] = pcm[2 * i + 1] = int16_t(v * 9000);
   }
   sample.Unlock();
-  return sample;
 }
 
 std::string WriteFile(const char* name, ESoundFile type) {
-  static const cOpenALSoundSample chord = Chord(10);
+  cOpenALSoundSample chord;
+  Chord(chord, 10);
   cMemoryStream bytes;
   chord.SaveTo(bytes, type);
   std::ofstream(name, std::ios::binary)
