@@ -29,6 +29,7 @@ out=build/fuzz/run
 rm -rf "$out/seeds"
 "$bin/fuzz_seeds" "$out/seeds"
 export UBSAN_OPTIONS=print_stacktrace=1
+export LSAN_OPTIONS=suppressions=$PWD/fuzz/lsan.supp
 
 run_target() {
   local target=$1 dict=()

@@ -78,6 +78,8 @@ void cOpenALSoundChannel::Start(cOpenALSoundSample* sample, bool loop) {
 
 void cOpenALSoundChannel::Start(cOpenALSoundStream* stream, bool loop) {
   Reset();
+  // A stream played again after its end starts over.
+  if (stream->IsFinished()) stream->SeekFrame(0);
   m_Stream = stream;
   m_Volume = 1.0f;
   m_Pan = 0.0f;
@@ -171,7 +173,18 @@ bool cOpenALSoundChannel::IsPlaying() const {
 }
 
 bool cOpenALSoundChannel::IsPaused() const {
+  const auto lock = Guard();
   return m_Paused;
+}
+
+cSoundSample* cOpenALSoundChannel::GetSample() const {
+  const auto lock = Guard();
+  return m_Sample;
+}
+
+cSoundStream* cOpenALSoundChannel::GetStream() const {
+  const auto lock = Guard();
+  return m_Stream;
 }
 
 void cOpenALSoundChannel::SetVolume(float volume) {

@@ -39,7 +39,9 @@ SF_VIRTUAL_IO gVirtualIO = {
 void cFileBytes::FetchTo(int64_t end) {
   while (m_Source && int64_t(m_Bytes.size()) < end) {
     const size_t held = m_Bytes.size();
-    const int64_t step = std::max(kFetchStep, end - int64_t(held));
+    // Bounded steps: a stream that cannot tell its length is read to its
+    // end without asking for all memory at once.
+    const int64_t step = std::clamp(end - int64_t(held), kFetchStep, 16 * kFetchStep);
     m_Bytes.resize(held + size_t(step));
     const uint32_t got = m_Source->Read(m_Bytes.data() + held, uint32_t(step));
     m_Bytes.resize(held + got);
@@ -57,7 +59,8 @@ int64_t cFileBytes::Seek(int64_t offset, int whence) {
   int64_t base = m_Position;
   if (whence == SEEK_SET) base = 0;
   if (whence == SEEK_END) base = GetLength();
-  if (offset < -base) return -1;
+  // Far beyond any stream: refused before position + count could overflow.
+  if (offset < -base || offset > (INT64_MAX >> 2) - base) return -1;
   m_Position = base + offset;
   return m_Position;
 }

@@ -167,8 +167,10 @@ class ZUNFERT_AL_API cOpenALSoundChannel final : public cSoundChannel {
   void Set3DDistances(float minimum, float maximum) override;
   void SetPriority(int priority) override { m_Priority = priority; }
   int GetPriority() const override { return m_Priority; }
-  cSoundSample* GetSample() const override { return m_Sample; }
-  cSoundStream* GetStream() const override { return m_Stream; }
+  /// Null once the channel is free: a stream heard to its end lets go of
+  /// it on the feeder thread.
+  cSoundSample* GetSample() const override;
+  cSoundStream* GetStream() const override;
 
   /// Stream buffers: each holds kStreamFrames frames, kStreamBuffers are
   /// queued ahead of what is heard.
