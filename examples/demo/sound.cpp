@@ -95,7 +95,8 @@ bool cSoundImpl::Start(const std::string& folder, const std::string& wav) {
 
   auto* cd = static_cast<cOpenALCDPlayer*>(m_System.GetCDPlayer());
   cd->SetFolder(WriteTracks(folder).c_str());
-  if (cd->OpenDrive(0) && cd->Play(1, cd->GetTrackCount())) cd->GetChannel()->SetVolume(0.5f);
+  cd->SetVolume(0.5f);
+  if (cd->OpenDrive(0)) cd->Play(1, cd->GetTrackCount());
   std::printf("demo: sound through %s\n", m_System.GetDriverName().c_str());
   return true;
 }

@@ -72,6 +72,7 @@ bool cOpenALCDPlayer::StartTrack(int track) {
   m_Current = track;
   // Music keeps its channel when effects run out of them.
   m_Channel->SetPriority(1000);
+  m_Channel->SetVolume(m_Volume);
   return true;
 }
 
@@ -95,6 +96,11 @@ void cOpenALCDPlayer::Stop() {
 
 bool cOpenALCDPlayer::IsPlaying() const {
   return m_Channel && m_Channel->GetStream() == m_Stream && !m_Channel->IsPaused();
+}
+
+void cOpenALCDPlayer::SetVolume(float volume) {
+  m_Volume = volume;
+  if (m_Channel) m_Channel->SetVolume(volume);
 }
 
 void cOpenALCDPlayer::Pause() {

@@ -42,7 +42,7 @@ void cOpenALSoundChannel::Reset() {
   alSourceStop(m_Source);
   // Detaching every buffer also empties a stream's queue.
   alSourcei(m_Source, AL_BUFFER, 0);
-  m_QueuedStarts.clear();
+  m_Queued = 0;
   m_Sample = nullptr;
   m_Stream = nullptr;
   m_Paused = false;
@@ -126,7 +126,7 @@ bool cOpenALSoundChannel::QueueBuffer(uint32_t buffer) {
   alBufferData(buffer, channels == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16, m_Scratch.data(),
                ALsizei(frames * frameBytes), m_Stream->GetFrequency());
   alSourceQueueBuffers(m_Source, 1, &buffer);
-  m_QueuedStarts.push_back(start);
+  m_Starts[(m_FirstStart + m_Queued++) % kStreamBuffers] = start;
   return true;
 }
 
@@ -137,12 +137,13 @@ void cOpenALSoundChannel::Refill() {
   for (; processed > 0; --processed) {
     ALuint buffer = 0;
     alSourceUnqueueBuffers(m_Source, 1, &buffer);
-    m_QueuedStarts.pop_front();
+    m_FirstStart = (m_FirstStart + 1) % kStreamBuffers;
+    --m_Queued;
     QueueBuffer(buffer);
   }
   if (m_Paused || SourceState() == AL_PLAYING) return;
   // Stopped: either starved (play on) or heard to the end (free the channel).
-  if (m_QueuedStarts.empty())
+  if (m_Queued == 0)
     Reset();
   else
     alSourcePlay(m_Source);
@@ -242,7 +243,7 @@ void cOpenALSoundChannel::SetPlayPosition(uint32_t frame) {
   } else if (m_Stream && m_Stream->SeekFrame(frame)) {
     alSourceStop(m_Source);
     alSourcei(m_Source, AL_BUFFER, 0);
-    m_QueuedStarts.clear();
+    m_Queued = 0;
     m_StreamEnded = false;
     FillQueue();
     if (!m_Paused) alSourcePlay(m_Source);
@@ -255,8 +256,8 @@ uint32_t cOpenALSoundChannel::GetPlayPosition() const {
   ALint offset = 0;
   alGetSourcei(m_Source, AL_SAMPLE_OFFSET, &offset);
   if (m_Sample) return uint32_t(offset);
-  if (m_QueuedStarts.empty()) return uint32_t(m_Stream->GetFramePosition());
-  const uint64_t heard = m_QueuedStarts.front() + uint64_t(offset);
+  if (m_Queued == 0) return uint32_t(m_Stream->GetFramePosition());
+  const uint64_t heard = m_Starts[m_FirstStart] + uint64_t(offset);
   const uint64_t length = m_Stream->GetFrames();
   return uint32_t(length ? heard % length : heard);
 }

@@ -7,7 +7,6 @@
 // saving sounds, the folder of tracks the CD player plays).
 
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -212,8 +211,10 @@ class ZUNFERT_AL_API cOpenALSoundChannel final : public cSoundChannel {
   cVector3 m_Position{0, 0, 0};
   float m_MinDistance = 1.0f, m_MaxDistance = 1e30f;
   uint32_t m_StreamBuffers[kStreamBuffers] = {};
-  /// Stream frame at which each queued buffer starts, oldest first.
-  std::deque<uint64_t> m_QueuedStarts;
+  /// Stream frame at which each queued buffer starts: a ring of m_Queued
+  /// entries from m_FirstStart, oldest first.
+  uint64_t m_Starts[kStreamBuffers] = {};
+  int m_FirstStart = 0, m_Queued = 0;
   std::vector<int16_t> m_Scratch;
   bool m_StreamEnded = false;
 };
@@ -250,8 +251,9 @@ class ZUNFERT_AL_API cOpenALCDPlayer final : public cCDPlayer {
   bool Seek(uint32_t time);
   /// Time heard within the current track.
   uint32_t GetPosition() const;
-  /// The channel playing the current track (for its volume), or null.
-  cSoundChannel* GetChannel() const { return m_Channel; }
+  /// The music's volume, kept from one track to the next.
+  void SetVolume(float volume);
+  float GetVolume() const { return m_Volume; }
 
  private:
   friend class cOpenALSoundSystem;
@@ -269,6 +271,7 @@ class ZUNFERT_AL_API cOpenALCDPlayer final : public cCDPlayer {
   cString m_Folder{"music/"};
   std::vector<cTrack> m_Tracks;
   int m_Current = 0, m_Last = 0;
+  float m_Volume = 1.0f;
   cOpenALSoundStream* m_Stream = nullptr;
   cSoundChannel* m_Channel = nullptr;
 };
