@@ -15,9 +15,7 @@ cOpenALSoundSample::~cOpenALSoundSample() {
 }
 
 bool cOpenALSoundSample::Create(uint32_t frames, int frequency, int bits, int channels) {
-  const bool supported = (bits == 8 || bits == 16) && (channels == 1 || channels == 2) &&
-                         frequency >= zunfert::al::kMinFrequency &&
-                         frequency <= zunfert::al::kMaxFrequency;
+  const bool supported = zunfert::al::IsPlayableFormat(frequency, bits, channels);
   const uint64_t bytes = uint64_t(frames) * uint64_t(channels * bits / 8);
   if (!supported || frames == 0 || bytes > cOpenALSoundSystem::kSampleMemory) return false;
   Release();

@@ -17,6 +17,12 @@ namespace zunfert::al {
 constexpr int kMinFrequency = 1000;
 constexpr int kMaxFrequency = 384000;
 
+/// 8 or 16 bits, 1 or 2 channels, a frequency within the bounds.
+inline bool IsPlayableFormat(int frequency, int bits, int channels) {
+  return (bits == 8 || bits == 16) && (channels == 1 || channels == 2) &&
+         frequency >= kMinFrequency && frequency <= kMaxFrequency;
+}
+
 /// Bytes libsndfile reads, seeks in and writes: those of an input stream,
 /// fetched as far as it asks, or of a file being written.
 class cFileBytes {

@@ -22,9 +22,14 @@ cOpenALSoundSystem* gActive = nullptr;
 constexpr uint32_t kRenderChunk = 1024;
 constexpr std::chrono::milliseconds kFeederPeriod{20};
 
-template <class T, class U>
-auto Find(std::vector<std::unique_ptr<T>>& list, const U* item) {
+template <class tList, class U>
+auto Find(tList& list, const U* item) {
   return std::find_if(list.begin(), list.end(), [item](const auto& p) { return p.get() == item; });
+}
+
+template <class tList, class U>
+bool Holds(const tList& list, const U* item) {
+  return Find(list, item) != list.end();
 }
 
 }  // namespace
@@ -202,8 +207,7 @@ void cOpenALSoundSystem::StopChannelsOf(const cOpenALSoundSample* sample) {
 }
 
 bool cOpenALSoundSystem::IsFormatSupported(int frequency, int bits, int channels) const {
-  return (bits == 8 || bits == 16) && (channels == 1 || channels == 2) &&
-         frequency >= zunfert::al::kMinFrequency && frequency <= zunfert::al::kMaxFrequency;
+  return zunfert::al::IsPlayableFormat(frequency, bits, channels);
 }
 
 cSoundStream* cOpenALSoundSystem::OpenStream(const cUrl& url) {
@@ -238,16 +242,6 @@ void cOpenALSoundSystem::CloseStream(cSoundStream* stream) {
   m_Streams.erase(found);
 }
 
-bool cOpenALSoundSystem::Owns(const cSoundSample* sample) const {
-  return std::any_of(m_Samples.begin(), m_Samples.end(),
-                     [sample](const auto& p) { return p.get() == sample; });
-}
-
-bool cOpenALSoundSystem::Owns(const cSoundStream* stream) const {
-  return std::any_of(m_Streams.begin(), m_Streams.end(),
-                     [stream](const auto& p) { return p.get() == stream; });
-}
-
 cOpenALSoundChannel* cOpenALSoundSystem::FreeChannel() {
   for (auto& channel : m_Channels) {
     if (!channel->IsBusy()) {
@@ -267,7 +261,7 @@ cOpenALSoundChannel* cOpenALSoundSystem::FreeChannel() {
 
 cSoundChannel* cOpenALSoundSystem::PlaySample(cSoundSample* sample, bool loop) {
   const std::lock_guard lock(m_Mutex);
-  if (!Owns(sample)) return nullptr;
+  if (!Holds(m_Samples, sample)) return nullptr;
   auto* own = static_cast<cOpenALSoundSample*>(sample);
   cOpenALSoundChannel* channel = own->m_Locked ? nullptr : FreeChannel();
   if (channel) channel->Start(own, loop);
@@ -276,7 +270,7 @@ cSoundChannel* cOpenALSoundSystem::PlaySample(cSoundSample* sample, bool loop) {
 
 cSoundChannel* cOpenALSoundSystem::PlayStream(cSoundStream* stream, bool loop) {
   const std::lock_guard lock(m_Mutex);
-  if (!Owns(stream)) return nullptr;
+  if (!Holds(m_Streams, stream)) return nullptr;
   // A stream has one read position, so it plays on one channel at a time.
   for (auto& channel : m_Channels)
     if (channel->m_Stream == stream) channel->Reset();

@@ -382,8 +382,6 @@ class ZUNFERT_AL_API cOpenALSoundSystem final : public cSoundSystem {
   void RefillStreams();
   std::recursive_mutex& Mutex() const { return m_Mutex; }
   float GetRolloff() const { return m_Rolloff; }
-  bool Owns(const cSoundSample* sample) const;
-  bool Owns(const cSoundStream* stream) const;
 
   cString m_DeviceName, m_DriverName, m_Error;
   int m_ChannelCount = 32;
