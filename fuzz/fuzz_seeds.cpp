@@ -18,6 +18,9 @@
 using namespace tolmak::fuzz;
 namespace fs = std::filesystem;
 
+// In fuzz_sound_seeds.cpp, built when the audio driver is.
+void SoundSeeds(const fs::path& folder);
+
 namespace {
 
 fs::path gRoot;
@@ -216,5 +219,8 @@ int main(int argc, char** argv) {
   ImageSeeds();
   for (const char* target : {"gltf", "obj"})
     for (const auto& [name, bytes] : ModelSeeds(target)) Write(target, name, bytes);
+#if defined(TOLMAK_FUZZ_SOUND)
+  SoundSeeds(gRoot / "sound");
+#endif
   return 0;
 }

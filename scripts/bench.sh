@@ -9,12 +9,12 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh libjpeg62-turbo-dev libpng-dev \
+scripts/install-deps.sh libjpeg62-turbo-dev libpng-dev libopenal-dev libsndfile1-dev \
   libglm-dev libeigen3-dev libpixman-1-dev libsdl2-dev python3-matplotlib \
   libsdl2-image-dev libassimp-dev
 cmake --preset default -DTOLMAK_BUILD_BENCHMARKS=ON
 programs=(bench_fastfloat bench_matrix bench_pixels bench_buffers bench_matrix_pass)
-programs+=(bench_image_decode bench_compiler)
+programs+=(bench_image_decode bench_compiler bench_audio)
 cmake --build --preset default --target "${programs[@]}" zunfert_video_timing demo
 
 out=build/default/bench
@@ -34,6 +34,7 @@ run bench_pixels "${small[@]}" "$@"
 run bench_buffers "${small[@]}" "$@"
 run bench_image_decode --benchmark_repetitions=5 --benchmark_min_time=0.2 \
   --benchmark_enable_random_interleaving=true "$@"
+run bench_audio "${small[@]}" "$@"
 # The matrix pass shares one tree between neighbouring benchmarks: no interleaving.
 run bench_matrix_pass --benchmark_repetitions=3 --benchmark_min_time=0.1 "$@"
 # The model compiler: each operation takes a second or more, three times.

@@ -18,11 +18,12 @@ seconds=${1:-600}
 shift || true
 targets=("$@")
 if ((${#targets[@]} == 0)); then
-  targets=(vertexbuffer indexbuffer bitmap sprite entity model bmp pcx tga jpeg png gltf obj)
+  targets=(vertexbuffer indexbuffer bitmap sprite entity model bmp pcx tga jpeg png gltf obj sound)
 fi
 jobs=${FUZZ_JOBS:-1}
 
-scripts/install-deps.sh clang libclang-rt-14-dev libjpeg62-turbo-dev libpng-dev libassimp-dev
+scripts/install-deps.sh clang libclang-rt-14-dev libjpeg62-turbo-dev libpng-dev libassimp-dev \
+  libopenal-dev libsndfile1-dev
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz --target fuzz_seeds "${targets[@]/#/fuzz_}"
 
@@ -31,6 +32,7 @@ out=build/fuzz/run
 rm -rf "$out/seeds"
 "$bin/fuzz_seeds" "$out/seeds"
 export UBSAN_OPTIONS=print_stacktrace=1
+export LSAN_OPTIONS=suppressions=$PWD/fuzz/lsan.supp
 
 suite=../shared/conformance/bmpsuite
 suite_seeds() {

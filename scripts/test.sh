@@ -3,7 +3,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh libjpeg62-turbo-dev libpng-dev zlib1g-dev libassimp-dev libsdl2-dev
+scripts/install-deps.sh libjpeg62-turbo-dev libpng-dev zlib1g-dev libassimp-dev libsdl2-dev \
+  libopenal-dev libsndfile1-dev
 cmake --preset default
 cmake --build --preset default
 ctest --preset default

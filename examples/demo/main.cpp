@@ -15,12 +15,14 @@
 namespace {
 
 const char* const kUsage =
-    "usage: demo [--frames N] [--output FOLDER] [--input SCRIPT]\n"
+    "usage: demo [--frames N] [--output FOLDER] [--input SCRIPT] [--audio FILE.wav]\n"
     "  --frames N       frames to draw (default 60, at 30 frames a second)\n"
     "  --output FOLDER  where the pictures, textures and saved scene go\n"
     "                   (default demo-output)\n"
     "  --input SCRIPT   an input script of timed key and mouse events instead\n"
-    "                   of the built-in one (see the README)\n";
+    "                   of the built-in one (see the README)\n"
+    "  --audio FILE.wav render the soundtrack offline into the file instead of\n"
+    "                   playing it on the sound device\n";
 
 bool ParseOptions(int argc, char** argv, demo::cOptions& options) {
   for (int i = 1; i < argc; ++i) {
@@ -43,6 +45,8 @@ bool ParseOptions(int argc, char** argv, demo::cOptions& options) {
       options.output = value;
     } else if (option == "--input") {
       options.input = value;
+    } else if (option == "--audio") {
+      options.audio = value;
     } else {
       std::fprintf(stderr, "demo: unknown option %s\n", option.c_str());
       return false;

@@ -92,16 +92,25 @@ int cDemo::Run() {
   StartDevices();
   m_Textures = WriteTextures((output / "textures").string());
   m_Scene = BuildScene(*this, m_Video, m_Textures);
-  for (cEntity* entity : m_Scene.world->GetEntities())
+  for (cEntity* entity : m_Scene.world->GetEntities()) {
     if (entity != nullptr && entity->GetName() == "MainCamera") m_Camera = entity;
+    if (entity != nullptr && entity->GetName() == "Moon") m_Moon = entity;
+  }
   std::printf("demo: %d triangles in %d entities; drawing %d frames of %d x %d\n",
               m_Scene.triangles, m_Scene.world->GetNumberOfEntities(), m_Options.frames, kWidth,
               kHeight);
   StartInput();
+  m_Sound.Start(m_Options.output, m_Options.audio);
   PlayFrames();
+  m_Sound.Stop();
   const bool identical = CheckReload();
   PrintSummary(identical);
   return identical ? 0 : 1;
+}
+
+void cDemo::Exit() {
+  m_Sound.Stop();
+  cApplicationEx::Exit();
 }
 
 void cDemo::StartDevices() {
@@ -201,6 +210,9 @@ void cDemo::PlayFrames() {
     m_Scene.world->Animate(kStep);
     PlaceCamera();
     cEntity::UpdateMatrices();
+    if (m_Moon != nullptr)
+      m_Sound.Update(m_Scene.world->GetSelectedCamera()->GetWorldMatrix(),
+                     m_Moon->GetWorldMatrix().GetPosition(), kStep);
     const double update = Seconds(start);
     double render = 0, present = 0;
     Draw(m_Scene.world, render, present);

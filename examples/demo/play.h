@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "scene.h"
+#include "sound.h"
 #include "zunfert.h"
 
 namespace demo {
@@ -15,6 +16,8 @@ struct cOptions {
   std::string output = "demo-output";
   /// An input script file; empty plays the built-in one.
   std::string input;
+  /// A WAV file the soundtrack is rendered into offline; empty plays it live.
+  std::string audio;
 };
 
 /// Seconds spent per frame in one phase.
@@ -33,6 +36,8 @@ class cDemo : public cApplicationEx {
   /// Brings up the devices, plays the frames, checks the reload; 0 when
   /// everything worked.
   int Run() override;
+  /// Stops the sound before the stream manager its music is read through.
+  void Exit() override;
 
  private:
   void StartDevices();
@@ -58,6 +63,8 @@ class cDemo : public cApplicationEx {
   cScene m_Scene;
   cDefaultWorld* m_Reloaded = nullptr;
   cEntity* m_Camera = nullptr;
+  cEntity* m_Moon = nullptr;
+  cDemoSound m_Sound;
   std::vector<cTextureFile> m_Textures;
   // Where the main camera orbits: angle about Y, distance, height.
   float m_Yaw = 0.0f, m_Distance = 18.0f, m_Height = 5.0f;

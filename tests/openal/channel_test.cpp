@@ -1,0 +1,113 @@
+#include "loopback.h"
+
+namespace tolmak::test {
+namespace {
+
+using Channels = cLoopbackTest;
+
+/// Right over left amplitude of a render.
+double Balance(const tPcm& pcm) {
+  return Rms(Side(pcm, 1)) / Rms(Side(pcm, 0));
+}
+
+TEST_F(Channels, ToneKeepsItsPitchVolumeScalesAmplitudeFrequencyShiftsPitch) {
+  cSoundChannel* channel = PlayTone(440);
+  ASSERT_NE(channel, nullptr);
+  const tPcm full = Render(0.5);
+  EXPECT_NEAR(Frequency(Side(full, 0)), 440.0, 0.5);
+  channel->SetVolume(0.5f);
+  Render(0.05);  // OpenAL ramps gain changes over a few milliseconds
+  const tPcm half = Render(0.5);
+  EXPECT_NEAR(Rms(Side(half, 0)) / Rms(Side(full, 0)), 0.5, 0.005);
+  channel->SetFrequency(2 * kRate);
+  Render(0.05);
+  EXPECT_NEAR(Frequency(Side(Render(0.5), 1)), 880.0, 1.0);
+}
+
+TEST_F(Channels, PanAndASoundToTheCamerasRightAreHeardOnTheRight) {
+  cSoundChannel* channel = PlayTone(300);
+  channel->SetPan(0.0f);
+  Render(0.05);
+  EXPECT_NEAR(Balance(Render(0.2)), 1.0, 0.01);
+  channel->SetPan(1.0f);
+  Render(0.05);
+  EXPECT_LT(1.0 / Balance(Render(0.2)), 0.01);  // all on the right
+  channel->SetPan(0.5f);
+  Render(0.05);
+  const double halfRight = Balance(Render(0.2));
+  EXPECT_GT(halfRight, 2.0);
+  channel->Stop();
+
+  // A camera turned and moved: a 3D sound half-way between its front and
+  // its right (front x top) balances as pan 0.5 does.
+  cMatrix4x3 camera = cMatrix4x3::EulerRotation(20, 130, 0);
+  camera.SetPosition({3, 1, -2});
+  m_System.SetListener(camera);
+  const cVector3 front = camera[2], top = camera[1];
+  const cVector3 right = front.Cross(top);
+  cSoundChannel* placed = PlayTone(300, true);
+  placed->Set3DDistances(10, 100);
+  placed->Set3DPosition(camera[3] + (front + right) * 2.0f);
+  Render(0.05);
+  EXPECT_NEAR(Balance(Render(0.2)), halfRight, 0.02 * halfRight);
+  placed->Set3DPosition(camera[3] - right * 2.0f);
+  Render(0.05);
+  EXPECT_LT(Balance(Render(0.2)), 0.01);
+}
+
+TEST_F(Channels, LoudnessFallsWithDistanceAsTheInverseClampedModelSays) {
+  cSoundChannel* channel = PlayTone(500, true);
+  channel->Set3DDistances(2, 16);
+  const auto heard = [&](float distance) {
+    channel->Set3DPosition({0, 0, distance});  // straight ahead
+    Render(0.05);
+    return Rms(Side(Render(0.2), 0));
+  };
+  const double reference = heard(1);  // inside the minimum: full volume
+  EXPECT_NEAR(heard(2) / reference, 1.0, 0.005);
+  for (float rolloff : {1.0f, 2.5f}) {
+    m_System.SetRolloffFactor(rolloff);
+    for (float distance : {4.0f, 10.0f}) {
+      const double expected = 2.0 / (2.0 + rolloff * (distance - 2.0));
+      EXPECT_NEAR(heard(distance) / reference, expected, 0.01 * expected) << distance;
+    }
+    // Beyond the maximum it stays as at the maximum.
+    EXPECT_NEAR(heard(40) / heard(16), 1.0, 0.005);
+  }
+}
+
+TEST_F(Channels, WhenVoicesRunOutTheQuietestOfTheLowestPriorityIsDropped) {
+  std::vector<cSoundChannel*> voices;
+  for (int i = 0; i < m_System.GetMaxChannels(); ++i) {
+    voices.push_back(PlayTone(200 + 10 * i));
+    voices.back()->SetVolume(i == 3 ? 0.1f : 0.5f);
+  }
+  EXPECT_EQ(m_System.GetPlayingChannels(), 8);
+  voices[5]->SetPriority(-1);
+  voices[5]->SetVolume(1.0f);
+  EXPECT_EQ(PlayTone(1000), voices[5]);  // lowest priority goes first, however loud
+  EXPECT_EQ(PlayTone(1100), voices[3]);  // then the quietest
+  for (cSoundChannel* voice : voices) voice->SetPriority(1);
+  EXPECT_EQ(PlayTone(1200), nullptr);
+  EXPECT_EQ(m_System.GetPlayingChannels(), 8);
+}
+
+TEST_F(Channels, PauseHoldsThePositionAndSilencesTheChannel) {
+  cSoundChannel* channel = PlayTone(440);
+  Render(0.25);
+  channel->Pause();
+  const uint32_t paused = channel->GetPlayPosition();
+  EXPECT_NEAR(paused, kRate / 4, 1100);
+  EXPECT_LT(Rms(Side(Render(0.2), 0)), 1.0);
+  EXPECT_EQ(channel->GetPlayPosition(), paused);
+  EXPECT_TRUE(channel->IsPaused());
+  EXPECT_FALSE(channel->IsPlaying());
+  channel->Resume();
+  Render(0.1);
+  EXPECT_NEAR(channel->GetPlayPosition(), paused + kRate / 10, 1100);
+  channel->Stop();
+  EXPECT_EQ(m_System.GetPlayingChannels(), 0);
+}
+
+}  // namespace
+}  // namespace tolmak::test
