@@ -235,7 +235,7 @@ struct cFlatScene {
       const int32_t p = parent[i];
       if (p >= 0) {
         if (!flags[p].worldChanged && !flags[i].pivotChanged) continue;
-        world[i] = tolmak::detail::MultiplyAffine(pivot[i], world[p]);
+        tolmak::detail::MultiplyFastest(pivot[i], world[p], world[i]);
       } else {
         if (!flags[i].pivotChanged) continue;
         world[i] = pivot[i];
