@@ -96,16 +96,21 @@ inline cMatrix4x3 MultiplyAffine(const cMatrix4x3& a, const cMatrix4x3& b) {
 /// A product of two floats is exact in double precision, so adding it in a
 /// fused step rounds exactly where the plain form's add does: the results
 /// are the same bit for bit. out must be neither a nor b.
+///
+/// Matrices are read and written as three blocks of four floats at the same
+/// places, so that a child's product reads its parent's world matrix
+/// straight from the stores that wrote it.
 __attribute__((target("avx,fma"))) inline void MultiplyAffineFma(const cMatrix4x3& a,
                                                                  const cMatrix4x3& b,
                                                                  cMatrix4x3& out) {
-  // Rows 0 to 2 of b are read four floats at a time (the fourth, from the
-  // next row, is never stored); row 3 ends the matrix, so it is masked.
-  const __m256d b0 = _mm256_cvtps_pd(_mm_loadu_ps(&b[0].x));
-  const __m256d b1 = _mm256_cvtps_pd(_mm_loadu_ps(&b[1].x));
-  const __m256d b2 = _mm256_cvtps_pd(_mm_loadu_ps(&b[2].x));
-  const __m128i three = _mm_set_epi32(0, -1, -1, -1);
-  const __m256d b3 = _mm256_cvtps_pd(_mm_maskload_ps(&b[3].x, three));
+  const float* in = &b[0].x;
+  const __m128 l0 = _mm_loadu_ps(in), l1 = _mm_loadu_ps(in + 4), l2 = _mm_loadu_ps(in + 8);
+  const __m128i i0 = _mm_castps_si128(l0), i1 = _mm_castps_si128(l1), i2 = _mm_castps_si128(l2);
+  // Rows of b, the fourth lane of each from a neighbour and never stored.
+  const __m256d b0 = _mm256_cvtps_pd(l0);
+  const __m256d b1 = _mm256_cvtps_pd(_mm_castsi128_ps(_mm_alignr_epi8(i1, i0, 12)));
+  const __m256d b2 = _mm256_cvtps_pd(_mm_castsi128_ps(_mm_alignr_epi8(i2, i1, 8)));
+  const __m256d b3 = _mm256_cvtps_pd(_mm_castsi128_ps(_mm_alignr_epi8(i2, i2, 4)));
   __m128 rows[4];
   for (int r = 0; r < 4; ++r) {
     __m256d sum = _mm256_mul_pd(_mm256_set1_pd(a(r, 0)), b0);
@@ -114,9 +119,12 @@ __attribute__((target("avx,fma"))) inline void MultiplyAffineFma(const cMatrix4x
     if (r == 3) sum = _mm256_add_pd(sum, b3);
     rows[r] = _mm256_cvtpd_ps(sum);
   }
-  // In row order, each row's fourth float overwritten by the next row.
-  for (int r = 0; r < 3; ++r) _mm_storeu_ps(&out[r].x, rows[r]);
-  _mm_maskstore_ps(&out[3].x, three, rows[3]);
+  // (r0 r0 r0 r1) (r1 r1 r2 r2) (r2 r3 r3 r3)
+  float* to = &out[0].x;
+  _mm_storeu_ps(to, _mm_blend_ps(rows[0], _mm_shuffle_ps(rows[1], rows[1], 0x00), 0x8));
+  _mm_storeu_ps(to + 4, _mm_shuffle_ps(rows[1], rows[2], _MM_SHUFFLE(1, 0, 2, 1)));
+  _mm_storeu_ps(to + 8, _mm_blend_ps(_mm_shuffle_ps(rows[3], rows[3], _MM_SHUFFLE(2, 1, 0, 0)),
+                                     _mm_shuffle_ps(rows[2], rows[2], 0xAA), 0x1));
 }
 
 #endif
