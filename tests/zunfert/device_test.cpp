@@ -2,6 +2,8 @@
 // 16-bit framebuffer, lighting values and the stencil buffer.
 #include <cmath>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <numbers>
 
 #include "golden.h"
@@ -36,6 +38,41 @@ TEST_F(Device, FlipWritesTheFrameNamedByTheOutputProperty) {
   EXPECT_TRUE(std::filesystem::exists(folder / "frame000.png"));
   const std::string second = (folder / "frame001").string();
   ExpectGoldenAt(*m_Device.GetSurface(E3::ESurface::Front), second + ".png");
+  std::filesystem::remove_all(folder);
+}
+
+// Files are written while the next frame is drawn: each must hold its own
+// frame, pixel for pixel what the synchronous encoder writes; a file that
+// cannot be written is reported by the next present and not counted.
+TEST_F(Device, FramesWrittenBehindTheDrawingHoldTheirOwnPixels) {
+  const auto folder = std::filesystem::temp_directory_path() / "zunfert_frame_writer_test";
+  std::filesystem::remove_all(folder);
+  auto decode = [](const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(file), {}};
+    cMemorySource source(bytes);
+    const cImage image = DecodePng(source);
+    return std::vector<uint32_t>(image.ArgbRow(0), image.ArgbRow(0) + 64 * 64);
+  };
+  m_Device.SetOutput(cString((folder / "frame%d.png").string().c_str()));
+  for (int frame = 0; frame < 3; ++frame) {
+    m_Device.SetClearColor(cColor(1, 0.25f * frame, 0.5f, 1 - 0.25f * frame));
+    m_Device.Clear(true, true, true);
+    if (frame != 1) m_Device.DrawPrimitive(E3::EPrimitive::Triangles, Triangle(), 0, 3);
+    ASSERT_TRUE(m_Device.Flip());
+    const auto reference = folder / ("reference" + std::to_string(frame) + ".png");
+    ASSERT_TRUE(WritePng(*m_Device.GetSurface(E3::ESurface::Front), reference.string()));
+  }
+  ASSERT_EQ(m_Device.GetOutput().GetFrameCount(), 3u);
+  for (int frame = 0; frame < 3; ++frame)
+    EXPECT_EQ(decode(folder / ("frame" + std::to_string(frame) + ".png")),
+              decode(folder / ("reference" + std::to_string(frame) + ".png")))
+        << frame;
+  // A file where a folder should be.
+  m_Device.SetOutput(cString((folder / "frame0.png" / "%d.png").string().c_str()));
+  EXPECT_TRUE(m_Device.Flip());
+  EXPECT_FALSE(m_Device.Flip());
+  EXPECT_EQ(m_Device.GetOutput().GetFrameCount(), 0u);
   std::filesystem::remove_all(folder);
 }
 
