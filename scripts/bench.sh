@@ -10,9 +10,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh libjpeg62-turbo-dev libpng-dev \
-  libglm-dev libeigen3-dev libpixman-1-dev libsdl2-dev python3-matplotlib
+  libglm-dev libeigen3-dev libpixman-1-dev libsdl2-dev python3-matplotlib \
+  libirrlicht-dev libogre-1.12-dev xvfb xauth
 cmake --preset default -DTOLMAK_BUILD_BENCHMARKS=ON
-programs=(bench_fastfloat bench_matrix bench_pixels bench_buffers bench_matrix_pass)
+programs=(bench_fastfloat bench_matrix bench_pixels bench_buffers bench_matrix_pass
+  bench_software_render)
 cmake --build --preset default --target "${programs[@]}" zunfert_video_timing demo
 
 out=build/default/bench
@@ -22,7 +24,7 @@ run() {
   local program=$1
   shift
   echo "== $program"
-  "build/default/bin/$program" --benchmark_out="$out/$program.json" --benchmark_out_format=json \
+  ${launcher:-} "build/default/bin/$program" --benchmark_out="$out/$program.json" --benchmark_out_format=json \
     --benchmark_report_aggregates_only=true "$@"
 }
 small=(--benchmark_repetitions=7 --benchmark_min_time=0.05 --benchmark_enable_random_interleaving=true)
@@ -31,7 +33,11 @@ run bench_matrix "${small[@]}" "$@"
 run bench_pixels "${small[@]}" "$@"
 run bench_buffers "${small[@]}" "$@"
 # The matrix pass shares one tree between neighbouring benchmarks: no interleaving.
-run bench_matrix_pass --benchmark_repetitions=3 --benchmark_min_time=0.1 "$@"
+# OGRE updates a tree recursively: a million-deep chain needs a deep stack.
+(ulimit -s unlimited && run bench_matrix_pass --benchmark_repetitions=3 --benchmark_min_time=0.1 "$@")
+# Burning's Video draws into an X window; both renderers' pictures go beside the results.
+TOLMAK_BENCH_PICTURES="$out" launcher="xvfb-run -a" run bench_software_render \
+  --benchmark_repetitions=5 --benchmark_min_time=0.5 --benchmark_enable_random_interleaving=true "$@"
 # The software 3D device on the plug-in's demo-like scene, 300 frames.
 echo "== zunfert_video_timing"
 build/default/bin/zunfert_video_timing 300 | tee "$out/video3d.txt"

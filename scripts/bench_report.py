@@ -209,7 +209,10 @@ def matrix_pass(runs, docs):
 
 
 def chart(per, per_entity, docs):
-    import matplotlib
+    try:
+        import matplotlib
+    except ImportError:
+        return
     matplotlib.use("Agg")
     import matplotlib.pyplot as plt
 
@@ -246,10 +249,10 @@ def pixels(runs):
             if not ours:
                 continue
             mps = lambda r: r["items_per_second"] / 1e6 if r else None
-            worst = max(ratio(ours["ns"], pix["ns"]) or 0, ratio(ours["ns"], sdl["ns"]) or 0)
+            worst = max(ratio(ours["ns"], (pix or {}).get("ns")) or 0, ratio(ours["ns"], sdl["ns"]) or 0)
             rows.append([title.format(fmt_name), fmt(mps(ours)), fmt(mps(pix)), fmt(mps(sdl)),
-                         fmt(ratio(ours["ns"], pix["ns"])), fmt(ratio(ours["ns"], sdl["ns"])),
-                         f"{pix.get('differs', 0):,.0f} / {sdl.get('differs', 0):,.0f}"])
+                         fmt(ratio(ours["ns"], (pix or {}).get("ns"))), fmt(ratio(ours["ns"], sdl["ns"])),
+                         f"{(pix or {}).get('differs', 0):,.0f} / {sdl.get('differs', 0):,.0f}"])
             goals.append([f"`{'ConvertFromARGB' if direction == 'from' else 'ConvertToARGB'}`, {title.format(fmt_name)}",
                           "≥ 500 Mpixel/s, ≤ 1 × pixman and SDL2",
                           f"{mps(ours):,.0f} Mpixel/s, {worst:.2f} × the faster library",
@@ -460,7 +463,8 @@ def main():
     os.makedirs(docs, exist_ok=True)
     runs = {}
     contexts = {}
-    for program in ("bench_fastfloat", "bench_matrix", "bench_pixels", "bench_buffers", "bench_matrix_pass"):
+    for program in ("bench_fastfloat", "bench_matrix", "bench_pixels", "bench_buffers", "bench_matrix_pass",
+                    "bench_software_render"):
         r, c = load(results, program)
         runs.update(r)
         contexts[program] = c
@@ -474,6 +478,12 @@ def main():
     b_goals, b_text = buffers(runs)
     v_goals, v_text = video3d(results)
     goals = pass_goals + pixel_goals + ff_goals + m_goals + b_goals + v_goals
+    # Against the engines and libraries users would otherwise pick.
+    import bench_report_engines as engines
+    e_goals, e_text = engines.engines_pass(runs)
+    bp_goals, bp_text = engines.batch_pixels(runs)
+    r_goals, r_text = engines.renderers(results, runs, docs)
+    goals += e_goals + bp_goals + r_goals + engines.demo_frames(results)
     context = contexts.get("bench_matrix_pass") or next((c for c in contexts.values() if c), {})
 
     doc = ["# Performance\n\n",
@@ -496,7 +506,10 @@ def main():
            "\n## Fast float\n\n", ff_text,
            "\n## Matrix product and point transform\n\n", m_text,
            "\n## Buffers and arrays\n\n", b_text,
-           "\n## Software 3D device\n\n", v_text]
+           "\n## Software 3D device\n\n", v_text,
+           "\n## The matrix pass against Irrlicht and OGRE\n\n", e_text,
+           "\n## Run conversion of pixels\n\n", bp_text,
+           "\n## The software 3D device against Burning's Video\n\n", r_text]
     with open(os.path.join(docs, "PERFORMANCE.md"), "w") as f:
         f.write("".join(doc))
 
