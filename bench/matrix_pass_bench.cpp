@@ -90,12 +90,7 @@ cTree::cTree(EShape s, int32_t n) : shape(s), size(n) {
 
 // Built once per shape and size and shared by the benchmarks that follow.
 cTree& TreeOf(EShape shape, int32_t size) {
-  static std::unique_ptr<cTree> tree;
-  if (!tree || tree->shape != shape || tree->size != size) {
-    tree.reset();
-    tree = std::make_unique<cTree>(shape, size);
-  }
-  return *tree;
+  return CachedTree<cTree>(shape, size);
 }
 
 std::vector<int32_t> EditedNodes(int32_t size, EEdit edit) {

@@ -2,11 +2,8 @@
 // rotation set, then updateAbsolutePosition on every node in depth-first
 // order, parents first, which is how that engine brings a tree up to date.
 
-#include <benchmark/benchmark.h>
 #include <irrlicht/irrlicht.h>
 
-#include <memory>
-#include <string>
 #include <vector>
 
 #include "matrix_trees.h"
@@ -40,17 +37,8 @@ struct cIrrlichtTree {
   }
 };
 
-cIrrlichtTree& TreeOf(EShape shape, int32_t size) {
-  static std::unique_ptr<cIrrlichtTree> tree;
-  if (!tree || tree->shape != shape || tree->size != size) {
-    tree.reset();
-    tree = std::make_unique<cIrrlichtTree>(shape, size);
-  }
-  return *tree;
-}
-
 void IrrlichtPass(benchmark::State& state, EShape shape, int32_t size) {
-  cIrrlichtTree& tree = TreeOf(shape, size);
+  cIrrlichtTree& tree = CachedTree<cIrrlichtTree>(shape, size);
   for (auto _ : state) {
     for (int32_t d = 0; d < size; ++d) {
       const tPose& pose = tree.poses[d];
@@ -68,9 +56,5 @@ void IrrlichtPass(benchmark::State& state, EShape shape, int32_t size) {
 }  // namespace
 
 void RegisterIrrlichtPass(EShape shape, int32_t size) {
-  const std::string name =
-      std::string("pass/irrlicht/") + ShapeName(shape) + "/all/" + std::to_string(size);
-  benchmark::RegisterBenchmark(name.c_str(), IrrlichtPass, shape, size)
-      ->UseManualTime()
-      ->Unit(benchmark::kMicrosecond);
+  RegisterPass("irrlicht", shape, size, IrrlichtPass);
 }

@@ -4,10 +4,7 @@
 // matrix.
 
 #include <OGRE/Ogre.h>
-#include <benchmark/benchmark.h>
 
-#include <memory>
-#include <string>
 #include <vector>
 
 #include "matrix_trees.h"
@@ -48,17 +45,8 @@ struct cOgreTree {
   ~cOgreTree() { Scene()->clearScene(); }
 };
 
-cOgreTree& TreeOf(EShape shape, int32_t size) {
-  static std::unique_ptr<cOgreTree> tree;
-  if (!tree || tree->shape != shape || tree->size != size) {
-    tree.reset();
-    tree = std::make_unique<cOgreTree>(shape, size);
-  }
-  return *tree;
-}
-
 void OgrePass(benchmark::State& state, EShape shape, int32_t size) {
-  cOgreTree& tree = TreeOf(shape, size);
+  cOgreTree& tree = CachedTree<cOgreTree>(shape, size);
   for (auto _ : state) {
     for (int32_t d = 0; d < size; ++d) {
       tree.nodes[d]->setPosition(tree.positions[d]);
@@ -77,9 +65,5 @@ void OgrePass(benchmark::State& state, EShape shape, int32_t size) {
 }  // namespace
 
 void RegisterOgrePass(EShape shape, int32_t size) {
-  const std::string name =
-      std::string("pass/ogre/") + ShapeName(shape) + "/all/" + std::to_string(size);
-  benchmark::RegisterBenchmark(name.c_str(), OgrePass, shape, size)
-      ->UseManualTime()
-      ->Unit(benchmark::kMicrosecond);
+  RegisterPass("ogre", shape, size, OgrePass);
 }

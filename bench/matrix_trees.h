@@ -4,9 +4,12 @@
 // the other engines' passes so that all of them walk the same shapes: four
 // shapes, seven sizes, nodes numbered in depth-first pre-order.
 
+#include <benchmark/benchmark.h>
 #include <time.h>
 
 #include <cstdint>
+#include <memory>
+#include <string>
 #include <vector>
 
 namespace matrix_trees {
@@ -99,6 +102,28 @@ inline double ThreadSeconds() {
   timespec now;
   clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
   return static_cast<double>(now.tv_sec) + 1e-9 * static_cast<double>(now.tv_nsec);
+}
+
+/// The tree of that shape and size, built once and kept for the benchmarks
+/// that follow; tTree is built from (shape, size) and has both as members.
+template <class tTree>
+tTree& CachedTree(EShape shape, int32_t size) {
+  static std::unique_ptr<tTree> tree;
+  if (!tree || tree->shape != shape || tree->size != size) {
+    tree.reset();  // the old tree goes before the new one is built
+    tree = std::make_unique<tTree>(shape, size);
+  }
+  return *tree;
+}
+
+/// Registers pass/<variant>/<shape>/all/<size>, timed by the benchmark itself.
+inline void RegisterPass(const char* variant, EShape shape, int32_t size,
+                         void (*pass)(benchmark::State&, EShape, int32_t)) {
+  const std::string name =
+      std::string("pass/") + variant + "/" + ShapeName(shape) + "/all/" + std::to_string(size);
+  benchmark::RegisterBenchmark(name.c_str(), pass, shape, size)
+      ->UseManualTime()
+      ->Unit(benchmark::kMicrosecond);
 }
 
 }  // namespace matrix_trees
