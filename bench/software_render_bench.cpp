@@ -1,7 +1,8 @@
 // The plug-in's software 3D device against Irrlicht's software renderer
 // ("Burning's Video") on one scene: the same sphere mesh, texture, lights,
 // camera and resolution (zunfert::timing::cScene). Each iteration is one
-// whole frame, timed in the thread's processor time. Burning's Video draws
+// whole frame, timed in the thread's processor time; and ours on one and
+// two threads by the wall clock. Burning's Video draws
 // into an X window and needs a display: run under xvfb-run.
 //
 // With TOLMAK_BENCH_PICTURES set to a folder, frame 30 of both is written
@@ -96,12 +97,24 @@ void TimeFrames(benchmark::State& state, tDraw draw) {
   }
 }
 
+// On one thread, in its processor time, as Burning's Video.
 void Zunfert(benchmark::State& state) {
   cSoftwareVideo3D device;
   zunfert::timing::cDeviceScene scene;
   if (!scene.Open(device)) return state.SkipWithError("the software device did not start");
+  device.SetRasterThreads(1);
   TimeFrames(state, [&](int frame) { scene.DrawFrame(frame); });
   state.counters["triangles"] = scene.GetTriangles();
+}
+
+// On state.range(0) threads, by the wall clock: what the frame rate gains.
+void ZunfertThreads(benchmark::State& state) {
+  cSoftwareVideo3D device;
+  zunfert::timing::cDeviceScene scene;
+  if (!scene.Open(device)) return state.SkipWithError("the software device did not start");
+  device.SetRasterThreads(static_cast<int>(state.range(0)));
+  int frame = 0;
+  for (auto _ : state) scene.DrawFrame(frame++ % 360);
 }
 
 // One window for the whole run: the X server may refuse a second one while
@@ -142,6 +155,12 @@ bool RegisterBenchmarks() {
   if (const char* folder = std::getenv("TOLMAK_BENCH_PICTURES")) WritePictures(folder);
   benchmark::RegisterBenchmark("render/zunfert", Zunfert)
       ->UseManualTime()
+      ->Unit(benchmark::kMillisecond);
+  benchmark::RegisterBenchmark("render/zunfert/wall", ZunfertThreads)
+      ->ArgName("threads")
+      ->Arg(1)
+      ->Arg(2)
+      ->UseRealTime()
       ->Unit(benchmark::kMillisecond);
   benchmark::RegisterBenchmark("render/burnings", Burnings)
       ->UseManualTime()

@@ -122,17 +122,31 @@ def renderers(results, runs, docs):
     r = fps(ours) / fps(theirs)
     goals = [["software 3D device against Burning's Video, shared scene, one core", "≥ 1 × its frames/s",
               f"{r:.2f} × ({fps(ours):.0f} against {fps(theirs):.0f} frames/s)", verdict(r >= 1.0)],
-             ["software 3D device on 2 cores against one", "≥ 1.7 × the frame rate",
-              "not built: the device draws on one thread", verdict(False)]]
+             ]
+    one, two = runs.get("render/zunfert/wall/threads:1"), runs.get("render/zunfert/wall/threads:2")
+    gain = ratio(one["ns"], two["ns"]) if one and two else None
+    if gain is not None:
+        goals.append(["software 3D device on 2 threads against one, by the wall clock", "≥ 1.7 × the frame rate",
+                      f"{gain:.2f} × ({1e9 / two['ns']:.0f} against {1e9 / one['ns']:.0f} frames/s)",
+                      verdict(gain >= 1.7)])
     text = ("`bench_software_render` draws one scene (`plugins/zunfert/video/timing_scene.h`) with the "
             "plug-in's software device and with Irrlicht's Burning's Video under `xvfb-run`: the same sphere "
             "mesh of 768 triangles six times, the same 64 × 64 checker texture with bilinear filtering, an "
             "ambient grey, a white directional light and a white point light, the same view and projection "
             "matrices, 640 × 480. A frame is clear, six draws and present (ours into memory, Burning's Video "
             "into its X window); the time is the drawing thread's processor time.\n\n")
-    text += table(["renderer", "ms a frame", "frames/s"], [
-        ["Zunfert software device, one thread", fmt(ours["ns"] / 1e6), fmt(fps(ours))],
-        ["Burning's Video", fmt(theirs["ns"] / 1e6), fmt(fps(theirs))]])
+    rows = [["Zunfert software device, one thread (processor time)", fmt(ours["ns"] / 1e6), fmt(fps(ours))],
+            ["Burning's Video (processor time)", fmt(theirs["ns"] / 1e6), fmt(fps(theirs))]]
+    for n in (1, 2):
+        w = runs.get(f"render/zunfert/wall/threads:{n}")
+        if w:
+            rows.append([f"Zunfert software device, {n} thread{'s' if n > 1 else ''} (wall clock)",
+                         fmt(w["ns"] / 1e6), fmt(1e9 / w["ns"])])
+    text += table(["renderer", "ms a frame", "frames/s"], rows)
+    text += ("\nWith two threads each draws bands of 8 rows in turn, every span of a draw in the order the "
+             "rasteriser made it, so the picture is the one-thread picture bit for bit (a test compares "
+             "them). The wall clock counts the time spent waiting for a core: on a shared machine the gain "
+             "is bounded by the core the others leave free (see the load average).\n")
     split = os.path.join(results, "video3d.txt")
     found = re.search(r"transform ([\d.]+) ms, raster ([\d.]+) ms", open(split).read()) if os.path.exists(split) else None
     if r < 1.0 and found:
@@ -143,8 +157,7 @@ def renderers(results, runs, docs):
                  f"{theirs['ns'] / 1e6:.2f} ms. Our pixel pipeline interpolates every attribute in "
                  "perspective and filters bilinearly in floating point, 64 pixels a batch. The pictures "
                  "below are not identical: Burning's Video lights the spheres darker and draws the checker "
-                 "squares larger from the same texture coordinates. Drawing bands of the frame on a second core, which would halve the raster time, is not "
-                 "built yet.\n")
+                 "squares larger from the same texture coordinates.\n")
     pictures = [(f, d) for f, d in (("zunfert.png", "render_zunfert.png"), ("burnings.png", "render_burnings.png"))
                 if os.path.exists(os.path.join(results, f))]
     for source, target in pictures:

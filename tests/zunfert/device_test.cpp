@@ -1,5 +1,6 @@
 // The 3D device as a program meets it: presenting, the
 // 16-bit framebuffer, lighting values and the stencil buffer.
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -7,6 +8,7 @@
 #include <numbers>
 
 #include "golden.h"
+#include "timing_scene.h"
 #include "video_fixtures.h"
 
 namespace zunfert::test {
@@ -74,6 +76,28 @@ TEST_F(Device, FramesWrittenBehindTheDrawingHoldTheirOwnPixels) {
   EXPECT_FALSE(m_Device.Flip());
   EXPECT_EQ(m_Device.GetOutput().GetFrameCount(), 0u);
   std::filesystem::remove_all(folder);
+}
+
+// Bands of rows drawn on several threads give the one-thread picture, bit
+// for bit: the timing scene (textures, lights, depth) on 1 and 3 threads.
+TEST(DeviceThreads, BandsOnSeveralThreadsDrawTheOneThreadPicture) {
+  std::vector<uint32_t> pictures[2];
+  for (int threads : {1, 3}) {
+    cSoftwareVideo3D device;
+    timing::cDeviceScene scene;
+    ASSERT_TRUE(scene.Open(device));
+    device.SetRasterThreads(threads);
+    for (int frame = 0; frame < 3; ++frame) scene.DrawFrame(frame * 20);
+    const cSurface* front = device.GetSurface(E3::ESurface::Front);
+    const auto* pixels = static_cast<const uint32_t*>(front->GetPtr());
+    pictures[threads > 1].assign(pixels, pixels + front->GetHeight() * front->GetPitch() / 4);
+  }
+  EXPECT_TRUE(pictures[0] == pictures[1]);
+  // The spheres cover much of the frame: the comparison is not of two blanks.
+  const uint32_t background = pictures[0][0];
+  EXPECT_GT(std::count_if(pictures[0].begin(), pictures[0].end(),
+                          [&](uint32_t p) { return p != background; }),
+            50000);
 }
 
 // The 16-bit framebuffer holds what the 32-bit one holds, truncated as
