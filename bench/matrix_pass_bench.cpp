@@ -5,27 +5,32 @@
 // physical limit of that work; the entities live on the heap one by one,
 // allocated in depth-first pre-order, as a loaded scene would be.
 //
-// Names: pass/<entity|flat>/<shape>/<all|1pct|none>/<entities>. The
+// Irrlicht's and OGRE's passes over the same trees join them when those
+// libraries are found (matrix_pass_irrlicht.cpp, matrix_pass_ogre.cpp).
+//
+// Names: pass/<entity|flat|irrlicht|ogre>/<shape>/<all|1pct|none>/<entities>. The
 // counter "queued" is the queue's length, so the time per queued entity is
 // the time per pass divided by it.
 
 #include <benchmark/benchmark.h>
 #include <tolmak.h>
 
-#include <time.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "../math/matrix_product.h"
 
 #include "bench_main.h"
+#include "matrix_trees.h"
 
 namespace {
+
+using namespace matrix_trees;
 
 class cBenchEntity final : public cEntity {
  public:
@@ -33,22 +38,7 @@ class cBenchEntity final : public cEntity {
   void Render(cVideo3D*) override {}
 };
 
-enum class EShape { kChain, kBinary, kWide, kOctal };
 enum class EEdit { kAll, kOnePercent, kNone };
-
-const char* ShapeName(EShape shape) {
-  switch (shape) {
-    case EShape::kChain:
-      return "chain";
-    case EShape::kBinary:
-      return "binary";
-    case EShape::kWide:
-      return "wide500";
-    case EShape::kOctal:
-      return "octal";
-  }
-  return "";
-}
 
 const char* EditName(EEdit edit) {
   switch (edit) {
@@ -62,26 +52,10 @@ const char* EditName(EEdit edit) {
   return "";
 }
 
-// Parent of node k (k >= 1) when the nodes are numbered breadth first. The
-// octal tree, filled level by level, reaches depth 8 at a million nodes.
-int32_t BreadthFirstParent(EShape shape, int32_t k) {
-  switch (shape) {
-    case EShape::kChain:
-      return k - 1;
-    case EShape::kBinary:
-      return (k - 1) / 2;
-    case EShape::kWide:
-      return (k - 1) / 500;
-    case EShape::kOctal:
-      return (k - 1) / 8;
-  }
-  return -1;
-}
-
-// A pivot that is neither the identity nor the same for every node.
 cMatrix4x3 NodePivot(int32_t k) {
-  cMatrix4x3 pivot = cMatrix4x3::EulerRotation(static_cast<float>(k % 7), 3.0f, -2.0f);
-  pivot.SetPosition(cVector3(1.0f + static_cast<float>(k % 5), 0.5f, -0.25f));
+  const tPose pose = NodePose(k);
+  cMatrix4x3 pivot = cMatrix4x3::EulerRotation(pose.angles[0], pose.angles[1], pose.angles[2]);
+  pivot.SetPosition(cVector3(pose.position[0], pose.position[1], pose.position[2]));
   return pivot;
 }
 
@@ -101,33 +75,14 @@ struct cTree {
 };
 
 cTree::cTree(EShape s, int32_t n) : shape(s), size(n) {
-  // Children lists in breadth-first numbering, then the depth-first order.
-  std::vector<int32_t> first(n + 1, 0), children(n > 0 ? n - 1 : 0);
-  for (int32_t k = 1; k < n; ++k) ++first[BreadthFirstParent(s, k) + 1];
-  for (int32_t k = 0; k < n; ++k) first[k + 1] += first[k];
-  std::vector<int32_t> fill(first.begin(), first.end() - 1);
-  for (int32_t k = 1; k < n; ++k) children[fill[BreadthFirstParent(s, k)]++] = k;
-  std::vector<int32_t> order, depthFirst(n), stack{0};
-  order.reserve(n);
-  while (!stack.empty()) {
-    const int32_t k = stack.back();
-    stack.pop_back();
-    depthFirst[k] = static_cast<int32_t>(order.size());
-    order.push_back(k);
-    for (int32_t c = first[k + 1]; c-- > first[k];) stack.push_back(children[c]);
-  }
+  cLayout layout = LayOut(s, n);
   entities.resize(n);
-  parent.assign(n, -1);
   for (int32_t d = 0; d < n; ++d) {
     entities[d] = new cBenchEntity;
-    entities[d]->SetPivotMatrix(NodePivot(order[d]));
+    entities[d]->SetPivotMatrix(NodePivot(layout.order[d]));
   }
-  // Breadth first, so that no child has children yet when it is added.
-  for (int32_t k = 1; k < n; ++k) {
-    const int32_t p = depthFirst[BreadthFirstParent(s, k)], d = depthFirst[k];
-    entities[p]->AddChild(entities[d]);
-    parent[d] = p;
-  }
+  for (int32_t d : layout.linkOrder) entities[layout.parent[d]]->AddChild(entities[d]);
+  parent = std::move(layout.parent);
   subtree.assign(n, 1);
   for (int32_t d = n - 1; d > 0; --d) subtree[parent[d]] += subtree[d];
   cEntity::UpdateMatrices();
@@ -135,12 +90,7 @@ cTree::cTree(EShape s, int32_t n) : shape(s), size(n) {
 
 // Built once per shape and size and shared by the benchmarks that follow.
 cTree& TreeOf(EShape shape, int32_t size) {
-  static std::unique_ptr<cTree> tree;
-  if (!tree || tree->shape != shape || tree->size != size) {
-    tree.reset();
-    tree = std::make_unique<cTree>(shape, size);
-  }
-  return *tree;
+  return CachedTree<cTree>(shape, size);
 }
 
 std::vector<int32_t> EditedNodes(int32_t size, EEdit edit) {
@@ -164,14 +114,6 @@ void EditEntities(cTree& tree, const std::vector<int32_t>& edited) {
     cEntity* entity = tree.entities[d];
     entity->SetPivotPosition(cVector3(entity->GetPivotPosition()));
   }
-}
-
-// The thread's own processor time: the machines are shared, and time spent
-// waiting for the processor is not the pass's.
-double ThreadSeconds() {
-  timespec now;
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return static_cast<double>(now.tv_sec) + 1e-9 * static_cast<double>(now.tv_nsec);
 }
 
 void EntityPass(benchmark::State& state, EShape shape, EEdit edit, int32_t size) {
@@ -235,7 +177,7 @@ struct cFlatScene {
       const int32_t p = parent[i];
       if (p >= 0) {
         if (!flags[p].worldChanged && !flags[i].pivotChanged) continue;
-        world[i] = tolmak::detail::MultiplyAffine(pivot[i], world[p]);
+        tolmak::detail::MultiplyFastest(pivot[i], world[p], world[i]);
       } else {
         if (!flags[i].pivotChanged) continue;
         world[i] = pivot[i];
@@ -314,8 +256,7 @@ std::string Name(const char* variant, EShape shape, const char* edit, int32_t si
 }  // namespace
 
 bool RegisterBenchmarks() {
-  constexpr int32_t kSizes[] = {1000, 3000, 10000, 30000, 100000, 300000, 1000000};
-  for (EShape shape : {EShape::kChain, EShape::kBinary, EShape::kWide, EShape::kOctal}) {
+  for (EShape shape : kShapes) {
     for (int32_t size : kSizes) {
       for (EEdit edit : {EEdit::kAll, EEdit::kOnePercent}) {
         benchmark::RegisterBenchmark(Name("entity", shape, EditName(edit), size).c_str(),
@@ -327,6 +268,12 @@ bool RegisterBenchmarks() {
             ->UseManualTime()
             ->Unit(benchmark::kMicrosecond);
       }
+#ifdef TOLMAK_BENCH_IRRLICHT
+      RegisterIrrlichtPass(shape, size);
+#endif
+#ifdef TOLMAK_BENCH_OGRE
+      RegisterOgrePass(shape, size);
+#endif
       benchmark::RegisterBenchmark(Name("entity", shape, "none", size).c_str(), EmptyPass, shape,
                                    size);
       benchmark::RegisterBenchmark(Name("flat", shape, "none", size).c_str(), FlatEmptyPass, shape,

@@ -1,18 +1,21 @@
-// Pixel conversion between ARGB8888 and the 16-bit formats, a million
-// pixels at a time: cPixelFormat's ConvertFromARGB and ConvertToARGB called
-// once per pixel in a plain loop, beside pixman (a SRC composite between two
-// images) and SDL2 (SDL_ConvertPixels) converting the same bytes; and
+// Pixel conversion between ARGB8888 and the 16- and 24-bit formats, a
+// million pixels at a time: cPixelFormat's ConvertFromARGB and ConvertToARGB
+// called once per pixel in a plain loop, and ConvertPixels over the whole
+// run, beside pixman (a SRC composite between two images, where pixman is
+// found) and SDL2 (SDL_ConvertPixels) converting the same bytes; and
 // cVertexBuffer::Convert of a million colours beside SDL_ConvertPixels.
 //
-// Names: pixels/<from|to>/<format>/<ours|pixman|sdl>, where "from" is ARGB8888
-// to the format; vb/<conversion>/<ours|sdl>. The counter "differs" counts
-// the pixels whose result is not the engine's: the libraries widen a
+// Names: pixels/<from|to>/<format>/<ours|batch|pixman|sdl>, where "from" is
+// ARGB8888 to the format; vb/<conversion>/<ours|sdl>. The counter "differs"
+// counts the pixels whose result is not the engine's: the libraries widen a
 // channel by repeating its top bits, the engine by shifting in zeros.
 
 #define SDL_MAIN_HANDLED
 #include <SDL.h>
 #include <benchmark/benchmark.h>
+#ifdef TOLMAK_BENCH_PIXMAN
 #include <pixman.h>
+#endif
 #include <tolmak.h>
 
 #include <cstdint>
@@ -30,15 +33,23 @@ constexpr size_t kPixels = size_t{kSide} * kSide;
 
 struct tFormat {
   cPixelFormat::EFormat ours;
-  pixman_format_code_t pixman;
+  int pixman;  // a pixman_format_code_t
   uint32_t sdl;
   const char* name;
+  int bytes;
 };
 
-constexpr tFormat kFormats[] = {
-    {cPixelFormat::RGB565, PIXMAN_r5g6b5, SDL_PIXELFORMAT_RGB565, "RGB565"},
-    {cPixelFormat::ARGB5551, PIXMAN_a1r5g5b5, SDL_PIXELFORMAT_ARGB1555, "ARGB5551"},
-    {cPixelFormat::ARGB4444, PIXMAN_a4r4g4b4, SDL_PIXELFORMAT_ARGB4444, "ARGB4444"},
+#ifndef TOLMAK_BENCH_PIXMAN
+// The codes pixman gives these formats, for the table only.
+enum { PIXMAN_r5g6b5, PIXMAN_a1r5g5b5, PIXMAN_a4r4g4b4, PIXMAN_r8g8b8 };
+#endif
+
+// RGB888 packs 0xRRGGBB little-endian: blue comes first in memory.
+const tFormat kFormats[] = {
+    {cPixelFormat::RGB565, PIXMAN_r5g6b5, SDL_PIXELFORMAT_RGB565, "RGB565", 2},
+    {cPixelFormat::ARGB5551, PIXMAN_a1r5g5b5, SDL_PIXELFORMAT_ARGB1555, "ARGB5551", 2},
+    {cPixelFormat::ARGB4444, PIXMAN_a4r4g4b4, SDL_PIXELFORMAT_ARGB4444, "ARGB4444", 2},
+    {cPixelFormat::RGB888, PIXMAN_r8g8b8, SDL_PIXELFORMAT_BGR24, "RGB888", 3},
 };
 
 const std::vector<uint32_t>& RandomARGB() {
@@ -51,26 +62,62 @@ const std::vector<uint32_t>& RandomARGB() {
   return pixels;
 }
 
-std::vector<uint16_t> RandomPixels16() {
-  std::vector<uint16_t> values(kPixels);
-  const std::vector<uint32_t>& bits = RandomARGB();
-  for (size_t i = 0; i < kPixels; ++i) values[i] = static_cast<uint16_t>(bits[i]);
-  return values;
-}
-
-/// Source and target of one conversion, 32 and 16 bits per pixel.
+/// Source and target of one conversion: 32 bits per pixel, and the
+/// format's width (random bytes, or zeros where they are the target).
 struct cImages {
   std::vector<uint32_t> wide;
-  std::vector<uint16_t> narrow;
-  explicit cImages(bool fromARGB) : wide(RandomARGB()), narrow(RandomPixels16()) {
-    if (!fromARGB) std::memset(wide.data(), 0, wide.size() * 4);
+  std::vector<uint8_t> narrow;
+  cImages(const tFormat& f, bool fromARGB) : wide(RandomARGB()), narrow(kPixels * f.bytes) {
+    if (!fromARGB) {
+      std::memcpy(narrow.data(), wide.data(), narrow.size());
+      std::memset(wide.data(), 0, wide.size() * 4);
+    }
   }
 };
 
-template <class T, class U>
-double Differs(const std::vector<T>& got, const std::vector<U>& want) {
+template <int kBytes>
+uint32_t Load(const uint8_t* at) {
+  uint32_t pixel = 0;
+  std::memcpy(&pixel, at, kBytes);
+  return pixel;
+}
+
+template <int kBytes>
+void Store(uint8_t* at, uint32_t pixel) {
+  std::memcpy(at, &pixel, kBytes);
+}
+
+// The per-pixel calls in a plain loop, the pixel width known to the compiler.
+template <int kBytes>
+void PerPixelFrom(const cPixelFormat& format, const uint32_t* in, uint8_t* out) {
+  for (size_t i = 0; i < kPixels; ++i)
+    Store<kBytes>(out + kBytes * i, format.ConvertFromARGB(in[i]));
+}
+
+template <int kBytes>
+void PerPixelTo(const cPixelFormat& format, const uint8_t* in, uint32_t* out) {
+  for (size_t i = 0; i < kPixels; ++i) out[i] = format.ConvertToARGB(Load<kBytes>(in + kBytes * i));
+}
+
+void PerPixel(const tFormat& f, cImages& images, bool fromARGB) {
+  const cPixelFormat format(f.ours);
+  if (fromARGB) {
+    f.bytes == 2 ? PerPixelFrom<2>(format, images.wide.data(), images.narrow.data())
+                 : PerPixelFrom<3>(format, images.wide.data(), images.narrow.data());
+  } else {
+    f.bytes == 2 ? PerPixelTo<2>(format, images.narrow.data(), images.wide.data())
+                 : PerPixelTo<3>(format, images.narrow.data(), images.wide.data());
+  }
+}
+
+// Pixels of the library's result that differ from the per-pixel calls'.
+double Differs(const tFormat& f, const cImages& got, bool fromARGB) {
+  cImages want(f, fromARGB);
+  PerPixel(f, want, fromARGB);
   size_t n = 0;
-  for (size_t i = 0; i < got.size(); ++i) n += got[i] != want[i];
+  for (size_t i = 0; i < kPixels; ++i)
+    n += fromARGB ? std::memcmp(&got.narrow[f.bytes * i], &want.narrow[f.bytes * i], f.bytes) != 0
+                  : got.wide[i] != want.wide[i];
   return static_cast<double>(n);
 }
 
@@ -79,54 +126,36 @@ void Finish(benchmark::State& state, double differs) {
   state.counters["differs"] = differs;
 }
 
-std::vector<uint16_t> OursFrom(const tFormat& f, const std::vector<uint32_t>& in) {
-  std::vector<uint16_t> out(in.size());
-  const cPixelFormat format(f.ours);
-  for (size_t i = 0; i < in.size(); ++i)
-    out[i] = static_cast<uint16_t>(format.ConvertFromARGB(in[i]));
-  return out;
-}
-
-std::vector<uint32_t> OursTo(const tFormat& f, const std::vector<uint16_t>& in) {
-  std::vector<uint32_t> out(in.size());
-  const cPixelFormat format(f.ours);
-  for (size_t i = 0; i < in.size(); ++i) out[i] = format.ConvertToARGB(in[i]);
-  return out;
-}
-
-void FromOurs(benchmark::State& state, const tFormat& f) {
-  cImages images(true);
-  const cPixelFormat format(f.ours);
-  const uint32_t* in = images.wide.data();
-  uint16_t* out = images.narrow.data();
+void Ours(benchmark::State& state, const tFormat& f, bool fromARGB) {
+  cImages images(f, fromARGB);
   for (auto _ : state) {
-    for (size_t i = 0; i < kPixels; ++i)
-      out[i] = static_cast<uint16_t>(format.ConvertFromARGB(in[i]));
-    benchmark::DoNotOptimize(out);
+    PerPixel(f, images, fromARGB);
     benchmark::ClobberMemory();
   }
   Finish(state, 0);
 }
 
-void ToOurs(benchmark::State& state, const tFormat& f) {
-  cImages images(false);
-  const cPixelFormat format(f.ours);
-  const uint16_t* in = images.narrow.data();
-  uint32_t* out = images.wide.data();
+void Batch(benchmark::State& state, const tFormat& f, bool fromARGB) {
+  cImages images(f, fromARGB);
+  const cPixelFormat argb(cPixelFormat::ARGB8888), format(f.ours);
   for (auto _ : state) {
-    for (size_t i = 0; i < kPixels; ++i) out[i] = format.ConvertToARGB(in[i]);
-    benchmark::DoNotOptimize(out);
+    if (fromARGB)
+      cPixelFormat::ConvertPixels(argb, images.wide.data(), format, images.narrow.data(), kPixels);
+    else
+      cPixelFormat::ConvertPixels(format, images.narrow.data(), argb, images.wide.data(), kPixels);
     benchmark::ClobberMemory();
   }
-  Finish(state, 0);
+  Finish(state, Differs(f, images, fromARGB));
 }
 
+#ifdef TOLMAK_BENCH_PIXMAN
 void Pixman(benchmark::State& state, const tFormat& f, bool fromARGB) {
-  cImages images(fromARGB);
+  cImages images(f, fromARGB);
   pixman_image_t* wide =
       pixman_image_create_bits(PIXMAN_a8r8g8b8, kSide, kSide, images.wide.data(), kSide * 4);
-  pixman_image_t* narrow = pixman_image_create_bits(
-      f.pixman, kSide, kSide, reinterpret_cast<uint32_t*>(images.narrow.data()), kSide * 2);
+  pixman_image_t* narrow =
+      pixman_image_create_bits(static_cast<pixman_format_code_t>(f.pixman), kSide, kSide,
+                               reinterpret_cast<uint32_t*>(images.narrow.data()), kSide * f.bytes);
   pixman_image_t* source = fromARGB ? wide : narrow;
   pixman_image_t* target = fromARGB ? narrow : wide;
   for (auto _ : state) {
@@ -136,18 +165,18 @@ void Pixman(benchmark::State& state, const tFormat& f, bool fromARGB) {
   }
   pixman_image_unref(wide);
   pixman_image_unref(narrow);
-  Finish(state, fromARGB ? Differs(images.narrow, OursFrom(f, images.wide))
-                         : Differs(images.wide, OursTo(f, images.narrow)));
+  Finish(state, Differs(f, images, fromARGB));
 }
+#endif
 
 void Sdl(benchmark::State& state, const tFormat& f, bool fromARGB) {
-  cImages images(fromARGB);
+  cImages images(f, fromARGB);
   const uint32_t from = fromARGB ? uint32_t{SDL_PIXELFORMAT_ARGB8888} : f.sdl;
   const uint32_t to = fromARGB ? f.sdl : uint32_t{SDL_PIXELFORMAT_ARGB8888};
   const void* source = fromARGB ? static_cast<void*>(images.wide.data()) : images.narrow.data();
   void* target = fromARGB ? static_cast<void*>(images.narrow.data()) : images.wide.data();
-  const int sourcePitch = fromARGB ? kSide * 4 : kSide * 2;
-  const int targetPitch = fromARGB ? kSide * 2 : kSide * 4;
+  const int sourcePitch = fromARGB ? kSide * 4 : kSide * f.bytes;
+  const int targetPitch = fromARGB ? kSide * f.bytes : kSide * 4;
   for (auto _ : state) {
     if (SDL_ConvertPixels(kSide, kSide, from, source, sourcePitch, to, target, targetPitch) != 0) {
       state.SkipWithError(SDL_GetError());
@@ -155,8 +184,7 @@ void Sdl(benchmark::State& state, const tFormat& f, bool fromARGB) {
     }
     benchmark::ClobberMemory();
   }
-  Finish(state, fromARGB ? Differs(images.narrow, OursFrom(f, images.wide))
-                         : Differs(images.wide, OursTo(f, images.narrow)));
+  Finish(state, Differs(f, images, fromARGB));
 }
 
 // A vertex buffer of colours only: its block is a plain array of pixels, the
@@ -190,12 +218,15 @@ bool RegisterBenchmarks() {
   for (const tFormat& f : kFormats) {
     const std::string from = std::string("pixels/from/") + f.name + "/";
     const std::string to = std::string("pixels/to/") + f.name + "/";
-    benchmark::RegisterBenchmark((from + "ours").c_str(), FromOurs, f);
-    benchmark::RegisterBenchmark((from + "pixman").c_str(), Pixman, f, true);
-    benchmark::RegisterBenchmark((from + "sdl").c_str(), Sdl, f, true);
-    benchmark::RegisterBenchmark((to + "ours").c_str(), ToOurs, f);
-    benchmark::RegisterBenchmark((to + "pixman").c_str(), Pixman, f, false);
-    benchmark::RegisterBenchmark((to + "sdl").c_str(), Sdl, f, false);
+    for (bool fromARGB : {true, false}) {
+      const std::string& name = fromARGB ? from : to;
+      benchmark::RegisterBenchmark((name + "ours").c_str(), Ours, f, fromARGB);
+      benchmark::RegisterBenchmark((name + "batch").c_str(), Batch, f, fromARGB);
+#ifdef TOLMAK_BENCH_PIXMAN
+      benchmark::RegisterBenchmark((name + "pixman").c_str(), Pixman, f, fromARGB);
+#endif
+      benchmark::RegisterBenchmark((name + "sdl").c_str(), Sdl, f, fromARGB);
+    }
   }
   benchmark::RegisterBenchmark("vb/ARGB8888-ABGR8888/ours", VertexBufferOurs,
                                cPixelFormat::ABGR8888);

@@ -4,7 +4,6 @@
 #include <type_traits>
 #include <utility>
 
-#include "../color/pixelformat_batch.h"
 #include "buffer_block.h"
 
 namespace tolmak::detail {
@@ -27,96 +26,6 @@ uint32_t TextureSets(uint32_t vertexFormat) {
   throw cException(kSource, resizing ? kResizeLine : kFirstAllocationLine, "Out of memory");
 }
 
-// Calls fn with a slot width of 0 to 4 bytes as a compile-time constant.
-template <class Fn>
-void WithSlotBytes(uint32_t bytes, Fn fn) {
-  switch (bytes) {
-    case 1:
-      return fn(std::integral_constant<size_t, 1>());
-    case 2:
-      return fn(std::integral_constant<size_t, 2>());
-    case 3:
-      return fn(std::integral_constant<size_t, 3>());
-    case 4:
-      return fn(std::integral_constant<size_t, 4>());
-    default:
-      return fn(std::integral_constant<size_t, 0>());
-  }
-}
-
-constexpr uint32_t kRun = 256;
-
-// Calls fn(k) for k = 0 .. n-1; a whole run has a length the compiler
-// knows, which lets it handle several elements per instruction.
-template <class Fn>
-void ForRun(uint32_t n, Fn fn) {
-  if (n == kRun) {
-    for (uint32_t k = 0; k < kRun; ++k) fn(k);
-  } else {
-    for (uint32_t k = 0; k < n; ++k) fn(k);
-  }
-}
-
-// Slots side by side are a plain array of pixels, copied whole (and widened
-// or narrowed when they are 16-bit); others are moved one by one.
-template <size_t kBytes>
-void GatherSlots(const uint8_t* source, size_t stride, uint32_t* pixels, uint32_t n) {
-  if constexpr (kBytes == 4 || kBytes == 2) {
-    if (stride == kBytes) {
-      if constexpr (kBytes == 4) {
-        std::memcpy(pixels, source, 4 * n);
-      } else {
-        uint16_t narrow[kRun];
-        std::memcpy(narrow, source, 2 * n);
-        ForRun(n, [&](uint32_t k) { pixels[k] = narrow[k]; });
-      }
-      return;
-    }
-  }
-  for (uint32_t k = 0; k < n; ++k) {
-    uint32_t pixel = 0;
-    std::memcpy(&pixel, source + stride * k, kBytes);
-    pixels[k] = pixel;
-  }
-}
-
-template <size_t kBytes>
-void ScatterSlots(const uint32_t* pixels, uint8_t* target, size_t stride, uint32_t n) {
-  if constexpr (kBytes == 4 || kBytes == 2) {
-    if (stride == kBytes) {
-      if constexpr (kBytes == 4) {
-        std::memcpy(target, pixels, 4 * n);
-      } else {
-        uint16_t narrow[kRun];
-        ForRun(n, [&](uint32_t k) { narrow[k] = static_cast<uint16_t>(pixels[k]); });
-        std::memcpy(target, narrow, 2 * n);
-      }
-      return;
-    }
-  }
-  for (uint32_t k = 0; k < n; ++k) std::memcpy(target + stride * k, &pixels[k], kBytes);
-}
-
-// Colours are converted in runs: gathered from their slots into pixel
-// values, converted through ARGB with the conversion chosen once per run,
-// and scattered into the target slots.
-void ConvertSlots(const uint8_t* from, size_t fromStride, const cPixelFormat& fromFormat,
-                  uint8_t* to, size_t toStride, const cPixelFormat& toFormat, uint32_t count) {
-  uint32_t pixels[kRun];
-  for (uint32_t done = 0; done < count;) {
-    const uint32_t n = std::min(kRun, count - done);
-    WithSlotBytes(fromFormat.GetTotalBytes(), [&](auto bytes) {
-      GatherSlots<bytes>(from + fromStride * done, fromStride, pixels, n);
-    });
-    PixelsToARGB(fromFormat.GetFormat(), pixels, n);
-    PixelsFromARGB(toFormat.GetFormat(), pixels, n);
-    WithSlotBytes(toFormat.GetTotalBytes(), [&](auto bytes) {
-      ScatterSlots<bytes>(pixels, to + toStride * done, toStride, n);
-    });
-    done += n;
-  }
-}
-
 // Decoding a pixel to a colour and encoding it again in the same format keeps
 // every channel and clears the bits that no channel owns: bit 15 of the 555
 // formats, the fourth byte of the 888X ones, all of a palette index.
@@ -125,14 +34,12 @@ void ClearUnownedBits(uint8_t* slot, size_t stride, uint32_t count, const cPixel
       format.GetRedMask() | format.GetGreenMask() | format.GetBlueMask() | format.GetAlphaMask();
   const uint32_t bytes = format.GetTotalBytes();
   if (bytes == 0 || owned == 0xFFFFFFFFu >> (32 - 8 * bytes)) return;
-  WithSlotBytes(bytes, [&](auto width) {
-    for (uint32_t k = 0; k < count; ++k, slot += stride) {
-      uint32_t pixel = 0;
-      std::memcpy(&pixel, slot, width);
-      pixel &= owned;
-      std::memcpy(slot, &pixel, width);
-    }
-  });
+  for (uint32_t k = 0; k < count; ++k, slot += stride) {
+    uint32_t pixel = 0;
+    std::memcpy(&pixel, slot, bytes);
+    pixel &= owned;
+    std::memcpy(slot, &pixel, bytes);
+  }
 }
 
 }  // namespace
@@ -298,11 +205,11 @@ void cVertexBuffer::Convert(const cPixelFormat& format) {
 void cVertexBuffer::ConvertColorsInto(cVertexBuffer& target, const cPixelFormat& format) const {
   if (m_Length == 0) return;
   if (m_VertexFormat & kDiffuse)
-    ConvertSlots(At(0, m_DiffuseOffset), m_Stride, m_PixelFormat,
-                 target.At(0, target.m_DiffuseOffset), target.m_Stride, format, m_Length);
+    cPixelFormat::ConvertPixels(m_PixelFormat, At(0, m_DiffuseOffset), m_Stride, format,
+                                target.At(0, target.m_DiffuseOffset), target.m_Stride, m_Length);
   if (m_VertexFormat & kSpecular)
-    ConvertSlots(At(0, m_SpecularOffset), m_Stride, m_PixelFormat,
-                 target.At(0, target.m_SpecularOffset), target.m_Stride, format, m_Length);
+    cPixelFormat::ConvertPixels(m_PixelFormat, At(0, m_SpecularOffset), m_Stride, format,
+                                target.At(0, target.m_SpecularOffset), target.m_Stride, m_Length);
 }
 
 void cVertexBuffer::Relayout(const cPixelFormat& format) {

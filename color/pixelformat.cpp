@@ -1,9 +1,9 @@
 #include <algorithm>
 #include <bit>
+#include <cstring>
 #include <iterator>
 #include <type_traits>
 
-#include "pixelformat_batch.h"
 #include "tolmak_pixelformat.h"
 
 // Every fact about a format, one row each, in EFormat order: name, short
@@ -225,28 +225,163 @@ cPixelFormat::cPixelFormat(uint32_t redMask, uint32_t greenMask, uint32_t blueMa
 namespace tolmak::detail {
 namespace {
 
-// Blocks of a fixed size let the compiler convert several pixels per
-// instruction.
-template <class Convert>
-void ConvertRun(uint32_t* pixels, size_t count, Convert convert) {
-  constexpr size_t kBlock = 16;
-  size_t i = 0;
-  for (; count - i >= kBlock; i += kBlock) {
-    uint32_t* block = pixels + i;
-    for (size_t j = 0; j < kBlock; ++j) block[j] = convert(block[j]);
+template <size_t kBytes>
+using tSlotBytes = std::integral_constant<size_t, kBytes>;
+
+// Calls fn with a pixel width of 0 to 4 bytes as a compile-time constant.
+template <class Fn>
+void WithPixelBytes(uint32_t bytes, Fn fn) {
+  switch (bytes) {
+    case 1:
+      return fn(tSlotBytes<1>());
+    case 2:
+      return fn(tSlotBytes<2>());
+    case 3:
+      return fn(tSlotBytes<3>());
+    case 4:
+      return fn(tSlotBytes<4>());
+    default:
+      return fn(tSlotBytes<0>());
   }
-  for (; i < count; ++i) pixels[i] = convert(pixels[i]);
+}
+
+// A pixel of kBytes bytes, little-endian, as the tables lay it out. Whole
+// words where the width has one, which the vectoriser follows.
+template <size_t kBytes>
+uint32_t LoadPixel(const uint8_t* at) {
+  if constexpr (kBytes == 1 || kBytes == 2 || kBytes == 4) {
+    std::conditional_t<kBytes == 1, uint8_t, std::conditional_t<kBytes == 2, uint16_t, uint32_t>>
+        word;
+    std::memcpy(&word, at, kBytes);
+    return word;
+  } else {
+    uint32_t pixel = 0;
+    std::memcpy(&pixel, at, kBytes);
+    return pixel;
+  }
+}
+
+template <size_t kBytes>
+void StorePixel(uint8_t* at, uint32_t pixel) {
+  if constexpr (kBytes == 1 || kBytes == 2) {
+    const std::conditional_t<kBytes == 1, uint8_t, uint16_t> word = pixel;
+    std::memcpy(at, &word, kBytes);
+  } else {
+    std::memcpy(at, &pixel, kBytes);
+  }
+}
+
+// A packed 24-bit pixel followed by another is read and written as four
+// bytes: the fourth is the next pixel's, read before it is written and
+// written again with it.
+template <size_t kBytes, bool kNextFollows>
+uint32_t LoadPacked(const uint8_t* at) {
+  if constexpr (kBytes == 3 && kNextFollows) return LoadPixel<4>(at) & 0x00FFFFFFu;
+  return LoadPixel<kBytes>(at);
+}
+
+template <size_t kBytes, bool kNextFollows>
+void StorePacked(uint8_t* at, uint32_t pixel) {
+  if constexpr (kBytes == 3 && kNextFollows) return StorePixel<4>(at, pixel);
+  StorePixel<kBytes>(at, pixel);
+}
+
+// Blocks of a length the compiler knows let it convert several pixels per
+// instruction: gathered into a block, converted, scattered.
+constexpr size_t kBlock = 16;
+
+// Packed pixels, one run after another.
+template <size_t kIn, size_t kOut, class Convert>
+void ConvertPacked(const uint8_t* source, uint8_t* target, size_t count, Convert convert) {
+  uint32_t block[kBlock];
+  size_t done = 0;
+  for (; count - done > kBlock; done += kBlock) {  // a pixel follows every block
+    const uint8_t* from = source + kIn * done;
+    uint8_t* to = target + kOut * done;
+    for (size_t k = 0; k < kBlock; ++k) block[k] = convert(LoadPacked<kIn, true>(from + kIn * k));
+    for (size_t k = 0; k < kBlock; ++k) StorePacked<kOut, true>(to + kOut * k, block[k]);
+  }
+  const size_t n = count - done;
+  for (size_t k = 0; k < n; ++k) block[k] = convert(LoadPixel<kIn>(source + kIn * (done + k)));
+  for (size_t k = 0; k < n; ++k) StorePixel<kOut>(target + kOut * (done + k), block[k]);
+}
+
+// Pixels spaced by strides, such as the colours of vertices.
+template <size_t kIn, size_t kOut, class Convert>
+void ConvertSpaced(const uint8_t* source, size_t sourceStride, uint8_t* target, size_t targetStride,
+                   size_t count, Convert convert) {
+  uint32_t block[kBlock];
+  for (size_t done = 0; done < count; done += kBlock) {
+    const size_t n = std::min(kBlock, count - done);
+    const uint8_t* from = source + sourceStride * done;
+    uint8_t* to = target + targetStride * done;
+    for (size_t k = 0; k < n; ++k) block[k] = convert(LoadPixel<kIn>(from + sourceStride * k));
+    for (size_t k = 0; k < n; ++k) StorePixel<kOut>(to + targetStride * k, block[k]);
+  }
+}
+
+template <size_t kIn, size_t kOut, class Convert>
+void ConvertBlocks(const uint8_t* source, size_t sourceStride, uint8_t* target, size_t targetStride,
+                   size_t count, Convert convert) {
+  if (sourceStride == kIn && targetStride == kOut)
+    ConvertPacked<kIn, kOut>(source, target, count, convert);
+  else
+    ConvertSpaced<kIn, kOut>(source, sourceStride, target, targetStride, count, convert);
+}
+
+// One loop per pair, both conversions inlined into it.
+template <F::EFormat kFrom, F::EFormat kTo>
+void ConvertPair(const uint8_t* source, size_t sourceStride, uint8_t* target, size_t targetStride,
+                 size_t count) {
+  constexpr size_t in = kBitsnMasks[kFrom][4] / 8, out = kBitsnMasks[kTo][4] / 8;
+  constexpr auto convert = [](uint32_t pixel) { return FromARGB<kTo>(ToARGB<kFrom>(pixel)); };
+  ConvertBlocks<in, out>(source, sourceStride, target, targetStride, count, convert);
+}
+
+// Any other pair goes through ARGB a block at a time, each half chosen once.
+void ConvertThroughARGB(F::EFormat from, const uint8_t* source, size_t sourceStride, F::EFormat to,
+                        uint8_t* target, size_t targetStride, size_t count) {
+  uint32_t argb[kBlock * 16];
+  constexpr size_t kRun = std::size(argb);
+  for (size_t done = 0; done < count; done += kRun) {
+    const size_t n = std::min(kRun, count - done);
+    auto* run = reinterpret_cast<uint8_t*>(argb);
+    WithFormat(from, [&](auto f) {
+      WithPixelBytes(kBitsnMasks[f.value][4] / 8, [&](auto bytes) {
+        ConvertBlocks<bytes.value, 4>(source + sourceStride * done, sourceStride, run, 4, n,
+                                      ToARGB<f.value>);
+      });
+    });
+    WithFormat(to, [&](auto t) {
+      WithPixelBytes(kBitsnMasks[t.value][4] / 8, [&](auto bytes) {
+        ConvertBlocks<4, bytes.value>(run, 4, target + targetStride * done, targetStride, n,
+                                      FromARGB<t.value>);
+      });
+    });
+  }
 }
 
 }  // namespace
 }  // namespace tolmak::detail
 
-void tolmak::detail::PixelsToARGB(F::EFormat format, uint32_t* pixels, size_t count) {
-  WithFormat(format, [=](auto f) { ConvertRun(pixels, count, ToARGB<f.value>); });
-}
-
-void tolmak::detail::PixelsFromARGB(F::EFormat format, uint32_t* pixels, size_t count) {
-  WithFormat(format, [=](auto f) { ConvertRun(pixels, count, FromARGB<f.value>); });
+void cPixelFormat::ConvertPixels(const cPixelFormat& from, const void* source, size_t sourceStride,
+                                 const cPixelFormat& to, void* target, size_t targetStride,
+                                 size_t count) {
+  using namespace tolmak::detail;
+  const auto* in = static_cast<const uint8_t*>(source);
+  auto* out = static_cast<uint8_t*>(target);
+  if (from == ARGB8888) {
+    WithFormat(to.GetFormat(), [&](auto t) {
+      ConvertPair<ARGB8888, t.value>(in, sourceStride, out, targetStride, count);
+    });
+  } else if (to == ARGB8888) {
+    WithFormat(from.GetFormat(), [&](auto f) {
+      ConvertPair<f.value, ARGB8888>(in, sourceStride, out, targetStride, count);
+    });
+  } else {
+    ConvertThroughARGB(from.GetFormat(), in, sourceStride, to.GetFormat(), out, targetStride,
+                       count);
+  }
 }
 
 float cPixelFormat::Score(const cPixelFormat& other) const {

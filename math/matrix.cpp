@@ -11,7 +11,9 @@ constexpr float kDegreesToRadians = 0.017453292f;
 }  // namespace
 
 cMatrix4x3 cMatrix4x3::operator*(const cMatrix4x3& m) const {
-  return tolmak::detail::MultiplyAffine(*this, m);
+  cMatrix4x3 product;
+  tolmak::detail::MultiplyFastest(*this, m, product);
+  return product;
 }
 
 cMatrix4x3 cMatrix4x3::EulerRotation(float ax, float ay, float az) {

@@ -129,7 +129,7 @@ void cEntity::MatrixQueue() {
 void cEntity::MatrixUpdate() {
   if (m_Parent != nullptr) {
     if (!m_Parent->m_WorldChanged && !m_PivotChanged) return;
-    m_WorldMatrix = tolmak::detail::MultiplyAffine(m_PivotMatrix, m_Parent->m_WorldMatrix);
+    tolmak::detail::MultiplyFastest(m_PivotMatrix, m_Parent->m_WorldMatrix, m_WorldMatrix);
   } else {
     if (!m_PivotChanged) return;
     m_WorldMatrix = m_PivotMatrix;
@@ -154,7 +154,7 @@ void cEntity::UpdateMatrices() {
   // The first sweep also clears what only the entity itself reads. The
   // world-changed flags are cleared only in the second, so that a parent's
   // still reaches the children queued after it.
-  constexpr int32_t kAhead = 8;
+  constexpr int32_t kAhead = 24;
   for (int32_t i = 0; i < count; ++i) {
     if (i + kAhead < count && queue[i + kAhead] != nullptr) queue[i + kAhead]->Prefetch();
     cEntity* entity = queue[i];

@@ -11,9 +11,10 @@ cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh libjpeg62-turbo-dev libpng-dev libopenal-dev libsndfile1-dev \
   libglm-dev libeigen3-dev libpixman-1-dev libsdl2-dev python3-matplotlib \
-  libsdl2-image-dev libassimp-dev
+  libsdl2-image-dev libassimp-dev libirrlicht-dev libogre-1.12-dev xvfb xauth
 cmake --preset default -DTOLMAK_BUILD_BENCHMARKS=ON
-programs=(bench_fastfloat bench_matrix bench_pixels bench_buffers bench_matrix_pass)
+programs=(bench_fastfloat bench_matrix bench_pixels bench_buffers bench_matrix_pass
+  bench_software_render)
 programs+=(bench_image_decode bench_compiler bench_audio)
 cmake --build --preset default --target "${programs[@]}" zunfert_video_timing demo
 
@@ -24,7 +25,7 @@ run() {
   local program=$1
   shift
   echo "== $program"
-  "build/default/bin/$program" --benchmark_out="$out/$program.json" --benchmark_out_format=json \
+  ${launcher:-} "build/default/bin/$program" --benchmark_out="$out/$program.json" --benchmark_out_format=json \
     --benchmark_report_aggregates_only=true "$@"
 }
 small=(--benchmark_repetitions=7 --benchmark_min_time=0.05 --benchmark_enable_random_interleaving=true)
@@ -36,7 +37,11 @@ run bench_image_decode --benchmark_repetitions=5 --benchmark_min_time=0.2 \
   --benchmark_enable_random_interleaving=true "$@"
 run bench_audio "${small[@]}" "$@"
 # The matrix pass shares one tree between neighbouring benchmarks: no interleaving.
-run bench_matrix_pass --benchmark_repetitions=3 --benchmark_min_time=0.1 "$@"
+# OGRE updates a tree recursively: a million-deep chain needs a deep stack.
+(ulimit -s unlimited && run bench_matrix_pass --benchmark_repetitions=3 --benchmark_min_time=0.1 "$@")
+# Burning's Video draws into an X window; both renderers' pictures go beside the results.
+TOLMAK_BENCH_PICTURES="$out" launcher="xvfb-run -a" run bench_software_render \
+  --benchmark_repetitions=5 --benchmark_min_time=0.5 --benchmark_enable_random_interleaving=true "$@"
 # The model compiler: each operation takes a second or more, three times.
 uptime >"$out/compiler_uptime.txt"
 run bench_compiler --benchmark_repetitions=3 --benchmark_min_time=0.01 "$@"

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 #include <tolmak.h>
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstdint>
+#include <cstring>
 #include <random>
+#include <vector>
 
 using F = cPixelFormat;
 
@@ -171,4 +174,44 @@ TEST(PixelFormat, ScoreMatchesTheWorkedValues) {
   EXPECT_EQ(F(F::RGB565).Score(F()), 0.0f);
   EXPECT_EQ(F().Score(F::RGB565), 0.0f);
   EXPECT_EQ(F().Score(F()), 102.0f);
+}
+
+// Runs of pixels, for every pair of formats (palette formats and Invalid
+// included): packed, spaced as vertex colours, and in place, at lengths
+// that end inside a block. Each pixel must be what the per-pixel pair gives.
+TEST(PixelFormat, RunConversionIsThePerPixelConversionForEveryPair) {
+  std::mt19937 random(7);
+  constexpr size_t kCount = 1000 + 7, kStride = 9;
+  std::vector<uint8_t> source(kCount * kStride), target(kCount * kStride);
+  for (uint8_t& byte : source) byte = static_cast<uint8_t>(random());
+  auto load = [](const uint8_t* at, uint32_t bytes) {
+    uint32_t pixel = 0;
+    std::memcpy(&pixel, at, bytes);
+    return pixel;
+  };
+  int wrong = 0;
+  for (int a = 0; a <= F::Invalid; ++a)
+    for (int b = 0; b <= F::Invalid; ++b) {
+      const F from(static_cast<F::EFormat>(a)), to(static_cast<F::EFormat>(b));
+      const uint32_t in = from.GetTotalBytes(), out = to.GetTotalBytes();
+      for (size_t stride : {size_t{0}, kStride}) {
+        const size_t inStride = stride ? stride : in, outStride = stride ? stride : out;
+        std::fill(target.begin(), target.end(), uint8_t{0xA5});
+        F::ConvertPixels(from, source.data(), inStride, to, target.data(), outStride, kCount);
+        for (size_t i = 0; i < kCount; ++i) {
+          const uint32_t want =
+              to.ConvertFromARGB(from.ConvertToARGB(load(&source[i * inStride], in)));
+          wrong += load(&target[i * outStride], out) !=
+                   (out ? want & (0xFFFFFFFFu >> (32 - 8 * out)) : 0);
+          // What lies between the pixels is left alone.
+          if (stride && out < 4) wrong += target[i * outStride + out] != 0xA5;
+        }
+        if (in != out) continue;
+        std::vector<uint8_t> inPlace = source;
+        F::ConvertPixels(from, inPlace.data(), inStride, to, inPlace.data(), outStride, kCount);
+        for (size_t i = 0; i < kCount; ++i)
+          wrong += load(&inPlace[i * inStride], in) != load(&target[i * outStride], out);
+      }
+    }
+  EXPECT_EQ(wrong, 0);
 }

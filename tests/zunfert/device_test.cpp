@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <numbers>
 
 #include "golden.h"
+#include "timing_scene.h"
 #include "video_fixtures.h"
 
 namespace zunfert::test {
@@ -38,6 +41,63 @@ TEST_F(Device, FlipWritesTheFrameNamedByTheOutputProperty) {
   const std::string second = (folder / "frame001").string();
   ExpectGoldenAt(*m_Device.GetSurface(E3::ESurface::Front), second + ".png");
   std::filesystem::remove_all(folder);
+}
+
+// Files are written while the next frame is drawn: each must hold its own
+// frame, pixel for pixel what the synchronous encoder writes; a file that
+// cannot be written is reported by the next present and not counted.
+TEST_F(Device, FramesWrittenBehindTheDrawingHoldTheirOwnPixels) {
+  const auto folder = std::filesystem::temp_directory_path() / "zunfert_frame_writer_test";
+  std::filesystem::remove_all(folder);
+  auto decode = [](const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(file), {}};
+    cMemorySource source(bytes);
+    const cImage image = DecodePng(source);
+    return std::vector<uint32_t>(image.ArgbRow(0), image.ArgbRow(0) + 64 * 64);
+  };
+  m_Device.SetOutput(cString((folder / "frame%d.png").string().c_str()));
+  for (int frame = 0; frame < 3; ++frame) {
+    m_Device.SetClearColor(cColor(1, 0.25f * frame, 0.5f, 1 - 0.25f * frame));
+    m_Device.Clear(true, true, true);
+    if (frame != 1) m_Device.DrawPrimitive(E3::EPrimitive::Triangles, Triangle(), 0, 3);
+    ASSERT_TRUE(m_Device.Flip());
+    const auto reference = folder / ("reference" + std::to_string(frame) + ".png");
+    ASSERT_TRUE(WritePng(*m_Device.GetSurface(E3::ESurface::Front), reference.string()));
+  }
+  ASSERT_EQ(m_Device.GetOutput().GetFrameCount(), 3u);
+  for (int frame = 0; frame < 3; ++frame)
+    EXPECT_EQ(decode(folder / ("frame" + std::to_string(frame) + ".png")),
+              decode(folder / ("reference" + std::to_string(frame) + ".png")))
+        << frame;
+  // A file where a folder should be.
+  m_Device.SetOutput(cString((folder / "frame0.png" / "%d.png").string().c_str()));
+  EXPECT_TRUE(m_Device.Flip());
+  EXPECT_FALSE(m_Device.Flip());
+  EXPECT_EQ(m_Device.GetOutput().GetFrameCount(), 0u);
+  std::filesystem::remove_all(folder);
+}
+
+// Bands of rows drawn on several threads give the one-thread picture, bit
+// for bit: the timing scene (textures, lights, depth) on 1 and 3 threads.
+TEST(DeviceThreads, BandsOnSeveralThreadsDrawTheOneThreadPicture) {
+  std::vector<uint32_t> pictures[2];
+  for (int threads : {1, 3}) {
+    cSoftwareVideo3D device;
+    timing::cDeviceScene scene;
+    ASSERT_TRUE(scene.Open(device));
+    device.SetRasterThreads(threads);
+    for (int frame = 0; frame < 3; ++frame) scene.DrawFrame(frame * 20);
+    const cSurface* front = device.GetSurface(E3::ESurface::Front);
+    const auto* pixels = static_cast<const uint32_t*>(front->GetPtr());
+    pictures[threads > 1].assign(pixels, pixels + front->GetHeight() * front->GetPitch() / 4);
+  }
+  EXPECT_TRUE(pictures[0] == pictures[1]);
+  // The spheres cover much of the frame: the comparison is not of two blanks.
+  const uint32_t background = pictures[0][0];
+  EXPECT_GT(std::count_if(pictures[0].begin(), pictures[0].end(),
+                          [&](uint32_t p) { return p != background; }),
+            50000);
 }
 
 // The 16-bit framebuffer holds what the 32-bit one holds, truncated as

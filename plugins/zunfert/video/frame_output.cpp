@@ -10,6 +10,7 @@
 namespace zunfert {
 
 void cFrameOutput::SetPattern(const cString& pattern) {
+  m_Writer.Wait();
   m_Pattern = pattern;
   m_Frames = 0;
 }
@@ -33,9 +34,26 @@ std::string cFrameOutput::FileName(uint32_t frame) const {
 
 bool cFrameOutput::Present(const cSurface& surface) {
   if (m_Pattern.IsEmpty()) return true;
-  if (!WritePng(surface, FileName(m_Frames))) return false;
-  ++m_Frames;
-  return true;
+  const auto* pixels = static_cast<const uint8_t*>(surface.GetPtr());
+  if (!pixels || surface.GetWidth() <= 0 || surface.GetHeight() <= 0) return false;
+  const auto width = static_cast<uint32_t>(surface.GetWidth());
+  const auto height = static_cast<uint32_t>(surface.GetHeight());
+  uint32_t* frame = m_Writer.NextFrame(width, height);
+  for (uint32_t y = 0; y < height; ++y)
+    detail::ConvertRow(pixels + static_cast<size_t>(y) * surface.GetPitch(),
+                       surface.GetPixelFormat(), &surface.GetPalette(),
+                       reinterpret_cast<uint8_t*>(frame + size_t{y} * width),
+                       cPixelFormat::ARGB8888, surface.GetWidth());
+  // A frame whose file failed gives its number to this one.
+  const bool before = m_Writer.Wait();
+  if (!before) --m_Frames;
+  m_Writer.Write(FileName(m_Frames++));
+  return before;
+}
+
+uint32_t cFrameOutput::GetFrameCount() const {
+  if (!m_Writer.Wait()) --m_Frames;
+  return m_Frames;
 }
 
 bool WritePng(const cSurface& surface, const std::string& fileName) {

@@ -226,10 +226,16 @@ void cRasterizer::FillTriangle(const cScreenVertex& a, const cScreenVertex& b,
   for (int i = 0; i < 3; ++i) edges[i].Set(x[i], y[i], x[(i + 1) % 3], y[(i + 1) % 3]);
   cTriangleSetup setup;
   SetupPlanes(v, static_cast<float>(std::llabs(area)) / (kSubPixels * kSubPixels), setup);
+  const bool record = m_Bands != nullptr && m_Bands->IsRecording();
+  if (record) m_Bands->AddTriangle(setup);
   for (int row = first; row < last; ++row) {
     int left = target.left, right = target.right;
     for (const cEdge& edge : edges) edge.Limit(row, left, right);
-    if (left < right) m_Pipeline->DrawSpan(setup, row, left, right);
+    if (left >= right) continue;
+    if (record)
+      m_Bands->AddSpan(row, left, right);
+    else
+      m_Pipeline->DrawSpan(setup, row, left, right);
   }
 }
 

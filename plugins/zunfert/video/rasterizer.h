@@ -4,6 +4,7 @@
 
 #include "clipper.h"
 #include "pixel_pipeline.h"
+#include "raster_bands.h"
 
 namespace zunfert::detail {
 
@@ -29,6 +30,9 @@ class cRasterizer {
   /// userPlanes are the clip bits of the enabled user planes.
   void Configure(const cRenderState& state, cPixelPipeline* pipeline, int viewportX, int viewportY,
                  int viewportWidth, int viewportHeight, uint32_t userPlanes);
+  /// Spans go to the bands when they record (several threads draw), else
+  /// straight to the pipeline; null: straight to the pipeline.
+  void SetBands(cRasterBands* bands) { m_Bands = bands; }
   void DrawTriangle(cClipVertex a, cClipVertex b, cClipVertex c);
   void DrawLine(cClipVertex a, cClipVertex b);
   void DrawPoint(const cClipVertex& a);
@@ -45,6 +49,7 @@ class cRasterizer {
 
   const cRenderState* m_State = nullptr;
   cPixelPipeline* m_Pipeline = nullptr;
+  cRasterBands* m_Bands = nullptr;
   float m_ScaleX = 0, m_ScaleY = 0, m_OffsetX = 0, m_OffsetY = 0;
   float m_DepthScale = 0, m_DepthOffset = 0;
   uint32_t m_ClipPlanes = 0;

@@ -56,6 +56,11 @@ class cSoftwareVideo3D : public cVideo3D {
   /// See cFrameOutput; empty keeps the frames in memory only.
   void SetOutput(const cString& pattern) { m_Output.SetPattern(pattern); }
   const cFrameOutput& GetOutput() const { return m_Output; }
+  /// Threads that rasterise, the caller's included: each draws bands of
+  /// rows (cRasterBands), and the picture is the same with any number. At
+  /// first the processor count, at most 4.
+  void SetRasterThreads(int threads) { m_Bands.SetThreads(threads); }
+  int GetRasterThreads() const { return m_Bands.GetThreads(); }
   /// Every render state as the device holds it.
   const detail::cRenderState& GetRenderState() const { return m_State; }
   /// A light slot filled directly, without a scene light.
@@ -275,6 +280,7 @@ class cSoftwareVideo3D : public cVideo3D {
   detail::cVertexProcessor m_Processor;
   detail::cPixelPipeline m_Pipeline;
   detail::cRasterizer m_Rasterizer;
+  detail::cRasterBands m_Bands;
   uint8_t m_Gamma[3][256];
   bool m_GammaIdentity = true;
   bool m_InScene = false;

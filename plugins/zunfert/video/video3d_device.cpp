@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cmath>
 #include <ctime>
+#include <thread>
 
 #include "display_mode.h"
 #include "software_video3d.h"
@@ -19,6 +20,8 @@ int Slot(cVideo3D::EMatrix which) {
 cSoftwareVideo3D::cSoftwareVideo3D() {
   SetGamma(1, 1, 1);
   FillCaps();
+  m_Bands.SetThreads(static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 4u)));
+  m_Rasterizer.SetBands(&m_Bands);
 }
 
 cSoftwareVideo3D::~cSoftwareVideo3D() {

@@ -176,6 +176,7 @@ void cSoftwareVideo3D::Assemble(EPrimitive type, uint32_t count, Index index) {
       for (uint32_t i = 1; i + 1 < count; ++i) triangle(0, i, i + 1);
       break;
   }
+  m_Bands.Flush(m_Pipeline);
   m_Times.raster += Since(start);
 }
 

@@ -1,0 +1,72 @@
+#include "raster_bands.h"
+
+#include <algorithm>
+
+namespace zunfert::detail {
+
+cRasterBands::~cRasterBands() {
+  StopHelpers();
+}
+
+void cRasterBands::SetThreads(int threads) {
+  threads = std::max(threads, 1);
+  if (threads == m_Threads) return;
+  StopHelpers();
+  m_Threads = threads;
+}
+
+void cRasterBands::StopHelpers() {
+  {
+    std::lock_guard lock(m_Mutex);
+    m_Stop = true;
+  }
+  m_Changed.notify_all();
+  for (std::thread& helper : m_Helpers) helper.join();
+  m_Helpers.clear();
+  m_Stop = false;
+}
+
+void cRasterBands::Flush(cPixelPipeline& pipeline) {
+  if (m_Spans.empty()) {
+    m_Setups.clear();
+    return;
+  }
+  m_Pipeline = &pipeline;
+  if (m_Helpers.empty())
+    for (int k = 1; k < m_Threads; ++k)
+      m_Helpers.emplace_back(&cRasterBands::Help, this, k, m_Round);
+  {
+    std::lock_guard lock(m_Mutex);
+    ++m_Round;
+    m_Pending = m_Threads - 1;
+  }
+  m_Changed.notify_all();
+  DrawBands(0);
+  {
+    std::unique_lock lock(m_Mutex);
+    m_Changed.wait(lock, [this] { return m_Pending == 0; });
+  }
+  m_Spans.clear();
+  m_Setups.clear();
+}
+
+void cRasterBands::DrawBands(int k) const {
+  for (const tSpan& span : m_Spans)
+    if ((span.y / kBandRows) % m_Threads == k)
+      m_Pipeline->DrawSpan(m_Setups[span.setup], span.y, span.x0, span.x1);
+}
+
+void cRasterBands::Help(int k, uint64_t done) {
+  std::unique_lock lock(m_Mutex);
+  for (;;) {
+    m_Changed.wait(lock, [&] { return m_Stop || m_Round != done; });
+    if (m_Stop) return;
+    done = m_Round;
+    lock.unlock();
+    DrawBands(k);
+    lock.lock();
+    if (--m_Pending == 0) m_Changed.notify_all();
+  }
+}
+
+}  // namespace zunfert::detail
