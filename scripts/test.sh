@@ -5,5 +5,5 @@ cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh libjpeg62-turbo-dev libpng-dev
 cmake --preset default
-cmake --build --preset default
+cmake --build --preset default --parallel "$(nproc)"
 ctest --preset default
