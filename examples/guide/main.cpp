@@ -32,7 +32,8 @@ class cGuide : public cApplicationEx {
 
   /// One picture: the scene, a white light from behind the camera and a
   /// camera at its default place (null eye) or at eye looking at the origin.
-  bool Draw(const char* file, void (cGuide::*scene)(cDefaultWorld*, cEntity*), const cVector3* eye) {
+  bool Draw(const char* file, void (cGuide::*scene)(cDefaultWorld*, cEntity*),
+            const cVector3* eye) {
     auto* world = GetPluginSystem()->Create<cDefaultWorld>("cDefaultWorld");
     world->SetVideo(GetVideo3D());
     world->SetAmbientLight(cColor(1, 0.45f, 0.45f, 0.45f));
@@ -70,8 +71,8 @@ class cGuide : public cApplicationEx {
       along[axis] = 1;
       auto* arm = world->Make<cMeshModel>(cString("Arm", std::to_string(axis).c_str()));
       arm->SetBox(size);
-      Place(world, root, arm, Paint(world, cString("Axis", std::to_string(axis).c_str()),
-                                    AxisColor(axis, 1)),
+      Place(world, root, arm,
+            Paint(world, cString("Axis", std::to_string(axis).c_str()), AxisColor(axis, 1)),
             centre + along);
     }
   }
@@ -110,4 +111,6 @@ class cGuide : public cApplicationEx {
 
 }  // namespace
 
-int main(int argc, char** argv) { return cGuide(argc > 1 ? argv[1] : "guide-pictures").Main(); }
+int main(int argc, char** argv) {
+  return cGuide(argc > 1 ? argv[1] : "guide-pictures").Main();
+}

@@ -119,8 +119,9 @@ TEST_F(Bootstrap, StartsUpAgainstTheLinkedPlugin) {
 }
 
 TEST_F(Bootstrap, ReportsEachMistakeWithItsCauseThenDrivesA2DDevice) {
-  const std::string missing = "\" of the right kind is registered (check the spelling; "
-                              "EnumerateVideoDevices lists the video devices)";
+  const std::string missing =
+      "\" of the right kind is registered (check the spelling; "
+      "EnumerateVideoDevices lists the video devices)";
   iClassDesc* switchedOff[] = {SwitchOff("cDefaultKeyboard"), SwitchOff("cDefaultMouse")};
   EXPECT_FALSE(game.Initialize(App::Keyboard));
   EXPECT_FALSE(game.Initialize(App::Mouse));
@@ -175,8 +176,8 @@ TEST_F(Bootstrap, DestroysTheLoaderOnEveryPath) {
                     "spelling; EnumerateVideoDevices lists the video devices)",
                     "create cBmpSprite",
                     "LoadImage: cannot open \"mem://missing\" (no such file, or not readable)",
-                    "destroy cBmpSprite", "create cJpegSprite", "cJpegSprite Load mem://bad 'throw'",
-                    "destroy cJpegSprite",
+                    "destroy cBmpSprite", "create cJpegSprite",
+                    "cJpegSprite Load mem://bad 'throw'", "destroy cJpegSprite",
                     "LoadImage: \"mem://bad\" is no BMP, PCX, TGA, JPEG or PNG file"}));
   EXPECT_TRUE(errors.empty());
 }

@@ -169,9 +169,9 @@ TEST_F(World, CopiesAreMemberwiseAndNeverUnlinkTheSourcesMembers) {
 
 TEST_F(World, MistakesLeaveATraceLineNamingTheFix) {
   std::vector<std::string> lines;
-  gSetTraceSink([](const char* text, void* out) {
-    static_cast<std::vector<std::string>*>(out)->push_back(text);
-  }, &lines);
+  gSetTraceSink([](const char* text,
+                   void* out) { static_cast<std::vector<std::string>*>(out)->push_back(text); },
+                &lines);
   cTestWorld world;
   world.SetName("Level");
   cTestSector sector;

@@ -33,9 +33,9 @@ TEST(PropertySheet, ReadsAndWritesByExactNameThroughTheOwner) {
 // the wrong kind of memory, and says why.
 TEST(PropertySheet, TypedPathChecksNameAndTypeAndSaysWhy) {
   std::vector<std::string> lines;
-  gSetTraceSink([](const char* text, void* out) {
-    static_cast<std::vector<std::string>*>(out)->push_back(text);
-  }, &lines);
+  gSetTraceSink([](const char* text,
+                   void* out) { static_cast<std::vector<std::string>*>(out)->push_back(text); },
+                &lines);
   cNamedObject object;
   EXPECT_TRUE(gSetProperty(&object, "Name", "tank"));  // text as const char* is a cString
   EXPECT_EQ(object.GetName(), "tank");
@@ -49,9 +49,10 @@ TEST(PropertySheet, TypedPathChecksNameAndTypeAndSaysWhy) {
   EXPECT_TRUE(sheet.GetValue("Name", read));
   EXPECT_EQ(read, "tank");
   gSetTraceSink(nullptr);
-  EXPECT_EQ(lines, (std::vector<std::string>{
-                       "Property \"Name\" holds a cString, but an int32_t was given: pass a cString",
-                       "Property \"Nmae\" not found: the object publishes no such value (check the "
-                       "spelling)",
-                       "Property \"Name\" holds a cString, but a float was given: pass a cString"}));
+  EXPECT_EQ(lines,
+            (std::vector<std::string>{
+                "Property \"Name\" holds a cString, but an int32_t was given: pass a cString",
+                "Property \"Nmae\" not found: the object publishes no such value (check the "
+                "spelling)",
+                "Property \"Name\" holds a cString, but a float was given: pass a cString"}));
 }

@@ -28,7 +28,8 @@ void ExpectFrontFacesOutside(const cMeshModel& mesh, const char* shape) {
   ASSERT_GT(indices.GetLength(), 0u) << shape;
   int wrong = 0;
   for (uint32_t i = 0; i + 2 < indices.GetLength(); i += 3) {
-    const uint16_t a = indices.GetIndex(i), b = indices.GetIndex(i + 1), c = indices.GetIndex(i + 2);
+    const uint16_t a = indices.GetIndex(i), b = indices.GetIndex(i + 1),
+                   c = indices.GetIndex(i + 2);
     const cVector3 face = (v.GetPos(b) - v.GetPos(a)).Cross(v.GetPos(c) - v.GetPos(a));
     wrong += face.Dot(v.GetNormal(a) + v.GetNormal(b) + v.GetNormal(c)) > 0;  // poles: area 0
   }
@@ -85,15 +86,16 @@ TEST_F(FirstProgram, FrameLoopMistakesAreTracedOnce) {
 
   cPluginSystem::GetInstance()->Destroy(world);
   cPluginSystem::GetInstance()->Destroy(video);
-  EXPECT_EQ(lines,
-            (tLines{"Step: world \"Level\" has no initialised video device: SetVideo(device) after "
-                    "InitVideo",
-                    "World \"Level\" draws entities moved since the last cEntity::UpdateMatrices: "
-                    "call it once a frame after moving them and before Render",
-                    "World \"Level\" draws without a camera: put a camera under the root sector and "
-                    "select it with SelectCamera(name)",
-                    "cSoftwareVideo3D draws nothing outside BeginScene and EndScene: call "
-                    "BeginScene first"}));
+  EXPECT_EQ(
+      lines,
+      (tLines{"Step: world \"Level\" has no initialised video device: SetVideo(device) after "
+              "InitVideo",
+              "World \"Level\" draws entities moved since the last cEntity::UpdateMatrices: "
+              "call it once a frame after moving them and before Render",
+              "World \"Level\" draws without a camera: put a camera under the root sector and "
+              "select it with SelectCamera(name)",
+              "cSoftwareVideo3D draws nothing outside BeginScene and EndScene: call "
+              "BeginScene first"}));
 }
 
 }  // namespace
