@@ -98,5 +98,40 @@ TEST_F(FirstProgram, FrameLoopMistakesAreTracedOnce) {
               "BeginScene first"}));
 }
 
+class cGame : public cApplicationEx {
+ public:
+  cGame() : cApplicationEx("game") {}
+  int Run() override { return 0; }
+};
+
+// Start-up through the real plug-in: a refused mode is traced, a frame
+// that cannot be written makes Flip false with the file named, and a
+// written frame loads back by its content.
+TEST_F(FirstProgram, StartUpRefusalsAreTracedAndFramesLoadBackByContent) {
+  cGame game;
+  ASSERT_TRUE(game.Init());
+  EXPECT_FALSE(game.StartVideo(cApplicationEx::Video3D, "cSoftwareVideo3D", 64, 48, 24));
+  cPluginSystem::GetInstance()->Destroy(game.GetVideo());
+  ASSERT_TRUE(game.StartVideo(cApplicationEx::Video3D, "cSoftwareVideo3D", 64, 48));
+  cVideo3D* video = game.GetVideo3D();
+  EXPECT_TRUE(game.SetFrameOutput("/proc/no/frame.png"));
+  EXPECT_FALSE(video->Flip());
+  const std::string file = testing::TempDir() + "first_program_frame.png";
+  EXPECT_TRUE(game.SetFrameOutput(file.c_str()));
+  video->SetClearColor(cColor(1, 1, 0, 0));
+  video->Clear(true, false, false);
+  EXPECT_TRUE(video->Flip());
+  cMemorySprite picture;
+  EXPECT_TRUE(game.LoadImage(file.c_str(), &picture));
+  EXPECT_TRUE(picture.GetWidth() == 64 && picture.GetPixel(0, 5, 5) == 0xFFFF0000u);
+  cPluginSystem::GetInstance()->Destroy(video);
+  game.Exit();
+  EXPECT_EQ(lines, (tLines{"InitVideo: the video device refused 64 x 48 in 24 bits: the depth must "
+                           "be 16 or 32 and each side from 1 to what the device allows (the "
+                           "software device: 8192)",
+                           "Flip: could not write the frame to \"/proc/no/frame.png\" (can that "
+                           "folder be created and written?)"}));
+}
+
 }  // namespace
 }  // namespace zunfert::test
