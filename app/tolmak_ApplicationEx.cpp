@@ -30,9 +30,10 @@ bool InitDevice(cObject* video, cInitInfo& info, cPixelFormat& format) {
   auto* device = dynamic_cast<Device*>(video);
   if (device == nullptr) return false;
   if (!device->InitDevice(&info))
-    trace("InitVideo: the video device refused %d x %d in %d bits: the depth must be 16 or 32 and "
-          "each side from 1 to what the device allows (the software device: 8192)",
-          info.m_Width, info.m_Height, info.m_Depth);
+    trace(
+        "InitVideo: the video device refused %d x %d in %d bits: the depth must be 16 or 32 and "
+        "each side from 1 to what the device allows (the software device: 8192)",
+        info.m_Width, info.m_Height, info.m_Depth);
   format = device->GetPixelFormat();
   return true;
 }
@@ -106,13 +107,15 @@ bool cApplicationEx::Initialize(EDeviceTypes device, const cString& className) {
       return m_Mouse != nullptr;
     case Video: {
       if (m_VideoType == NoVideoType) {
-        trace("Initialize(Video) before EnumerateVideoDevices: call EnumerateVideoDevices(Video3D "
-              "or Video2D, list) first, which chooses the kind of video device");
+        trace(
+            "Initialize(Video) before EnumerateVideoDevices: call EnumerateVideoDevices(Video3D "
+            "or Video2D, list) first, which chooses the kind of video device");
         return false;
       }
       if (className.IsEmpty()) {
-        trace("Initialize(Video) needs the class name of a video device, one of those "
-              "EnumerateVideoDevices lists");
+        trace(
+            "Initialize(Video) needs the class name of a video device, one of those "
+            "EnumerateVideoDevices lists");
         return false;
       }
       cObject* video = CreateAs<cObject>(m_PluginSystem, className.c_str());
@@ -213,13 +216,15 @@ iIOStream* cApplicationEx::OpenImage(const cString& fileName) {
 
 void cApplicationEx::TraceMissingClass(const char* className) const {
   if (!m_LinkError.IsEmpty())
-    trace("%s: put it beside libvarnlib or the program, or add its folder with "
-          "cPluginSystem::AddSearchFolder before Init",
-          m_LinkError.c_str());
+    trace(
+        "%s: put it beside libvarnlib or on the loader's path, or add its folder with "
+        "cPluginSystem::AddSearchFolder before Init",
+        m_LinkError.c_str());
   else
-    trace("No plug-in class \"%s\" of the right kind is registered (check the spelling; "
-          "EnumerateVideoDevices lists the video devices)",
-          className);
+    trace(
+        "No plug-in class \"%s\" of the right kind is registered (check the spelling; "
+        "EnumerateVideoDevices lists the video devices)",
+        className);
 }
 
 bool cApplicationEx::LoadWith(const char* loaderClass, const cString& fileName, cSprite* sprite,

@@ -118,28 +118,42 @@ TEST_F(Bootstrap, StartsUpAgainstTheLinkedPlugin) {
   EXPECT_EQ(cStreamManager::GetInstance(), nullptr);
 }
 
-TEST_F(Bootstrap, ReportsMissingDriversAndVideoTypeThenDrivesA2DDevice) {
+TEST_F(Bootstrap, ReportsEachMistakeWithItsCauseThenDrivesA2DDevice) {
+  const std::string missing =
+      "\" of the right kind is registered (check the spelling; "
+      "EnumerateVideoDevices lists the video devices)";
   iClassDesc* switchedOff[] = {SwitchOff("cDefaultKeyboard"), SwitchOff("cDefaultMouse")};
   EXPECT_FALSE(game.Initialize(App::Keyboard));
   EXPECT_FALSE(game.Initialize(App::Mouse));
   for (iClassDesc* desc : switchedOff) plugins->Register(desc);
+  EXPECT_FALSE(game.Initialize(App::Video, "cWindowVideo2D"));  // no video type yet
 
   game.EnumerateVideoDevices(App::Video2D, names);
   EXPECT_EQ(Thrown([&] { game.EnumerateVideoDevices(App::EVideoType(0), names); }),
             "tolmak_ApplicationEx.cpp:249 Illigal VideoType");
   EXPECT_EQ(names.GetCount(), 0);
-  EXPECT_FALSE(game.Initialize(App::Video, "cWindowVideo2D"));  // the type 0 was stored
   EXPECT_EQ(Thrown([&] { (game.*PrivateSetVideo())(nullptr); }),
             "tolmak_ApplicationEx.h:201 Illigale video operation.");
   game.EnumerateVideoDevices(App::Video2D, names);
   EXPECT_FALSE(game.Initialize(App::Video, ""));
   EXPECT_FALSE(game.Initialize(App::Video, "cNoSuchVideo"));
+  game.InitVideo(800, 600, 16, true, 0, "");  // no device: nothing to initialise
+  EXPECT_FALSE(game.SetFrameOutput("frame_%d.png"));
   EXPECT_EQ(errors,
             (tLines{"Can't initialize keyboard drivers.", "Can't initialize mouse drivers.",
                     "Can't initialize video drivers. You should install DirectX 7.0 or above"}));
+  EXPECT_EQ(calls,
+            (tLines{"No plug-in class \"cDefaultKeyboard" + missing,
+                    "No plug-in class \"cDefaultMouse" + missing,
+                    "Initialize(Video) before EnumerateVideoDevices: call EnumerateVideoDevices("
+                    "Video3D or Video2D, list) first, which chooses the kind of video device",
+                    "Initialize(Video) needs the class name of a video device, one of those "
+                    "EnumerateVideoDevices lists",
+                    "No plug-in class \"cNoSuchVideo" + missing,
+                    "InitVideo without a video device: call Initialize(Video, name) first",
+                    "SetFrameOutput without a video device: call Initialize(Video, name) first"}));
   EXPECT_TRUE(!game.GetKeyboard() && !game.GetMouse() && !game.GetVideo());
-  game.InitVideo(800, 600, 16, true, 0, "");  // no device: nothing to initialise
-  EXPECT_TRUE(calls.empty());
+  calls.clear();
   EXPECT_TRUE(game.Initialize(App::Video, names[1]));
   game.InitVideo(800, 600, 16, true, 0, "");
   EXPECT_EQ(calls, tLines{"cFullscreenVideo2D InitDevice 800 600 16 1 1111 0 '' 0 'Bootstrap' 0"});
@@ -156,7 +170,14 @@ TEST_F(Bootstrap, DestroysTheLoaderOnEveryPath) {
   EXPECT_FALSE(game.LoadImage(App::Bmp, "mem://missing", sprite, 0, 0));
   cStreamManager::GetInstance()->SetMemoryFile(cUrl("mem://bad"), "throw", 5);
   EXPECT_THROW(game.LoadImage(App::Jpeg, "mem://bad", sprite, 0, 0), cException);
-  EXPECT_EQ(calls, (tLines{"create cBmpSprite", "destroy cBmpSprite", "create cJpegSprite",
-                           "cJpegSprite Load mem://bad 'throw'", "destroy cJpegSprite"}));
+  EXPECT_FALSE(game.LoadImage("mem://bad", sprite));  // no image format starts so
+  EXPECT_EQ(calls,
+            (tLines{"No plug-in class \"cPcxSprite\" of the right kind is registered (check the "
+                    "spelling; EnumerateVideoDevices lists the video devices)",
+                    "create cBmpSprite",
+                    "LoadImage: cannot open \"mem://missing\" (no such file, or not readable)",
+                    "destroy cBmpSprite", "create cJpegSprite",
+                    "cJpegSprite Load mem://bad 'throw'", "destroy cJpegSprite",
+                    "LoadImage: \"mem://bad\" is no BMP, PCX, TGA, JPEG or PNG file"}));
   EXPECT_TRUE(errors.empty());
 }

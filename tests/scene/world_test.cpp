@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <memory>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "scene_fixtures.h"
@@ -164,4 +165,26 @@ TEST_F(World, CopiesAreMemberwiseAndNeverUnlinkTheSourcesMembers) {
   world.reset();
   EXPECT_TRUE(sector.GetWorld() == nullptr && root.GetWorld() == nullptr);
   EXPECT_TRUE(material.GetWorld() == nullptr && materialCopy.GetWorld() == nullptr);
+}
+
+TEST_F(World, MistakesLeaveATraceLineNamingTheFix) {
+  std::vector<std::string> lines;
+  gSetTraceSink([](const char* text,
+                   void* out) { static_cast<std::vector<std::string>*>(out)->push_back(text); },
+                &lines);
+  cTestWorld world;
+  world.SetName("Level");
+  cTestSector sector;
+  sector.SetName("Hall");
+  cTestEntity root;
+  sector.SetRoot(&root);  // before the sector belongs to a world
+  world.SetRootSector(&sector);
+  world.SelectCamera("Main");  // no such camera
+  gSetTraceSink(nullptr);
+  EXPECT_EQ(lines,
+            (std::vector<std::string>{
+                "SetRoot on sector \"Hall\" before it belongs to a world: call the world's "
+                "SetRootSector(sector) first; the root was not set",
+                "SelectCamera: world \"Level\" has no camera named \"Main\" (check the spelling; "
+                "a camera counts once it is in the tree under the root sector)"}));
 }

@@ -199,12 +199,22 @@ TEST_F(Plugins, NestedSavesAreStoredTogetherOrNotAtAll) {
 TEST(PluginLibrary, LinksLibrariesByTheirWindowsNamesSearchFoldersFirst) {
   cPluginSystem* plugins = cPluginSystem::GetInstance();
   EXPECT_FALSE(plugins->LinkDLL("NoSuchPlugin.dll"));
+  const std::string why = plugins->GetLinkError().c_str();
+  EXPECT_NE(why.find("NoSuchPlugin"), std::string::npos) << why;
+  EXPECT_NE(why.find("searched"), std::string::npos) << why;
   ASSERT_TRUE(plugins->LinkDLL("TestPlugin.dll"));
+  EXPECT_TRUE(plugins->GetLinkError().IsEmpty());
   EXPECT_TRUE(plugins->LinkDLL("TestPlugin.dll"));  // a second link registers nothing more
-  cObject* widget = plugins->Create(gCRC32("cLinkedWidget"));
-  ASSERT_NE(widget, nullptr);
+  cObject* widget = plugins->Create<cObject>("cLinkedWidget");
   EXPECT_STREQ(widget->GetDescriptor()->GetClassName(), "cLinkedWidget");
   plugins->Destroy(widget);
+  try {
+    plugins->Create<cObject>("cLinkedWidgte");
+    ADD_FAILURE() << "an unknown class was created";
+  } catch (const cException& e) {
+    EXPECT_NE(std::string(e.GetMessage().c_str()).find("\"cLinkedWidgte\""), std::string::npos);
+  }
+  EXPECT_THROW(plugins->Create<cApplication>("cLinkedWidget"), cException);  // not of that type
   tArray<uint32_t> found;
   plugins->Find(cObject::m_Descriptor.GetClassID(), found);
   EXPECT_EQ(found.GetCount(), 1);

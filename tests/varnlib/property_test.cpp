@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 #include <varnlib.h>
 
+#include <string>
+#include <vector>
+
 // Typed accessors, listing order and read-only properties are checked on the
 // scene's lights and cameras; here the sheet itself.
 TEST(PropertySheet, ReadsAndWritesByExactNameThroughTheOwner) {
@@ -24,4 +27,32 @@ TEST(PropertySheet, ReadsAndWritesByExactNameThroughTheOwner) {
   sheet.Clear();
   EXPECT_EQ(sheet.GetCount(), 0);
   EXPECT_FALSE(sheet.Get("Name", &read));
+}
+
+// The typed path refuses what the untyped one would pass to the accessor as
+// the wrong kind of memory, and says why.
+TEST(PropertySheet, TypedPathChecksNameAndTypeAndSaysWhy) {
+  std::vector<std::string> lines;
+  gSetTraceSink([](const char* text,
+                   void* out) { static_cast<std::vector<std::string>*>(out)->push_back(text); },
+                &lines);
+  cNamedObject object;
+  EXPECT_TRUE(gSetProperty(&object, "Name", "tank"));  // text as const char* is a cString
+  EXPECT_EQ(object.GetName(), "tank");
+  EXPECT_FALSE(gSetProperty(&object, "Name", 42));
+  EXPECT_FALSE(gSetProperty(&object, "Nmae", cString("x")));
+  cPropertySheet sheet;
+  object.AddProperties(&sheet);
+  float wrong = 0;
+  EXPECT_FALSE(sheet.GetValue("Name", wrong));
+  cString read;
+  EXPECT_TRUE(sheet.GetValue("Name", read));
+  EXPECT_EQ(read, "tank");
+  gSetTraceSink(nullptr);
+  EXPECT_EQ(lines,
+            (std::vector<std::string>{
+                "Property \"Name\" holds a cString, but an int32_t was given: pass a cString",
+                "Property \"Nmae\" not found: the object publishes no such value (check the "
+                "spelling)",
+                "Property \"Name\" holds a cString, but a float was given: pass a cString"}));
 }
