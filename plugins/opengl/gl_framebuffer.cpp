@@ -23,9 +23,21 @@ bool cGlFramebuffer::Create(int width, int height, GLuint colorTexture) {
   glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, m_Color, 0);
   glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
                             m_DepthStencil);
-  if (glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE) return true;
-  Destroy();
-  return false;
+  if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+    Destroy();
+    return false;
+  }
+  // As the software device: depth 1 and stencil 0, and a new picture black.
+  glDisable(GL_SCISSOR_TEST);
+  glDepthMask(GL_TRUE);
+  glStencilMask(0xFF);
+  glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+  glClearDepth(1.0);
+  glClearStencil(0);
+  glClearColor(0, 0, 0, 0);
+  glClear(GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT | (m_OwnColor ? GL_COLOR_BUFFER_BIT : 0));
+  glEnable(GL_SCISSOR_TEST);
+  return true;
 }
 
 void cGlFramebuffer::Destroy() {

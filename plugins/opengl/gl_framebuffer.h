@@ -20,7 +20,9 @@ class cGlFramebuffer {
   ~cGlFramebuffer() { Destroy(); }
 
   /// Sized width by height; colour into the texture given, or into one of
-  /// its own when that is 0. False when the driver cannot complete it.
+  /// its own when that is 0, cleared as the software device's buffers are
+  /// (the masks and clear values are changed). False when the driver
+  /// cannot complete it.
   bool Create(int width, int height, GLuint colorTexture = 0);
   void Destroy();
   bool IsCreated() const { return m_Id != 0; }

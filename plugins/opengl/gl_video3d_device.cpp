@@ -40,6 +40,7 @@ bool cOpenGLVideo3D::InitDevice(cInitInfo* info) {
     return Fail("the driver cannot make a framebuffer of that size");
   }
   m_Back.Bind();
+  m_Fixed.Forget();
   FillCaps();
   trace("cOpenGLVideo3D: OpenGL %s", m_Window.Describe().c_str());
   return true;
@@ -168,6 +169,7 @@ bool cOpenGLVideo3D::SetRenderTarget(cSurface* target) {
       cSoftwareVideo3D::SetRenderTarget(nullptr);
       return Fail("the driver cannot draw into that texture");
     }
+    m_Fixed.Forget();
   }
   DrawTarget().Bind();
   return true;

@@ -18,7 +18,7 @@ namespace zunfert::test {
 namespace {
 
 constexpr int kLevels = 8;
-constexpr double kShareWithin = 0.97;
+constexpr double kShareWithin = 0.99;
 constexpr double kCoverageMiss = 0.02;
 
 struct cAgreement {
