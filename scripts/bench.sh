@@ -10,7 +10,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh libjpeg62-turbo-dev libpng-dev \
-  libglm-dev libeigen3-dev libpixman-1-dev libsdl2-dev python3-matplotlib
+  libglm-dev libeigen3-dev libpixman-1-dev libsdl2-dev python3-matplotlib \
+  libepoxy-dev libgl1-mesa-dri libegl-mesa0 libegl1 xvfb xauth
 cmake --preset default -DTOLMAK_BUILD_BENCHMARKS=ON
 programs=(bench_fastfloat bench_matrix bench_pixels bench_buffers bench_matrix_pass)
 cmake --build --preset default --target "${programs[@]}" zunfert_video_timing demo
