@@ -20,7 +20,9 @@ const char* const kUsage =
     "  --output FOLDER  where the pictures, textures and saved scene go\n"
     "                   (default demo-output)\n"
     "  --input SCRIPT   an input script of timed key and mouse events instead\n"
-    "                   of the built-in one (see the README)\n";
+    "                   of the built-in one (see the README)\n"
+    "  --video DEVICE   opengl (default: a window where a display exists) or\n"
+    "                   software (PNG files)\n";
 
 bool ParseOptions(int argc, char** argv, demo::cOptions& options) {
   for (int i = 1; i < argc; ++i) {
@@ -43,6 +45,12 @@ bool ParseOptions(int argc, char** argv, demo::cOptions& options) {
       options.output = value;
     } else if (option == "--input") {
       options.input = value;
+    } else if (option == "--video") {
+      if (std::strcmp(value, "opengl") != 0 && std::strcmp(value, "software") != 0) {
+        std::fprintf(stderr, "demo: --video takes opengl or software\n");
+        return false;
+      }
+      options.window = std::strcmp(value, "opengl") == 0;
     } else {
       std::fprintf(stderr, "demo: unknown option %s\n", option.c_str());
       return false;

@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "video_choice.h"
+
 #if defined(_WIN32)
 #include <io.h>
 #define DEMO_ISATTY(file) _isatty(_fileno(file))
@@ -105,18 +107,16 @@ int cDemo::Run() {
 }
 
 void cDemo::StartDevices() {
-  tArray<cString> drivers;
-  EnumerateVideoDevices(Video3D, drivers);
-  if (!drivers.Contains(cString("cSoftwareVideo3D")))
-    throw std::runtime_error("the plug-in library offers no cSoftwareVideo3D");
-  if (!Initialize(Keyboard) || !Initialize(Mouse) || !Initialize(Video, "cSoftwareVideo3D") ||
-      !Initialize(StreamManager))
+  if (!Initialize(Keyboard) || !Initialize(Mouse) || !Initialize(StreamManager))
     throw std::runtime_error("the devices could not be created");
-  m_Video = Device<cVideo3D>(GetVideo(), "3D video device");
   m_Keyboard = Device<cDefaultKeyboard>(GetKeyboard(), "keyboard of the plug-in library");
   m_Mouse = Device<cDefaultMouse>(GetMouse(), "mouse of the plug-in library");
-  InitVideo(kWidth, kHeight, 32, true, 0, "tolmak demo");
-  if (!m_Video->IsInitialized()) throw std::runtime_error("the video device did not start");
+  const cVideoChoice choice = OpenVideo(*this, m_Options.window, kWidth, kHeight);
+  m_Video = choice.video;
+  m_Windowed = choice.windowed;
+  if (!choice.note.empty()) std::printf("demo: %s\n", choice.note.c_str());
+  if (m_Video == nullptr) throw std::runtime_error("the video device did not start");
+  if (m_Windowed) return;  // frames go to the window; only the reload check is written
   const std::string frames = (fs::path(m_Options.output) / "frames" / "frame_%03d.png").string();
   if (!SetStringProperty(m_Video, "Output", frames.c_str()))
     throw std::runtime_error("the video device cannot write its frames");
@@ -211,6 +211,11 @@ void cDemo::PlayFrames() {
     ShowProgress(frame, update, render, present);
   }
   if (DEMO_ISATTY(stdout)) std::printf("\n");
+  // What the windowed device sent to the card for the last frame played.
+  cPropertySheet sheet;
+  m_Video->AddProperties(&sheet);
+  cString counts;
+  if (sheet.Get("FrameCounts", &counts)) m_FrameCounts = counts.c_str();
 }
 
 bool cDemo::CheckReload() {
@@ -254,8 +259,12 @@ void cDemo::ShowProgress(int frame, double update, double render, double present
 
 void cDemo::PrintSummary(bool identical) const {
   const fs::path output = fs::absolute(m_Options.output);
-  std::printf("Pictures:  %s/frames/frame_000.png ... (%d frames)\n", output.string().c_str(),
-              m_FramesPlayed);
+  if (!m_FrameCounts.empty()) std::printf("Last frame: %s\n", m_FrameCounts.c_str());
+  if (m_Windowed)
+    std::printf("Window:    %d frames shown\n", m_FramesPlayed);
+  else
+    std::printf("Pictures:  %s/frames/frame_000.png ... (%d frames)\n", output.string().c_str(),
+                m_FramesPlayed);
   std::printf("Reloaded:  %s/reloaded.png (the scene loaded back from %s/scene)\n",
               output.string().c_str(), output.string().c_str());
   std::printf("Textures:  %s/textures (", output.string().c_str());

@@ -15,6 +15,9 @@ struct cOptions {
   std::string output = "demo-output";
   /// An input script file; empty plays the built-in one.
   std::string input;
+  /// Draw in a window where one can be opened (--video opengl, the
+  /// default), or always with the software device (--video software).
+  bool window = true;
 };
 
 /// Seconds spent per frame in one phase.
@@ -64,9 +67,11 @@ class cDemo : public cApplicationEx {
   int m_Wheel = 0;
   bool m_Wireframe = false;
   bool m_Quit = false;
+  bool m_Windowed = false;
   int m_FramesPlayed = 0;
   cTimer m_Update, m_Render, m_Present;
   int m_Differences = 0;
+  std::string m_FrameCounts;
 };
 
 }  // namespace demo

@@ -63,7 +63,8 @@ cMaterials LoadMaterials(cApplicationEx& app, cFactory& make,
 }
 
 /// The planet with its moon on an orbit, the ring and the floor.
-int BuildBodies(cFactory& make, cEntity* root, const cMaterials& m, cEntity*& orbit) {
+int BuildBodies(cFactory& make, cEntity* root, const cMaterials& m, cVideo3D* video,
+                cEntity*& orbit) {
   auto* sphere = make.Make<cMeshModel>("cMeshModel", "sphere.mesh");
   auto* torus = make.Make<cMeshModel>("cMeshModel", "torus.mesh");
   auto* box = make.Make<cMeshModel>("cMeshModel", "box.mesh");
@@ -72,6 +73,8 @@ int BuildBodies(cFactory& make, cEntity* root, const cMaterials& m, cEntity*& or
   MakeTorus(*torus, 5.5f, 0.45f, 64, 12);
   MakeBox(*box, 0.9f);
   MakeGrid(*grid, 40.0f, 24, 8.0f);
+  // Kept in the device's buffers, so that frames send no geometry.
+  for (cMeshModel* mesh : {sphere, torus, box, grid}) mesh->Compile(video);
 
   make.Entity("Floor", root, grid, m.bricks)->SetPivotPosition(0, -4.5f, 0);
   auto* planet = make.Entity("Planet", root, sphere, m.marble);
@@ -148,7 +151,7 @@ cScene BuildScene(cApplicationEx& app, cVideo3D* video, const std::vector<cTextu
     sector->SetRoot(root);
     const cMaterials materials = LoadMaterials(app, make, textures);
     cEntity* orbit = nullptr;
-    scene.triangles = BuildBodies(make, root, materials, orbit);
+    scene.triangles = BuildBodies(make, root, materials, video, orbit);
     BuildLightsAndCameras(make, scene.world, root, orbit);
   } catch (...) {
     cPluginSystem::GetInstance()->Destroy(scene.world);

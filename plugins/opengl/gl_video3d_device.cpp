@@ -62,7 +62,7 @@ void cOpenGLVideo3D::ShutdownDevice() {
   }
   m_Fixed.Forget();
   m_Program = 0;
-  m_InScene = m_Drawn = m_ReadsFrames = false;
+  m_InScene = m_Drawn = m_ReadsFrames = m_FrontStale = m_DrawnSinceFlip = false;
   cSoftwareVideo3D::ShutdownDevice();
 }
 
@@ -109,10 +109,12 @@ bool cOpenGLVideo3D::Flip() {
   if (!IsInitialized() || !Ready()) return false;
   if (m_Window.IsLost()) return Fail("the OpenGL context was lost");
   bool written = true;
-  if (m_ReadsFrames || !GetOutput().GetPattern().IsEmpty()) {
+  m_FrontStale = !m_ReadsFrames && GetOutput().GetPattern().IsEmpty();
+  if (!m_FrontStale) {
     ReadBack();
     written = cSoftwareVideo3D::Flip();
   }
+  m_DrawnSinceFlip = false;
   int width = 0, height = 0;
   m_Window.GetDrawableSize(width, height);
   m_Back.Show(width, height);
@@ -127,6 +129,7 @@ void cOpenGLVideo3D::Clear(bool color, bool depth, bool stencil) {
   GetViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
   m_Fixed.Clear(GetRenderState(), viewport, color, depth, stencil, m_Counts);
   m_Drawn |= !m_TargetBuffer.IsCreated();
+  m_DrawnSinceFlip |= !m_TargetBuffer.IsCreated();
 }
 
 bool cOpenGLVideo3D::SetWindowed(bool windowed) {
@@ -149,6 +152,12 @@ void cOpenGLVideo3D::ReadBack() {
 
 cSurface* cOpenGLVideo3D::GetSurface(ESurface which) {
   if (which == ESurface::Back) ReadBack();
+  if (which == ESurface::Front && m_FrontStale && !m_DrawnSinceFlip) {
+    // The back buffer still holds what the last Flip showed.
+    ReadBack();
+    cSoftwareVideo3D::Flip();
+    m_FrontStale = false;
+  }
   m_ReadsFrames = true;
   return cSoftwareVideo3D::GetSurface(which);
 }
@@ -193,6 +202,21 @@ void cOpenGLVideo3D::DestroyTexture(cSurface* texture) {
   if (texture && texture == GetRenderTarget()) SetRenderTarget(nullptr);
   if (Ready()) m_Textures.Destroy(texture);
   cSoftwareVideo3D::DestroyTexture(texture);
+}
+
+void cOpenGLVideo3D::AddProperties(cPropertySheet* sheet) {
+  cSoftwareVideo3D::AddProperties(sheet);
+  sheet->Add(cProperty::String, cString("FrameCounts"), this,
+             PropertyAccessor(&cOpenGLVideo3D::GetPropertyFrameCounts), nullptr);
+}
+
+void cOpenGLVideo3D::GetPropertyFrameCounts(void* value) {
+  const gl::cGlCounts& c = m_Counts;
+  const std::string text = std::to_string(c.draws) + " draw calls, " +
+                           std::to_string(c.stateChanges) + " state changes, " +
+                           std::to_string(c.uploads) + " uploads, " + std::to_string(c.compiles) +
+                           " programs compiled";
+  *static_cast<cString*>(value) = cString(text.c_str());
 }
 
 iClassDesc* cOpenGLVideo3D::Descriptor() {

@@ -175,6 +175,7 @@ void cOpenGLVideo3D::Submit(EPrimitive type, uint32_t count) {
   ++m_Counts.draws;
   m_Primitives += Primitives(type, count);
   m_Drawn |= !m_TargetBuffer.IsCreated();
+  m_DrawnSinceFlip |= !m_TargetBuffer.IsCreated();
 }
 
 bool cOpenGLVideo3D::PrepareDraw(const gl::cGlVertexBuffer& vertices) {

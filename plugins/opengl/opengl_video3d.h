@@ -31,8 +31,9 @@ namespace zunfert {
 /// Flip stretches over the window. The swap-chain surfaces (GetSurface,
 /// CopySurface, the "Output" files) are read back from the card: Flip reads
 /// every frame once an output pattern is set or a surface was asked for,
-/// and not at all otherwise. Drawing into those surfaces does not reach
-/// the window.
+/// and not at all otherwise (the front surface is then read when asked for,
+/// as long as nothing was drawn since the Flip). Drawing into those
+/// surfaces does not reach the window.
 ///
 /// Failures: InitDevice returns false and GetError says why (no display,
 /// no OpenGL 3.3 core context); a program the driver refuses drops the
@@ -92,6 +93,14 @@ class cOpenGLVideo3D : public cSoftwareVideo3D {
   cSurface* GetSurface(ESurface which) override;
   bool SetRenderTarget(cSurface* target) override;
 
+  /// Publishes "Output" as the software device does, and "FrameCounts", a
+  /// read-only text of the last frame's counts for programs that cannot
+  /// include this header.
+  void AddProperties(cPropertySheet* sheet) override;
+
+ protected:
+  void GetPropertyFrameCounts(void* value);
+
  private:
   bool Fail(const std::string& message);
   /// The framebuffer drawn into: the back buffer's or the render target's.
@@ -127,6 +136,8 @@ class cOpenGLVideo3D : public cSoftwareVideo3D {
   bool m_InScene = false;
   bool m_Drawn = false;        // since the last read back
   bool m_ReadsFrames = false;  // a surface was asked for: Flip reads every frame
+  bool m_FrontStale = false;   // flipped without reading back
+  bool m_DrawnSinceFlip = false;
   std::string m_Error;
 };
 
