@@ -99,6 +99,7 @@ TEST_F(OpenGlDevice, WindowOpensResizesAndCloses) {
 
 // No display, a shader the driver refuses: a message and false, no crash.
 TEST(OpenGlFailures, NoDisplayAndRefusedShadersAreReported) {
+  UseOffscreenVideo();
   setenv("SDL_VIDEODRIVER", "no-such-driver", 1);
   cOpenGLVideo3D device;
   cInitInfo info(64, 48, 32, true, true);
