@@ -24,6 +24,14 @@ bool cGlWindow::Open(const cInitInfo& info) {
   m_Error.clear();
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return Fail("no display can be opened");
   m_VideoStarted = true;
+  // Without a display SDL settles for its offscreen driver, whose window
+  // nobody sees: that is taken only when SDL_VIDEODRIVER asks for it.
+  const char* wanted = SDL_getenv("SDL_VIDEODRIVER");
+  if (SDL_strcmp(SDL_GetCurrentVideoDriver(), "offscreen") == 0 &&
+      (!wanted || SDL_strcmp(wanted, "offscreen") != 0)) {
+    SDL_SetError("only SDL's offscreen driver is available");
+    return Fail("no display can be opened");
+  }
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, kMajor);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, kMinor);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);

@@ -12,7 +12,8 @@ namespace zunfert::gl {
 /// own window, or one the application hands over by handle.
 ///
 /// SDL's video driver decides where the window appears (X11, Wayland, or
-/// "offscreen" for a context without any display). Open leaves the
+/// "offscreen" for a context without any display, used only when
+/// SDL_VIDEODRIVER names it). Open leaves the
 /// context current. A failure leaves nothing open and a message in GetError.
 class cGlWindow {
  public:
