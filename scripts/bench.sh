@@ -38,7 +38,12 @@ echo "== zunfert_video_timing"
 build/default/bin/zunfert_video_timing 300 | tee "$out/video3d.txt"
 # And the demo game itself, which times its own frames.
 echo "== demo"
-build/default/bin/demo --output "$out/demo" | tail -1 | tee "$out/demo.txt"
+build/default/bin/demo --video software --output "$out/demo" | tail -1 | tee "$out/demo.txt"
+# The same scene on the OpenGL device (Mesa's llvmpipe, no display), with
+# what it sent to the card for its last frame.
+echo "== demo on OpenGL"
+SDL_VIDEODRIVER=offscreen build/default/bin/demo --frames 300 --output "$out/demo-gl" |
+  grep -E '^(Last frame|demo: [0-9]+ frames)' | tee "$out/demo_gl.txt"
 echo "$(($(date +%s) - started))" >"$out/seconds"
 
 # Debian's own interpreter, which has the python3-matplotlib package.
