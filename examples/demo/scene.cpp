@@ -52,6 +52,8 @@ cMaterials LoadMaterials(cApplicationEx& app, cFactory& make,
                          const std::vector<cTextureFile>& files) {
   cMaterials m{};
   m.bricks = make.Material(app, "bricks.mat", files.at(0));
+  // The floor runs far into the distance, where only mipmaps keep it calm.
+  m.bricks->SetFilter(cVideo3D::EFilter::Trilinear);
   m.rings = make.Material(app, "rings.mat", files.at(1));
   m.marble = make.Material(app, "marble.mat", files.at(2));
   m.marble->SetSpecular(cColor(1, 0.6f, 0.6f, 0.6f));

@@ -1,5 +1,6 @@
 // The 3D device as a program meets it: presenting, the
 // 16-bit framebuffer, lighting values and the stencil buffer.
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <numbers>
@@ -126,6 +127,84 @@ TEST_F(Device, StencilMasksLaterDrawing) {
   EXPECT_EQ(Pixel(32, 40), 0xFFFF0000u);
   EXPECT_EQ(Pixel(2, 2), 0xFF000000u);
   EXPECT_EQ(Pixel(62, 62), 0xFF000000u);
+}
+
+class Mipmaps : public cDeviceTest {
+ protected:
+  /// A 16 by 16 checker of single black and white texels, on stage 0.
+  void UseChecker(E3::EFilter filter) {
+    std::vector<uint32_t> texels(256);
+    for (int i = 0; i < 256; ++i) texels[i] = (i % 16 + i / 16) % 2 ? 0xFFFFFFFF : 0xFF000000;
+    cArgbSprite sprite(16, 16, texels);
+    m_Texture = m_Device.CreateTextureFrom(&sprite, 0, E3::ETextureUsage::Normal,
+                                           E3::EMemoryType::DriverDecides);
+    m_Device.SetTexture(0, m_Texture);
+    m_Device.SetTextureFilter(0, filter);
+  }
+  /// The lowest and highest red of rows y0 to y1 - 1.
+  std::pair<int, int> Spread(int y0, int y1) {
+    int low = 255, high = 0;
+    for (int y = y0; y < y1; ++y)
+      for (int x = 0; x < 64; ++x) {
+        const int red = static_cast<int>(Pixel(x, y) >> 16 & 0xFF);
+        low = std::min(low, red), high = std::max(high, red);
+      }
+    return {low, high};
+  }
+  /// A screen-filling quad running from depth 1 at the bottom to 16 at the
+  /// top, the checker once across and 4 times deep; the bottom row samples
+  /// texel centres.
+  void DrawFloor() {
+    constexpr float v0 = 1.0f / 32, v1 = v0 + 4;
+    const cVertexBuffer floor = MakeVertices({{-1, -1, -1, 0xFFFFFFFF, 0, v0},
+                                              {1, -1, -1, 0xFFFFFFFF, 1, v0},
+                                              {16, 16, -16, 0xFFFFFFFF, 1, v1},
+                                              {-16, 16, -16, 0xFFFFFFFF, 0, v1}});
+    m_Device.Clear(true, true, false);
+    m_Device.DrawPrimitive(E3::EPrimitive::TriangleFan, floor, 0, 4);
+  }
+  cSurface* m_Texture = nullptr;
+};
+
+// The far rows of a receding checker average to grey with Trilinear, where
+// Bilinear picks single texels (moire); the near rows keep their contrast.
+TEST_F(Mipmaps, TrilinearAveragesTheDistanceAndKeepsTheForeground) {
+  for (E3::EFilter filter : {E3::EFilter::Bilinear, E3::EFilter::Trilinear}) {
+    UseChecker(filter);
+    DrawFloor();
+    const auto [farLow, farHigh] = Spread(0, 4);
+    const auto [nearLow, nearHigh] = Spread(60, 64);
+    EXPECT_GT(nearHigh - nearLow, 200);
+    if (filter == E3::EFilter::Trilinear) {
+      EXPECT_GE(farLow, 112);
+      EXPECT_LE(farHigh, 144);
+    } else {
+      EXPECT_GT(farHigh - farLow, 150);
+    }
+  }
+}
+
+// Where texels cover several pixels Trilinear is Bilinear, bit for bit;
+// a texture changed after drawing gets new mipmaps.
+TEST_F(Mipmaps, MagnifiedIsBilinearAndChangedTexturesAreRebuilt) {
+  const cVertexBuffer near = Quad(-1, -1, 1, 1, -1, 0xFFFFFFFF, 0, 0.75f);
+  std::vector<uint32_t> pictures[2];
+  for (E3::EFilter filter : {E3::EFilter::Bilinear, E3::EFilter::Trilinear}) {
+    UseChecker(filter);
+    m_Device.DrawPrimitive(E3::EPrimitive::TriangleFan, near, 0, 4);
+    for (int y = 0; y < 64; ++y)
+      for (int x = 0; x < 64; ++x)
+        pictures[filter == E3::EFilter::Trilinear].push_back(Pixel(x, y));
+  }
+  EXPECT_EQ(pictures[0], pictures[1]);
+
+  const cVertexBuffer far = Quad(-1, -1, 1, 1, -1, 0xFFFFFFFF, 0, 16);
+  m_Device.DrawPrimitive(E3::EPrimitive::TriangleFan, far, 0, 4);
+  EXPECT_NEAR(static_cast<double>(Pixel(20, 20) & 0xFF), 128, 2);
+  cArgbSprite red(16, 16, std::vector<uint32_t>(256, 0xFFFF0000));
+  ASSERT_TRUE(m_Device.UpdateTexture(m_Texture, &red, 0));
+  m_Device.DrawPrimitive(E3::EPrimitive::TriangleFan, far, 0, 4);
+  EXPECT_EQ(0xFFFF0000u, Pixel(20, 20));
 }
 
 }  // namespace

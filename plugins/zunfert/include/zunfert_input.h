@@ -36,6 +36,8 @@ class ZUNFERT_API cInputScript {
     MouseDown,
     MouseUp,
     MouseWheel,
+    /// Every key up but KeyClose (a window losing focus); never in a script.
+    KeyUpAll,
   };
   struct cEvent {
     float m_Time;
@@ -94,9 +96,10 @@ class ZUNFERT_API cInputQueue {
 ///
 /// Key codes: printable characters are their ASCII code, letters upper
 /// case ('A' is 65); EKey names the others; 0x150 to 0x155 are the
-/// engine's modifier keys (left and right Alt, Ctrl, Shift). A key going
-/// down also types its character when it has one (letters lower case unless
-/// a Shift is held). The typed characters wait in a buffer of 256; further
+/// engine's modifier keys (left and right Alt, Ctrl, Shift); KeyClose is
+/// held once the player asked to close the game's window. A key going down
+/// also types its character when it has one (letters lower case unless a
+/// Shift is held). The typed characters wait in a buffer of 256; further
 /// ones are dropped until it is read.
 ///
 /// Only one keyboard object can be acquired at a time. Update does nothing
@@ -130,6 +133,10 @@ class ZUNFERT_API cDefaultKeyboard : public cKeyboard {
     KeyRightCtrl = KeyCtrl2,
     KeyLeftShift = KeyShift1,
     KeyRightShift = KeyShift2,
+    /// Held from a request to close the window (its close button, the
+    /// system's quit) until the program releases it; losing the focus
+    /// leaves it held, so that the game sees the request.
+    KeyClose = 0x1FF,
     /// Codes run from 0 to KeyCount - 1; others are never pressed.
     KeyCount = 0x200,
   };
@@ -159,6 +166,13 @@ class ZUNFERT_API cDefaultKeyboard : public cKeyboard {
   /// True while fed or scripted events are still to come.
   bool IsPending() const { return m_Queue.IsPending(); }
 
+ protected:
+  /// For a device whose printable characters arrive as text of their own
+  /// (TypeText), not with their keys; Enter, Tab and Backspace still type.
+  explicit cDefaultKeyboard(bool keysTypePrintable) : m_KeysTypePrintable(keysTypePrintable) {}
+  /// Queues the release of every key but KeyClose.
+  void ReleaseAllKeys();
+
  private:
   void Apply(const cInputScript::cEvent& event);
   void Type(char c);
@@ -166,6 +180,7 @@ class ZUNFERT_API cDefaultKeyboard : public cKeyboard {
   cInputQueue m_Queue;
   std::bitset<KeyCount> m_Down;
   std::deque<char> m_Typed;
+  bool m_KeysTypePrintable = true;
 };
 
 /// The mouse of the plug-in library ("cDefaultMouse"): moved and clicked by

@@ -37,6 +37,7 @@ constexpr cKeyName kKeyNames[] = {
     {"RightCtrl", cDefaultKeyboard::KeyRightCtrl},
     {"LeftShift", cDefaultKeyboard::KeyLeftShift},
     {"RightShift", cDefaultKeyboard::KeyRightShift},
+    {"Close", cDefaultKeyboard::KeyClose},
 };
 
 constexpr cKeyName kButtonNames[] = {
@@ -217,7 +218,8 @@ namespace {
 
 bool IsForKeyboard(cInputScript::EAction action) {
   using EAction = cInputScript::EAction;
-  return action == EAction::KeyDown || action == EAction::KeyUp || action == EAction::Type;
+  return action == EAction::KeyDown || action == EAction::KeyUp || action == EAction::Type ||
+         action == EAction::KeyUpAll;
 }
 
 }  // namespace

@@ -46,16 +46,19 @@ void cDefaultKeyboard::Apply(const cInputScript::cEvent& event) {
   const bool known = code >= 0 && code < KeyCount;
   if (event.m_Action == EAction::Type) {
     for (char c : event.m_Text) Type(c);
+  } else if (event.m_Action == EAction::KeyUpAll) {
+    const bool close = m_Down.test(KeyClose);
+    m_Down.reset();
+    m_Down.set(KeyClose, close);
   } else if (event.m_Action == EAction::KeyUp) {
     if (known) m_Down.reset(static_cast<size_t>(code));
   } else if (event.m_Action == EAction::KeyDown && known) {
     m_Down.set(static_cast<size_t>(code));
-    const bool letter = code >= 'A' && code <= 'Z';
-    if (letter && !IsShiftPressed())
-      Type(static_cast<char>(code - 'A' + 'a'));
-    else if (code == KeyEnter || code == KeyTab || code == KeyBackspace ||
-             (code >= ' ' && code < 127))
+    if (code == KeyEnter || code == KeyTab || code == KeyBackspace)
       Type(static_cast<char>(code));
+    else if (m_KeysTypePrintable && code >= ' ' && code < 127)
+      Type(static_cast<char>(code >= 'A' && code <= 'Z' && !IsShiftPressed() ? code - 'A' + 'a'
+                                                                             : code));
   }
 }
 
@@ -84,6 +87,10 @@ void cDefaultKeyboard::PressKey(int code) {
 
 void cDefaultKeyboard::ReleaseKey(int code) {
   m_Queue.Push({m_Queue.GetTime(), cInputScript::EAction::KeyUp, code, 0, {}});
+}
+
+void cDefaultKeyboard::ReleaseAllKeys() {
+  m_Queue.Push({m_Queue.GetTime(), cInputScript::EAction::KeyUpAll, 0, 0, {}});
 }
 
 void cDefaultKeyboard::TypeText(const cString& text) {

@@ -10,6 +10,8 @@ class cSoftwareSurface;
 
 namespace zunfert::detail {
 
+class cMipChain;
+
 using ECompare = cVideo3D::ECompareFunction;
 using EBlend = cVideo3D::EBlendFunction;
 using ETexel = cVideo3D::ETexelFunction;
@@ -54,6 +56,9 @@ struct cStageState {
   cMatrix4x3 matrix;
   float bumpMatrix[4] = {1, 0, 0, 1};
   float mipmapBias = 0.0f;
+  /// The texture's mipmaps, which the device brings up to date at each draw
+  /// that filters the stage Trilinear; null otherwise.
+  const cMipChain* mips = nullptr;
 };
 
 /// The first stage modulates the texture with the colour; the others are off.

@@ -52,6 +52,7 @@ void cSoftwareSurface::Allocate(const tSize<int>& size, const cPixelFormat& form
   m_Size = {width, height};
   m_PixelFormat = format;
   m_Data = m_Pixels.data();
+  MarkChanged();
 }
 
 bool cSoftwareSurface::Clear(uint32_t pixel) {
@@ -63,6 +64,7 @@ bool cSoftwareSurface::FillRect(int x, int y, int width, int height, uint32_t pi
   const int x1 = std::min(x + width, m_Size.width), y1 = std::min(y + height, m_Size.height);
   const uint32_t bytes = m_PixelFormat.GetTotalBytes();
   if (bytes == 0) return false;
+  MarkChanged();
   for (int row = y0; row < y1 && x0 < x1; ++row) {
     uint8_t* p = GetRow(row) + static_cast<size_t>(x0) * bytes;
     // Whole words where the width allows: clearing is a large part of a frame.
@@ -96,6 +98,7 @@ bool cSoftwareSurface::CopyRect(int x, int y, cSurface* source, int sourceX, int
   if (width <= left || height <= top || m_PixelFormat.GetTotalBytes() == 0) return true;
   cSourceLock lock(source);
   if (!lock.IsValid()) return false;
+  MarkChanged();
   const uint32_t inBytes = source->GetPixelFormat().GetTotalBytes();
   const uint32_t outBytes = m_PixelFormat.GetTotalBytes();
   for (int row = top; row < height; ++row) {
@@ -128,6 +131,7 @@ bool cSoftwareSurface::StretchBlit(int x, int y, int width, int height, cSurface
   if (x0 >= x1 || y0 >= y1 || m_PixelFormat.GetTotalBytes() == 0) return true;
   cSourceLock lock(source);
   if (!lock.IsValid()) return false;
+  MarkChanged();
   const uint32_t inBytes = source->GetPixelFormat().GetTotalBytes();
   const uint32_t outBytes = m_PixelFormat.GetTotalBytes();
   for (int row = y0; row < y1; ++row) {
@@ -171,6 +175,8 @@ bool cSoftwareSurface::Flip() {
   m_Pixels.swap(other->m_Pixels);
   m_Data = m_Pixels.data();
   other->m_Data = other->m_Pixels.data();
+  MarkChanged();
+  other->MarkChanged();
   return true;
 }
 
@@ -180,6 +186,7 @@ bool cSoftwareSurface::LockSurface() {
 }
 
 bool cSoftwareSurface::UnlockSurface() {
+  MarkChanged();  // the pixels may have been written while locked
   return true;
 }
 

@@ -29,6 +29,11 @@ class cSoftwareSurface : public cSurface {
   const uint8_t* GetRow(int y) const { return m_Pixels.data() + static_cast<size_t>(y) * m_Pitch; }
   /// Bytes the pixels take.
   size_t GetByteSize() const { return m_Pixels.size(); }
+  /// Counts the changes made through the surface's operations and Unlock,
+  /// so that what is derived from the pixels (mipmaps) knows it is stale.
+  uint32_t GetVersion() const { return m_Version; }
+  /// For writers through GetRow, such as the 3D device drawing into it.
+  void MarkChanged() { ++m_Version; }
 
   const cString& GetTypeName() const override { return TypeName(); }
   bool IsLost() const override { return false; }
@@ -57,6 +62,7 @@ class cSoftwareSurface : public cSurface {
   void CopyKeyedRow(const uint8_t* source, const cSurface& from, uint8_t* target, int count);
 
   std::vector<uint8_t> m_Pixels;
+  uint32_t m_Version = 0;
 };
 
 }  // namespace zunfert

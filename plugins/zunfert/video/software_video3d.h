@@ -6,6 +6,7 @@
 #include <tolmak.h>
 
 #include "frame_output.h"
+#include "mip_chain.h"
 #include "pixel_pipeline.h"
 #include "rasterizer.h"
 #include "render_state.h"
@@ -35,8 +36,11 @@ namespace zunfert {
 ///   texture passes the colour on.
 /// - With the texture colour key enabled, pixels whose stage-0 texel alpha
 ///   is below one half are not drawn; a sprite's key becomes alpha 0.
-/// - Textures are ARGB8888 of any size up to 4096; Trilinear filters as
-///   Bilinear, W-buffering and anti-aliasing are stored but not done.
+/// - Textures are ARGB8888 of any size up to 4096. Trilinear samples their
+///   mipmaps, built at the first such draw after the texture changed, with
+///   the level from each pixel's screen-space footprint (and the stage's
+///   mipmap bias); Point and Bilinear read the texture alone.
+///   W-buffering and anti-aliasing are stored but not done.
 /// - Fog is computed per vertex from the eye distance (w).
 /// - SetPixelFunction sets blending and its functions: Mul is DestColor,
 ///   Zero; Mul2X DestColor, SrcColor; Add One, One; AlphaBlend SrcAlpha,
@@ -227,6 +231,8 @@ class cSoftwareVideo3D : public cVideo3D {
   struct cTexture {
     std::unique_ptr<cSoftwareSurface> surface;
     ETextureUsage usage;
+    /// Made at the first Trilinear draw with the texture.
+    std::unique_ptr<detail::cMipChain> mips;
   };
 
   void FillCaps();
@@ -237,6 +243,8 @@ class cSoftwareVideo3D : public cVideo3D {
   /// The device's record of a texture it made, or null.
   const cTexture* FindTexture(const cSurface* surface) const;
   bool IsStage(int stage) const { return stage >= 0 && stage < detail::kStages; }
+  /// Points each Trilinear stage at its texture's mipmaps, up to date.
+  void PrepareMipmaps();
   /// Prepares the transform, the pixel pipeline and the rasterizer.
   bool BeginDraw(const cVertexBuffer& vertices, uint32_t first, uint32_t count);
   /// Transforms the vertices first to first + count - 1 into m_Vertices.

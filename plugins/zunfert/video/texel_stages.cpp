@@ -1,7 +1,9 @@
 // The texture stages of the pixel pipeline: sampling and the texel
 // functions that combine each stage with the colour before it.
 #include <algorithm>
+#include <bit>
 
+#include "mip_chain.h"
 #include "pixel_pipeline.h"
 #include "software_surface.h"
 #include "texture_sampler.h"
@@ -87,6 +89,30 @@ void CombineAlpha(ETexel function, cBatch& batch) {
   });
 }
 
+/// log2 of a positive x, exact at powers of two and linear between them:
+/// enough to choose mipmaps, at the cost of an integer conversion.
+inline float RoughLog2(float x) {
+  return static_cast<float>(std::bit_cast<int32_t>(x)) * (1.0f / (1 << 23)) - 127.0f;
+}
+
+/// Each pixel's level of detail: log2 of the texels that one pixel step
+/// spans, along the screen axis where it spans most, plus the bias. The
+/// steps come from the planes of u/w, v/w and 1/w: d(u) = (d(u/w) - u d(1/w)) w.
+void LevelsOfDetail(const cTriangleSetup& setup, int attribute, const cBatch& batch, float width,
+                    float height, float bias, float* lod) {
+  const cPlaneEquation& pu = setup.attribute[attribute];
+  const cPlaneEquation& pv = setup.attribute[attribute + 1];
+  const cPlaneEquation& q = setup.invW;
+  for (int i = 0; i < batch.count; ++i) {
+    const float u = batch.u[i], v = batch.v[i];
+    const float tw = batch.w[i] * width, th = batch.w[i] * height;
+    const float ux = (pu.dx - u * q.dx) * tw, uy = (pu.dy - u * q.dy) * tw;
+    const float vx = (pv.dx - v * q.dx) * th, vy = (pv.dy - v * q.dy) * th;
+    const float span = std::max(ux * ux + vx * vx, uy * uy + vy * vy);
+    lod[i] = 0.5f * RoughLog2(span) + bias;
+  }
+}
+
 }  // namespace
 
 void cPixelPipeline::ApplyStages(cBatch& batch, const cTriangleSetup& setup, float startX,
@@ -102,7 +128,15 @@ void cPixelPipeline::ApplyStages(cBatch& batch, const cTriangleSetup& setup, flo
                             texture.GetWidth(), texture.GetHeight(), texture.GetPitch() / 4};
     const cSamplerState sampler{stage.filter != cVideo3D::EFilter::Point, stage.addressU,
                                 stage.addressV};
-    SampleTexture(view, sampler, batch.u, batch.v, n, batch.tr, batch.tg, batch.tb, batch.ta);
+    if (stage.mips) {
+      float lod[kBatch];
+      LevelsOfDetail(setup, kTexture + 2 * s, batch, static_cast<float>(view.width),
+                     static_cast<float>(view.height), stage.mipmapBias, lod);
+      SampleMipmapped(*stage.mips, sampler, batch.u, batch.v, lod, n, batch.tr, batch.tg, batch.tb,
+                      batch.ta);
+    } else {
+      SampleTexture(view, sampler, batch.u, batch.v, n, batch.tr, batch.tg, batch.tb, batch.ta);
+    }
     if (s == 0 && m_State.textureColorKey) {
       // Keyed texels have alpha 0; past the middle of a filtered edge they drop.
       for (int i = 0; i < n; ++i) batch.killed[i] |= batch.ta[i] < 0.5f;

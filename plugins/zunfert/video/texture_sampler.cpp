@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "mip_chain.h"
+
 namespace zunfert::detail {
 
 namespace {
@@ -120,6 +122,49 @@ void SampleBilinear(const cTextureView& texture, const cSamplerState& sampler, c
   }
 }
 
+/// Mixes the samples of the next level in by each pixel's fraction of lod
+/// past level (none are taken when no pixel has one).
+void MixNextLevel(const cMipChain& mips, const cSamplerState& sampler, int level, const float* u,
+                  const float* v, const float* lod, int count, float* r, float* g, float* b,
+                  float* a) {
+  float f[kBatchLimit];
+  bool any = false;
+  for (int i = 0; i < count; ++i) {
+    f[i] = std::min(std::max(lod[i] - static_cast<float>(level), 0.0f), 1.0f);
+    any |= f[i] > 0.0f;
+  }
+  if (!any) return;
+  float nr[kBatchLimit], ng[kBatchLimit], nb[kBatchLimit], na[kBatchLimit];
+  SampleBilinear(mips.GetLevel(level + 1), sampler, u, v, count, nr, ng, nb, na);
+  for (int i = 0; i < count; ++i) {
+    r[i] += (nr[i] - r[i]) * f[i];
+    g[i] += (ng[i] - g[i]) * f[i];
+    b[i] += (nb[i] - b[i]) * f[i];
+    a[i] += (na[i] - a[i]) * f[i];
+  }
+}
+
+/// At most kBatchLimit pixels; neighbours share their levels, so each run
+/// of pixels on the same level is sampled as one.
+void SampleMipmappedBatch(const cMipChain& mips, const cSamplerState& sampler, const float* u,
+                          const float* v, const float* lod, int count, float* r, float* g, float* b,
+                          float* a) {
+  const int last = mips.GetLevelCount() - 1;
+  const auto levelOf = [last](float x) {
+    return x <= 0.0f ? 0 : x >= static_cast<float>(last) ? last : static_cast<int>(x);
+  };
+  for (int start = 0, end; start < count; start = end) {
+    const int level = levelOf(lod[start]);
+    for (end = start + 1; end < count && levelOf(lod[end]) == level;) ++end;
+    const int n = end - start;
+    SampleBilinear(mips.GetLevel(level), sampler, u + start, v + start, n, r + start, g + start,
+                   b + start, a + start);
+    if (level < last)
+      MixNextLevel(mips, sampler, level, u + start, v + start, lod + start, n, r + start, g + start,
+                   b + start, a + start);
+  }
+}
+
 }  // namespace
 
 int AddressTexel(cVideo3D::EAddressMode mode, int i, int size) {
@@ -137,6 +182,15 @@ void SampleTexture(const cTextureView& texture, const cSamplerState& sampler, co
     else
       SamplePoint(texture, sampler, u + done, v + done, n, r + done, g + done, b + done, a + done);
   }
+}
+
+void SampleMipmapped(const cMipChain& mips, const cSamplerState& sampler, const float* u,
+                     const float* v, const float* lod, int count, float* r, float* g, float* b,
+                     float* a) {
+  for (int done = 0; done < count; done += kBatchLimit)
+    SampleMipmappedBatch(mips, sampler, u + done, v + done, lod + done,
+                         std::min(count - done, kBatchLimit), r + done, g + done, b + done,
+                         a + done);
 }
 
 }  // namespace zunfert::detail

@@ -20,12 +20,22 @@ struct cSamplerState {
   cVideo3D::EAddressMode v = cVideo3D::EAddressMode::Wrap;
 };
 
+class cMipChain;
+
 /// Samples count texels at the texture coordinates u, v (0 to 1 across the
 /// texture, texel centres at half-texel steps) into red, green, blue and
-/// alpha in [0, 1]. Bilinear weights have 8 bits of precision; Trilinear
-/// filters as Bilinear (there are no mipmaps).
+/// alpha in [0, 1]. Bilinear weights have 8 bits of precision.
 void SampleTexture(const cTextureView& texture, const cSamplerState& sampler, const float* u,
                    const float* v, int count, float* r, float* g, float* b, float* a);
+
+/// Trilinear sampling: lod is each pixel's level of detail (log2 of the
+/// texels it spans). At or below 0 this is the bilinear sample of the
+/// texture itself, bit for bit; above, the bilinear samples of the two
+/// levels around lod, mixed by its fraction; past the last level, that
+/// level's.
+void SampleMipmapped(const cMipChain& mips, const cSamplerState& sampler, const float* u,
+                     const float* v, const float* lod, int count, float* r, float* g, float* b,
+                     float* a);
 
 /// The texel index for coordinate i (in texels, any integer) on an axis of
 /// size texels under an addressing mode.

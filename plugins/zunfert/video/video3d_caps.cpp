@@ -15,6 +15,7 @@ void cSoftwareVideo3D::FillCaps() {
   caps.m_MinTextureWidth = caps.m_MinTextureHeight = 1;
   caps.m_MaxTextureWidth = caps.m_MaxTextureHeight = kMaxTextureSide;
   caps.m_NonPow2Textures = caps.m_NonSquareTextures = true;
+  caps.m_MipMapping = true;
   caps.m_TextureMemory = kTextureMemory;
   caps.m_TextureColorKey = true;
   caps.m_MustSortTranslucent = true;

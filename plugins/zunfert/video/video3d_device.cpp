@@ -229,6 +229,7 @@ cSoftwareSurface* cSoftwareVideo3D::DrawSurface() const {
 
 detail::cRasterTarget cSoftwareVideo3D::MakeTarget() {
   cSoftwareSurface* surface = DrawSurface();
+  surface->MarkChanged();  // a texture drawn into needs new mipmaps
   detail::cRasterTarget target;
   target.color = surface->GetRow(0);
   target.pitch = surface->GetPitch();

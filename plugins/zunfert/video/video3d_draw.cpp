@@ -116,6 +116,7 @@ bool cSoftwareVideo3D::BeginDraw(const cVertexBuffer& vertices, uint32_t first, 
   const detail::cRasterTarget target = MakeTarget();
   if (target.left >= target.right || target.top >= target.bottom) return false;
   m_Processor.Prepare(m_State, m_Matrices[2], m_Matrices[1], m_Matrices[0]);
+  PrepareMipmaps();
   m_Pipeline.Configure(m_State, target);
   m_Rasterizer.Configure(m_State, &m_Pipeline, m_Viewport[0], m_Viewport[1], m_Viewport[2],
                          m_Viewport[3], m_Processor.GetUserPlaneBits());

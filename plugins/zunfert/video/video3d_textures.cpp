@@ -13,7 +13,7 @@ cSurface* cSoftwareVideo3D::CreateTexture(const tSize<int>& size, const cPixelFo
       static_cast<uint64_t>(fitted.width) * fitted.height * chosen.GetTotalBytes() >
           GetAvailableTextureMemory())
     return nullptr;
-  m_Textures.push_back({std::make_unique<cSoftwareSurface>(fitted, chosen), usage});
+  m_Textures.push_back({std::make_unique<cSoftwareSurface>(fitted, chosen), usage, nullptr});
   return m_Textures.back().surface.get();
 }
 
@@ -73,6 +73,19 @@ void cSoftwareVideo3D::SetTexture(int stage, cSurface* texture) {
 
 cSurface* cSoftwareVideo3D::GetTexture(int stage) const {
   return IsStage(stage) ? m_State.stages[stage].texture : nullptr;
+}
+
+void cSoftwareVideo3D::PrepareMipmaps() {
+  for (detail::cStageState& stage : m_State.stages) {
+    stage.mips = nullptr;
+    if (!stage.texture || stage.filter != EFilter::Trilinear) continue;
+    for (cTexture& texture : m_Textures) {
+      if (texture.surface.get() != stage.texture) continue;
+      if (!texture.mips) texture.mips = std::make_unique<detail::cMipChain>();
+      texture.mips->Update(*texture.surface);
+      stage.mips = texture.mips.get();
+    }
+  }
 }
 
 void cSoftwareVideo3D::SetTexelFunction(int stage, ETexelFunction function) {
