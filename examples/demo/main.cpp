@@ -16,7 +16,8 @@ namespace {
 
 const char* const kUsage =
     "usage: demo [--frames N] [--output FOLDER] [--input SCRIPT]\n"
-    "  --frames N       frames to draw (default 60, at 30 frames a second)\n"
+    "  --frames N       frames to draw (default 60, at 30 frames a second; in a\n"
+    "                   window, until Escape or the window closes)\n"
     "  --output FOLDER  where the pictures, textures and saved scene go\n"
     "                   (default demo-output)\n"
     "  --input SCRIPT   an input script of timed key and mouse events instead\n"
@@ -41,6 +42,7 @@ bool ParseOptions(int argc, char** argv, demo::cOptions& options) {
         return false;
       }
       options.frames = static_cast<int>(frames);
+      options.framesGiven = true;
     } else if (option == "--output") {
       options.output = value;
     } else if (option == "--input") {

@@ -25,7 +25,8 @@ namespace fs = std::filesystem;
 using tClock = std::chrono::steady_clock;
 
 constexpr int kWidth = 640, kHeight = 480;
-constexpr float kStep = 1.0f / 30.0f;  // game seconds per frame
+constexpr float kStep = 1.0f / 30.0f;  // game seconds per frame, without a player
+constexpr int kPlayLimit = 100000;     // frames a player may play in a window
 
 // The built-in input: orbit to the right, drag the view with the mouse,
 // zoom in with the wheel, and a look from above near the end.
@@ -99,6 +100,11 @@ int cDemo::Run() {
   std::printf("demo: %d triangles in %d entities; drawing %d frames of %d x %d\n",
               m_Scene.triangles, m_Scene.world->GetNumberOfEntities(), m_Options.frames, kWidth,
               kHeight);
+  if (m_Windowed && m_Options.input.empty()) m_RealInput = UseRealInput();
+  if (m_RealInput && !m_Options.framesGiven) {
+    m_Options.frames = kPlayLimit;
+    std::printf("demo: playing until Escape or the window closes\n");
+  }
   StartInput();
   PlayFrames();
   const bool identical = CheckReload();
@@ -131,14 +137,33 @@ void cDemo::StopDevices() {
   plugins->Destroy(std::exchange(m_Video, nullptr));
   plugins->Destroy(std::exchange(m_Keyboard, nullptr));
   plugins->Destroy(std::exchange(m_Mouse, nullptr));
+  for (cObject*& device : m_Replaced) plugins->Destroy(std::exchange(device, nullptr));
+}
+
+bool cDemo::UseRealInput() {
+  cPluginSystem* plugins = cPluginSystem::GetInstance();
+  cObject* keyboard = plugins->Create(gCRC32("cSdlKeyboard"));
+  cObject* mouse = plugins->Create(gCRC32("cSdlMouse"));
+  auto* realKeyboard = dynamic_cast<cDefaultKeyboard*>(keyboard);
+  auto* realMouse = dynamic_cast<cDefaultMouse*>(mouse);
+  if (realKeyboard == nullptr || realMouse == nullptr) {
+    plugins->Destroy(keyboard);
+    plugins->Destroy(mouse);
+    return false;
+  }
+  m_Replaced[0] = std::exchange(m_Keyboard, realKeyboard);
+  m_Replaced[1] = std::exchange(m_Mouse, realMouse);
+  return true;
 }
 
 void cDemo::StartInput() {
-  const cInputScript script = m_Options.input.empty()
-                                  ? cInputScript::Parse(kScript)
-                                  : cInputScript::Load(cUrl(cString(m_Options.input.c_str())));
-  m_Keyboard->SetScript(script);
-  m_Mouse->SetScript(script);
+  if (!m_RealInput) {
+    const cInputScript script = m_Options.input.empty()
+                                    ? cInputScript::Parse(kScript)
+                                    : cInputScript::Load(cUrl(cString(m_Options.input.c_str())));
+    m_Keyboard->SetScript(script);
+    m_Mouse->SetScript(script);
+  }
   m_Mouse->SetArea(0, 0, kWidth, kHeight);
   if (!m_Keyboard->Acquire() || !m_Mouse->Acquire())
     throw std::runtime_error("the keyboard or the mouse is held by another program");
@@ -154,7 +179,9 @@ void cDemo::ReadInput(float time, float step) {
   if (m_Keyboard->IsKeyPressed(cDefaultKeyboard::KeyRight)) m_Yaw += turn;
   if (m_Keyboard->IsKeyPressed(cDefaultKeyboard::KeyUp)) m_Distance -= zoom;
   if (m_Keyboard->IsKeyPressed(cDefaultKeyboard::KeyDown)) m_Distance += zoom;
-  if (m_Keyboard->IsKeyPressed(cDefaultKeyboard::KeyEscape)) m_Quit = true;
+  if (m_Keyboard->IsKeyPressed(cDefaultKeyboard::KeyEscape) ||
+      m_Keyboard->IsKeyPressed(cDefaultKeyboard::KeyClose))
+    m_Quit = true;
   int dx = 0, dy = 0;
   m_Mouse->GetMotion(dx, dy);
   if (m_Mouse->IsButtonPressed(cMouse::ButtonLeft)) m_Yaw += 0.3f * static_cast<float>(dx);
@@ -194,11 +221,20 @@ void cDemo::Draw(cWorld* world, double& render, double& present) {
 }
 
 void cDemo::PlayFrames() {
+  float time = 0;
+  tClock::time_point previous = tClock::now();
   for (int frame = 0; frame < m_Options.frames && !m_Quit; ++frame) {
     const tClock::time_point start = tClock::now();
-    ReadInput(static_cast<float>(frame) * kStep, kStep);
-    m_Yaw += 8.0f * kStep;  // a slow drift of its own
-    m_Scene.world->Animate(kStep);
+    // A player's game runs on the clock (at the display's rate); a script's
+    // on fixed steps, so that its frames are the same on every machine.
+    const float step = m_RealInput
+                           ? std::min(static_cast<float>(Seconds(previous)), 0.1f)
+                           : kStep;
+    previous = start;
+    time += step;
+    ReadInput(time - step, step);
+    m_Yaw += 8.0f * step;  // a slow drift of its own
+    m_Scene.world->Animate(step);
     PlaceCamera();
     cEntity::UpdateMatrices();
     const double update = Seconds(start);

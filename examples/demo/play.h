@@ -12,6 +12,8 @@ namespace demo {
 
 struct cOptions {
   int frames = 60;
+  /// Without --frames a window plays until Escape or its close button.
+  bool framesGiven = false;
   std::string output = "demo-output";
   /// An input script file; empty plays the built-in one.
   std::string input;
@@ -41,6 +43,9 @@ class cDemo : public cApplicationEx {
   void StartDevices();
   void StopDevices();
   void StartInput();
+  /// In a window, the keyboard and mouse read the player ("cSdlKeyboard",
+  /// "cSdlMouse") instead of a script; false where they are not offered.
+  bool UseRealInput();
   /// Reads the devices at the game time and steers the camera.
   void ReadInput(float time, float step);
   void PlaceCamera();
@@ -58,6 +63,8 @@ class cDemo : public cApplicationEx {
   cVideo3D* m_Video = nullptr;
   cDefaultKeyboard* m_Keyboard = nullptr;
   cDefaultMouse* m_Mouse = nullptr;
+  bool m_RealInput = false;
+  cObject* m_Replaced[2] = {};  // the application's keyboard and mouse, while real ones play
   cScene m_Scene;
   cDefaultWorld* m_Reloaded = nullptr;
   cEntity* m_Camera = nullptr;
