@@ -97,14 +97,17 @@ int cDemo::Run() {
   m_Scene = BuildScene(*this, m_Video, m_Textures);
   for (cEntity* entity : m_Scene.world->GetEntities())
     if (entity != nullptr && entity->GetName() == "MainCamera") m_Camera = entity;
-  std::printf("demo: %d triangles in %d entities; drawing %d frames of %d x %d\n",
-              m_Scene.triangles, m_Scene.world->GetNumberOfEntities(), m_Options.frames, kWidth,
-              kHeight);
   if (m_Windowed && m_Options.input.empty()) m_RealInput = UseRealInput();
-  if (m_RealInput && !m_Options.framesGiven) {
-    m_Options.frames = kPlayLimit;
-    std::printf("demo: playing until Escape or the window closes\n");
-  }
+  if (m_RealInput && !m_Options.framesGiven) m_Options.frames = kPlayLimit;
+  if (m_Options.frames == kPlayLimit)
+    std::printf(
+        "demo: %d triangles in %d entities; playing at %d x %d until Escape or the "
+        "window closes\n",
+        m_Scene.triangles, m_Scene.world->GetNumberOfEntities(), kWidth, kHeight);
+  else
+    std::printf("demo: %d triangles in %d entities; drawing %d frames of %d x %d\n",
+                m_Scene.triangles, m_Scene.world->GetNumberOfEntities(), m_Options.frames, kWidth,
+                kHeight);
   StartInput();
   PlayFrames();
   const bool identical = CheckReload();
@@ -227,9 +230,7 @@ void cDemo::PlayFrames() {
     const tClock::time_point start = tClock::now();
     // A player's game runs on the clock (at the display's rate); a script's
     // on fixed steps, so that its frames are the same on every machine.
-    const float step = m_RealInput
-                           ? std::min(static_cast<float>(Seconds(previous)), 0.1f)
-                           : kStep;
+    const float step = m_RealInput ? std::min(static_cast<float>(Seconds(previous)), 0.1f) : kStep;
     previous = start;
     time += step;
     ReadInput(time - step, step);
