@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh libjpeg62-turbo-dev libpng-dev libassimp-dev libopenal-dev libsndfile1-dev
+scripts/install-deps.sh
 cmake --preset default
 cmake --build --preset default --parallel "$(nproc)" --target demo
 build/default/bin/demo --output build/demo "$@"

@@ -22,8 +22,7 @@ if ((${#targets[@]} == 0)); then
 fi
 jobs=${FUZZ_JOBS:-1}
 
-scripts/install-deps.sh clang libclang-rt-14-dev libjpeg62-turbo-dev libpng-dev libassimp-dev \
-  libopenal-dev libsndfile1-dev
+scripts/install-deps.sh clang libclang-rt-14-dev
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz --target fuzz_seeds "${targets[@]/#/fuzz_}"
 

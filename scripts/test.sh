@@ -3,8 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh libjpeg62-turbo-dev libpng-dev zlib1g-dev libassimp-dev libsdl2-dev \
-  libopenal-dev libsndfile1-dev
+scripts/install-deps.sh
 cmake --preset default
 cmake --build --preset default --parallel "$(nproc)"
 ctest --preset default

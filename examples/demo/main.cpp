@@ -15,14 +15,18 @@
 namespace {
 
 const char* const kUsage =
-    "usage: demo [--frames N] [--output FOLDER] [--input SCRIPT] [--audio FILE.wav]\n"
-    "  --frames N       frames to draw (default 60, at 30 frames a second)\n"
+    "usage: demo [--frames N] [--output FOLDER] [--input SCRIPT] [--video DEVICE]\n"
+    "            [--audio FILE.wav]\n"
+    "  --frames N       frames to draw (default 60, at 30 frames a second; in a\n"
+    "                   window, until Escape or the window closes)\n"
     "  --output FOLDER  where the pictures, textures and saved scene go\n"
     "                   (default demo-output)\n"
     "  --input SCRIPT   an input script of timed key and mouse events instead\n"
     "                   of the built-in one (see the README)\n"
     "  --audio FILE.wav render the soundtrack offline into the file instead of\n"
-    "                   playing it on the sound device\n";
+    "                   playing it on the sound device\n"
+    "  --video DEVICE   opengl (default: a window where a display exists) or\n"
+    "                   software (PNG files)\n";
 
 bool ParseOptions(int argc, char** argv, demo::cOptions& options) {
   for (int i = 1; i < argc; ++i) {
@@ -41,12 +45,19 @@ bool ParseOptions(int argc, char** argv, demo::cOptions& options) {
         return false;
       }
       options.frames = static_cast<int>(frames);
+      options.framesGiven = true;
     } else if (option == "--output") {
       options.output = value;
     } else if (option == "--input") {
       options.input = value;
     } else if (option == "--audio") {
       options.audio = value;
+    } else if (option == "--video") {
+      if (std::strcmp(value, "opengl") != 0 && std::strcmp(value, "software") != 0) {
+        std::fprintf(stderr, "demo: --video takes opengl or software\n");
+        return false;
+      }
+      options.window = std::strcmp(value, "opengl") == 0;
     } else {
       std::fprintf(stderr, "demo: unknown option %s\n", option.c_str());
       return false;

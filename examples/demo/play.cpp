@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "video_choice.h"
+
 #if defined(_WIN32)
 #include <io.h>
 #define DEMO_ISATTY(file) _isatty(_fileno(file))
@@ -23,7 +25,8 @@ namespace fs = std::filesystem;
 using tClock = std::chrono::steady_clock;
 
 constexpr int kWidth = 640, kHeight = 480;
-constexpr float kStep = 1.0f / 30.0f;  // game seconds per frame
+constexpr float kStep = 1.0f / 30.0f;  // game seconds per frame, without a player
+constexpr int kPlayLimit = 100000;     // frames a player may play in a window
 
 // The built-in input: orbit to the right, drag the view with the mouse,
 // zoom in with the wheel, and a look from above near the end.
@@ -96,9 +99,17 @@ int cDemo::Run() {
     if (entity != nullptr && entity->GetName() == "MainCamera") m_Camera = entity;
     if (entity != nullptr && entity->GetName() == "Moon") m_Moon = entity;
   }
-  std::printf("demo: %d triangles in %d entities; drawing %d frames of %d x %d\n",
-              m_Scene.triangles, m_Scene.world->GetNumberOfEntities(), m_Options.frames, kWidth,
-              kHeight);
+  if (m_Windowed && m_Options.input.empty()) m_RealInput = UseRealInput();
+  if (m_RealInput && !m_Options.framesGiven) m_Options.frames = kPlayLimit;
+  if (m_Options.frames == kPlayLimit)
+    std::printf(
+        "demo: %d triangles in %d entities; playing at %d x %d until Escape or the "
+        "window closes\n",
+        m_Scene.triangles, m_Scene.world->GetNumberOfEntities(), kWidth, kHeight);
+  else
+    std::printf("demo: %d triangles in %d entities; drawing %d frames of %d x %d\n",
+                m_Scene.triangles, m_Scene.world->GetNumberOfEntities(), m_Options.frames, kWidth,
+                kHeight);
   StartInput();
   m_Sound.Start(m_Options.output, m_Options.audio);
   PlayFrames();
@@ -114,18 +125,16 @@ void cDemo::Exit() {
 }
 
 void cDemo::StartDevices() {
-  tArray<cString> drivers;
-  EnumerateVideoDevices(Video3D, drivers);
-  if (!drivers.Contains(cString("cSoftwareVideo3D")))
-    throw std::runtime_error("the plug-in library offers no cSoftwareVideo3D");
-  if (!Initialize(Keyboard) || !Initialize(Mouse) || !Initialize(Video, "cSoftwareVideo3D") ||
-      !Initialize(StreamManager))
+  if (!Initialize(Keyboard) || !Initialize(Mouse) || !Initialize(StreamManager))
     throw std::runtime_error("the devices could not be created");
-  m_Video = Device<cVideo3D>(GetVideo(), "3D video device");
   m_Keyboard = Device<cDefaultKeyboard>(GetKeyboard(), "keyboard of the plug-in library");
   m_Mouse = Device<cDefaultMouse>(GetMouse(), "mouse of the plug-in library");
-  InitVideo(kWidth, kHeight, 32, true, 0, "tolmak demo");
-  if (!m_Video->IsInitialized()) throw std::runtime_error("the video device did not start");
+  const cVideoChoice choice = OpenVideo(*this, m_Options.window, kWidth, kHeight);
+  m_Video = choice.video;
+  m_Windowed = choice.windowed;
+  if (!choice.note.empty()) std::printf("demo: %s\n", choice.note.c_str());
+  if (m_Video == nullptr) throw std::runtime_error("the video device did not start");
+  if (m_Windowed) return;  // frames go to the window; only the reload check is written
   const std::string frames = (fs::path(m_Options.output) / "frames" / "frame_%03d.png").string();
   if (!SetStringProperty(m_Video, "Output", frames.c_str()))
     throw std::runtime_error("the video device cannot write its frames");
@@ -140,14 +149,33 @@ void cDemo::StopDevices() {
   plugins->Destroy(std::exchange(m_Video, nullptr));
   plugins->Destroy(std::exchange(m_Keyboard, nullptr));
   plugins->Destroy(std::exchange(m_Mouse, nullptr));
+  for (cObject*& device : m_Replaced) plugins->Destroy(std::exchange(device, nullptr));
+}
+
+bool cDemo::UseRealInput() {
+  cPluginSystem* plugins = cPluginSystem::GetInstance();
+  cObject* keyboard = plugins->Create(gCRC32("cSdlKeyboard"));
+  cObject* mouse = plugins->Create(gCRC32("cSdlMouse"));
+  auto* realKeyboard = dynamic_cast<cDefaultKeyboard*>(keyboard);
+  auto* realMouse = dynamic_cast<cDefaultMouse*>(mouse);
+  if (realKeyboard == nullptr || realMouse == nullptr) {
+    plugins->Destroy(keyboard);
+    plugins->Destroy(mouse);
+    return false;
+  }
+  m_Replaced[0] = std::exchange(m_Keyboard, realKeyboard);
+  m_Replaced[1] = std::exchange(m_Mouse, realMouse);
+  return true;
 }
 
 void cDemo::StartInput() {
-  const cInputScript script = m_Options.input.empty()
-                                  ? cInputScript::Parse(kScript)
-                                  : cInputScript::Load(cUrl(cString(m_Options.input.c_str())));
-  m_Keyboard->SetScript(script);
-  m_Mouse->SetScript(script);
+  if (!m_RealInput) {
+    const cInputScript script = m_Options.input.empty()
+                                    ? cInputScript::Parse(kScript)
+                                    : cInputScript::Load(cUrl(cString(m_Options.input.c_str())));
+    m_Keyboard->SetScript(script);
+    m_Mouse->SetScript(script);
+  }
   m_Mouse->SetArea(0, 0, kWidth, kHeight);
   if (!m_Keyboard->Acquire() || !m_Mouse->Acquire())
     throw std::runtime_error("the keyboard or the mouse is held by another program");
@@ -163,7 +191,9 @@ void cDemo::ReadInput(float time, float step) {
   if (m_Keyboard->IsKeyPressed(cDefaultKeyboard::KeyRight)) m_Yaw += turn;
   if (m_Keyboard->IsKeyPressed(cDefaultKeyboard::KeyUp)) m_Distance -= zoom;
   if (m_Keyboard->IsKeyPressed(cDefaultKeyboard::KeyDown)) m_Distance += zoom;
-  if (m_Keyboard->IsKeyPressed(cDefaultKeyboard::KeyEscape)) m_Quit = true;
+  if (m_Keyboard->IsKeyPressed(cDefaultKeyboard::KeyEscape) ||
+      m_Keyboard->IsKeyPressed(cDefaultKeyboard::KeyClose))
+    m_Quit = true;
   int dx = 0, dy = 0;
   m_Mouse->GetMotion(dx, dy);
   if (m_Mouse->IsButtonPressed(cMouse::ButtonLeft)) m_Yaw += 0.3f * static_cast<float>(dx);
@@ -203,11 +233,18 @@ void cDemo::Draw(cWorld* world, double& render, double& present) {
 }
 
 void cDemo::PlayFrames() {
+  float time = 0;
+  tClock::time_point previous = tClock::now();
   for (int frame = 0; frame < m_Options.frames && !m_Quit; ++frame) {
     const tClock::time_point start = tClock::now();
-    ReadInput(static_cast<float>(frame) * kStep, kStep);
-    m_Yaw += 8.0f * kStep;  // a slow drift of its own
-    m_Scene.world->Animate(kStep);
+    // A player's game runs on the clock (at the display's rate); a script's
+    // on fixed steps, so that its frames are the same on every machine.
+    const float step = m_RealInput ? std::min(static_cast<float>(Seconds(previous)), 0.1f) : kStep;
+    previous = start;
+    time += step;
+    ReadInput(time - step, step);
+    m_Yaw += 8.0f * step;  // a slow drift of its own
+    m_Scene.world->Animate(step);
     PlaceCamera();
     cEntity::UpdateMatrices();
     if (m_Moon != nullptr)
@@ -223,6 +260,11 @@ void cDemo::PlayFrames() {
     ShowProgress(frame, update, render, present);
   }
   if (DEMO_ISATTY(stdout)) std::printf("\n");
+  // What the windowed device sent to the card for the last frame played.
+  cPropertySheet sheet;
+  m_Video->AddProperties(&sheet);
+  cString counts;
+  if (sheet.Get("FrameCounts", &counts)) m_FrameCounts = counts.c_str();
 }
 
 bool cDemo::CheckReload() {
@@ -266,8 +308,12 @@ void cDemo::ShowProgress(int frame, double update, double render, double present
 
 void cDemo::PrintSummary(bool identical) const {
   const fs::path output = fs::absolute(m_Options.output);
-  std::printf("Pictures:  %s/frames/frame_000.png ... (%d frames)\n", output.string().c_str(),
-              m_FramesPlayed);
+  if (!m_FrameCounts.empty()) std::printf("Last frame: %s\n", m_FrameCounts.c_str());
+  if (m_Windowed)
+    std::printf("Window:    %d frames shown\n", m_FramesPlayed);
+  else
+    std::printf("Pictures:  %s/frames/frame_000.png ... (%d frames)\n", output.string().c_str(),
+                m_FramesPlayed);
   std::printf("Reloaded:  %s/reloaded.png (the scene loaded back from %s/scene)\n",
               output.string().c_str(), output.string().c_str());
   std::printf("Textures:  %s/textures (", output.string().c_str());

@@ -13,11 +13,16 @@ namespace demo {
 
 struct cOptions {
   int frames = 60;
+  /// Without --frames a window plays until Escape or its close button.
+  bool framesGiven = false;
   std::string output = "demo-output";
   /// An input script file; empty plays the built-in one.
   std::string input;
   /// A WAV file the soundtrack is rendered into offline; empty plays it live.
   std::string audio;
+  /// Draw in a window where one can be opened (--video opengl, the
+  /// default), or always with the software device (--video software).
+  bool window = true;
 };
 
 /// Seconds spent per frame in one phase.
@@ -43,6 +48,9 @@ class cDemo : public cApplicationEx {
   void StartDevices();
   void StopDevices();
   void StartInput();
+  /// In a window, the keyboard and mouse read the player ("cSdlKeyboard",
+  /// "cSdlMouse") instead of a script; false where they are not offered.
+  bool UseRealInput();
   /// Reads the devices at the game time and steers the camera.
   void ReadInput(float time, float step);
   void PlaceCamera();
@@ -60,6 +68,8 @@ class cDemo : public cApplicationEx {
   cVideo3D* m_Video = nullptr;
   cDefaultKeyboard* m_Keyboard = nullptr;
   cDefaultMouse* m_Mouse = nullptr;
+  bool m_RealInput = false;
+  cObject* m_Replaced[2] = {};  // the application's keyboard and mouse, while real ones play
   cScene m_Scene;
   cDefaultWorld* m_Reloaded = nullptr;
   cEntity* m_Camera = nullptr;
@@ -71,9 +81,11 @@ class cDemo : public cApplicationEx {
   int m_Wheel = 0;
   bool m_Wireframe = false;
   bool m_Quit = false;
+  bool m_Windowed = false;
   int m_FramesPlayed = 0;
   cTimer m_Update, m_Render, m_Present;
   int m_Differences = 0;
+  std::string m_FrameCounts;
 };
 
 }  // namespace demo

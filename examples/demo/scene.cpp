@@ -65,7 +65,8 @@ cMaterials LoadMaterials(cApplicationEx& app, cFactory& make,
 }
 
 /// The planet with its moon on an orbit, the ring and the floor.
-int BuildBodies(cFactory& make, cEntity* root, const cMaterials& m, cEntity*& orbit) {
+int BuildBodies(cFactory& make, cEntity* root, const cMaterials& m, cVideo3D* video,
+                cEntity*& orbit) {
   auto* sphere = make.Make<cMeshModel>("cMeshModel", "sphere.mesh");
   auto* torus = make.Make<cMeshModel>("cMeshModel", "torus.mesh");
   auto* box = make.Make<cMeshModel>("cMeshModel", "box.mesh");
@@ -74,6 +75,8 @@ int BuildBodies(cFactory& make, cEntity* root, const cMaterials& m, cEntity*& or
   torus->SetTorus(5.5f, 0.45f, 64, 12);
   box->SetBox(cVector3(1.8f, 1.8f, 1.8f));
   grid->SetGrid(40.0f, 24, 8.0f);
+  // Kept in the device's buffers, so that frames send no geometry.
+  for (cMeshModel* mesh : {sphere, torus, box, grid}) mesh->Compile(video);
 
   make.Entity("Floor", root, grid, m.bricks)->SetPivotPosition(0, -4.5f, 0);
   auto* planet = make.Entity("Planet", root, sphere, m.marble);
@@ -148,7 +151,7 @@ cScene BuildScene(cApplicationEx& app, cVideo3D* video, const std::vector<cTextu
     sector->SetRoot(root);
     const cMaterials materials = LoadMaterials(app, make, textures);
     cEntity* orbit = nullptr;
-    scene.triangles = BuildBodies(make, root, materials, orbit);
+    scene.triangles = BuildBodies(make, root, materials, video, orbit);
     if (cEntity* house = LoadImportedModel(scene.world, video)) root->AddChild(house);
     BuildLightsAndCameras(make, scene.world, root, orbit);
   } catch (...) {

@@ -206,8 +206,8 @@ TEST_F(SpriteTest, ApplicationLoadsEveryImageTypeInTheDevicePixelFormat) {
                                    std::pair{cApplicationEx::Video3D, "cSoftwareVideo3D"}}) {
     tArray<cString> drivers;  // the 3D enumeration comes last: it picks the kind of device
     app.EnumerateVideoDevices(type, drivers);
-    ASSERT_EQ(1, drivers.GetCount());
-    EXPECT_EQ(cString(name), drivers[0]);
+    // The OpenGL drivers are listed too where their library was built.
+    EXPECT_TRUE(drivers.Contains(cString(name)));
   }
   ASSERT_TRUE(app.Initialize(cApplicationEx::Video, "cSoftwareVideo3D"));
   ASSERT_TRUE(app.Initialize(cApplicationEx::StreamManager));

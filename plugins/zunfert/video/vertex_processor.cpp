@@ -20,25 +20,6 @@ cVector3 ReadVector(const uint8_t* p) {
   return {v[0], v[1], v[2]};
 }
 
-/// The camera position and looking direction in world space, from the view
-/// matrix (the inverse of its linear part applied to -translation, and to -Z).
-void CameraFromView(const cMatrix4x3& view, cVector3& eye, cVector3& forward) {
-  const float a = view(0, 0), b = view(0, 1), c = view(0, 2);
-  const float d = view(1, 0), e = view(1, 1), f = view(1, 2);
-  const float g = view(2, 0), h = view(2, 1), i = view(2, 2);
-  const float det = a * (e * i - f * h) - b * (d * i - f * g) + c * (d * h - e * g);
-  const float s = det != 0 ? 1.0f / det : 0.0f;
-  // Rows of the inverse.
-  const float inv[3][3] = {{(e * i - f * h) * s, (c * h - b * i) * s, (b * f - c * e) * s},
-                           {(f * g - d * i) * s, (a * i - c * g) * s, (c * d - a * f) * s},
-                           {(d * h - e * g) * s, (b * g - a * h) * s, (a * e - b * d) * s}};
-  const cVector3& t = view[3];
-  float p[3];
-  for (int k = 0; k < 3; ++k) p[k] = -(t.x * inv[0][k] + t.y * inv[1][k] + t.z * inv[2][k]);
-  eye = {p[0], p[1], p[2]};
-  forward = {-inv[2][0], -inv[2][1], -inv[2][2]};
-}
-
 cRgba Select(cVideo3D::ESource source, const cRgba& material, const cRgba& diffuse,
              const cRgba& specular) {
   switch (source) {
@@ -92,6 +73,24 @@ cMatrix4 cMatrix4::operator*(const cMatrix4& other) const {
       result.m[r][c] = m[r][0] * other.m[0][c] + m[r][1] * other.m[1][c] + m[r][2] * other.m[2][c] +
                        m[r][3] * other.m[3][c];
   return result;
+}
+
+// The inverse of the view matrix's linear part, applied to -translation and to -Z.
+void CameraFromView(const cMatrix4x3& view, cVector3& eye, cVector3& forward) {
+  const float a = view(0, 0), b = view(0, 1), c = view(0, 2);
+  const float d = view(1, 0), e = view(1, 1), f = view(1, 2);
+  const float g = view(2, 0), h = view(2, 1), i = view(2, 2);
+  const float det = a * (e * i - f * h) - b * (d * i - f * g) + c * (d * h - e * g);
+  const float s = det != 0 ? 1.0f / det : 0.0f;
+  // Rows of the inverse.
+  const float inv[3][3] = {{(e * i - f * h) * s, (c * h - b * i) * s, (b * f - c * e) * s},
+                           {(f * g - d * i) * s, (a * i - c * g) * s, (c * d - a * f) * s},
+                           {(d * h - e * g) * s, (b * g - a * h) * s, (a * e - b * d) * s}};
+  const cVector3& t = view[3];
+  float p[3];
+  for (int k = 0; k < 3; ++k) p[k] = -(t.x * inv[0][k] + t.y * inv[1][k] + t.z * inv[2][k]);
+  eye = {p[0], p[1], p[2]};
+  forward = {-inv[2][0], -inv[2][1], -inv[2][2]};
 }
 
 uint32_t ClipCode(float x, float y, float z, float w) {

@@ -55,6 +55,9 @@ struct cMatrix4 {
 /// and frustum sides (user planes not included).
 uint32_t ClipCode(float x, float y, float z, float w);
 
+/// The camera position and looking direction in world space, from the view matrix.
+void CameraFromView(const cMatrix4x3& view, cVector3& eye, cVector3& forward);
+
 /// Transforms and lights vertices, prepared once per draw from the render
 /// state and the world, view and projection matrices.
 class cVertexProcessor {

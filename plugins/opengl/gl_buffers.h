@@ -1,0 +1,88 @@
+#pragma once
+
+#include <epoxy/gl.h>
+
+#include <vector>
+
+#include <tolmak.h>
+
+#include "gl_counts.h"
+#include "render_state.h"
+
+namespace zunfert::gl {
+
+/// Where the components of a vertex lie, by the vertex buffers' layout
+/// rule, once its colours are ARGB8888.
+struct cVertexLayout {
+  uint32_t vertexFormat = 0, stride = 0, length = 0;
+  uint32_t normal = 0, diffuse = 0, specular = 0, texture = 0, sets = 0;
+};
+
+/// A vertex buffer in a GL buffer object.
+class cGlVertexBuffer : public hVertexBuffer {
+ public:
+  cGlVertexBuffer() { glGenBuffers(1, &m_Id); }
+  cGlVertexBuffer(const cGlVertexBuffer&) = delete;
+  cGlVertexBuffer& operator=(const cGlVertexBuffer&) = delete;
+  ~cGlVertexBuffer() override { glDeleteBuffers(1, &m_Id); }
+
+  /// Sends the vertices (colours converted to ARGB8888 when they are not).
+  void Upload(const cVertexBuffer& source, GLenum usage, cGlCounts& counts);
+  GLuint GetId() const { return m_Id; }
+  const cVertexLayout& GetLayout() const { return m_Layout; }
+  /// Changes at every upload, so that a vertex layout made for older
+  /// contents is made again.
+  uint32_t GetVersion() const { return m_Version; }
+
+ private:
+  GLuint m_Id = 0;
+  cVertexLayout m_Layout;
+  uint32_t m_Version = 0;
+};
+
+/// An index buffer in a GL buffer object, with what a draw needs to know
+/// without reading it back.
+class cGlIndexBuffer : public hIndexBuffer {
+ public:
+  cGlIndexBuffer() { glGenBuffers(1, &m_Id); }
+  cGlIndexBuffer(const cGlIndexBuffer&) = delete;
+  cGlIndexBuffer& operator=(const cGlIndexBuffer&) = delete;
+  ~cGlIndexBuffer() override { glDeleteBuffers(1, &m_Id); }
+
+  void Upload(const cIndexBuffer& source, GLenum usage, cGlCounts& counts);
+  GLuint GetId() const { return m_Id; }
+  uint32_t GetLength() const { return m_Length; }
+  uint16_t GetMinIndex() const { return m_MinIndex; }
+  /// The largest entry from first over count entries.
+  uint16_t GetLargest(uint32_t first, uint32_t count) const;
+
+ private:
+  GLuint m_Id = 0;
+  uint32_t m_Length = 0;
+  uint16_t m_MinIndex = 0;
+  std::vector<uint16_t> m_Entries;  // kept to check draws against the vertex count
+};
+
+/// The vertex array object and the attributes it points at.
+class cGlVertexArray {
+ public:
+  cGlVertexArray() { glGenVertexArrays(1, &m_Id); }
+  cGlVertexArray(const cGlVertexArray&) = delete;
+  cGlVertexArray& operator=(const cGlVertexArray&) = delete;
+  ~cGlVertexArray() { glDeleteVertexArrays(1, &m_Id); }
+
+  /// Points the attributes at the buffer, each stage at its coordinate
+  /// set; components the buffer lacks read the software device's defaults
+  /// (normal 0, diffuse white, specular and coordinates 0).
+  void Bind(const cGlVertexBuffer& vertices, const detail::cRenderState& state, cGlCounts& counts);
+  /// Forgets the attributes set (the buffer may be reused under another id).
+  void Forget() { m_Buffer = 0; }
+
+ private:
+  GLuint m_Id = 0;
+  GLuint m_Buffer = 0;
+  uint32_t m_Version = 0;
+  int m_Sets[detail::kStages] = {};
+};
+
+}  // namespace zunfert::gl

@@ -1,0 +1,115 @@
+#include "gl_textures.h"
+
+namespace zunfert::gl {
+
+namespace {
+
+GLint Wrap(cVideo3D::EAddressMode mode) {
+  switch (mode) {
+    case cVideo3D::EAddressMode::Mirror:
+      return GL_MIRRORED_REPEAT;
+    case cVideo3D::EAddressMode::Clamp:
+      return GL_CLAMP_TO_EDGE;
+    default:
+      return GL_REPEAT;
+  }
+}
+
+}  // namespace
+
+void cGlTextures::Open() {
+  for (cSampler& sampler : m_Samplers) {
+    glGenSamplers(1, &sampler.id);
+    sampler.valid = false;
+  }
+}
+
+void cGlTextures::Upload(const cSoftwareSurface& surface, cGlCounts& counts) {
+  GLuint& id = m_Textures[&surface];
+  if (!id) glGenTextures(1, &id);
+  glActiveTexture(GL_TEXTURE0);
+  glBindTexture(GL_TEXTURE_2D, id);
+  m_Bound[0] = id;
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, surface.GetPitch() / 4);
+  // ARGB8888 lies in memory as blue, green, red, alpha.
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, surface.GetWidth(), surface.GetHeight(), 0, GL_BGRA,
+               GL_UNSIGNED_BYTE, surface.GetRow(0));
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+  glGenerateMipmap(GL_TEXTURE_2D);
+  ++counts.uploads;
+}
+
+GLuint cGlTextures::Find(const cSurface* surface) const {
+  const auto it = m_Textures.find(surface);
+  return it == m_Textures.end() ? 0 : it->second;
+}
+
+void cGlTextures::UpdateMipmaps(const cSurface* surface) {
+  if (const GLuint id = Find(surface)) {
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, id);
+    glGenerateMipmap(GL_TEXTURE_2D);
+    m_Bound[0] = id;
+  }
+}
+
+void cGlTextures::Destroy(const cSurface* surface) {
+  const auto it = m_Textures.find(surface);
+  if (it == m_Textures.end()) return;
+  glDeleteTextures(1, &it->second);
+  m_Textures.erase(it);
+  Forget();
+}
+
+void cGlTextures::Bind(const detail::cRenderState& state, cGlCounts& counts) {
+  for (int s = 0; s < detail::kStages; ++s) {
+    const detail::cStageState& stage = state.stages[s];
+    if (!stage.texture) continue;  // the shader does not read a stage without a texture
+    GLuint id = Find(stage.texture);
+    if (!id) {  // made before the device was opened
+      Upload(*stage.texture, counts);
+      id = Find(stage.texture);
+      m_Bound[0] = 0;
+    }
+    if (m_Bound[s] != id) {
+      glActiveTexture(GL_TEXTURE0 + s);
+      glBindTexture(GL_TEXTURE_2D, id);
+      m_Bound[s] = id;
+      ++counts.stateChanges;
+    }
+    cSampler& sampler = m_Samplers[s];
+    if (sampler.valid && sampler.filter == stage.filter && sampler.u == stage.addressU &&
+        sampler.v == stage.addressV && sampler.bias == stage.mipmapBias)
+      continue;
+    const bool point = stage.filter == cVideo3D::EFilter::Point;
+    const GLint minify = point                                          ? GL_NEAREST
+                         : stage.filter == cVideo3D::EFilter::Trilinear ? GL_LINEAR_MIPMAP_LINEAR
+                                                                        : GL_LINEAR;
+    glSamplerParameteri(sampler.id, GL_TEXTURE_MIN_FILTER, minify);
+    glSamplerParameteri(sampler.id, GL_TEXTURE_MAG_FILTER, point ? GL_NEAREST : GL_LINEAR);
+    glSamplerParameteri(sampler.id, GL_TEXTURE_WRAP_S, Wrap(stage.addressU));
+    glSamplerParameteri(sampler.id, GL_TEXTURE_WRAP_T, Wrap(stage.addressV));
+    glSamplerParameterf(sampler.id, GL_TEXTURE_LOD_BIAS, stage.mipmapBias);
+    glBindSampler(s, sampler.id);
+    sampler.filter = stage.filter, sampler.u = stage.addressU, sampler.v = stage.addressV;
+    sampler.bias = stage.mipmapBias, sampler.valid = true;
+    ++counts.stateChanges;
+  }
+}
+
+void cGlTextures::Forget() {
+  for (GLuint& bound : m_Bound) bound = 0;
+}
+
+void cGlTextures::Clear() {
+  for (auto& [surface, id] : m_Textures) glDeleteTextures(1, &id);
+  m_Textures.clear();
+  for (cSampler& sampler : m_Samplers) {
+    if (sampler.id) glDeleteSamplers(1, &sampler.id);
+    sampler = {};
+  }
+  Forget();
+}
+
+}  // namespace zunfert::gl

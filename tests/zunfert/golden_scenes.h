@@ -1,0 +1,280 @@
+#pragma once
+// The scenes behind the reference pictures, drawn by any 3D device of the
+// plug-in: the software device's own tests compare them with the pictures,
+// the OpenGL device's tests with the software device.
+#include <utility>
+#include <vector>
+
+#include "video_fixtures.h"
+
+namespace zunfert::test {
+
+using E3 = cVideo3D;
+
+/// Draws the scenes behind the reference pictures on any device that keeps
+/// the software device's state (the OpenGL device draws them too).
+class cGoldenScenes {
+ public:
+  explicit cGoldenScenes(cSoftwareVideo3D& device) : m_Device(device) {}
+
+  const cSurface& Back() { return *m_Device.GetSurface(E3::ESurface::Back); }
+  /// Every scene by its picture's name.
+  static const std::vector<std::pair<const char*, void (cGoldenScenes::*)()>>& All();
+
+  /// Opens the device (culling off, inside a scene) and a camera at (0, 0, 4) looking down -Z (+X
+  /// to the right).
+  void OpenScene(int width, int height, float fov = 60.0f) {
+    cInitInfo info(width, height, 32, true, true);
+    ASSERT_TRUE(m_Device.InitDevice(&info));
+    m_Device.SetCulling(E3::ECulling::Disabled);
+    ASSERT_TRUE(m_Device.BeginScene());
+    cFrustumInfo lens;
+    lens.Set(cMatrix4x3({-1, 0, 0}, {0, 1, 0}, {0, 0, -1}, {0, 0, 4}), 50.0f, fov, 1.0f);
+    m_Device.SetMatrix(E3::EMatrix::View, lens.GetRotation());
+    m_Device.SetMatrix(E3::EMatrix::Projection, lens.GetProjection());
+    m_Device.SetClearColor(cColor(1, 0.1f, 0.1f, 0.2f));
+    m_Device.Clear(true, true, true);
+  }
+  /// A square tile of the picture for one variant of a scene.
+  void Tile(int column, int row, int size) {
+    m_Device.SetViewport(column * size, row * size, size, size);
+    m_Device.Clear(true, true, false);
+  }
+  /// An n by n grid over [-1, 1]^2 at z = 0 facing +Z, as indexed triangles.
+  static void Grid(int n, float uvScale, cVertexBuffer& vertices, cIndexBuffer& indices) {
+    std::vector<cTestVertex> list;
+    for (int j = 0; j <= n; ++j)
+      for (int i = 0; i <= n; ++i) {
+        const float s = static_cast<float>(i) / n, t = static_cast<float>(j) / n;
+        list.push_back({2 * s - 1, 1 - 2 * t, 0, 0xFFFFFFFF, s * uvScale, t * uvScale, 0, 0, 1});
+      }
+    vertices = MakeVertices(list);
+    std::vector<uint16_t> entries;
+    for (int j = 0; j < n; ++j)
+      for (int i = 0; i < n; ++i) {
+        const auto at = [n](int x, int y) { return static_cast<uint16_t>(y * (n + 1) + x); };
+        entries.insert(entries.end(), {at(i, j), at(i + 1, j), at(i + 1, j + 1), at(i, j),
+                                       at(i + 1, j + 1), at(i, j + 1)});
+      }
+    indices.Copy(entries.data(), static_cast<uint32_t>(entries.size()));
+  }
+  /// A 4x4 checker, its light squares coloured by quadrant, the first white.
+  cSurface* Checker() {
+    std::vector<uint32_t> texels(16);
+    const uint32_t colors[4] = {0xFFFFFFFF, 0xFF2040E0, 0xFF20C040, 0xFFF0E020};
+    for (int i = 0; i < 16; ++i) {
+      const int x = i % 4, y = i / 4;
+      texels[i] = (x + y) % 2 ? 0xFF302020 : colors[y / 2 * 2 + x / 2];
+    }
+    cArgbSprite sprite(4, 4, texels);
+    return m_Device.CreateTextureFrom(&sprite, 0, E3::ETextureUsage::Normal,
+                                      E3::EMemoryType::DriverDecides);
+  }
+
+  // Two triangles pierce each other: the depth test cuts them along a line.
+  // The left one is Gouraud-shaded from red, green and blue corners, the
+  // right one flat in the colour of its first corner.
+  void DepthAndShading() {
+    OpenScene(64, 64, 40.0f);
+    const cVertexBuffer smooth = MakeVertices(
+        {{-1.2f, -1, -1, 0xFFFF0000}, {0.8f, -0.6f, 1, 0xFF00FF00}, {-0.4f, 1.1f, 0, 0xFF0000FF}});
+    const cVertexBuffer flat = MakeVertices({{1.1f, -0.9f, -1, 0xFFFFE000},
+                                             {0.3f, 1.0f, -0.8f, 0xFF00FFFF},
+                                             {-1.0f, 0.2f, 1, 0xFFFF00FF}});
+    m_Device.DrawPrimitive(E3::EPrimitive::Triangles, smooth, 0, 3);
+    m_Device.SetShading(E3::EShading::Flat);
+    m_Device.DrawPrimitive(E3::EPrimitive::Triangles, flat, 0, 3);
+  }
+
+  // A pinwheel of four triangles, two running clockwise on the screen and
+  // two counter-clockwise: the left tile culls Clockwise, the right one
+  // CounterClockwise.
+  void CullingByScreenWinding() {
+    OpenScene(96, 48);
+    const cVertexBuffer wheel = MakeVertices({{0, 0, 0, 0xFFFF4040},
+                                              {1, 0.2f, 0, 0xFFFF4040},
+                                              {0.8f, 1, 0, 0xFFFF4040},
+                                              {0, 0, 0, 0xFF40FF40},
+                                              {-0.2f, 1, 0, 0xFF40FF40},
+                                              {-1, 0.8f, 0, 0xFF40FF40},
+                                              {0, 0, 0, 0xFF4040FF},
+                                              {-0.8f, -1, 0, 0xFF4040FF},
+                                              {-1, -0.2f, 0, 0xFF4040FF},
+                                              {0, 0, 0, 0xFFFFFF40},
+                                              {0.2f, -1, 0, 0xFFFFFF40},
+                                              {1, -0.8f, 0, 0xFFFFFF40}});
+    const E3::ECulling modes[2] = {E3::ECulling::Clockwise, E3::ECulling::CounterClockwise};
+    for (int i = 0; i < 2; ++i) {
+      Tile(i, 0, 48);
+      m_Device.SetCulling(modes[i]);
+      m_Device.DrawPrimitive(E3::EPrimitive::Triangles, wheel, 0, 6);
+      m_Device.DrawPrimitive(E3::EPrimitive::TriangleStrip, wheel, 6, 3);
+      // The fourth triangle reversed, so the tiles differ by it too.
+      const cVertexBuffer last = MakeVertices(
+          {{0, 0, 0, 0xFFFFFF40}, {1, -0.8f, 0, 0xFFFFFF40}, {0.2f, -1, 0, 0xFFFFFF40}});
+      m_Device.DrawPrimitive(E3::EPrimitive::TriangleFan, last, 0, 3);
+    }
+  }
+
+  // The three kinds of light on a finely divided grey plane: an omni light
+  // with quadratic attenuation and a specular highlight, a spot light whose
+  // cone fades between theta and phi, and a directional light at a slant.
+  void OmniSpotAndDirectionalLights() {
+    OpenScene(144, 48, 30.0f);
+    cVertexBuffer vertices;
+    cIndexBuffer indices;
+    Grid(16, 1, vertices, indices);
+    m_Device.EnableLighting(true);
+    m_Device.SetAmbientLight(cColor(1, 0.05f, 0.05f, 0.1f));
+    m_Device.SetMaterialDiffuse(cColor(1, 0.9f, 0.9f, 0.9f));
+    m_Device.SetMaterialSpecular(cColor::clWhite);
+    m_Device.SetMaterialPower(12);
+    m_Device.EnableSpecular(true);
+    detail::cLightSlot omni;
+    omni.type = E3::ELight::Omni;
+    omni.position = {-0.4f, 0.3f, 0.6f};
+    omni.diffuse = {1, 0.6f, 0.2f, 1};
+    omni.attenuation[0] = 0.2f, omni.attenuation[2] = 1.5f;
+    detail::cLightSlot spot;
+    spot.type = E3::ELight::Spot;
+    spot.position = {0.2f, -0.2f, 2};
+    spot.direction = {-0.1f, 0.1f, -1};
+    spot.diffuse = {0.3f, 0.8f, 1, 1};
+    spot.theta = 20, spot.phi = 40, spot.falloff = 2;
+    detail::cLightSlot directional;
+    directional.direction = {0.6f, -0.3f, -1};
+    directional.diffuse = {0.9f, 0.9f, 0.5f, 1};
+    const detail::cLightSlot lights[3] = {omni, spot, directional};
+    for (int i = 0; i < 3; ++i) {
+      Tile(i, 0, 48);
+      m_Device.SetLightValues(0, lights[i]);
+      m_Device.EnableLight(0, true);
+      m_Device.DrawIndexedPrimitive(E3::EPrimitive::Triangles, vertices, indices, 0,
+                                    indices.GetLength());
+    }
+  }
+
+  // A 4x4 checker over texture coordinates -0.5 to 1.5: columns Wrap,
+  // Mirror and Clamp, rows Point and Bilinear.
+  void TextureFiltersAndAddressModes() {
+    OpenScene(96, 64, 28.0725f);  // the quad just fills each tile
+    cSurface* texture = Checker();
+    ASSERT_NE(texture, nullptr);
+    m_Device.SetTexture(0, texture);
+    const cVertexBuffer quad = Quad(-1, 1, 1, -1, 0, 0xFFFFFFFF, -0.5f, 1.5f);
+    const E3::EAddressMode modes[3] = {E3::EAddressMode::Wrap, E3::EAddressMode::Mirror,
+                                       E3::EAddressMode::Clamp};
+    for (int row = 0; row < 2; ++row)
+      for (int column = 0; column < 3; ++column) {
+        Tile(column, row, 32);
+        m_Device.SetTextureFilter(0, row ? E3::EFilter::Bilinear : E3::EFilter::Point);
+        m_Device.SetTextureAddressMode(0, modes[column], modes[column]);
+        m_Device.DrawPrimitive(E3::EPrimitive::TriangleFan, quad, 0, 4);
+      }
+  }
+
+  // Over colour bars: a half-transparent red quad (AlphaBlend), a green one
+  // added (Add), a grey one multiplied (Mul), and a texture whose keyed
+  // texels are dropped, its alpha tested.
+  void BlendingAlphaTestAndColorKey() {
+    OpenScene(64, 64);
+    const cVertexBuffer bars = MakeVertices({{-1.2f, -1.2f, -0.5f, 0xFF2060C0},
+                                             {1.2f, -1.2f, -0.5f, 0xFFC0C0C0},
+                                             {1.2f, 1.2f, -0.5f, 0xFFC06020},
+                                             {-1.2f, 1.2f, -0.5f, 0xFF203020}});
+    m_Device.DrawPrimitive(E3::EPrimitive::TriangleFan, bars, 0, 4);
+    const auto quad = [](float x, float y, uint32_t color) {
+      return Quad(x, y, x + 0.9f, y - 0.9f, 0, color);
+    };
+    const std::pair<E3::EPixelFunction, uint32_t> layers[3] = {
+        {E3::EPixelFunction::AlphaBlend, 0x80FF0000},
+        {E3::EPixelFunction::Add, 0xFF00A000},
+        {E3::EPixelFunction::Mul, 0xFF808080}};
+    for (int i = 0; i < 3; ++i) {
+      m_Device.SetPixelFunction(layers[i].first);
+      const cVertexBuffer layer = quad(-1.0f + 0.55f * i, 1.0f - 0.3f * i, layers[i].second);
+      m_Device.DrawPrimitive(E3::EPrimitive::TriangleFan, layer, 0, 4);
+    }
+    m_Device.SetPixelFunction(E3::EPixelFunction::Disable);
+    std::vector<uint32_t> texels(16, 0xFFF0F0F0);
+    for (int i : {1, 2, 4, 7, 8, 11, 13, 14}) texels[i] = 0xFFFF00FF;
+    cArgbSprite sprite(4, 4, texels);
+    sprite.EnableColorKey(0xFFFF00FF);
+    cSurface* texture = m_Device.CreateTextureFrom(&sprite, 0, E3::ETextureUsage::Normal,
+                                                   E3::EMemoryType::DriverDecides);
+    m_Device.SetTexture(0, texture);
+    m_Device.EnableAlphaTest(true);
+    m_Device.SetAlphaFunction(E3::ECompareFunction::Greater);
+    m_Device.SetAlphaReference(128);
+    const cVertexBuffer keyed = quad(0.0f, 0.0f, 0xFFFFFFFF);
+    m_Device.DrawPrimitive(E3::EPrimitive::TriangleFan, keyed, 0, 4);
+  }
+
+  // A checkered floor running into the distance under linear fog: texture
+  // coordinates stay straight in perspective, and the colour turns to the
+  // fog colour between distances 3 and 12.
+  void LinearFogOnAPerspectiveFloor() {
+    OpenScene(64, 64);
+    // From under the camera (cut by the near plane) to 20 units away.
+    cMatrix4x3 floor = cMatrix4x3::Scaling(3, 12, 1) * cMatrix4x3::EulerRotation(-90, 0, 0);
+    floor.SetPosition({0, -1, -8});
+    m_Device.SetMatrix(E3::EMatrix::World, floor);
+    cVertexBuffer vertices;
+    cIndexBuffer indices;
+    Grid(2, 6, vertices, indices);
+    cSurface* texture = Checker();
+    m_Device.SetTexture(0, texture);
+    m_Device.SetTextureFilter(0, E3::EFilter::Bilinear);
+    m_Device.EnableFog(true);
+    m_Device.SetFogMode(E3::EFog::Linear);
+    m_Device.SetFogColor(cColor(1, 0.6f, 0.6f, 0.7f));
+    m_Device.SetFogRange(3, 12);
+    m_Device.DrawIndexedPrimitive(E3::EPrimitive::Triangles, vertices, indices, 0,
+                                  indices.GetLength());
+  }
+
+  // A turned cube in wireframe (no edges added by clipping show), a line
+  // strip, and points of three pixels.
+  void WireframeLinesAndPoints() {
+    OpenScene(64, 64);
+    cMatrix4x3 turn = cMatrix4x3::EulerRotation(25, 35, 0);
+    m_Device.SetMatrix(E3::EMatrix::World, turn);
+    std::vector<cTestVertex> corners;
+    for (int i = 0; i < 8; ++i)
+      corners.push_back({i & 1 ? 0.7f : -0.7f, i & 2 ? 0.7f : -0.7f, i & 4 ? 0.7f : -0.7f,
+                         0xFF000000u | (i & 1 ? 0xFF0000u : 0x400000u) |
+                             (i & 2 ? 0xFF00u : 0x4000u) | (i & 4 ? 0xFFu : 0x40u)});
+    const cVertexBuffer cube = MakeVertices(corners);
+    const uint16_t faces[36] = {0, 1, 3, 0, 3, 2, 4, 6, 7, 4, 7, 5, 0, 4, 5, 0, 5, 1,
+                                2, 3, 7, 2, 7, 6, 0, 2, 6, 0, 6, 4, 1, 5, 7, 1, 7, 3};
+    const cIndexBuffer indices(faces, 36);
+    m_Device.SetPrimitiveStyle(E3::EPrimitiveStyle::WireFramed);
+    m_Device.DrawIndexedPrimitive(E3::EPrimitive::Triangles, cube, indices, 0, 36);
+    m_Device.SetMatrix(E3::EMatrix::World, cMatrix4x3());
+    const cVertexBuffer strip = MakeVertices({{-1.1f, -1.1f, 0, 0xFFFFFF00},
+                                              {-0.3f, -0.8f, 0, 0xFFFF8000},
+                                              {0.2f, -1.1f, 0, 0xFFFF0000},
+                                              {1.1f, -0.9f, 0, 0xFFFF00FF}});
+    m_Device.DrawPrimitive(E3::EPrimitive::LineStrip, strip, 0, 4);
+    m_Device.SetPointSize(3);
+    m_Device.DrawPrimitive(E3::EPrimitive::Points, strip, 0, 4);
+  }
+
+ private:
+  cSoftwareVideo3D& m_Device;
+};
+
+inline const std::vector<std::pair<const char*, void (cGoldenScenes::*)()>>& cGoldenScenes::All() {
+  static const std::vector<std::pair<const char*, void (cGoldenScenes::*)()>> scenes = {
+      {"depth_shading", &cGoldenScenes::DepthAndShading},
+      {"culling", &cGoldenScenes::CullingByScreenWinding},
+      {"lights", &cGoldenScenes::OmniSpotAndDirectionalLights},
+      {"textures", &cGoldenScenes::TextureFiltersAndAddressModes},
+      {"blending", &cGoldenScenes::BlendingAlphaTestAndColorKey},
+      {"fog", &cGoldenScenes::LinearFogOnAPerspectiveFloor},
+      {"wireframe", &cGoldenScenes::WireframeLinesAndPoints},
+  };
+  return scenes;
+}
+
+}  // namespace zunfert::test
