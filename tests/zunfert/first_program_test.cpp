@@ -114,13 +114,17 @@ TEST_F(FirstProgram, StartUpRefusalsAreTracedAndFramesLoadBackByContent) {
   cPluginSystem::GetInstance()->Destroy(game.GetVideo());
   ASSERT_TRUE(game.StartVideo(cApplicationEx::Video3D, "cSoftwareVideo3D", 64, 48));
   cVideo3D* video = game.GetVideo3D();
+  // Frames are written while the next one is drawn: a file that failed
+  // makes the next Flip false.
   EXPECT_TRUE(game.SetFrameOutput("/proc/no/frame.png"));
+  EXPECT_TRUE(video->Flip());
   EXPECT_FALSE(video->Flip());
   const std::string file = testing::TempDir() + "first_program_frame.png";
   EXPECT_TRUE(game.SetFrameOutput(file.c_str()));
   video->SetClearColor(cColor(1, 1, 0, 0));
   video->Clear(true, false, false);
   EXPECT_TRUE(video->Flip());
+  EXPECT_TRUE(game.SetFrameOutput(""));  // finishes the file under way
   cMemorySprite picture;
   EXPECT_TRUE(game.LoadImage(file.c_str(), &picture));
   EXPECT_TRUE(picture.GetWidth() == 64 && picture.GetPixel(0, 5, 5) == 0xFFFF0000u);
