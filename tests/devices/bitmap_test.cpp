@@ -139,7 +139,7 @@ TEST(BitmapStream, EveryValueTheRecordHoldsRoundTrips) {
   for (int format = 0; format <= cPixelFormat::Invalid; ++format)
     for (int width : sides)
       for (int height : sides) {
-        cBareSprite source = Sprite(static_cast<cPixelFormat::EFormat>(format), 1, -height);
+        cBareSprite source = Sprite(static_cast<cPixelFormat::EFormat>(format), 1, width);
         source.SetSize({width, height});
         cBareSprite target;
         LoadFrom(target, Saved(source));
