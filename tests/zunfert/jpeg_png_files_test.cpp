@@ -84,9 +84,13 @@ tBytes BigEndian(uint32_t value) {
 }
 
 tBytes Chunk(const std::string& type, const tBytes& data) {
-  tBytes chunk = BigEndian(static_cast<uint32_t>(data.size()));
-  chunk.insert(chunk.end(), type.begin(), type.end());
-  chunk.insert(chunk.end(), data.begin(), data.end());
+  // Assembled whole rather than grown: MinGW's 32-bit GCC 12 misreads the
+  // growth of a 4-byte vector as an out-of-bounds copy.
+  tBytes chunk(8 + data.size());
+  const tBytes length = BigEndian(static_cast<uint32_t>(data.size()));
+  std::copy(length.begin(), length.end(), chunk.begin());
+  std::copy(type.begin(), type.end(), chunk.begin() + 4);
+  std::copy(data.begin(), data.end(), chunk.begin() + 8);
   const uLong crc = crc32(0, chunk.data() + 4, static_cast<uInt>(chunk.size() - 4));
   const tBytes tail = BigEndian(static_cast<uint32_t>(crc));
   chunk.insert(chunk.end(), tail.begin(), tail.end());
