@@ -260,12 +260,15 @@ TEST_F(CompilerTest, BadInputFailsNamingFileAndItemAndWritesNothing) {
   WriteFile("brick.png", "\x89PNG\r\n\x1a\n truncated");
   WriteFile("cut.gltf", text.substr(0, text.size() / 2));
   WriteFile("notes.txt", "not a model at all\n");
+  // Offered to every importer, these bytes make one of them read past the end.
+  WriteFile("probe.gltf", "orrt\xff{\xa2geometrynode\xff");
   const struct {
     const char* model;
     const char* message;
   } cases[] = {
       {"missing.gltf", "missing.gltf: cannot be opened"},
-      {"notes.txt", "notes.txt: cannot be read"},
+      {"notes.txt", "notes.txt: cannot be read: its extension names no model type"},
+      {"probe.gltf", "probe.gltf: cannot be read: it is not a file of the type"},
       {"cut.gltf", "cut.gltf: cannot be read"},
       {"badbrick.gltf", "material \"Brick\": texture"},
   };

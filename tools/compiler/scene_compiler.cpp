@@ -1,12 +1,15 @@
 #include "tolmak_scene_compiler.h"
 
 #include <algorithm>
+#include <cctype>
 #include <memory>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include <assimp/scene.h>
+#include <assimp/BaseImporter.h>
 #include <assimp/Importer.hpp>
 #include <assimp/ProgressHandler.hpp>
 
@@ -46,6 +49,35 @@ std::string FileNameOf(const std::string& url) {
 std::string StemOf(const std::string& fileName) {
   const size_t dot = fileName.find_last_of('.');
   return dot == std::string::npos || dot == 0 ? fileName : fileName.substr(0, dot);
+}
+
+/// Why no importer named by the file's extension takes the file, or empty
+/// when one does. Assimp would offer such a file to each of its importers
+/// in turn, and some of their probes read past the end of a short file, so
+/// it is refused here instead. A lone claimant reads the file without a
+/// probe, as Assimp itself would have it.
+std::string RefusalByExtension(Assimp::Importer& importer, const std::string& url) {
+  std::string name = url;
+  std::transform(name.begin(), name.end(), name.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  std::vector<Assimp::BaseImporter*> claimants;
+  for (size_t i = 0; i < importer.GetImporterCount(); ++i) {
+    Assimp::BaseImporter* candidate = importer.GetImporter(i);
+    std::set<std::string> extensions;
+    candidate->GetExtensionList(extensions);
+    for (const std::string& extension : extensions)
+      if (name.size() > extension.size() && name.ends_with("." + extension)) {
+        claimants.push_back(candidate);
+        break;
+      }
+  }
+  if (claimants.empty()) return "its extension names no model type the importer reads";
+  if (claimants.size() == 1) return {};
+  const bool taken =
+      std::any_of(claimants.begin(), claimants.end(), [&](Assimp::BaseImporter* claimant) {
+        return claimant->CanRead(url, importer.GetIOHandler(), false);
+      });
+  return taken ? std::string() : "it is not a file of the type its extension names";
 }
 
 /// The world, built from the file and owned until it is written.
@@ -148,6 +180,8 @@ bool cSceneCompiler::Compile(iInStream& source, iOutStream& target) {
     importer.SetProgressHandler(new cReadProgress(*this));
     importer.SetPropertyInteger(AI_CONFIG_PP_SBP_REMOVE,
                                 aiPrimitiveType_POINT | aiPrimitiveType_LINE);
+    if (const std::string refusal = RefusalByExtension(importer, sourceUrl); !refusal.empty())
+      throw std::runtime_error("cannot be read: " + refusal);
     const aiScene* scene = importer.ReadFile(sourceUrl, kImportSteps);
     if (scene == nullptr || scene->mRootNode == nullptr)
       throw std::runtime_error("cannot be read: " + std::string(importer.GetErrorString()));
