@@ -45,3 +45,6 @@ endfunction()
 
 # Driver libraries with public headers add their line here.
 tolmak_install_plugin(Zunfert zunfert ${PROJECT_SOURCE_DIR}/plugins/zunfert/include)
+if(TARGET ZunfertAL)
+  tolmak_install_plugin(ZunfertAL zunfert_al ${PROJECT_SOURCE_DIR}/plugins/openal/include)
+endif()

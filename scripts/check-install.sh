@@ -23,4 +23,11 @@ pc_dir=$(dirname "$(find "$prefix/usr" -name tolmak.pc)")
 g++ tests/install/main.cpp -o "$prefix/consumer-pc" \
   $(PKG_CONFIG_PATH="$pc_dir" pkg-config --cflags --libs zunfert)
 "$prefix/consumer-pc" "$prefix/first/cube_07.png" "$golden"
+
+# The audio driver's own header, where the machine built it.
+if [[ -f $pc_dir/zunfert_al.pc ]]; then
+  printf '#include <zunfert_al.h>\nint main() { return cOpenALSoundSystem::Descriptor() == nullptr; }\n' |
+    g++ -x c++ - -o "$prefix/consumer-al" $(PKG_CONFIG_PATH="$pc_dir" pkg-config --cflags --libs zunfert_al)
+  "$prefix/consumer-al"
+fi
 echo "install check passed"
