@@ -32,17 +32,20 @@ namespace zunfert {
 /// The device draws into a framebuffer of its own size, which Flip shows
 /// stretched over the window through the gamma ramp. When the player
 /// resizes the window, the next BeginScene resizes the device to it, as
-/// ResizeDevice does; a program's own ResizeDevice leaves the window be. The swap-chain surfaces
-/// (GetSurface, CopySurface, the "Output" files) are read back from the card: Flip reads every
-/// frame once an output pattern is set or a surface was asked for, and not at all otherwise (the
-/// front surface is then read when asked for, as long as nothing was drawn since the Flip). Drawing
-/// into those surfaces does not reach the window. A texture's memory surface changed after it was
-/// sent (Lock and Unlock, its blits) is sent again at its next draw.
+/// ResizeDevice does; a program's own ResizeDevice leaves the window be.
+///
+/// The swap-chain surfaces (GetSurface, CopySurface, the "Output" files)
+/// are read back from the card: Flip reads every frame once an output
+/// pattern is set or a surface was asked for, and not at all otherwise
+/// (the front surface is then read when asked for, as long as nothing was
+/// drawn since the Flip). Drawing into those surfaces does not reach the
+/// window. A texture whose memory surface changed after it was sent (Lock
+/// and Unlock, UpdateTexture, its blits) is sent again at its next draw.
 ///
 /// Failures: InitDevice returns false and GetError says why (no display,
 /// no OpenGL 3.3 core context); a program the driver refuses drops the
-/// draws that need it with one trace line; after a lost context Flip
-/// returns false.
+/// draws that need it with one trace line; after a lost context (on a
+/// driver that reports one) Flip returns false.
 class cOpenGLVideo3D : public cSoftwareVideo3D {
  public:
   static iClassDesc* Descriptor();
