@@ -57,11 +57,6 @@ void cGlIndexBuffer::Upload(const cIndexBuffer& source, GLenum usage, cGlCounts&
   ++counts.uploads;
 }
 
-uint16_t cGlIndexBuffer::GetLargest(uint32_t first, uint32_t count) const {
-  const auto begin = m_Entries.begin() + first;
-  return count ? *std::max_element(begin, begin + count) : 0;
-}
-
 void cGlVertexArray::Bind(const cGlVertexBuffer& vertices, const detail::cRenderState& state,
                           cGlCounts& counts) {
   int sets[detail::kStages];

@@ -53,8 +53,8 @@ class cGlIndexBuffer : public hIndexBuffer {
   GLuint GetId() const { return m_Id; }
   uint32_t GetLength() const { return m_Length; }
   uint16_t GetMinIndex() const { return m_MinIndex; }
-  /// The largest entry from first over count entries.
-  uint16_t GetLargest(uint32_t first, uint32_t count) const;
+  /// The entries as sent.
+  const uint16_t* GetEntries() const { return m_Entries.data(); }
 
  private:
   GLuint m_Id = 0;

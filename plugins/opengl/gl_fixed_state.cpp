@@ -95,6 +95,17 @@ void cGlFixedState::Apply(const detail::cRenderState& state, const int viewport[
   Send(values, counts);
 }
 
+void cGlFixedState::ApplyPlain(const int viewport[4], cGlCounts& counts) {
+  cValues values = m_Valid ? m_Sent : From(detail::cRenderState(), viewport);
+  std::copy_n(viewport, 4, values.viewport);
+  values.depthTest = values.blend = values.stencil = false;
+  std::fill_n(values.colorMask, 4, true);
+  values.cullFace = 0;
+  values.polygonMode = GL_FILL;
+  values.clipPlanes = 0;
+  if (!m_Valid || !(values == m_Sent)) Send(values, counts);
+}
+
 void cGlFixedState::Send(const cValues& v, cGlCounts& counts) {
   const cValues& old = m_Sent;
   const bool all = !m_Valid;

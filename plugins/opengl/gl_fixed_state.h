@@ -17,6 +17,9 @@ class cGlFixedState {
   /// Clears the viewport's buffers with the clear values, all channels and bits.
   void Clear(const detail::cRenderState& state, const int viewport[4], bool color, bool depth,
              bool stencil, cGlCounts& counts);
+  /// Sends the state of a plain copy: no tests, no blending, no culling,
+  /// every channel written, filled.
+  void ApplyPlain(const int viewport[4], cGlCounts& counts);
   /// Forgets what was sent (a new context, or state changed behind it).
   void Forget() { m_Valid = false; }
 

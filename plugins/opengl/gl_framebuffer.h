@@ -27,6 +27,8 @@ class cGlFramebuffer {
   void Destroy();
   bool IsCreated() const { return m_Id != 0; }
   void Bind() const { glBindFramebuffer(GL_FRAMEBUFFER, m_Id); }
+  /// The colour texture.
+  GLuint GetColor() const { return m_Color; }
   int GetWidth() const { return m_Width; }
   int GetHeight() const { return m_Height; }
   /// Copies the colours into a memory surface of the same size, in its format.

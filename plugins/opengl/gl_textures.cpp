@@ -24,12 +24,18 @@ void cGlTextures::Open() {
   }
 }
 
-void cGlTextures::Upload(const cSoftwareSurface& surface, cGlCounts& counts) {
-  GLuint& id = m_Textures[&surface];
-  if (!id) glGenTextures(1, &id);
+GLuint cGlTextures::Prepare(const cSoftwareSurface& surface, cGlCounts& counts) {
+  cTexture& texture = m_Textures[&surface];
+  const bool made = texture.id != 0;
+  if (!made) glGenTextures(1, &texture.id);
+  if (!made || texture.version != surface.GetVersion()) Upload(surface, texture, counts);
+  return texture.id;
+}
+
+void cGlTextures::Upload(const cSoftwareSurface& surface, cTexture& texture, cGlCounts& counts) {
   glActiveTexture(GL_TEXTURE0);
-  glBindTexture(GL_TEXTURE_2D, id);
-  m_Bound[0] = id;
+  glBindTexture(GL_TEXTURE_2D, texture.id);
+  m_Bound[0] = texture.id;
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
   glPixelStorei(GL_UNPACK_ROW_LENGTH, surface.GetPitch() / 4);
   // ARGB8888 lies in memory as blue, green, red, alpha.
@@ -37,27 +43,24 @@ void cGlTextures::Upload(const cSoftwareSurface& surface, cGlCounts& counts) {
                GL_UNSIGNED_BYTE, surface.GetRow(0));
   glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
   glGenerateMipmap(GL_TEXTURE_2D);
+  texture.version = surface.GetVersion();
   ++counts.uploads;
 }
 
-GLuint cGlTextures::Find(const cSurface* surface) const {
-  const auto it = m_Textures.find(surface);
-  return it == m_Textures.end() ? 0 : it->second;
-}
-
-void cGlTextures::UpdateMipmaps(const cSurface* surface) {
-  if (const GLuint id = Find(surface)) {
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, id);
-    glGenerateMipmap(GL_TEXTURE_2D);
-    m_Bound[0] = id;
-  }
+void cGlTextures::UpdateMipmaps(const cSoftwareSurface& surface) {
+  const auto it = m_Textures.find(&surface);
+  if (it == m_Textures.end()) return;
+  glActiveTexture(GL_TEXTURE0);
+  glBindTexture(GL_TEXTURE_2D, it->second.id);
+  glGenerateMipmap(GL_TEXTURE_2D);
+  m_Bound[0] = it->second.id;
+  it->second.version = surface.GetVersion();
 }
 
 void cGlTextures::Destroy(const cSurface* surface) {
   const auto it = m_Textures.find(surface);
   if (it == m_Textures.end()) return;
-  glDeleteTextures(1, &it->second);
+  glDeleteTextures(1, &it->second.id);
   m_Textures.erase(it);
   Forget();
 }
@@ -66,12 +69,7 @@ void cGlTextures::Bind(const detail::cRenderState& state, cGlCounts& counts) {
   for (int s = 0; s < detail::kStages; ++s) {
     const detail::cStageState& stage = state.stages[s];
     if (!stage.texture) continue;  // the shader does not read a stage without a texture
-    GLuint id = Find(stage.texture);
-    if (!id) {  // made before the device was opened
-      Upload(*stage.texture, counts);
-      id = Find(stage.texture);
-      m_Bound[0] = 0;
-    }
+    const GLuint id = Prepare(*stage.texture, counts);
     if (m_Bound[s] != id) {
       glActiveTexture(GL_TEXTURE0 + s);
       glBindTexture(GL_TEXTURE_2D, id);
@@ -103,7 +101,7 @@ void cGlTextures::Forget() {
 }
 
 void cGlTextures::Clear() {
-  for (auto& [surface, id] : m_Textures) glDeleteTextures(1, &id);
+  for (auto& [surface, texture] : m_Textures) glDeleteTextures(1, &texture.id);
   m_Textures.clear();
   for (cSampler& sampler : m_Samplers) {
     if (sampler.id) glDeleteSamplers(1, &sampler.id);

@@ -13,9 +13,10 @@ namespace zunfert::gl {
 /// The GL copies of the device's textures, whose pixels live in ARGB8888
 /// memory surfaces, and the samplers of the texture stages.
 ///
-/// A texture is sent with its full chain of mipmaps when it is made and
-/// whenever Upload is called again (UpdateTexture, or after it was drawn
-/// into); writes into its memory surface by other means are not seen.
+/// A texture is sent with its full chain of mipmaps when it is first
+/// drawn with (or drawn into), and again at its next use whenever its
+/// memory surface changed (its version moved: UpdateTexture, Lock and
+/// Unlock, blits), never while it stays the same.
 class cGlTextures {
  public:
   cGlTextures() = default;
@@ -25,20 +26,24 @@ class cGlTextures {
 
   /// Makes the samplers (the context must be current).
   void Open();
-  void Upload(const cSoftwareSurface& surface, cGlCounts& counts);
-  /// The GL name of a surface's texture, 0 when it has none.
-  GLuint Find(const cSurface* surface) const;
-  /// Rebuilds the mipmaps of a texture drawn into.
-  void UpdateMipmaps(const cSurface* surface);
+  /// The GL name of a surface's texture, sent first when it has none or
+  /// its memory surface changed since.
+  GLuint Prepare(const cSoftwareSurface& surface, cGlCounts& counts);
+  /// Rebuilds the mipmaps of a texture drawn into, whose memory surface
+  /// was read back from it and so holds what it holds.
+  void UpdateMipmaps(const cSoftwareSurface& surface);
   void Destroy(const cSurface* surface);
-  /// Binds each stage's texture and sampler state, sending textures made
-  /// before the device was opened.
+  /// Binds each stage's texture (prepared) and sampler state.
   void Bind(const detail::cRenderState& state, cGlCounts& counts);
   /// Deletes everything (the context must be current).
   void Clear();
   void Forget();
 
  private:
+  struct cTexture {
+    GLuint id = 0;
+    uint32_t version = 0;  // of the memory surface when it was sent
+  };
   struct cSampler {
     GLuint id = 0;
     cVideo3D::EFilter filter{};
@@ -46,7 +51,9 @@ class cGlTextures {
     float bias = 0;
     bool valid = false;
   };
-  std::unordered_map<const cSurface*, GLuint> m_Textures;
+  void Upload(const cSoftwareSurface& surface, cTexture& texture, cGlCounts& counts);
+
+  std::unordered_map<const cSurface*, cTexture> m_Textures;
   cSampler m_Samplers[detail::kStages];
   GLuint m_Bound[detail::kStages] = {};
 };

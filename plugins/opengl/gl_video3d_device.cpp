@@ -29,12 +29,21 @@ bool cOpenGLVideo3D::InitDevice(cInitInfo* info) {
   }
   glEnable(GL_SCISSOR_TEST);
   glDisable(GL_DITHER);
-  // Flat shading takes the first corner's colours, as the software device does.
+  // Flat shading takes the first corner's colours, as the software device
+  // does; strips and fans, where GL's first corner is another, are sent as
+  // primitive lists.
   glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
   m_Textures.Open();
   m_VertexArray = std::make_unique<gl::cGlVertexArray>();
   m_StreamVertices = std::make_unique<gl::cGlVertexBuffer>();
   m_StreamIndices = std::make_unique<gl::cGlIndexBuffer>();
+  m_List = std::make_unique<gl::cGlPrimitiveList>();
+  std::string error;
+  if (!m_Presenter.Open(error)) {
+    ShutdownDevice();
+    return Fail("the driver refuses the gamma pass: " + error);
+  }
+  m_Presenter.SetRamp(GetGammaRamp());
   if (!m_Back.Create(info->m_Width, info->m_Height)) {
     ShutdownDevice();
     return Fail("the driver cannot make a framebuffer of that size");
@@ -53,11 +62,13 @@ void cOpenGLVideo3D::ShutdownDevice() {
     m_IndexBuffers.clear();
     m_StreamVertices.reset();
     m_StreamIndices.reset();
+    m_List.reset();
     m_VertexArray.reset();
     m_Textures.Clear();
     m_Shaders.Clear();
     m_TargetBuffer.Destroy();
     m_Back.Destroy();
+    m_Presenter.Close();
     m_Window.Close();
   }
   m_Fixed.Forget();
@@ -91,8 +102,16 @@ bool cOpenGLVideo3D::ResizeDevice(int width, int height) {
   return true;
 }
 
+void cOpenGLVideo3D::FollowWindow() {
+  int width = 0, height = 0;
+  if (m_Window.TakeNewSize(width, height) && (width != GetWidth() || height != GetHeight()))
+    ResizeDevice(width, height);  // a minimised window's zero size is refused: kept as it was
+}
+
 bool cOpenGLVideo3D::BeginScene() {
-  if (!Ready() || !cSoftwareVideo3D::BeginScene()) return false;
+  if (!Ready() || m_InScene) return false;
+  FollowWindow();
+  if (!cSoftwareVideo3D::BeginScene()) return false;
   m_InScene = true;
   m_Counts = {};
   m_Primitives = 0;
@@ -117,7 +136,7 @@ bool cOpenGLVideo3D::Flip() {
   m_DrawnSinceFlip = false;
   int width = 0, height = 0;
   m_Window.GetDrawableSize(width, height);
-  m_Back.Show(width, height);
+  if (m_Presenter.Show(m_Back, width, height, m_Fixed, m_Counts)) m_Program = 0;
   m_Window.Swap();
   DrawTarget().Bind();
   return written;
@@ -140,6 +159,11 @@ bool cOpenGLVideo3D::SetWindowed(bool windowed) {
 void cOpenGLVideo3D::EnableVSync(bool enable) {
   cSoftwareVideo3D::EnableVSync(enable);
   if (Ready()) m_Window.SetVSync(enable);
+}
+
+void cOpenGLVideo3D::SetGamma(float red, float green, float blue) {
+  cSoftwareVideo3D::SetGamma(red, green, blue);
+  if (Ready()) m_Presenter.SetRamp(GetGammaRamp());
 }
 
 void cOpenGLVideo3D::ReadBack() {
@@ -173,8 +197,9 @@ bool cOpenGLVideo3D::SetRenderTarget(cSurface* target) {
   if (!Ready() || !cSoftwareVideo3D::SetRenderTarget(target)) return false;
   FinishTarget(previous);
   if (target) {
-    m_Textures.Upload(*static_cast<const cSoftwareSurface*>(target), m_Counts);
-    if (!m_TargetBuffer.Create(target->GetWidth(), target->GetHeight(), m_Textures.Find(target))) {
+    const GLuint texture =
+        m_Textures.Prepare(*static_cast<const cSoftwareSurface*>(target), m_Counts);
+    if (!m_TargetBuffer.Create(target->GetWidth(), target->GetHeight(), texture)) {
       cSoftwareVideo3D::SetRenderTarget(nullptr);
       return Fail("the driver cannot draw into that texture");
     }
@@ -186,16 +211,11 @@ bool cOpenGLVideo3D::SetRenderTarget(cSurface* target) {
 
 void cOpenGLVideo3D::FinishTarget(cSurface* target) {
   if (!target || !m_TargetBuffer.IsCreated()) return;
-  m_TargetBuffer.Read(*static_cast<cSoftwareSurface*>(target));
+  auto& surface = *static_cast<cSoftwareSurface*>(target);
+  m_TargetBuffer.Read(surface);
   m_TargetBuffer.Destroy();
-  m_Textures.UpdateMipmaps(target);
+  m_Textures.UpdateMipmaps(surface);
   ++m_Counts.readbacks;
-}
-
-bool cOpenGLVideo3D::UpdateTexture(cSurface* texture, cSprite* sprite, int frame) {
-  if (!cSoftwareVideo3D::UpdateTexture(texture, sprite, frame)) return false;
-  if (Ready()) m_Textures.Upload(*static_cast<const cSoftwareSurface*>(texture), m_Counts);
-  return true;
 }
 
 void cOpenGLVideo3D::DestroyTexture(cSurface* texture) {

@@ -147,9 +147,15 @@ void cOpenGLVideo3D::DrawBuffer(EPrimitive type, hVertexBuffer* vertices, uint32
                                 uint32_t count) {
   const auto* owned = dynamic_cast<const gl::cGlVertexBuffer*>(vertices);
   if (!owned || first >= owned->GetLayout().length) return;
-  count = std::min(count, owned->GetLayout().length - first);
+  const uint32_t length = owned->GetLayout().length;
+  count = std::min(count, length - first);
   if (count == 0 || !PrepareDraw(*owned)) return;
-  glDrawArrays(Mode(type), static_cast<GLint>(first), static_cast<GLsizei>(count));
+  if (NeedsFlatOrder(type)) {
+    m_List->Assemble(type, nullptr, first, count, length);
+    m_List->Draw(m_Counts);
+  } else {
+    glDrawArrays(Mode(type), static_cast<GLint>(first), static_cast<GLsizei>(count));
+  }
   Submit(type, count);
 }
 
@@ -159,16 +165,27 @@ void cOpenGLVideo3D::DrawIndexedBuffer(EPrimitive type, hVertexBuffer* vertices,
   const auto* ownedIndices = dynamic_cast<const gl::cGlIndexBuffer*>(indices);
   if (!ownedVertices || !ownedIndices || first >= ownedIndices->GetLength() || count == 0) return;
   count = std::min(count, ownedIndices->GetLength() - first);
-  // Unlike the software device, which drops only the primitives that reach
-  // past the vertices, such a draw is dropped whole: GL would read garbage.
-  const uint32_t base = ownedIndices->GetMinIndex();
-  if (base + ownedIndices->GetLargest(first, count) >= ownedVertices->GetLayout().length) return;
-  if (!PrepareDraw(*ownedVertices)) return;
-  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, ownedIndices->GetId());
-  glDrawElementsBaseVertex(Mode(type), static_cast<GLsizei>(count), GL_UNSIGNED_SHORT,
-                           reinterpret_cast<const void*>(uintptr_t{first} * 2),
-                           static_cast<GLint>(base));
+  const uint32_t base = ownedIndices->GetMinIndex(), length = ownedVertices->GetLayout().length;
+  const uint16_t* entries = ownedIndices->GetEntries() + first;
+  const auto [low, high] = std::minmax_element(entries, entries + count);
+  // As the software device: nothing when every corner lies past the
+  // vertices, only the primitives that reach past them left out otherwise.
+  if (base + *low >= length || !PrepareDraw(*ownedVertices)) return;
+  if (base + *high >= length || NeedsFlatOrder(type)) {
+    m_List->Assemble(type, entries, base, count, length);
+    m_List->Draw(m_Counts);
+  } else {
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, ownedIndices->GetId());
+    glDrawElementsBaseVertex(Mode(type), static_cast<GLsizei>(count), GL_UNSIGNED_SHORT,
+                             reinterpret_cast<const void*>(uintptr_t{first} * 2),
+                             static_cast<GLint>(base));
+  }
   Submit(type, count);
+}
+
+bool cOpenGLVideo3D::NeedsFlatOrder(EPrimitive type) const {
+  return GetRenderState().shading == EShading::Flat &&
+         (type == EPrimitive::TriangleStrip || type == EPrimitive::TriangleFan);
 }
 
 void cOpenGLVideo3D::Submit(EPrimitive type, uint32_t count) {

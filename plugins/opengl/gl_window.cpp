@@ -52,14 +52,30 @@ bool cGlWindow::Open(const cInitInfo& info) {
     m_OwnWindow = true;
   }
   if (!m_Window) return Fail("the window cannot be opened");
-  m_Context = SDL_GL_CreateContext(m_Window);
-  if (!m_Context) return Fail("no OpenGL 3.3 core context");
+  if (!CreateContext()) return Fail("no OpenGL 3.3 core context");
   if (epoxy_gl_version() < kMajor * 10 + kMinor) {
     SDL_SetError("the driver gives OpenGL %d.%d", epoxy_gl_version() / 10, epoxy_gl_version() % 10);
     return Fail("no OpenGL 3.3 core context");
   }
+  GLint strategy = 0;
+  if (epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_KHR_robustness") ||
+      epoxy_has_gl_extension("GL_ARB_robustness"))
+    glGetIntegerv(GL_RESET_NOTIFICATION_STRATEGY, &strategy);
+  m_ReportsReset = strategy == GL_LOSE_CONTEXT_ON_RESET;
+  GetDrawableSize(m_SeenWidth, m_SeenHeight);
   SetVSync(info.m_VSync);
   return true;
+}
+
+bool cGlWindow::CreateContext() {
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_FLAGS, SDL_GL_CONTEXT_ROBUST_ACCESS_FLAG);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_RESET_NOTIFICATION, SDL_GL_CONTEXT_RESET_LOSE_CONTEXT);
+  m_Context = SDL_GL_CreateContext(m_Window);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_FLAGS, 0);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_RESET_NOTIFICATION, SDL_GL_CONTEXT_RESET_NO_NOTIFICATION);
+  // A driver that cannot report resets may refuse to be asked.
+  if (!m_Context) m_Context = SDL_GL_CreateContext(m_Window);
+  return m_Context != nullptr;
 }
 
 void cGlWindow::Close() {
@@ -69,6 +85,7 @@ void cGlWindow::Close() {
   m_Window = nullptr;
   if (m_VideoStarted) SDL_QuitSubSystem(SDL_INIT_VIDEO);
   m_VideoStarted = false;
+  m_ReportsReset = false;
 }
 
 void cGlWindow::MakeCurrent() const {
@@ -95,9 +112,16 @@ void cGlWindow::GetDrawableSize(int& width, int& height) const {
   if (m_Window) SDL_GL_GetDrawableSize(m_Window, &width, &height);
 }
 
+bool cGlWindow::TakeNewSize(int& width, int& height) {
+  GetDrawableSize(width, height);
+  if (width == m_SeenWidth && height == m_SeenHeight) return false;
+  m_SeenWidth = width, m_SeenHeight = height;
+  return true;
+}
+
 bool cGlWindow::IsLost() const {
   if (!m_Context) return true;
-  return epoxy_has_gl_extension("GL_KHR_robustness") && glGetGraphicsResetStatus() != GL_NO_ERROR;
+  return m_ReportsReset && glGetGraphicsResetStatus() != GL_NO_ERROR;
 }
 
 std::string cGlWindow::Describe() const {

@@ -36,7 +36,13 @@ class cGlWindow {
   void SetVSync(bool enable) const;
   /// The size of the drawable area in pixels, which follows the window.
   void GetDrawableSize(int& width, int& height) const;
-  /// True once the driver reports the context reset (a lost device).
+  /// True once after the drawable area changed size since Open or the
+  /// last call (the player resized the window, or it went full screen),
+  /// with the new size. The window's events reach SDL when the input
+  /// devices pump them (cSdlEventPump).
+  bool TakeNewSize(int& width, int& height);
+  /// True once the driver reports the context reset (a lost device);
+  /// drivers that cannot report it never do.
   bool IsLost() const;
   SDL_Window* GetWindow() const { return m_Window; }
   const std::string& GetError() const { return m_Error; }
@@ -45,11 +51,15 @@ class cGlWindow {
 
  private:
   bool Fail(const std::string& what);
+  /// A 3.3 core context, asking the driver to report a reset where it can.
+  bool CreateContext();
 
   SDL_Window* m_Window = nullptr;
   void* m_Context = nullptr;
   bool m_OwnWindow = true;
   bool m_VideoStarted = false;
+  bool m_ReportsReset = false;  // the context was made to report its loss
+  int m_SeenWidth = 0, m_SeenHeight = 0;
   std::string m_Error;
 };
 

@@ -8,6 +8,8 @@
 #include "gl_counts.h"
 #include "gl_fixed_state.h"
 #include "gl_framebuffer.h"
+#include "gl_presenter.h"
+#include "gl_primitive_list.h"
 #include "gl_textures.h"
 #include "gl_window.h"
 #include "shader_cache.h"
@@ -27,18 +29,23 @@ namespace zunfert {
 /// generated per state combination and kept; device vertex and index
 /// buffers are GL buffer objects sent at Create and Update only.
 ///
-/// The device draws into a framebuffer of the size it was opened at, which
-/// Flip stretches over the window. The swap-chain surfaces (GetSurface,
-/// CopySurface, the "Output" files) are read back from the card: Flip reads
-/// every frame once an output pattern is set or a surface was asked for,
-/// and not at all otherwise (the front surface is then read when asked for,
-/// as long as nothing was drawn since the Flip). Drawing into those
-/// surfaces does not reach the window.
+/// The device draws into a framebuffer of its own size, which Flip shows
+/// stretched over the window through the gamma ramp. When the player
+/// resizes the window, the next BeginScene resizes the device to it, as
+/// ResizeDevice does; a program's own ResizeDevice leaves the window be.
+///
+/// The swap-chain surfaces (GetSurface, CopySurface, the "Output" files)
+/// are read back from the card: Flip reads every frame once an output
+/// pattern is set or a surface was asked for, and not at all otherwise
+/// (the front surface is then read when asked for, as long as nothing was
+/// drawn since the Flip). Drawing into those surfaces does not reach the
+/// window. A texture whose memory surface changed after it was sent (Lock
+/// and Unlock, UpdateTexture, its blits) is sent again at its next draw.
 ///
 /// Failures: InitDevice returns false and GetError says why (no display,
 /// no OpenGL 3.3 core context); a program the driver refuses drops the
-/// draws that need it with one trace line; after a lost context Flip
-/// returns false.
+/// draws that need it with one trace line; after a lost context (on a
+/// driver that reports one) Flip returns false.
 class cOpenGLVideo3D : public cSoftwareVideo3D {
  public:
   static iClassDesc* Descriptor();
@@ -68,6 +75,7 @@ class cOpenGLVideo3D : public cSoftwareVideo3D {
   void Clear(bool color, bool depth, bool stencil) override;
   bool SetWindowed(bool windowed) override;
   void EnableVSync(bool enable) override;
+  void SetGamma(float red, float green, float blue) override;
 
   void DrawPrimitive(EPrimitive type, const cVertexBuffer& vertices, uint32_t first,
                      uint32_t count) override;
@@ -87,7 +95,6 @@ class cOpenGLVideo3D : public cSoftwareVideo3D {
                          uint32_t first, uint32_t count) override;
   uint32_t GetPrimitivesDrawn() const override { return m_Primitives; }
 
-  bool UpdateTexture(cSurface* texture, cSprite* sprite, int frame) override;
   void DestroyTexture(cSurface* texture) override;
 
   cSurface* GetSurface(ESurface which) override;
@@ -106,12 +113,16 @@ class cOpenGLVideo3D : public cSoftwareVideo3D {
   /// The framebuffer drawn into: the back buffer's or the render target's.
   gl::cGlFramebuffer& DrawTarget() { return m_TargetBuffer.IsCreated() ? m_TargetBuffer : m_Back; }
   void FillCaps();
+  /// Resizes the device when the player resized the window.
+  void FollowWindow();
   /// Makes the context current; false when the device is not open.
   bool Ready() const;
   /// Sets up state, program, uniforms, textures and attributes for a draw;
   /// false when nothing can be drawn.
   bool PrepareDraw(const gl::cGlVertexBuffer& vertices);
   void SetUniforms(const gl::cProgram& program);
+  /// Whether a draw of that type is sent as a primitive list for its flat colours.
+  bool NeedsFlatOrder(EPrimitive type) const;
   /// Counts a draw of count vertices or indices, primitives as the software device does.
   void Submit(EPrimitive type, uint32_t count);
   /// The back buffer read into the memory back surface, when drawn since the last read.
@@ -124,9 +135,11 @@ class cOpenGLVideo3D : public cSoftwareVideo3D {
   gl::cGlFixedState m_Fixed;
   gl::cGlTextures m_Textures;
   gl::cGlFramebuffer m_Back, m_TargetBuffer;
+  gl::cGlPresenter m_Presenter;
   std::unique_ptr<gl::cGlVertexArray> m_VertexArray;
   std::unique_ptr<gl::cGlVertexBuffer> m_StreamVertices;  // for the engine's own buffers
   std::unique_ptr<gl::cGlIndexBuffer> m_StreamIndices;
+  std::unique_ptr<gl::cGlPrimitiveList> m_List;
   std::vector<std::unique_ptr<gl::cGlVertexBuffer>> m_VertexBuffers;
   std::vector<std::unique_ptr<gl::cGlIndexBuffer>> m_IndexBuffers;
   cVideoCaps m_Caps;

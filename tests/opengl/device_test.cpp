@@ -1,6 +1,11 @@
 // The OpenGL device's own promises: its window, what it sends to the card
 // per frame, and its failures.
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
+#include <functional>
 
 #include "gl_fixtures.h"
 #include "video_fixtures.h"
@@ -10,17 +15,33 @@ namespace {
 
 using E3 = cVideo3D;
 
+/// Opens either device at 64 by 48 with culling off and x and y straight
+/// onto the viewport: w = -z = 1 for vertices at z = -1.
+void Open(cSoftwareVideo3D& device) {
+  cInitInfo info(64, 48, 32, true, true);
+  ASSERT_TRUE(device.InitDevice(&info));
+  device.SetCulling(E3::ECulling::Disabled);
+  cMatrix4x3 flat;
+  flat(2, 2) = 0;
+  device.SetMatrix(E3::EMatrix::Projection, flat);
+}
+
+/// A frame of one draw on a black picture, read back.
+template <class Draw>
+const cSurface& DrawFrame(cSoftwareVideo3D& device, Draw draw) {
+  EXPECT_TRUE(device.BeginScene());
+  device.Clear(true, true, false);
+  draw(device);
+  device.EndScene();
+  EXPECT_TRUE(device.Flip());
+  return *device.GetSurface(E3::ESurface::Back);
+}
+
 class OpenGlDevice : public ::testing::Test {
  protected:
   void SetUp() override {
     UseOffscreenVideo();
-    cInitInfo info(64, 48, 32, true, true);
-    ASSERT_TRUE(m_Device.InitDevice(&info)) << m_Device.GetError();
-    m_Device.SetCulling(E3::ECulling::Disabled);
-    // x and y straight onto the viewport: w = -z = 1 for vertices at z = -1.
-    cMatrix4x3 flat;
-    flat(2, 2) = 0;
-    m_Device.SetMatrix(E3::EMatrix::Projection, flat);
+    ASSERT_NO_FATAL_FAILURE(Open(m_Device)) << m_Device.GetError();
   }
   cOpenGLVideo3D m_Device;
 };
@@ -54,6 +75,84 @@ TEST_F(OpenGlDevice, DeviceBuffersAndProgramsAreMadeOnce) {
   const cSurface& back = *m_Device.GetSurface(E3::ESurface::Back);
   EXPECT_EQ(PixelAt(back, 32, 24), 0xFF20C040u);
   EXPECT_EQ(PixelAt(back, 2, 2), 0xFF000000u);
+}
+
+// A texture written through Lock and Unlock after it was drawn with is
+// sent again, once, and the next draw shows the new texels.
+TEST_F(OpenGlDevice, TexturesChangedInMemoryAreSentAgainOnce) {
+  cSurface* texture = m_Device.CreateTexture(
+      {4, 4}, cPixelFormat::ARGB8888, E3::ETextureUsage::Normal, E3::EMemoryType::DriverDecides);
+  const auto fill = [texture](uint32_t color) {
+    auto* row = static_cast<uint8_t*>(texture->Lock());
+    for (int y = 0; y < 4; ++y, row += texture->GetPitch())
+      std::fill_n(reinterpret_cast<uint32_t*>(row), 4, color);
+    texture->Unlock();
+  };
+  hVertexBuffer* quad =
+      m_Device.CreateVertexBuffer(Quad(-1, 1, 1, -1, -1, 0xFFFFFFFF), E3::ETextureUsage::Static,
+                                  E3::EMemoryType::DriverDecides);
+  m_Device.SetTexture(0, texture);
+  for (const uint32_t color : {0xFFFF0000u, 0xFF0000FFu}) {
+    fill(color);
+    for (int frame = 0; frame < 2; ++frame) {
+      const cSurface& back = DrawFrame(m_Device, [quad](cSoftwareVideo3D& device) {
+        device.DrawBuffer(E3::EPrimitive::TriangleFan, quad, 0, 4);
+      });
+      EXPECT_EQ(PixelAt(back, 32, 24), color);
+      EXPECT_EQ(m_Device.GetCounts().uploads, frame == 0 ? 1u : 0u);
+    }
+  }
+}
+
+// The draws the software device takes apart primitive by primitive: a flat
+// strip or fan colours each triangle from the corner the software device
+// takes, and an index past the vertices drops only its own triangle.
+TEST_F(OpenGlDevice, FlatStripsFansAndStrayIndicesDrawAsTheSoftwareDevice) {
+  cSoftwareVideo3D software;
+  ASSERT_NO_FATAL_FAILURE(Open(software));
+  const uint32_t red = 0xFFFF0000, green = 0xFF00FF00, blue = 0xFF0000FF, white = 0xFFFFFFFF;
+  // Corners left to right, top to bottom, and round the square.
+  const cVertexBuffer zigzag = MakeVertices({{-0.5f, 0.5f, -1, red},
+                                             {0.5f, 0.5f, -1, green},
+                                             {-0.5f, -0.5f, -1, blue},
+                                             {0.5f, -0.5f, -1, white}});
+  const cVertexBuffer around = Quad(-0.5f, 0.5f, 0.5f, -0.5f, -1, white);
+  const cVertexBuffer colored = MakeVertices({{-0.5f, 0.5f, -1, red},
+                                              {0.5f, 0.5f, -1, green},
+                                              {0.5f, -0.5f, -1, blue},
+                                              {-0.5f, -0.5f, -1, white}});
+  const uint16_t entries[6] = {0, 1, 2, 0, 2, 9};
+  const cIndexBuffer stray(entries, 6);
+  struct cCase {
+    const char* name;
+    std::function<void(cSoftwareVideo3D&)> draw;
+    int points[2][2];  // inside each of the two triangles
+  };
+  const cCase cases[] = {
+      {"strip",
+       [&](cSoftwareVideo3D& d) { d.DrawPrimitive(E3::EPrimitive::TriangleStrip, zigzag, 0, 4); },
+       {{27, 20}, {37, 28}}},
+      {"fan",
+       [&](cSoftwareVideo3D& d) { d.DrawPrimitive(E3::EPrimitive::TriangleFan, colored, 0, 4); },
+       {{37, 20}, {27, 28}}},
+      {"stray index",
+       [&](cSoftwareVideo3D& d) {
+         d.DrawIndexedPrimitive(E3::EPrimitive::Triangles, around, stray, 0, 6);
+       },
+       {{37, 20}, {27, 28}}},
+  };
+  for (const cCase& c : cases) {
+    const auto draw = [&c](cSoftwareVideo3D& d) {
+      d.SetShading(E3::EShading::Flat);
+      c.draw(d);
+    };
+    const cSurface& expected = DrawFrame(software, draw);
+    const cSurface& drawn = DrawFrame(m_Device, draw);
+    for (const auto& [x, y] : c.points)
+      EXPECT_EQ(PixelAt(drawn, x, y), PixelAt(expected, x, y))
+          << c.name << " at " << x << ", " << y;
+    EXPECT_EQ(m_Device.GetPrimitivesDrawn(), software.GetPrimitivesDrawn()) << c.name;
+  }
 }
 
 // Frames reach the "Output" files and the screenshot call as drawn, and a
@@ -95,6 +194,70 @@ TEST_F(OpenGlDevice, WindowOpensResizesAndCloses) {
   m_Device.ShutdownDevice();
   EXPECT_FALSE(m_Device.IsInitialized());
   EXPECT_FALSE(m_Device.Flip());
+}
+
+// A player resizing the window resizes the device as ResizeDevice does:
+// the frame and the viewport follow the window, nothing is stretched; a
+// program's own ResizeDevice is not undone.
+TEST_F(OpenGlDevice, PlayerResizingTheWindowResizesTheFrame) {
+  SDL_SetWindowSize(m_Device.GetWindow(), 100, 70);
+  const cSurface& back = DrawFrame(m_Device, [](cSoftwareVideo3D& device) {
+    int x, y, width, height;
+    device.GetViewport(x, y, width, height);
+    EXPECT_EQ(width, 100);
+    EXPECT_EQ(height, 70);
+    device.DrawPrimitive(E3::EPrimitive::TriangleFan, Quad(0, 1, 1, -1, -1, 0xFF20C040), 0, 4);
+  });
+  ASSERT_EQ(back.GetWidth(), 100);
+  ASSERT_EQ(back.GetHeight(), 70);
+  EXPECT_EQ(PixelAt(back, 99, 69), 0xFF20C040u);
+  EXPECT_EQ(PixelAt(back, 48, 35), 0xFF000000u);
+  ASSERT_TRUE(m_Device.ResizeDevice(50, 35));
+  ASSERT_TRUE(m_Device.BeginScene());
+  EXPECT_EQ(m_Device.GetWidth(), 50);
+  m_Device.EndScene();
+}
+
+// The window shows the picture through the gamma ramp, as the front
+// surface read back has it.
+TEST_F(OpenGlDevice, WindowShowsThePictureThroughTheGammaRamp) {
+  if (kVideoDriver != "offscreen") GTEST_SKIP() << "only an offscreen window keeps what it showed";
+  m_Device.SetGamma(2.0f, 1.0f, 0.5f);
+  DrawFrame(m_Device, [](cSoftwareVideo3D& device) {
+    device.SetClearColor(cColor(1, 0.25f, 0.5f, 0.75f));
+    device.Clear(true, false, false);
+  });
+  uint32_t shown = 0;
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+  glReadPixels(32, 24, 1, 1, GL_BGRA, GL_UNSIGNED_BYTE, &shown);
+  const uint32_t front = PixelAt(*m_Device.GetSurface(E3::ESurface::Front), 32, 24);
+  const uint32_t back = PixelAt(*m_Device.GetSurface(E3::ESurface::Back), 32, 24);
+  EXPECT_NE(front & 0xFFFFFF, back & 0xFFFFFF);
+  EXPECT_EQ(shown & 0xFFFFFF, front & 0xFFFFFF);
+}
+
+// A driver without an OpenGL 3.3 core context (Mesa told to stop at 3.0)
+// is refused with a message. In a process of its own: Mesa reads that
+// setting once.
+TEST(OpenGlFailures, NoCoreContextIsReported) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        setenv("MESA_GL_VERSION_OVERRIDE", "3.0", 1);
+        UseOffscreenVideo();
+        // Mesa's EGL frees what the refused context left only when it is
+        // unloaded; kept loaded, LeakSanitizer reports only ours.
+        dlopen("libEGL_mesa.so.0", RTLD_LAZY | RTLD_NODELETE);
+        bool refused = false;
+        {
+          cOpenGLVideo3D device;
+          cInitInfo info(64, 48, 32, true, true);
+          refused = !device.InitDevice(&info) && !device.IsInitialized();
+          std::fprintf(stderr, "%s\n", device.GetError().c_str());
+        }
+        std::exit(refused ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "no OpenGL 3.3 core context");
 }
 
 // No display, a shader the driver refuses: a message and false, no crash.

@@ -13,8 +13,9 @@ class iSdlEventListener {
 };
 
 /// The one drain of SDL's event queue, which is process-wide: every device
-/// that reads events (keyboard, mouse, the video device for resizing and
-/// closing) listens here instead of polling, so none steals another's.
+/// that reads events (keyboard, mouse) listens here instead of polling, so
+/// none steals another's. Pumping also lets SDL record the window's new
+/// size, which the video device follows at its next BeginScene.
 ///
 /// Pump is called by each listener once per frame (the input devices call
 /// it from Update); a second call in the same frame finds the queue empty.

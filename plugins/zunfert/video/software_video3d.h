@@ -96,6 +96,10 @@ class cSoftwareVideo3D : public cVideo3D {
   void EnableVSync(bool enable) override { m_VSync = enable; }
   bool IsVSyncEnabled() const { return m_VSync; }
   void SetGamma(float red, float green, float blue) override;
+  /// The ramp Flip shows the back buffer through, by channel (red, green,
+  /// blue) and level; null while it changes nothing (or the display has
+  /// 16 bits, which it leaves alone).
+  const uint8_t (*GetGammaRamp() const)[256];
   void ResetRenderStates() override;
 
   // Viewport and matrices

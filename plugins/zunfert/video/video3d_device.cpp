@@ -88,7 +88,8 @@ void cSoftwareVideo3D::EndScene() {
 bool cSoftwareVideo3D::Flip() {
   if (!m_Back) return false;
   const std::clock_t start = std::clock();
-  if (m_GammaIdentity || m_Format != cPixelFormat::ARGB8888) {
+  const uint8_t(*gamma)[256] = GetGammaRamp();
+  if (!gamma) {
     std::copy_n(m_Back->GetRow(0), m_Back->GetByteSize(), m_Front->GetRow(0));
   } else {
     // The gamma ramp acts on what is shown, never on what is drawn into.
@@ -97,8 +98,8 @@ bool cSoftwareVideo3D::Flip() {
       auto* out = reinterpret_cast<uint32_t*>(m_Front->GetRow(y));
       for (int x = 0; x < m_Back->GetWidth(); ++x) {
         const uint32_t p = in[x];
-        out[x] = (p & 0xFF000000u) | uint32_t{m_Gamma[0][(p >> 16) & 0xFF]} << 16 |
-                 uint32_t{m_Gamma[1][(p >> 8) & 0xFF]} << 8 | m_Gamma[2][p & 0xFF];
+        out[x] = (p & 0xFF000000u) | uint32_t{gamma[0][(p >> 16) & 0xFF]} << 16 |
+                 uint32_t{gamma[1][(p >> 8) & 0xFF]} << 8 | gamma[2][p & 0xFF];
       }
     }
   }
@@ -154,6 +155,10 @@ void cSoftwareVideo3D::SetGamma(float red, float green, float blue) {
     for (int i = 0; i < 256; ++i)
       m_Gamma[c][i] = static_cast<uint8_t>(std::lround(255.0 * std::pow(i / 255.0, exponent)));
   }
+}
+
+const uint8_t (*cSoftwareVideo3D::GetGammaRamp() const)[256] {
+  return m_GammaIdentity || m_Format != cPixelFormat::ARGB8888 ? nullptr : m_Gamma;
 }
 
 void cSoftwareVideo3D::ResetRenderStates() {
