@@ -265,7 +265,8 @@ class cGoldenScenes {
   // Increase where ref 5 < stored (lower half), Decrease, Invert, Null then
   // DecreaseClamp (lower half), Replace through write mask 0x0C, Equal
   // through read mask 0x0F, a depth test failing on the left half, and a
-  // test that never passes. Each stored value is then shown in its colour.
+  // test that never passes; every compare function passes once, reference
+  // first. Each stored value is then shown in its colour.
   void StencilFunctionsAndOperations() {
     OpenScene(72, 72, 28.0725f);  // the quad just fills each cell
     m_Device.SetClearStencil(5);
@@ -295,12 +296,12 @@ class cGoldenScenes {
     pass(EF::Always, 0, EOp::Increase, inner);
     pass(EF::Less, 5, EOp::Increase, lower);
     Tile(2, 0, 24);
-    pass(EF::Always, 0, EOp::Decrease, inner);
+    pass(EF::GreaterEqual, 5, EOp::Decrease, inner);
     Tile(0, 1, 24);
-    pass(EF::Always, 0, EOp::Invert, inner);
+    pass(EF::NotEqual, 6, EOp::Invert, inner);
     Tile(1, 1, 24);
-    pass(EF::Always, 0, EOp::Null, inner);
-    pass(EF::Always, 0, EOp::DecreaseClamp, lower);
+    pass(EF::Greater, 6, EOp::Null, inner);
+    pass(EF::LessEqual, 0, EOp::DecreaseClamp, lower);
     Tile(2, 1, 24);
     m_Device.SetStencilWriteMask(0x0C);
     pass(EF::Always, 0xFF, EOp::Replace, inner);
