@@ -323,10 +323,10 @@ class cGoldenScenes {
         {5, 0xFF404040},    {255, 0xFFFFFFFF}, {6, 0xFFFF0000},   {7, 0xFF800000},
         {4, 0xFF00FF00},    {250, 0xFF0000FF}, {0, 0xFFFFFF00},   {13, 0xFFFF00FF},
         {0x35, 0xFF00FFFF}, {11, 0xFFFF8000},  {0x40, 0xFF8000FF}};
+    m_Device.SetStencilFunction(EF::Equal);
+    m_Device.SetStencilOperation(EOp::Keep, EOp::Keep, EOp::Keep);
     for (const auto& [value, color] : shown) {
-      m_Device.SetStencilFunction(EF::Equal);
       m_Device.SetStencilReference(value);
-      m_Device.SetStencilOperation(EOp::Keep, EOp::Keep, EOp::Keep);
       const cVertexBuffer layer = Quad(-3, 3, 3, -3, 0, color);
       m_Device.DrawPrimitive(E3::EPrimitive::TriangleFan, layer, 0, 4);
     }
