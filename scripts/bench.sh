@@ -50,12 +50,13 @@ echo "== zunfert_video_timing"
 build/default/bin/zunfert_video_timing 300 | tee "$out/video3d.txt"
 # And the demo game itself, which times its own frames.
 echo "== demo"
-build/default/bin/demo --video software --output "$out/demo" | tail -1 | tee "$out/demo.txt"
-# The same scene on the OpenGL device (Mesa's llvmpipe, no display), with
-# what it sent to the card for its last frame.
+build/default/bin/demo --video software --frames 300 --output "$out/demo" | tail -1 |
+  tee "$out/demo.txt"
+# The same frames on the OpenGL device (Mesa's llvmpipe, no display), with
+# the scene's mesh subsets and what the device sent to the card for its last frame.
 echo "== demo on OpenGL"
 SDL_VIDEODRIVER=offscreen build/default/bin/demo --frames 300 --output "$out/demo-gl" |
-  grep -E '^(Last frame|demo: [0-9]+ frames)' | tee "$out/demo_gl.txt"
+  grep -E '^(demo: [0-9]+ triangles|Last frame|demo: [0-9]+ frames)' | tee "$out/demo_gl.txt"
 echo "$(($(date +%s) - started))" >"$out/seconds"
 
 # Debian's own interpreter, which has the python3-matplotlib package.

@@ -535,7 +535,9 @@ def main():
     v_goals, v_text = video3d(results)
     c_goals, c_text = compiler(results)
     a_goals, a_text = audio(runs)
-    goals = pass_goals + pixel_goals + ff_goals + m_goals + b_goals + v_goals + c_goals + a_goals
+    gl_goals, gl_text = opengl(results)
+    goals = (pass_goals + pixel_goals + ff_goals + m_goals + b_goals + v_goals + gl_goals + c_goals
+             + a_goals)
     # Against the engines and libraries users would otherwise pick.
     import bench_report_engines as engines
     e_goals, e_text = engines.engines_pass(runs)
@@ -565,6 +567,7 @@ def main():
            "\n## Matrix product and point transform\n\n", m_text,
            "\n## Buffers and arrays\n\n", b_text,
            "\n## Software 3D device\n\n", v_text,
+           "\n## OpenGL 3D device\n\n", gl_text,
            "\n## Image decoding\n\n", image_decode(results),
            "\n## Model compiler\n\n", c_text,
            "\n## Sound\n\n", a_text,
@@ -577,4 +580,5 @@ def main():
 
 if __name__ == "__main__":
     from bench_report_compiler import compiler
+    from bench_report_opengl import opengl
     main()

@@ -7,13 +7,15 @@
 namespace demo {
 namespace {
 
-/// The world owns the tree, its materials and its models from now on.
-void AdoptTree(cDefaultWorld* world, cEntity* entity) {
+/// The world owns the tree, its materials and its models from now on; the
+/// meshes are kept in the device's buffers, so that frames send no geometry.
+void AdoptTree(cDefaultWorld* world, cVideo3D* video, cEntity* entity) {
   world->Adopt(entity);
   for (int i = 0; i < entity->GetNumberOfMaterials(); ++i) world->Adopt(entity->GetMaterial(i));
   world->Adopt(entity->GetModel());
+  if (auto* mesh = dynamic_cast<cMeshModel*>(entity->GetModel())) mesh->Compile(video);
   for (int i = 0; i < entity->GetNumberOfChilds(); ++i)
-    if (cEntity* child = entity->GetChild(i)) AdoptTree(world, child);
+    if (cEntity* child = entity->GetChild(i)) AdoptTree(world, video, child);
 }
 
 }  // namespace
@@ -28,7 +30,7 @@ cEntity* LoadImportedModel(cDefaultWorld* world, cVideo3D* video) {
     cPluginSystem::GetInstance()->Destroy(loaded);
     throw std::runtime_error("the compiled house in " + root + " did not load");
   }
-  AdoptTree(world, house);
+  AdoptTree(world, video, house);
   house->SetName("House");
   house->ScalePivot(2, 2, 2);
   house->RotatePivot(0, 200, 0);

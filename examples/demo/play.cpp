@@ -103,13 +103,14 @@ int cDemo::Run() {
   if (m_RealInput && !m_Options.framesGiven) m_Options.frames = kPlayLimit;
   if (m_Options.frames == kPlayLimit)
     std::printf(
-        "demo: %d triangles in %d entities; playing at %d x %d until Escape or the "
-        "window closes\n",
-        m_Scene.triangles, m_Scene.world->GetNumberOfEntities(), kWidth, kHeight);
+        "demo: %d triangles in %d entities, %d mesh subsets; playing at %d x %d until Escape "
+        "or the window closes\n",
+        m_Scene.triangles, m_Scene.world->GetNumberOfEntities(), m_Scene.subsets, kWidth, kHeight);
   else
-    std::printf("demo: %d triangles in %d entities; drawing %d frames of %d x %d\n",
-                m_Scene.triangles, m_Scene.world->GetNumberOfEntities(), m_Options.frames, kWidth,
-                kHeight);
+    std::printf(
+        "demo: %d triangles in %d entities, %d mesh subsets; drawing %d frames of %d x %d\n",
+        m_Scene.triangles, m_Scene.world->GetNumberOfEntities(), m_Scene.subsets, m_Options.frames,
+        kWidth, kHeight);
   StartInput();
   m_Sound.Start(m_Options.output, m_Options.audio);
   PlayFrames();

@@ -1,5 +1,6 @@
 #include "scene.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "imported.h"
@@ -126,6 +127,16 @@ void BuildLightsAndCameras(cFactory& make, cDefaultWorld* world, cEntity* root, 
   world->SelectCamera("MainCamera");
 }
 
+/// The subsets of the meshes in the tree under entity (a mesh without any is one).
+int CountSubsets(const cEntity* entity) {
+  int count = 0;
+  if (const auto* mesh = dynamic_cast<const cMeshModel*>(entity->GetModel()))
+    count += std::max(1, static_cast<int>(mesh->GetSubsets().size()));
+  for (int i = 0; i < entity->GetNumberOfChilds(); ++i)
+    if (const cEntity* child = entity->GetChild(i)) count += CountSubsets(child);
+  return count;
+}
+
 }  // namespace
 
 void LookAt(cEntity* entity, const cVector3& eye, const cVector3& target) {
@@ -154,6 +165,7 @@ cScene BuildScene(cApplicationEx& app, cVideo3D* video, const std::vector<cTextu
     scene.triangles = BuildBodies(make, root, materials, video, orbit);
     if (cEntity* house = LoadImportedModel(scene.world, video)) root->AddChild(house);
     BuildLightsAndCameras(make, scene.world, root, orbit);
+    scene.subsets = CountSubsets(root);
   } catch (...) {
     cPluginSystem::GetInstance()->Destroy(scene.world);
     throw;

@@ -15,6 +15,9 @@ namespace demo {
 struct cScene {
   cDefaultWorld* world = nullptr;
   int triangles = 0;
+  /// The meshes' subsets (a mesh without any is one): the draw calls a
+  /// frame needs at most.
+  int subsets = 0;
 };
 
 /// Builds the scene, the textures loaded with the application's LoadImage.

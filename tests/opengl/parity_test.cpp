@@ -10,9 +10,13 @@
 // more than that.
 #include <cstdlib>
 
+#include <epoxy/gl.h>
+
 #include "gl_fixtures.h"
 #include "golden.h"
 #include "golden_scenes.h"
+#include "opengl_video2d.h"
+#include "software_surface.h"
 
 namespace zunfert::test {
 namespace {
@@ -62,9 +66,26 @@ TEST(Parity, GoldenScenesMatchTheSoftwareDevice) {
     const cAgreement agreement = Compare(reference.Back(), scenes.Back(), clear);
     EXPECT_GE(agreement.within, kShareWithin) << name;
     EXPECT_LE(agreement.coverageMiss, kCoverageMiss) << name;
-    std::printf("%-14s within %d levels %.4f, coverage differs %.4f\n", name, kLevels,
+    std::printf("%-16s within %d levels %.4f, coverage differs %.4f\n", name, kLevels,
                 agreement.within, agreement.coverageMiss);
   }
+}
+
+// The 2D device's scene as its window shows it after Flip, read back from
+// the window's framebuffer (bottom row first), against the software 2D
+// device's reviewed picture.
+TEST(Parity, TwoDimensionalWindowShowsTheSoftwarePicture) {
+  UseOffscreenVideo();
+  cOpenGLVideo2D device;
+  DrawBlits2D(device);
+  if (HasFatalFailure()) return;
+  cSoftwareSurface shown({device.GetWidth(), device.GetHeight()}, cPixelFormat::ARGB8888);
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+  for (int y = 0; y < shown.GetHeight(); ++y)
+    glReadPixels(0, shown.GetHeight() - 1 - y, shown.GetWidth(), 1, GL_BGRA, GL_UNSIGNED_BYTE,
+                 shown.GetRow(y));
+  ASSERT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+  ExpectGoldenAt(shown, std::string(ZUNFERT_GOLDEN_DIR) + "/blits_2d.png", "blits_2d on OpenGL");
 }
 
 }  // namespace

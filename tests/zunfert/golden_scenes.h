@@ -1,7 +1,7 @@
 #pragma once
-// The scenes behind the reference pictures, drawn by any 3D device of the
-// plug-in: the software device's own tests compare them with the pictures,
-// the OpenGL device's tests with the software device.
+// The scenes behind the reference pictures, drawn by any device of the
+// plug-in: the software devices' own tests compare them with the pictures,
+// the OpenGL devices' tests with the software devices.
 #include <utility>
 #include <vector>
 
@@ -260,9 +260,243 @@ class cGoldenScenes {
     m_Device.DrawPrimitive(E3::EPrimitive::Points, strip, 0, 4);
   }
 
+  // Nine cells, each writing the stencil over its inner square from the
+  // clear value 5: Replace then IncreaseClamp (lower half), Increase then
+  // Increase where ref 5 < stored (lower half), Decrease, Invert, Null then
+  // DecreaseClamp (lower half), Replace through write mask 0x0C, Equal
+  // through read mask 0x0F, a depth test failing on the left half, and a
+  // test that never passes; every compare function passes once, reference
+  // first. Each stored value is then shown in its colour.
+  void StencilFunctionsAndOperations() {
+    OpenScene(72, 72, 28.0725f);  // the quad just fills each cell
+    m_Device.SetClearStencil(5);
+    m_Device.Clear(false, false, true);
+    m_Device.EnableStencil(true);
+    m_Device.SetColorWriteMask(false, false, false, false);
+    const cVertexBuffer inner = Quad(-0.6f, 0.6f, 0.6f, -0.6f, 0, 0xFFFFFFFF);
+    const cVertexBuffer lower = Quad(-0.6f, 0, 0.6f, -0.6f, 0, 0xFFFFFFFF);
+    const cVertexBuffer nearLeft = Quad(-0.6f, 0.6f, 0, -0.6f, 1, 0xFFFFFFFF);
+    using EOp = E3::EStencil;
+    using EF = E3::ECompareFunction;
+    const auto write = [this](EF function, uint32_t reference, EOp fail, EOp depthFail, EOp pass,
+                              const cVertexBuffer& shape) {
+      m_Device.SetStencilFunction(function);
+      m_Device.SetStencilReference(reference);
+      m_Device.SetStencilOperation(fail, depthFail, pass);
+      m_Device.DrawPrimitive(E3::EPrimitive::TriangleFan, shape, 0, 4);
+    };
+    const auto pass = [&write](EF function, uint32_t reference, EOp op,
+                               const cVertexBuffer& shape) {
+      write(function, reference, EOp::Keep, EOp::Keep, op, shape);
+    };
+    Tile(0, 0, 24);
+    pass(EF::Always, 0xFF, EOp::Replace, inner);
+    pass(EF::Always, 0, EOp::IncreaseClamp, lower);
+    Tile(1, 0, 24);
+    pass(EF::Always, 0, EOp::Increase, inner);
+    pass(EF::Less, 5, EOp::Increase, lower);
+    Tile(2, 0, 24);
+    pass(EF::GreaterEqual, 5, EOp::Decrease, inner);
+    Tile(0, 1, 24);
+    pass(EF::NotEqual, 6, EOp::Invert, inner);
+    Tile(1, 1, 24);
+    pass(EF::Greater, 6, EOp::Null, inner);
+    pass(EF::LessEqual, 0, EOp::DecreaseClamp, lower);
+    Tile(2, 1, 24);
+    m_Device.SetStencilWriteMask(0x0C);
+    pass(EF::Always, 0xFF, EOp::Replace, inner);
+    m_Device.SetStencilWriteMask(0xFF);
+    Tile(0, 2, 24);
+    m_Device.SetStencilMask(0x0F);
+    pass(EF::Equal, 0x35, EOp::Replace, inner);
+    m_Device.SetStencilMask(0xFF);
+    Tile(1, 2, 24);
+    pass(EF::Always, 0, EOp::Keep, nearLeft);
+    write(EF::Always, 11, EOp::Keep, EOp::Replace, EOp::Increase, inner);
+    Tile(2, 2, 24);
+    write(EF::Never, 0x40, EOp::Replace, EOp::Keep, EOp::Null, inner);
+
+    m_Device.SetViewport(0, 0, 72, 72);
+    m_Device.SetColorWriteMask(true, true, true, true);
+    m_Device.EnableDepthTest(false);
+    const std::pair<uint32_t, uint32_t> shown[11] = {
+        {5, 0xFF404040},    {255, 0xFFFFFFFF}, {6, 0xFFFF0000},   {7, 0xFF800000},
+        {4, 0xFF00FF00},    {250, 0xFF0000FF}, {0, 0xFFFFFF00},   {13, 0xFFFF00FF},
+        {0x35, 0xFF00FFFF}, {11, 0xFFFF8000},  {0x40, 0xFF8000FF}};
+    m_Device.SetStencilFunction(EF::Equal);
+    m_Device.SetStencilOperation(EOp::Keep, EOp::Keep, EOp::Keep);
+    for (const auto& [value, color] : shown) {
+      m_Device.SetStencilReference(value);
+      const cVertexBuffer layer = Quad(-3, 3, 3, -3, 0, color);
+      m_Device.DrawPrimitive(E3::EPrimitive::TriangleFan, layer, 0, 4);
+    }
+  }
+
+  // A Gouraud quad turned by 30 degrees and a line strip, cut by user
+  // planes 0 and 5 (the last), which stay put in the world; plane 2 is set
+  // to cut everything but not enabled.
+  void UserClipPlanes() {
+    OpenScene(64, 64, 28.0725f);
+    m_Device.SetClipPlane(0, cPlane(1, 1, 0, 0.3f));   // keeps x + y > -0.3
+    m_Device.SetClipPlane(5, cPlane(-1, 0, 0, 0.5f));  // keeps x < 0.5
+    m_Device.SetClipPlane(2, cPlane(0, 0, 1, -5));
+    m_Device.EnableClipPlane(0, true);
+    m_Device.EnableClipPlane(5, true);
+    m_Device.SetMatrix(E3::EMatrix::World, cMatrix4x3::EulerRotation(0, 0, 30));
+    const cVertexBuffer quad = MakeVertices({{-0.8f, 0.8f, 0, 0xFFFF2020},
+                                             {0.8f, 0.8f, 0, 0xFF20FF20},
+                                             {0.8f, -0.8f, 0, 0xFF2020FF},
+                                             {-0.8f, -0.8f, 0, 0xFFFFFF20}});
+    m_Device.DrawPrimitive(E3::EPrimitive::TriangleFan, quad, 0, 4);
+    m_Device.SetMatrix(E3::EMatrix::World, cMatrix4x3());
+    const cVertexBuffer strip = MakeVertices({{-0.95f, 0.2f, 0.1f, 0xFFFFFFFF},
+                                              {0.95f, 0.6f, 0.1f, 0xFFFFFFFF},
+                                              {-0.95f, -0.9f, 0.1f, 0xFFFFFFFF}});
+    m_Device.DrawPrimitive(E3::EPrimitive::LineStrip, strip, 0, 3);
+  }
+
+  // Sixteen tiles blended over the clear colour by their alpha: a Gouraud
+  // quad of coloured, half transparent corners with a bilinear texture of
+  // varying colour and alpha, each tile with another colour and alpha
+  // function of the first stage; the last three cascade into a second
+  // texture (Add, BlendAlpha) or switch the texture off.
+  void TexelFunctions() {
+    OpenScene(96, 96, 28.0725f);
+    using ET = E3::ETexelFunction;
+    std::vector<uint32_t> texels(16);
+    for (int i = 0; i < 16; ++i) {
+      const uint32_t x = i % 4, y = i / 4;
+      texels[i] = (0x30 + 0x40 * x) << 24 | (0x20 + 0x48 * y) << 16 | (0xF0 - 0x40 * x) << 8 |
+                  (0x40 + 0x30 * (x ^ y));
+    }
+    cArgbSprite sprite(4, 4, texels);
+    cSurface* texture = m_Device.CreateTextureFrom(&sprite, 0, E3::ETextureUsage::Normal,
+                                                   E3::EMemoryType::DriverDecides);
+    cArgbSprite spots(2, 2, {0x40FF8000, 0xC00040FF, 0xFF80FF80, 0x80202020});
+    cSurface* second = m_Device.CreateTextureFrom(&spots, 0, E3::ETextureUsage::Normal,
+                                                  E3::EMemoryType::DriverDecides);
+    ASSERT_TRUE(texture && second);
+    for (int s = 0; s < 2; ++s) {
+      m_Device.SetTextureFilter(s, E3::EFilter::Bilinear);
+      m_Device.SetTextureAddressMode(s, E3::EAddressMode::Clamp, E3::EAddressMode::Clamp);
+      m_Device.SetTextureCoordinateSet(s, 0);
+    }
+    m_Device.SetPixelFunction(E3::EPixelFunction::AlphaBlend);
+    const cVertexBuffer quad = MakeVertices({{-1, 1, 0, 0xFFE04020, 0, 0},
+                                             {1, 1, 0, 0xC020C060, 1, 0},
+                                             {1, -1, 0, 0x802060E0, 1, 1},
+                                             {-1, -1, 0, 0x40F0F0F0, 0, 1}});
+    // The first stage's colour and alpha functions, the second stage's.
+    const ET tiles[16][3] = {{ET::Mul, ET::Mul, ET::DisableStage},
+                             {ET::Mul2X, ET::Add, ET::DisableStage},
+                             {ET::Mul4X, ET::Sub, ET::DisableStage},
+                             {ET::Add, ET::AddSigned, ET::DisableStage},
+                             {ET::AddSigned, ET::AddSigned2X, ET::DisableStage},
+                             {ET::AddSigned2X, ET::AddSmooth, ET::DisableStage},
+                             {ET::AddSmooth, ET::Mul2X, ET::DisableStage},
+                             {ET::Sub, ET::Mul4X, ET::DisableStage},
+                             {ET::BlendAlpha, ET::BlendAlpha, ET::DisableStage},
+                             {ET::MulAlpha_AddColor, ET::DisableStage, ET::DisableStage},
+                             {ET::MulColor_AddAlpha, ET::MulAlpha_AddColor, ET::DisableStage},
+                             {ET::MulInvAlpha_AddColor, ET::Mul, ET::DisableStage},
+                             {ET::MulInvColor_AddAlpha, ET::Mul, ET::DisableStage},
+                             {ET::Mul, ET::Mul, ET::Add},
+                             {ET::Mul, ET::Mul, ET::BlendAlpha},
+                             {ET::DisableStage, ET::Mul, ET::DisableStage}};
+    m_Device.SetTexture(0, texture);
+    for (int i = 0; i < 16; ++i) {
+      Tile(i % 4, i / 4, 24);
+      const bool cascade = tiles[i][2] != ET::DisableStage;
+      m_Device.SetTexelFunction(0, tiles[i][0]);
+      m_Device.SetTexelAlphaFunction(0, tiles[i][1]);
+      m_Device.SetTexture(1, cascade ? second : nullptr);
+      m_Device.SetTexelFunction(1, tiles[i][2]);
+      m_Device.SetTexelAlphaFunction(1, cascade ? ET::Mul : ET::DisableStage);
+      m_Device.DrawPrimitive(E3::EPrimitive::TriangleFan, quad, 0, 4);
+    }
+  }
+
+  // A lit quad under a slanting directional light and ambient light, with
+  // diffuse and specular colours at its corners: each tile takes another
+  // lighting colour from the vertices instead of the material (all from the
+  // material, diffuse, ambient, specular, emissive), the last without any
+  // light (emissive and ambient only).
+  void MaterialColorSources() {
+    OpenScene(96, 64, 28.0725f);
+    cVertexBuffer quad(4, cVertexBuffer::Position | cVertexBuffer::Normal | cVertexBuffer::Diffuse |
+                              cVertexBuffer::Specular);
+    const float corners[4][2] = {{-1, 1}, {1, 1}, {1, -1}, {-1, -1}};
+    const uint32_t diffuse[4] = {0xFFFF3030, 0xFF30FF30, 0xFF3030FF, 0xFFFFFFFF};
+    const uint32_t specular[4] = {0xFF000000, 0xFF8080FF, 0xFFFFFF00, 0xFF00C0C0};
+    for (uint32_t i = 0; i < 4; ++i) {
+      quad.SetPos(i, cVector3(corners[i][0], corners[i][1], 0));
+      quad.SetNormal(i, cVector3(0, 0, 1));
+      quad.SetDiffuse(i, cColor(cPixelFormat::ARGB8888, diffuse[i]));
+      quad.SetSpecular(i, cColor(cPixelFormat::ARGB8888, specular[i]));
+    }
+    m_Device.EnableLighting(true);
+    m_Device.EnableSpecular(true);
+    m_Device.SetAmbientLight(cColor(1, 0.3f, 0.3f, 0.3f));
+    m_Device.SetMaterialDiffuse(cColor(1, 0.5f, 0.5f, 0.5f));
+    m_Device.SetMaterialAmbient(cColor(1, 0.2f, 0.2f, 0.6f));
+    m_Device.SetMaterialSpecular(cColor(1, 0.3f, 0.3f, 0.3f));
+    m_Device.SetMaterialEmissive(cColor(1, 0.2f, 0, 0));
+    m_Device.SetMaterialPower(4);
+    detail::cLightSlot light;
+    light.direction = {0.3f, -0.4f, -1};
+    light.diffuse = {0.8f, 0.8f, 0.7f, 1};
+    light.specular = {0.7f, 0.7f, 0.7f, 1};
+    light.ambient = {0.1f, 0.1f, 0.1f, 1};
+    m_Device.SetLightValues(0, light);
+    using ES = E3::ESource;
+    // Diffuse, ambient, specular and emissive source of each tile.
+    const ES sources[6][4] = {{ES::Material, ES::Material, ES::Material, ES::Material},
+                              {ES::Diffuse, ES::Material, ES::Material, ES::Material},
+                              {ES::Material, ES::Diffuse, ES::Material, ES::Material},
+                              {ES::Material, ES::Material, ES::Specular, ES::Material},
+                              {ES::Material, ES::Material, ES::Material, ES::Specular},
+                              {ES::Material, ES::Specular, ES::Material, ES::Diffuse}};
+    for (int i = 0; i < 6; ++i) {
+      Tile(i % 3, i / 3, 32);
+      m_Device.EnableLight(0, i < 5);
+      m_Device.SetDiffuseSource(sources[i][0]);
+      m_Device.SetAmbientSource(sources[i][1]);
+      m_Device.SetSpecularSource(sources[i][2]);
+      m_Device.SetEmissiveSource(sources[i][3]);
+      m_Device.DrawPrimitive(E3::EPrimitive::TriangleFan, quad, 0, 4);
+    }
+  }
+
  private:
   cSoftwareVideo3D& m_Device;
 };
+
+/// The 2D device at 16 bits, on any device that keeps the software 2D
+/// device's surfaces: a fill, a keyed sprite blitted whole and in part (off
+/// the edge), and stretched to three times its size; flipped to the front.
+inline void DrawBlits2D(cSoftwareVideo2D& device) {
+  cInitInfo info(64, 48, 16, true, true);
+  ASSERT_TRUE(device.InitDevice(&info));
+  std::vector<uint32_t> pixels(8 * 8);
+  for (int i = 0; i < 64; ++i) {
+    const int x = i % 8, y = i / 8;
+    pixels[i] = (x - 3.5f) * (x - 3.5f) + (y - 3.5f) * (y - 3.5f) > 12
+                    ? 0xFF00FF00
+                    : 0xFF000000u | (x * 32) << 16 | (y * 32);
+  }
+  cArgbSprite sprite(8, 8, pixels);
+  sprite.EnableColorKey(0xFF00FF00);
+  cSurface* picture = device.CreateSurfaceFrom(&sprite, 0, cVideo2D::EMemoryType::SystemMemory);
+  ASSERT_NE(picture, nullptr);
+  cSurface* back = device.GetBackSurface();
+  const cPixelFormat format = device.GetPixelFormat();
+  back->Clear(format.ConvertFromARGB(0xFF203040));
+  back->FillRect(-4, 30, 30, 40, format.ConvertFromARGB(0xFFC0A060));
+  back->Blit(2, 2, picture);
+  back->BlitRect(60, 2, picture, 2, 0, 6, 8);
+  back->StretchBlit(30, 16, 24, 24, picture);
+  ASSERT_TRUE(device.Flip());
+}
 
 inline const std::vector<std::pair<const char*, void (cGoldenScenes::*)()>>& cGoldenScenes::All() {
   static const std::vector<std::pair<const char*, void (cGoldenScenes::*)()>> scenes = {
@@ -273,6 +507,10 @@ inline const std::vector<std::pair<const char*, void (cGoldenScenes::*)()>>& cGo
       {"blending", &cGoldenScenes::BlendingAlphaTestAndColorKey},
       {"fog", &cGoldenScenes::LinearFogOnAPerspectiveFloor},
       {"wireframe", &cGoldenScenes::WireframeLinesAndPoints},
+      {"stencil", &cGoldenScenes::StencilFunctionsAndOperations},
+      {"clip_planes", &cGoldenScenes::UserClipPlanes},
+      {"texel_functions", &cGoldenScenes::TexelFunctions},
+      {"material_sources", &cGoldenScenes::MaterialColorSources},
   };
   return scenes;
 }
