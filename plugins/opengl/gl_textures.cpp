@@ -66,10 +66,15 @@ void cGlTextures::Destroy(const cSurface* surface) {
 }
 
 void cGlTextures::Bind(const detail::cRenderState& state, cGlCounts& counts) {
+  // Sending a texture goes through unit 0, so every stage's texture is sent
+  // before any stage's is bound.
+  GLuint ids[detail::kStages] = {};
+  for (int s = 0; s < detail::kStages; ++s)
+    if (state.stages[s].texture) ids[s] = Prepare(*state.stages[s].texture, counts);
   for (int s = 0; s < detail::kStages; ++s) {
     const detail::cStageState& stage = state.stages[s];
     if (!stage.texture) continue;  // the shader does not read a stage without a texture
-    const GLuint id = Prepare(*stage.texture, counts);
+    const GLuint id = ids[s];
     if (m_Bound[s] != id) {
       glActiveTexture(GL_TEXTURE0 + s);
       glBindTexture(GL_TEXTURE_2D, id);
