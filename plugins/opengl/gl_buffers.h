@@ -2,6 +2,7 @@
 
 #include <epoxy/gl.h>
 
+#include <memory>
 #include <vector>
 
 #include <tolmak.h>
@@ -62,6 +63,35 @@ class cGlIndexBuffer : public hIndexBuffer {
   uint16_t m_MinIndex = 0;
   std::vector<uint16_t> m_Entries;  // kept to check draws against the vertex count
 };
+
+/// The buffers of one kind that a device made, owned until the program
+/// destroys them or the device shuts down (the context must be current).
+template <class Buffer, class Handle, class Source>
+class tGlBufferStore {
+ public:
+  Buffer* Create(const Source& source, GLenum usage, cGlCounts& counts) {
+    m_Buffers.push_back(std::make_unique<Buffer>());
+    m_Buffers.back()->Upload(source, usage, counts);
+    return m_Buffers.back().get();
+  }
+  /// False when the handle is none of this kind's.
+  bool Update(Handle* handle, const Source& source, cGlCounts& counts) {
+    auto* buffer = dynamic_cast<Buffer*>(handle);
+    if (buffer == nullptr) return false;
+    buffer->Upload(source, GL_DYNAMIC_DRAW, counts);
+    return true;
+  }
+  void Destroy(Handle* handle) {
+    std::erase_if(m_Buffers, [handle](const auto& owned) { return owned.get() == handle; });
+  }
+  void Clear() { m_Buffers.clear(); }
+
+ private:
+  std::vector<std::unique_ptr<Buffer>> m_Buffers;
+};
+
+using cGlVertexBuffers = tGlBufferStore<cGlVertexBuffer, hVertexBuffer, cVertexBuffer>;
+using cGlIndexBuffers = tGlBufferStore<cGlIndexBuffer, hIndexBuffer, cIndexBuffer>;
 
 /// The vertex array object and the attributes it points at.
 class cGlVertexArray {

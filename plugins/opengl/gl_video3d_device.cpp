@@ -58,8 +58,8 @@ bool cOpenGLVideo3D::InitDevice(cInitInfo* info) {
 void cOpenGLVideo3D::ShutdownDevice() {
   if (m_Window.IsOpen()) {
     m_Window.MakeCurrent();
-    m_VertexBuffers.clear();
-    m_IndexBuffers.clear();
+    m_VertexBuffers.Clear();
+    m_IndexBuffers.Clear();
     m_StreamVertices.reset();
     m_StreamIndices.reset();
     m_List.reset();

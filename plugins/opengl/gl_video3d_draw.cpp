@@ -86,45 +86,30 @@ void SendLight(const GLint (&at)[11], const detail::cLightSlot& light) {
 
 hVertexBuffer* cOpenGLVideo3D::CreateVertexBuffer(const cVertexBuffer& source, ETextureUsage usage,
                                                   EMemoryType) {
-  if (!Ready()) return nullptr;
-  auto buffer = std::make_unique<gl::cGlVertexBuffer>();
-  buffer->Upload(source, Usage(usage), m_Counts);
-  m_VertexBuffers.push_back(std::move(buffer));
-  return m_VertexBuffers.back().get();
+  return Ready() ? m_VertexBuffers.Create(source, Usage(usage), m_Counts) : nullptr;
 }
 
 bool cOpenGLVideo3D::UpdateVertexBuffer(hVertexBuffer* buffer, const cVertexBuffer& source) {
-  auto* owned = dynamic_cast<gl::cGlVertexBuffer*>(buffer);
-  if (!owned || !Ready()) return false;
-  owned->Upload(source, GL_DYNAMIC_DRAW, m_Counts);
-  return true;
+  return Ready() && m_VertexBuffers.Update(buffer, source, m_Counts);
 }
 
 void cOpenGLVideo3D::DestroyVertexBuffer(hVertexBuffer* buffer) {
   if (!Ready()) return;
-  std::erase_if(m_VertexBuffers, [buffer](const auto& owned) { return owned.get() == buffer; });
+  m_VertexBuffers.Destroy(buffer);
   m_VertexArray->Forget();
 }
 
 hIndexBuffer* cOpenGLVideo3D::CreateIndexBuffer(const cIndexBuffer& source, ETextureUsage usage,
                                                 EMemoryType) {
-  if (!Ready()) return nullptr;
-  auto buffer = std::make_unique<gl::cGlIndexBuffer>();
-  buffer->Upload(source, Usage(usage), m_Counts);
-  m_IndexBuffers.push_back(std::move(buffer));
-  return m_IndexBuffers.back().get();
+  return Ready() ? m_IndexBuffers.Create(source, Usage(usage), m_Counts) : nullptr;
 }
 
 bool cOpenGLVideo3D::UpdateIndexBuffer(hIndexBuffer* buffer, const cIndexBuffer& source) {
-  auto* owned = dynamic_cast<gl::cGlIndexBuffer*>(buffer);
-  if (!owned || !Ready()) return false;
-  owned->Upload(source, GL_DYNAMIC_DRAW, m_Counts);
-  return true;
+  return Ready() && m_IndexBuffers.Update(buffer, source, m_Counts);
 }
 
 void cOpenGLVideo3D::DestroyIndexBuffer(hIndexBuffer* buffer) {
-  if (!Ready()) return;
-  std::erase_if(m_IndexBuffers, [buffer](const auto& owned) { return owned.get() == buffer; });
+  if (Ready()) m_IndexBuffers.Destroy(buffer);
 }
 
 void cOpenGLVideo3D::DrawPrimitive(EPrimitive type, const cVertexBuffer& vertices, uint32_t first,

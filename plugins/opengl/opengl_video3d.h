@@ -140,8 +140,8 @@ class cOpenGLVideo3D : public cSoftwareVideo3D {
   std::unique_ptr<gl::cGlVertexBuffer> m_StreamVertices;  // for the engine's own buffers
   std::unique_ptr<gl::cGlIndexBuffer> m_StreamIndices;
   std::unique_ptr<gl::cGlPrimitiveList> m_List;
-  std::vector<std::unique_ptr<gl::cGlVertexBuffer>> m_VertexBuffers;
-  std::vector<std::unique_ptr<gl::cGlIndexBuffer>> m_IndexBuffers;
+  gl::cGlVertexBuffers m_VertexBuffers;
+  gl::cGlIndexBuffers m_IndexBuffers;
   cVideoCaps m_Caps;
   gl::cGlCounts m_Counts;
   GLuint m_Program = 0;
