@@ -104,8 +104,7 @@ bool cOpenGLVideo3D::ResizeDevice(int width, int height) {
 
 void cOpenGLVideo3D::FollowWindow() {
   int width = 0, height = 0;
-  if (m_Window.TakeNewSize(width, height) && (width != GetWidth() || height != GetHeight()))
-    ResizeDevice(width, height);  // a minimised window's zero size is refused: kept as it was
+  if (m_Window.TakeNewSize(GetWidth(), GetHeight(), width, height)) ResizeDevice(width, height);
 }
 
 bool cOpenGLVideo3D::BeginScene() {

@@ -112,11 +112,11 @@ void cGlWindow::GetDrawableSize(int& width, int& height) const {
   if (m_Window) SDL_GL_GetDrawableSize(m_Window, &width, &height);
 }
 
-bool cGlWindow::TakeNewSize(int& width, int& height) {
+bool cGlWindow::TakeNewSize(int deviceWidth, int deviceHeight, int& width, int& height) {
   GetDrawableSize(width, height);
   if (width == m_SeenWidth && height == m_SeenHeight) return false;
   m_SeenWidth = width, m_SeenHeight = height;
-  return true;
+  return width > 0 && height > 0 && (width != deviceWidth || height != deviceHeight);
 }
 
 bool cGlWindow::IsLost() const {

@@ -38,9 +38,11 @@ class cGlWindow {
   void GetDrawableSize(int& width, int& height) const;
   /// True once after the drawable area changed size since Open or the
   /// last call (the player resized the window, or it went full screen),
-  /// with the new size. The window's events reach SDL when the input
-  /// devices pump them (cSdlEventPump).
-  bool TakeNewSize(int& width, int& height);
+  /// with the new size, when that is not the device's (deviceWidth by
+  /// deviceHeight) and not the zero size of a minimised window. The
+  /// window's events reach SDL when the input devices pump them
+  /// (cSdlEventPump).
+  bool TakeNewSize(int deviceWidth, int deviceHeight, int& width, int& height);
   /// True once the driver reports the context reset (a lost device);
   /// drivers that cannot report it never do.
   bool IsLost() const;

@@ -49,6 +49,7 @@ bool cOpenGLVideo2D::Flip() {
   m_Window.GetDrawableSize(width, height);
   m_Screen.Show(width, height);
   m_Window.Swap();
+  if (m_Window.TakeNewSize(GetWidth(), GetHeight(), width, height)) ResizeDevice(width, height);
   return written;
 }
 

@@ -15,7 +15,8 @@ class iSdlEventListener {
 /// The one drain of SDL's event queue, which is process-wide: every device
 /// that reads events (keyboard, mouse) listens here instead of polling, so
 /// none steals another's. Pumping also lets SDL record the window's new
-/// size, which the video device follows at its next BeginScene.
+/// size, which the 3D video device follows at its next BeginScene and the
+/// 2D one at its next Flip.
 ///
 /// Pump is called by each listener once per frame (the input devices call
 /// it from Update); a second call in the same frame finds the queue empty.
