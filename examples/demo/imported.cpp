@@ -35,8 +35,6 @@ cEntity* LoadImportedModel(cDefaultWorld* world, cVideo3D* video) {
   house->ScalePivot(2, 2, 2);
   house->RotatePivot(0, 200, 0);
   house->SetPivotPosition(9, -4.5f, 6);
-  video->SetDiffuseSource(cVideo3D::ESource::Material);
-  video->SetSpecularSource(cVideo3D::ESource::Material);
   return house;
 }
 

@@ -75,9 +75,6 @@ void cViewer::StartDevices() {
   InitVideo(static_cast<uint16_t>(m_Options.width), static_cast<uint16_t>(m_Options.height), 32,
             true, 0, "tolmak viewer");
   if (!m_Video->IsInitialized()) throw std::runtime_error("the video device did not start");
-  // Compiled meshes carry no vertex colours: their materials colour them.
-  m_Video->SetDiffuseSource(cVideo3D::ESource::Material);
-  m_Video->SetSpecularSource(cVideo3D::ESource::Material);
   // The software device writes its frames as pictures; a windowed one shows them.
   std::filesystem::create_directories(m_Options.output);
   const std::string frames = (std::filesystem::path(m_Options.output) / "frame_%03d.png").string();

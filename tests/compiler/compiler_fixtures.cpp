@@ -110,9 +110,6 @@ void CompilerTest::SetUpTestSuite() {
   info.m_Depth = 32;
   info.m_Windowed = true;
   ASSERT_TRUE(s_Video->InitDevice(&info));
-  // Compiled meshes carry no vertex colours: their materials colour them.
-  s_Video->SetDiffuseSource(cVideo3D::ESource::Material);
-  s_Video->SetSpecularSource(cVideo3D::ESource::Material);
 }
 
 void CompilerTest::TearDownTestSuite() {

@@ -204,11 +204,13 @@ class ZUNFERT_API cDefaultMaterial : public cMaterial {
   /// Advances the texture's animation.
   void Animate(float seconds) override;
   int GetNumberOfPasses() const override { return 1; }
-  /// Sets the material colours, the texture on stage 0 (modulating the
-  /// lit colour) and, when transparent, alpha blending without depth
-  /// writes. Compiles for the device first when needed.
+  /// Sets the material colours, lighting from them rather than from the
+  /// vertices' colours, the texture on stage 0 (modulating the lit colour)
+  /// and, when transparent, alpha blending without depth writes. Compiles
+  /// for the device first when needed.
   void BeginPass(cVideo3D* video, int pass) override;
-  /// Takes the texture off stage 0 and restores blending and depth writes.
+  /// Takes the texture off stage 0 and gives the device back its own
+  /// colour sources, blending and depth writes.
   void EndPass(cVideo3D* video, int pass) override;
   bool IsTransparent() const override { return m_Diffuse.GetAlpha() < 1.0f; }
   /// The sprite on stage 0 when it has frames, else null.

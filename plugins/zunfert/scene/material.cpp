@@ -56,6 +56,10 @@ void cDefaultMaterial::BeginPass(cVideo3D* video, int /*pass*/) {
     m_SurfaceFrame = GetFrame();
     video->UpdateTexture(m_Surface, &m_Texture, m_SurfaceFrame);
   }
+  // The device lights with the vertices' colours by default; a material's
+  // own colours are what its user set.
+  video->SetDiffuseSource(cVideo3D::ESource::Material);
+  video->SetSpecularSource(cVideo3D::ESource::Material);
   video->SetMaterialDiffuse(m_Diffuse);
   video->SetMaterialAmbient(m_Ambient);
   video->SetMaterialSpecular(m_Specular);
@@ -77,6 +81,8 @@ void cDefaultMaterial::BeginPass(cVideo3D* video, int /*pass*/) {
 void cDefaultMaterial::EndPass(cVideo3D* video, int /*pass*/) {
   if (video == nullptr) return;
   video->SetTexture(0, nullptr);
+  video->SetDiffuseSource(cVideo3D::ESource::Diffuse);
+  video->SetSpecularSource(cVideo3D::ESource::Specular);
   if (IsTransparent()) {
     video->EnableBlending(false);
     video->EnableDepthWrite(true);
