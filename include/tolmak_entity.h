@@ -207,6 +207,9 @@ class TOLMAK_API cEntity : public cNamedObject, public iSerializable {
   void PivotEdited();
   void OffsetEdited();
 
+  /// Points the entity at a new parent, keeping both parents' referrer
+  /// counts.
+  void SetParent(cEntity* parent);
   void LinkChild(cEntity* child);
   /// Where the child sits in the children list, or -1.
   int32_t ChildIndex(cEntity* child) const;
@@ -223,8 +226,22 @@ class TOLMAK_API cEntity : public cNamedObject, public iSerializable {
   void CopyFields(const cEntity& other);
 
   bool m_Visible = true;
-  cMatrix4x3 m_OffsetMatrix;
+  bool m_Hidden = false;
+  cSector* m_Sector = nullptr;
+  cWorld* m_World = nullptr;
+
+  // What the matrix pass reads and writes lies together, from the pivot to
+  // the queue slot, so that it costs as few cache lines as it can.
   cMatrix4x3 m_PivotMatrix;
+  cEntity* m_Parent = nullptr;
+  /// The entities whose parent this is: its children, and copies of them,
+  /// which point at it without being in its list. Only these read its
+  /// world-changed flag.
+  int32_t m_Referrers = 0;
+  bool m_OffsetChanged = true;
+  bool m_PivotChanged = true;
+  bool m_WorldChanged = true;
+  bool m_Queued = false;
 
  protected:
   /// The pivot combined with the parent's world matrix, read by the classes
@@ -232,17 +249,9 @@ class TOLMAK_API cEntity : public cNamedObject, public iSerializable {
   cMatrix4x3 m_WorldMatrix;
 
  private:
-  bool m_OffsetChanged = true;
-  bool m_PivotChanged = true;
-  bool m_WorldChanged = true;
-  cSector* m_Sector = nullptr;
-  cWorld* m_World = nullptr;
-  cEntity* m_Parent = nullptr;
-  tArray<cEntity*> m_Childs;
-  tArray<cMaterial*> m_Materials;
-  cModel* m_Model = nullptr;
-  bool m_Hidden = false;
-  bool m_Queued = false;
+  /// During a pass, the referrers after it in the queue that have not yet
+  /// read its world-changed flag; 0 outside a pass.
+  int32_t m_UnreadBy = 0;
   // Where the entity sits in the lists that hold it, so that leaving them
   // costs O(1) (queue, sector) or needs no search (parent, world).
   int32_t m_QueueSlot = -1;
@@ -250,6 +259,11 @@ class TOLMAK_API cEntity : public cNamedObject, public iSerializable {
   int32_t m_WorldSlot = -1;
   int32_t m_WorldRefSlot = -1;
   int32_t m_SectorSlot = -1;
+
+  cMatrix4x3 m_OffsetMatrix;
+  tArray<cEntity*> m_Childs;
+  tArray<cMaterial*> m_Materials;
+  cModel* m_Model = nullptr;
   // The queue's walk of a subtree comes back this way: a copy lists children
   // that are not its own, so the tree's parent links cannot lead it back.
   cEntity* m_WalkFrom = nullptr;

@@ -48,7 +48,7 @@ void cEntity::CopyFields(const cEntity& other) {
   m_PivotChanged = other.m_PivotChanged;
   m_WorldChanged = other.m_WorldChanged;
   cWorld::Point(this, other.m_World);
-  m_Parent = other.m_Parent;
+  SetParent(other.m_Parent);
   m_Model = other.m_Model;
   m_Hidden = other.m_Hidden;
   // The copy sits in none of the source's lists.
@@ -71,7 +71,7 @@ void cEntity::LeaveQueue() {
 
 void cEntity::Detach() {
   if (m_Parent != nullptr) m_Parent->DeleteChild(this);
-  m_Parent = nullptr;
+  SetParent(nullptr);
   ClearChilds();
   if (m_World != nullptr) m_World->DeleteEntity(this);
   cWorld::Point(this, nullptr);
@@ -82,9 +82,15 @@ cEntity* cEntity::GetChild(int i) const {
   return i >= 0 && i < m_Childs.GetCount() ? m_Childs[i] : nullptr;
 }
 
+void cEntity::SetParent(cEntity* parent) {
+  if (m_Parent != nullptr) --m_Parent->m_Referrers;
+  m_Parent = parent;
+  if (parent != nullptr) ++parent->m_Referrers;
+}
+
 void cEntity::LinkChild(cEntity* child) {
   child->m_ChildSlot = m_Childs.Add(child);
-  child->m_Parent = this;
+  child->SetParent(this);
 }
 
 bool cEntity::IsAncestorOrSelf(const cEntity* entity) const {
@@ -132,7 +138,7 @@ void cEntity::DeleteChild(cEntity* child) {
   for (int32_t i = slot; i < m_Childs.GetCount(); ++i)
     if (m_Childs[i] != nullptr && m_Childs[i]->m_Parent == this) m_Childs[i]->m_ChildSlot = i;
   if (child->m_Parent != this) return;
-  child->m_Parent = nullptr;
+  child->SetParent(nullptr);
   child->m_ChildSlot = -1;
   child->SetSector(nullptr);
 }
@@ -140,7 +146,7 @@ void cEntity::DeleteChild(cEntity* child) {
 void cEntity::ClearChilds() {
   for (cEntity* child : m_Childs) {
     if (child == nullptr || child->m_Parent != this) continue;
-    child->m_Parent = nullptr;
+    child->SetParent(nullptr);
     child->m_ChildSlot = -1;
   }
   m_Childs.Clear();

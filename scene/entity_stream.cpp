@@ -190,7 +190,7 @@ void cEntity::AdoptLoaded(const tArray<cMaterial*>& materials, const tArray<cEnt
     // Out of memory: the loaded objects are about to be destroyed.
     m_Materials.SetCount(materialCount);
     for (int32_t i = childCount; i < m_Childs.GetCount(); ++i)
-      if (m_Childs[i] != nullptr) m_Childs[i]->m_Parent = nullptr;
+      if (m_Childs[i] != nullptr) m_Childs[i]->SetParent(nullptr);
     m_Childs.SetCount(childCount);
     throw;
   }

@@ -143,18 +143,21 @@ inline void cEntity::Prefetch() const {
 #if defined(__GNUC__)
   __builtin_prefetch(&m_PivotMatrix);
   __builtin_prefetch(&m_WorldMatrix);
-  __builtin_prefetch(&m_Parent);
-  __builtin_prefetch(&m_Queued);
+  __builtin_prefetch(&m_QueueSlot);
 #endif
 }
 
 void cEntity::UpdateMatrices() {
   const int32_t count = m_MatrixQueue.GetCount();
-  cEntity* const* queue = m_MatrixQueue.GetData();
-  // The first sweep also clears what only the entity itself reads. The
-  // world-changed flags are cleared only in the second, so that a parent's
-  // still reaches the children queued after it.
+  cEntity** queue = m_MatrixQueue.GetData();
+  // An entity's world-changed flag is read only by its referrers, so it is
+  // cleared as soon as the last of those queued after it has read it, while
+  // the entity is still in the cache; those whose readers do not all come
+  // after them wait at the front of the queue, already swept, for a short
+  // second sweep. In a tree queued in pre-order that front is a stack whose
+  // top is the next to be read out, so it stays short.
   constexpr int32_t kAhead = 24;
+  int32_t waiting = 0;
   for (int32_t i = 0; i < count; ++i) {
     if (i + kAhead < count && queue[i + kAhead] != nullptr) queue[i + kAhead]->Prefetch();
     cEntity* entity = queue[i];
@@ -163,8 +166,21 @@ void cEntity::UpdateMatrices() {
     entity->m_OffsetChanged = entity->m_PivotChanged = false;
     entity->m_Queued = false;
     entity->m_QueueSlot = -1;
+    cEntity* parent = entity->m_Parent;
+    if (parent != nullptr && parent->m_UnreadBy > 0 && --parent->m_UnreadBy == 0) {
+      parent->m_WorldChanged = false;
+      if (queue[waiting - 1] == parent) --waiting;
+    }
+    if (entity->m_Referrers == 0) {
+      entity->m_WorldChanged = false;
+    } else {
+      entity->m_UnreadBy = entity->m_Referrers;
+      queue[waiting++] = entity;
+    }
   }
-  for (int32_t i = 0; i < count; ++i)
-    if (queue[i] != nullptr) queue[i]->m_WorldChanged = false;
+  for (int32_t i = 0; i < waiting; ++i) {
+    queue[i]->m_WorldChanged = false;
+    queue[i]->m_UnreadBy = 0;
+  }
   m_MatrixQueue.Clear();
 }

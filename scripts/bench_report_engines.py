@@ -80,10 +80,10 @@ def limits(runs, misses):
         per = [(e["ns"] / e["queued"], f["ns"] / f["queued"]) for e, f in big if e and f]
         text = ("- *Against the flat loop* (" + "; ".join(misses["flat"]) + "). The flat loop reads 108 bytes a "
                 "node (pivot, world, parent index, flags, queue entry) from arrays; an entity is a "
-                "296-byte object (its members are fixed: name, three matrices, links, lists), and the "
-                "pass reads and writes the three cache lines that hold its pivot, world matrix, flags, "
-                "parent and queue slot, then the line of its world-changed flag once more when the flags "
-                "are cleared after the sweep.")
+                "304-byte object (its members are fixed: name, three matrices, links, lists), and the "
+                "pass reads and writes the two or three cache lines that hold the 120 bytes of its pivot, "
+                "parent, flags and world matrix, in one sweep (a parent's world-changed flag is cleared "
+                "as its last child reads it).")
         if per:
             text += (f" Once the trees outgrow the caches the pass is bound by memory traffic: at a million "
                      f"nodes, {min(p[0] for p in per):.1f} to {max(p[0] for p in per):.1f} ns a node against the "
