@@ -16,8 +16,10 @@ struct cColors {
   float c[4][kBatch];  // red, green, blue, alpha
 };
 
+// Through int: SSE2 converts floats to signed integers only, and the value
+// is at most 255.5.
 inline uint32_t ToByte(float value) {
-  return static_cast<uint32_t>(value * 255.0f + 0.5f);
+  return static_cast<uint32_t>(static_cast<int32_t>(value * 255.0f + 0.5f));
 }
 
 void LoadTarget(const cRasterTarget& target, const uint8_t* row, int n, cColors& out) {
@@ -95,12 +97,14 @@ void Blend(const cRenderState& state, const cColors& target, int n, cColors& sou
           source.c[c][i] * sourceFactor.c[c][i] + target.c[c][i] * targetFactor.c[c][i], 1.0f);
 }
 
-void Store(const cRasterTarget& target, const cBatch& batch, const cColors& colors, uint8_t* row) {
+/// Stores red, green, blue and alpha (color[0] to [3]) where the batch's pixels passed.
+void Store(const cRasterTarget& target, const cBatch& batch, const float* const color[4],
+           uint8_t* row) {
   const int n = batch.count;
   uint32_t argb[kBatch];
   for (int i = 0; i < n; ++i)
-    argb[i] = ToByte(colors.c[3][i]) << 24 | ToByte(colors.c[0][i]) << 16 |
-              ToByte(colors.c[1][i]) << 8 | ToByte(colors.c[2][i]);
+    argb[i] = ToByte(color[3][i]) << 24 | ToByte(color[0][i]) << 16 | ToByte(color[1][i]) << 8 |
+              ToByte(color[2][i]);
   const cPixelFormat::EFormat format = target.format.GetFormat();
   if (format == cPixelFormat::ARGB8888) {
     uint32_t* pixels = reinterpret_cast<uint32_t*>(row);
@@ -130,21 +134,24 @@ void WriteColors(const cRenderState& state, const cRasterTarget& target, cBatch&
   const int n = batch.count;
   uint8_t* row = target.color + static_cast<size_t>(batch.y) * target.pitch +
                  static_cast<size_t>(batch.x) * target.format.GetTotalBytes();
+  const bool masked =
+      !(state.writeMask[0] && state.writeMask[1] && state.writeMask[2] && state.writeMask[3]);
+  if (!state.blending && !masked) {
+    const float* const color[4] = {batch.r, batch.g, batch.b, batch.a};
+    return Store(target, batch, color, row);
+  }
   cColors colors;
   std::memcpy(colors.c[0], batch.r, sizeof(float) * n);
   std::memcpy(colors.c[1], batch.g, sizeof(float) * n);
   std::memcpy(colors.c[2], batch.b, sizeof(float) * n);
   std::memcpy(colors.c[3], batch.a, sizeof(float) * n);
-  const bool masked =
-      !(state.writeMask[0] && state.writeMask[1] && state.writeMask[2] && state.writeMask[3]);
-  if (state.blending || masked) {
-    cColors current{};  // only the first n are read; the zeroes calm the compiler
-    LoadTarget(target, row, n, current);
-    if (state.blending) Blend(state, current, n, colors);
-    for (int c = 0; c < 4; ++c)
-      if (!state.writeMask[c]) std::memcpy(colors.c[c], current.c[c], sizeof(float) * n);
-  }
-  Store(target, batch, colors, row);
+  cColors current{};  // only the first n are read; the zeroes calm the compiler
+  LoadTarget(target, row, n, current);
+  if (state.blending) Blend(state, current, n, colors);
+  for (int c = 0; c < 4; ++c)
+    if (!state.writeMask[c]) std::memcpy(colors.c[c], current.c[c], sizeof(float) * n);
+  const float* const color[4] = {colors.c[0], colors.c[1], colors.c[2], colors.c[3]};
+  Store(target, batch, color, row);
 }
 
 void PixelFunctionBlend(cVideo3D::EPixelFunction function, EBlend& source, EBlend& destination) {
