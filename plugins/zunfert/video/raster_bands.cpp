@@ -49,13 +49,14 @@ void cRasterBands::Flush(cPixelPipeline& pipeline) {
 void cRasterBands::DrawBands(int k) const {
   for (const tTriangle& triangle : m_Triangles) {
     const cTriangleCoverage& coverage = triangle.coverage;
+    cSpanBatcher batcher(*m_Pipeline, triangle.setup);
     // The first band of thread k at or after the triangle's first row.
     const int top = coverage.first / kBandRows;
     int band = top + ((k - top % m_Threads) + m_Threads) % m_Threads;
     for (; band * kBandRows < coverage.last; band += m_Threads)
-      coverage.EachSpan(band * kBandRows, (band + 1) * kBandRows, [&](int y, int x0, int x1) {
-        m_Pipeline->DrawSpan(triangle.setup, y, x0, x1);
-      });
+      coverage.EachSpan(band * kBandRows, (band + 1) * kBandRows,
+                        [&](int y, int x0, int x1) { batcher.Add(y, x0, x1); });
+    batcher.Finish();
   }
 }
 

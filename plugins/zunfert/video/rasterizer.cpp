@@ -190,9 +190,14 @@ void cRasterizer::FillTriangle(const cScreenVertex& a, const cScreenVertex& b,
   if (m_Bands != nullptr && m_Bands->IsRecording())
     m_Bands->AddTriangle(setup, coverage);
   else
-    coverage.EachSpan(first, last, [&](int row, int x0, int x1) {
-      m_Pipeline->DrawSpan(setup, row, x0, x1);
-    });
+    DrawCoverage(setup, coverage);
+}
+
+void cRasterizer::DrawCoverage(const cTriangleSetup& setup, const cTriangleCoverage& coverage) {
+  cSpanBatcher batcher(*m_Pipeline, setup);
+  coverage.EachSpan(coverage.first, coverage.last,
+                    [&](int y, int x0, int x1) { batcher.Add(y, x0, x1); });
+  batcher.Finish();
 }
 
 }  // namespace zunfert::detail

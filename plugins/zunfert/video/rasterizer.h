@@ -46,6 +46,7 @@ class cRasterizer {
  private:
   void SetupPlanes(const cScreenVertex* v, float area, cTriangleSetup& setup) const;
   void DrawPolygon(const cClipPolygon& polygon);
+  void DrawCoverage(const cTriangleSetup& setup, const cTriangleCoverage& coverage);
 
   const cRenderState* m_State = nullptr;
   cPixelPipeline* m_Pipeline = nullptr;
