@@ -93,36 +93,39 @@ void cPixelPipeline::TestDepthStencil(cBatch& batch, const cTriangleSetup& setup
   Plane(setup.z, batch, batch.z);
   for (int i = 0; i < n; ++i) batch.z[i] = std::min(std::max(batch.z[i], 0.0f), 1.0f);
   if (m_State.stencil || !m_State.depthTest) std::fill_n(batch.outcome, n, uint8_t{kPassed});
-  for (int k = 0; k < batch.runs; ++k) {
-    const cRun& run = batch.run[k];
-    const size_t at = static_cast<size_t>(run.y) * m_Target.depthPitch + run.x;
-    uint8_t* outcome = batch.outcome + run.start;
-    const float* z = batch.z + run.start;
-    if (m_State.stencil) {
-      const uint8_t* stored = m_Target.stencil + at;
-      const uint32_t mask = m_State.stencilMask;
-      const uint32_t reference = m_State.stencilReference & mask;
+  if (m_State.stencil) {
+    const uint32_t mask = m_State.stencilMask;
+    const uint32_t reference = m_State.stencilReference & mask;
+    for (int k = 0; k < batch.runs; ++k) {
+      const cRun& run = batch.run[k];
+      const uint8_t* stored = m_Target.stencil + Offset(run);
+      uint8_t* outcome = batch.outcome + run.start;
       WithCompare(m_State.stencilFunction, [&]<ECompare F>() {
         for (int i = 0; i < run.count; ++i)
           if (!Passes<F>(reference, stored[i] & mask)) outcome[i] = kStencilFailed;
       });
     }
-    if (!m_State.depthTest) continue;
-    const float* depth = m_Target.depth + at;
-    if (!m_State.stencil) {
-      WithCompare(m_State.depthFunction, [&]<ECompare F>() {
-        for (int i = 0; i < run.count; ++i)
-          outcome[i] = Passes<F>(z[i], depth[i]) ? kPassed : kDepthFailed;
-      });
-      continue;
-    }
-    WithCompare(m_State.depthFunction, [&]<ECompare F>() {
-      for (int i = 0; i < run.count; ++i) {
-        const bool pass = Passes<F>(z[i], depth[i]);
-        outcome[i] = std::min<uint8_t>(outcome[i], pass ? kPassed : kDepthFailed);
-      }
-    });
   }
+  if (!m_State.depthTest) return;
+  for (int k = 0; k < batch.runs; ++k) {
+    const cRun& run = batch.run[k];
+    std::copy_n(m_Target.depth + Offset(run), run.count, batch.depth + run.start);
+  }
+  // Outcomes by arithmetic, not branches: whether a pixel is hidden is
+  // hard to predict.
+  if (!m_State.stencil) {
+    WithCompare(m_State.depthFunction, [&]<ECompare F>() {
+      for (int i = 0; i < n; ++i)
+        batch.outcome[i] = static_cast<uint8_t>(kDepthFailed + Passes<F>(batch.z[i], batch.depth[i]));
+    });
+    return;
+  }
+  WithCompare(m_State.depthFunction, [&]<ECompare F>() {
+    for (int i = 0; i < n; ++i) {
+      const auto pass = static_cast<uint8_t>(kDepthFailed + Passes<F>(batch.z[i], batch.depth[i]));
+      batch.outcome[i] = std::min(batch.outcome[i], pass);
+    }
+  });
 }
 
 void cPixelPipeline::Interpolate(const cTriangleSetup& setup, int attribute, const cBatch& batch,
@@ -176,23 +179,26 @@ void cPixelPipeline::FinishColor(cBatch& batch) const {
   });
 }
 
-void cPixelPipeline::WriteDepthStencil(const cBatch& batch) const {
+void cPixelPipeline::WriteDepthStencil(cBatch& batch) const {
+  if (m_State.depthWrite) {
+    // Every pixel of the runs is written back, the ones that failed with
+    // the value they had: no other thread draws on the batch's rows.
+    for (int i = 0; i < batch.count; ++i)
+      batch.depth[i] = batch.outcome[i] == kPassed && !batch.killed[i] ? batch.z[i] : batch.depth[i];
+    for (int k = 0; k < batch.runs; ++k) {
+      const cRun& run = batch.run[k];
+      std::copy_n(batch.depth + run.start, run.count, m_Target.depth + Offset(run));
+    }
+  }
+  if (!m_State.stencil) return;
   const EStencilOp ops[3] = {m_State.stencilFail, m_State.stencilDepthFail, m_State.stencilPass};
   const auto reference = static_cast<uint8_t>(m_State.stencilReference);
   const auto writeMask = static_cast<uint8_t>(m_State.stencilWriteMask);
   for (int k = 0; k < batch.runs; ++k) {
     const cRun& run = batch.run[k];
-    const size_t at = static_cast<size_t>(run.y) * m_Target.depthPitch + run.x;
+    uint8_t* stored = m_Target.stencil + Offset(run);
     const uint8_t* outcome = batch.outcome + run.start;
     const uint8_t* killed = batch.killed + run.start;
-    if (m_State.depthWrite) {
-      float* depth = m_Target.depth + at;
-      const float* z = batch.z + run.start;
-      for (int i = 0; i < run.count; ++i)
-        depth[i] = outcome[i] == kPassed && !killed[i] ? z[i] : depth[i];
-    }
-    if (!m_State.stencil) continue;
-    uint8_t* stored = m_Target.stencil + at;
     for (int i = 0; i < run.count; ++i) {
       if (killed[i]) continue;
       const uint8_t value = ApplyStencil(ops[outcome[i]], stored[i], reference);

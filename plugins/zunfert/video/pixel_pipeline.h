@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "render_state.h"
@@ -54,6 +55,9 @@ struct alignas(32) cBatch {
   /// run's start plus the steps, the same sums whatever else the batch holds.
   float fromX[kBatch], fromY[kBatch], step[kBatch];
   float z[kBatch], w[kBatch];
+  /// The depth buffer's values under the pixels, tested and written over
+  /// the whole batch rather than run by run.
+  float depth[kBatch];
   float r[kBatch], g[kBatch], b[kBatch], a[kBatch];
   float sr[kBatch], sg[kBatch], sb[kBatch], fog[kBatch];
   float u[kBatch], v[kBatch];
@@ -89,7 +93,11 @@ class cPixelPipeline {
                    float* out) const;
   void ApplyStages(cBatch& batch, const cTriangleSetup& setup) const;
   void FinishColor(cBatch& batch) const;
-  void WriteDepthStencil(const cBatch& batch) const;
+  void WriteDepthStencil(cBatch& batch) const;
+  /// Where a run starts in the depth and stencil buffers.
+  size_t Offset(const cRun& run) const {
+    return static_cast<size_t>(run.y) * m_Target.depthPitch + run.x;
+  }
 
   cRenderState m_State;
   cRasterTarget m_Target;
