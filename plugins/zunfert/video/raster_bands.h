@@ -34,7 +34,7 @@ class cRasterBands {
   /// Threads that draw, the caller's included; at least 1.
   void SetThreads(int threads);
   int GetThreads() const { return m_Threads; }
-  /// Whether spans are to be recorded rather than drawn at once.
+  /// Whether triangles are to be recorded rather than drawn at once.
   bool IsRecording() const { return m_Threads > 1; }
 
   /// Keeps a triangle to draw at the next Flush.
