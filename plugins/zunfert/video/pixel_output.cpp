@@ -16,24 +16,36 @@ struct cColors {
   float c[4][kBatch];  // red, green, blue, alpha
 };
 
+// Through int: SSE2 converts floats to signed integers only, and the value
+// is at most 255.5.
 inline uint32_t ToByte(float value) {
-  return static_cast<uint32_t>(value * 255.0f + 0.5f);
+  return static_cast<uint32_t>(static_cast<int32_t>(value * 255.0f + 0.5f));
 }
 
-void LoadTarget(const cRasterTarget& target, const uint8_t* row, int n, cColors& out) {
+/// Where the run's first pixel is in the target.
+uint8_t* RunRow(const cRasterTarget& target, const cRun& run) {
+  return target.color + static_cast<size_t>(run.y) * target.pitch +
+         static_cast<size_t>(run.x) * target.format.GetTotalBytes();
+}
+
+void LoadTarget(const cRasterTarget& target, const cBatch& batch, cColors& out) {
   const cPixelFormat::EFormat format = target.format.GetFormat();
-  for (int i = 0; i < n; ++i) {
-    uint32_t argb;
-    if (format == cPixelFormat::ARGB8888) {
-      std::memcpy(&argb, row + 4 * i, 4);
-    } else {
-      const uint32_t bytes = target.format.GetTotalBytes();
-      argb = target.format.ConvertToARGB(LoadPixel(row + bytes * i, bytes));
+  const uint32_t bytes = target.format.GetTotalBytes();
+  for (int k = 0; k < batch.runs; ++k) {
+    const cRun& run = batch.run[k];
+    const uint8_t* row = RunRow(target, run);
+    for (int j = 0; j < run.count; ++j) {
+      uint32_t argb;
+      if (format == cPixelFormat::ARGB8888)
+        std::memcpy(&argb, row + 4 * j, 4);
+      else
+        argb = target.format.ConvertToARGB(LoadPixel(row + bytes * j, bytes));
+      const int i = run.start + j;
+      out.c[0][i] = static_cast<float>((argb >> 16) & 0xFF) * kByte;
+      out.c[1][i] = static_cast<float>((argb >> 8) & 0xFF) * kByte;
+      out.c[2][i] = static_cast<float>(argb & 0xFF) * kByte;
+      out.c[3][i] = static_cast<float>(argb >> 24) * kByte;
     }
-    out.c[0][i] = static_cast<float>((argb >> 16) & 0xFF) * kByte;
-    out.c[1][i] = static_cast<float>((argb >> 8) & 0xFF) * kByte;
-    out.c[2][i] = static_cast<float>(argb & 0xFF) * kByte;
-    out.c[3][i] = static_cast<float>(argb >> 24) * kByte;
   }
 }
 
@@ -95,56 +107,62 @@ void Blend(const cRenderState& state, const cColors& target, int n, cColors& sou
           source.c[c][i] * sourceFactor.c[c][i] + target.c[c][i] * targetFactor.c[c][i], 1.0f);
 }
 
-void Store(const cRasterTarget& target, const cBatch& batch, const cColors& colors, uint8_t* row) {
-  const int n = batch.count;
+/// Stores red, green, blue and alpha (color[0] to [3]) where the batch's pixels passed.
+void Store(const cRasterTarget& target, const cBatch& batch, const float* const color[4]) {
   uint32_t argb[kBatch];
-  for (int i = 0; i < n; ++i)
-    argb[i] = ToByte(colors.c[3][i]) << 24 | ToByte(colors.c[0][i]) << 16 |
-              ToByte(colors.c[1][i]) << 8 | ToByte(colors.c[2][i]);
+  for (int i = 0; i < batch.count; ++i)
+    argb[i] = ToByte(color[3][i]) << 24 | ToByte(color[0][i]) << 16 | ToByte(color[1][i]) << 8 |
+              ToByte(color[2][i]);
   const cPixelFormat::EFormat format = target.format.GetFormat();
-  if (format == cPixelFormat::ARGB8888) {
-    uint32_t* pixels = reinterpret_cast<uint32_t*>(row);
-    for (int i = 0; i < n; ++i)
-      pixels[i] = batch.outcome[i] == kPassed && !batch.killed[i] ? argb[i] : pixels[i];
-    return;
-  }
-  if (format == cPixelFormat::RGB565) {
-    uint16_t* pixels = reinterpret_cast<uint16_t*>(row);
-    for (int i = 0; i < n; ++i) {
-      const uint32_t p = argb[i];
-      const auto packed =
-          static_cast<uint16_t>((p >> 8 & 0xF800) | (p >> 5 & 0x07E0) | (p >> 3 & 0x1F));
-      pixels[i] = batch.outcome[i] == kPassed && !batch.killed[i] ? packed : pixels[i];
-    }
-    return;
-  }
   const uint32_t bytes = target.format.GetTotalBytes();
-  for (int i = 0; i < n; ++i)
-    if (batch.outcome[i] == kPassed && !batch.killed[i])
-      StorePixel(row + bytes * i, bytes, target.format.ConvertFromARGB(argb[i]));
+  for (int k = 0; k < batch.runs; ++k) {
+    const cRun& run = batch.run[k];
+    uint8_t* row = RunRow(target, run);
+    const uint8_t* outcome = batch.outcome + run.start;
+    const uint8_t* killed = batch.killed + run.start;
+    const uint32_t* source = argb + run.start;
+    if (format == cPixelFormat::ARGB8888) {
+      uint32_t* pixels = reinterpret_cast<uint32_t*>(row);
+      for (int i = 0; i < run.count; ++i)
+        pixels[i] = outcome[i] == kPassed && !killed[i] ? source[i] : pixels[i];
+    } else if (format == cPixelFormat::RGB565) {
+      uint16_t* pixels = reinterpret_cast<uint16_t*>(row);
+      for (int i = 0; i < run.count; ++i) {
+        const uint32_t p = source[i];
+        const auto packed =
+            static_cast<uint16_t>((p >> 8 & 0xF800) | (p >> 5 & 0x07E0) | (p >> 3 & 0x1F));
+        pixels[i] = outcome[i] == kPassed && !killed[i] ? packed : pixels[i];
+      }
+    } else {
+      for (int i = 0; i < run.count; ++i)
+        if (outcome[i] == kPassed && !killed[i])
+          StorePixel(row + bytes * i, bytes, target.format.ConvertFromARGB(source[i]));
+    }
+  }
 }
 
 }  // namespace
 
 void WriteColors(const cRenderState& state, const cRasterTarget& target, cBatch& batch) {
   const int n = batch.count;
-  uint8_t* row = target.color + static_cast<size_t>(batch.y) * target.pitch +
-                 static_cast<size_t>(batch.x) * target.format.GetTotalBytes();
+  const bool masked =
+      !(state.writeMask[0] && state.writeMask[1] && state.writeMask[2] && state.writeMask[3]);
+  if (!state.blending && !masked) {
+    const float* const color[4] = {batch.r, batch.g, batch.b, batch.a};
+    return Store(target, batch, color);
+  }
   cColors colors;
   std::memcpy(colors.c[0], batch.r, sizeof(float) * n);
   std::memcpy(colors.c[1], batch.g, sizeof(float) * n);
   std::memcpy(colors.c[2], batch.b, sizeof(float) * n);
   std::memcpy(colors.c[3], batch.a, sizeof(float) * n);
-  const bool masked =
-      !(state.writeMask[0] && state.writeMask[1] && state.writeMask[2] && state.writeMask[3]);
-  if (state.blending || masked) {
-    cColors current{};  // only the first n are read; the zeroes calm the compiler
-    LoadTarget(target, row, n, current);
-    if (state.blending) Blend(state, current, n, colors);
-    for (int c = 0; c < 4; ++c)
-      if (!state.writeMask[c]) std::memcpy(colors.c[c], current.c[c], sizeof(float) * n);
-  }
-  Store(target, batch, colors, row);
+  cColors current{};  // only the first n are read; the zeroes calm the compiler
+  LoadTarget(target, batch, current);
+  if (state.blending) Blend(state, current, n, colors);
+  for (int c = 0; c < 4; ++c)
+    if (!state.writeMask[c]) std::memcpy(colors.c[c], current.c[c], sizeof(float) * n);
+  const float* const color[4] = {colors.c[0], colors.c[1], colors.c[2], colors.c[3]};
+  Store(target, batch, color);
 }
 
 void PixelFunctionBlend(cVideo3D::EPixelFunction function, EBlend& source, EBlend& destination) {

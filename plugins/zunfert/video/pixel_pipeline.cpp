@@ -46,92 +46,111 @@ void cPixelPipeline::Configure(const cRenderState& state, const cRasterTarget& t
   m_AnyWriteMask = mask[0] || mask[1] || mask[2] || mask[3];
 }
 
-void cPixelPipeline::DrawSpan(const cTriangleSetup& setup, int y, int x0, int x1) {
-  cBatch batch;
-  batch.y = y;
+void cSpanBatcher::Add(int y, int x0, int x1) {
+  cBatch& batch = m_Batch;
+  const float fromY = static_cast<float>(y) + 0.5f - m_Setup.referenceY;
   for (int x = x0; x < x1; x += kBatch) {
-    batch.x = x;
-    batch.count = std::min(kBatch, x1 - x);
-    const float startX = static_cast<float>(x) + 0.5f;
-    TestDepthStencil(batch, setup, startX);
-    bool any = false;
-    for (int i = 0; i < batch.count; ++i) any |= batch.outcome[i] == kPassed;
-    std::fill_n(batch.killed, batch.count, uint8_t{0});
-    // A pixel the alpha test drops leaves the stencil alone, so with both
-    // in use the colours are needed even where the depth test failed.
-    if (any || (m_State.stencil && m_CanKill)) {
-      if (Shade(batch, setup, startX) && any && m_AnyWriteMask)
-        WriteColors(m_State, m_Target, batch);
+    const int n = std::min(kBatch, x1 - x);
+    if (batch.count + n > kBatch) Finish();
+    const int start = batch.count;
+    batch.run[batch.runs++] = {x, y, start, n};
+    const float fromX = static_cast<float>(x) + 0.5f - m_Setup.referenceX;
+    for (int i = 0; i < n; ++i) {
+      batch.fromX[start + i] = fromX;
+      batch.fromY[start + i] = fromY;
+      batch.step[start + i] = static_cast<float>(i);
     }
-    WriteDepthStencil(batch);
+    batch.count += n;
   }
 }
 
-void cPixelPipeline::TestDepthStencil(cBatch& batch, const cTriangleSetup& setup,
-                                      float startX) const {
+void cSpanBatcher::Finish() {
+  if (m_Batch.count == 0) return;
+  m_Pipeline.DrawBatch(m_Setup, m_Batch);
+  m_Batch.count = m_Batch.runs = 0;
+}
+
+void cPixelPipeline::DrawBatch(const cTriangleSetup& setup, cBatch& batch) const {
+  TestDepthStencil(batch, setup);
+  bool any = false;
+  for (int i = 0; i < batch.count; ++i) any |= batch.outcome[i] == kPassed;
+  std::fill_n(batch.killed, batch.count, uint8_t{0});
+  // A pixel the alpha test drops leaves the stencil alone, so with both
+  // in use the colours are needed even where the depth test failed.
+  if (any || (m_State.stencil && m_CanKill)) {
+    if (Shade(batch, setup) && any && m_AnyWriteMask) WriteColors(m_State, m_Target, batch);
+  }
+  WriteDepthStencil(batch);
+}
+
+void cPixelPipeline::Plane(const cPlaneEquation& e, const cBatch& batch, float* out) {
+  for (int i = 0; i < batch.count; ++i)
+    out[i] = e.value + e.dx * batch.fromX[i] + e.dy * batch.fromY[i] + e.dx * batch.step[i];
+}
+
+void cPixelPipeline::TestDepthStencil(cBatch& batch, const cTriangleSetup& setup) const {
   const int n = batch.count;
-  const float startY = static_cast<float>(batch.y) + 0.5f;
-  const float z0 = setup.z.value + setup.z.dx * (startX - setup.referenceX) +
-                   setup.z.dy * (startY - setup.referenceY);
-  for (int i = 0; i < n; ++i)
-    batch.z[i] = std::min(std::max(z0 + setup.z.dx * static_cast<float>(i), 0.0f), 1.0f);
+  Plane(setup.z, batch, batch.z);
+  for (int i = 0; i < n; ++i) batch.z[i] = std::min(std::max(batch.z[i], 0.0f), 1.0f);
   if (m_State.stencil || !m_State.depthTest) std::fill_n(batch.outcome, n, uint8_t{kPassed});
-  const size_t at = static_cast<size_t>(batch.y) * m_Target.depthPitch + batch.x;
   if (m_State.stencil) {
-    const uint8_t* stored = m_Target.stencil + at;
     const uint32_t mask = m_State.stencilMask;
     const uint32_t reference = m_State.stencilReference & mask;
-    WithCompare(m_State.stencilFunction, [&]<ECompare F>() {
-      for (int i = 0; i < n; ++i)
-        if (!Passes<F>(reference, stored[i] & mask)) batch.outcome[i] = kStencilFailed;
-    });
+    for (int k = 0; k < batch.runs; ++k) {
+      const cRun& run = batch.run[k];
+      const uint8_t* stored = m_Target.stencil + Offset(run);
+      uint8_t* outcome = batch.outcome + run.start;
+      WithCompare(m_State.stencilFunction, [&]<ECompare F>() {
+        for (int i = 0; i < run.count; ++i)
+          if (!Passes<F>(reference, stored[i] & mask)) outcome[i] = kStencilFailed;
+      });
+    }
   }
   if (!m_State.depthTest) return;
-  const float* depth = m_Target.depth + at;
+  for (int k = 0; k < batch.runs; ++k) {
+    const cRun& run = batch.run[k];
+    std::copy_n(m_Target.depth + Offset(run), run.count, batch.depth + run.start);
+  }
+  // Outcomes by arithmetic, not branches: whether a pixel is hidden is
+  // hard to predict.
   if (!m_State.stencil) {
     WithCompare(m_State.depthFunction, [&]<ECompare F>() {
       for (int i = 0; i < n; ++i)
-        batch.outcome[i] = Passes<F>(batch.z[i], depth[i]) ? kPassed : kDepthFailed;
+        batch.outcome[i] = static_cast<uint8_t>(kDepthFailed + Passes<F>(batch.z[i], batch.depth[i]));
     });
     return;
   }
   WithCompare(m_State.depthFunction, [&]<ECompare F>() {
     for (int i = 0; i < n; ++i) {
-      const bool pass = Passes<F>(batch.z[i], depth[i]);
-      batch.outcome[i] = std::min<uint8_t>(batch.outcome[i], pass ? kPassed : kDepthFailed);
+      const auto pass = static_cast<uint8_t>(kDepthFailed + Passes<F>(batch.z[i], batch.depth[i]));
+      batch.outcome[i] = std::min(batch.outcome[i], pass);
     }
   });
 }
 
-void cPixelPipeline::Interpolate(const cTriangleSetup& setup, int attribute, float startX,
-                                 float startY, const float* w, float* out, int count) const {
-  const cPlaneEquation& e = setup.attribute[attribute];
-  const float v0 =
-      e.value + e.dx * (startX - setup.referenceX) + e.dy * (startY - setup.referenceY);
-  for (int i = 0; i < count; ++i) out[i] = (v0 + e.dx * static_cast<float>(i)) * w[i];
+void cPixelPipeline::Interpolate(const cTriangleSetup& setup, int attribute, const cBatch& batch,
+                                 float* out) const {
+  Plane(setup.attribute[attribute], batch, out);
+  for (int i = 0; i < batch.count; ++i) out[i] *= batch.w[i];
 }
 
-bool cPixelPipeline::Shade(cBatch& batch, const cTriangleSetup& setup, float startX) const {
+bool cPixelPipeline::Shade(cBatch& batch, const cTriangleSetup& setup) const {
   const int n = batch.count;
-  const float startY = static_cast<float>(batch.y) + 0.5f;
-  const cPlaneEquation& iw = setup.invW;
-  const float iw0 =
-      iw.value + iw.dx * (startX - setup.referenceX) + iw.dy * (startY - setup.referenceY);
-  for (int i = 0; i < n; ++i) batch.w[i] = 1.0f / (iw0 + iw.dx * static_cast<float>(i));
+  Plane(setup.invW, batch, batch.w);
+  for (int i = 0; i < n; ++i) batch.w[i] = 1.0f / batch.w[i];
   float* diffuse[4] = {batch.r, batch.g, batch.b, batch.a};
-  for (int c = 0; c < 4; ++c)
-    Interpolate(setup, kDiffuse + c, startX, startY, batch.w, diffuse[c], n);
-  ApplyStages(batch, setup, startX, startY);
+  for (int c = 0; c < 4; ++c) Interpolate(setup, kDiffuse + c, batch, diffuse[c]);
+  ApplyStages(batch, setup);
   if (m_State.specular) {
     float* specular[3] = {batch.sr, batch.sg, batch.sb};
     float* color[3] = {batch.r, batch.g, batch.b};
     for (int c = 0; c < 3; ++c) {
-      Interpolate(setup, kSpecular + c, startX, startY, batch.w, specular[c], n);
+      Interpolate(setup, kSpecular + c, batch, specular[c]);
       for (int i = 0; i < n; ++i) color[c][i] += specular[c][i];
     }
   }
   if (m_State.fog) {
-    Interpolate(setup, kFog, startX, startY, batch.w, batch.fog, n);
+    Interpolate(setup, kFog, batch, batch.fog);
     const float fog[3] = {m_State.fogColor.r, m_State.fogColor.g, m_State.fogColor.b};
     float* color[3] = {batch.r, batch.g, batch.b};
     for (int c = 0; c < 3; ++c)
@@ -160,22 +179,31 @@ void cPixelPipeline::FinishColor(cBatch& batch) const {
   });
 }
 
-void cPixelPipeline::WriteDepthStencil(const cBatch& batch) const {
-  const size_t at = static_cast<size_t>(batch.y) * m_Target.depthPitch + batch.x;
+void cPixelPipeline::WriteDepthStencil(cBatch& batch) const {
   if (m_State.depthWrite) {
-    float* depth = m_Target.depth + at;
+    // Every pixel of the runs is written back, the ones that failed with
+    // the value they had: no other thread draws on the batch's rows.
     for (int i = 0; i < batch.count; ++i)
-      depth[i] = batch.outcome[i] == kPassed && !batch.killed[i] ? batch.z[i] : depth[i];
+      batch.depth[i] = batch.outcome[i] == kPassed && !batch.killed[i] ? batch.z[i] : batch.depth[i];
+    for (int k = 0; k < batch.runs; ++k) {
+      const cRun& run = batch.run[k];
+      std::copy_n(batch.depth + run.start, run.count, m_Target.depth + Offset(run));
+    }
   }
   if (!m_State.stencil) return;
-  uint8_t* stored = m_Target.stencil + at;
   const EStencilOp ops[3] = {m_State.stencilFail, m_State.stencilDepthFail, m_State.stencilPass};
   const auto reference = static_cast<uint8_t>(m_State.stencilReference);
   const auto writeMask = static_cast<uint8_t>(m_State.stencilWriteMask);
-  for (int i = 0; i < batch.count; ++i) {
-    if (batch.killed[i]) continue;
-    const uint8_t value = ApplyStencil(ops[batch.outcome[i]], stored[i], reference);
-    stored[i] = static_cast<uint8_t>((stored[i] & ~writeMask) | (value & writeMask));
+  for (int k = 0; k < batch.runs; ++k) {
+    const cRun& run = batch.run[k];
+    uint8_t* stored = m_Target.stencil + Offset(run);
+    const uint8_t* outcome = batch.outcome + run.start;
+    const uint8_t* killed = batch.killed + run.start;
+    for (int i = 0; i < run.count; ++i) {
+      if (killed[i]) continue;
+      const uint8_t value = ApplyStencil(ops[outcome[i]], stored[i], reference);
+      stored[i] = static_cast<uint8_t>((stored[i] & ~writeMask) | (value & writeMask));
+    }
   }
 }
 

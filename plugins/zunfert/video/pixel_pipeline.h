@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "render_state.h"
@@ -38,10 +39,25 @@ struct cRasterTarget {
 /// Pixels go through in batches of this many, each step over the whole batch.
 constexpr int kBatch = 64;
 
-/// The per-pixel values of one batch, one array per quantity.
+/// Pixels x to x + count - 1 of row y, entries start to start + count - 1 of a batch.
+struct cRun {
+  int x, y, start, count;
+};
+
+/// The per-pixel values of one batch, one array per quantity. A batch holds
+/// runs of one triangle, so that the small triangles' short spans share the
+/// work done per batch; the runs never overlap.
 struct alignas(32) cBatch {
-  int x = 0, y = 0, count = 0;
+  int count = 0, runs = 0;
+  cRun run[kBatch];
+  /// Where each pixel's run starts, from the triangle's reference point, and
+  /// the pixel's step along the run: a pixel's value is the plane's at the
+  /// run's start plus the steps, the same sums whatever else the batch holds.
+  float fromX[kBatch], fromY[kBatch], step[kBatch];
   float z[kBatch], w[kBatch];
+  /// The depth buffer's values under the pixels, tested and written over
+  /// the whole batch rather than run by run.
+  float depth[kBatch];
   float r[kBatch], g[kBatch], b[kBatch], a[kBatch];
   float sr[kBatch], sg[kBatch], sb[kBatch], fog[kBatch];
   float u[kBatch], v[kBatch];
@@ -62,25 +78,54 @@ enum EOutcome : uint8_t { kStencilFailed = 0, kDepthFailed = 1, kPassed = 2 };
 class cPixelPipeline {
  public:
   void Configure(const cRenderState& state, const cRasterTarget& target);
-  /// Pixels x0 to x1 - 1 of row y; the caller keeps them inside the target.
-  void DrawSpan(const cTriangleSetup& setup, int y, int x0, int x1);
+  /// Draws the batch's pixels, which the caller keeps inside the target.
+  /// Threads may draw batches at once where their pixels differ.
+  void DrawBatch(const cTriangleSetup& setup, cBatch& batch) const;
   const cRasterTarget& GetTarget() const { return m_Target; }
 
  private:
-  void TestDepthStencil(cBatch& batch, const cTriangleSetup& setup, float startX) const;
+  void TestDepthStencil(cBatch& batch, const cTriangleSetup& setup) const;
   /// Computes the colours; false when every pixel was dropped.
-  bool Shade(cBatch& batch, const cTriangleSetup& setup, float startX) const;
-  void Interpolate(const cTriangleSetup& setup, int attribute, float startX, float startY,
-                   const float* w, float* out, int count) const;
-  void ApplyStages(cBatch& batch, const cTriangleSetup& setup, float startX, float startY) const;
+  bool Shade(cBatch& batch, const cTriangleSetup& setup) const;
+  /// Each pixel's value of a plane, unweighted.
+  static void Plane(const cPlaneEquation& e, const cBatch& batch, float* out);
+  void Interpolate(const cTriangleSetup& setup, int attribute, const cBatch& batch,
+                   float* out) const;
+  void ApplyStages(cBatch& batch, const cTriangleSetup& setup) const;
   void FinishColor(cBatch& batch) const;
-  void WriteDepthStencil(const cBatch& batch) const;
+  void WriteDepthStencil(cBatch& batch) const;
+  /// Where a run starts in the depth and stencil buffers.
+  size_t Offset(const cRun& run) const {
+    return static_cast<size_t>(run.y) * m_Target.depthPitch + run.x;
+  }
 
   cRenderState m_State;
   cRasterTarget m_Target;
   int m_Stages = 0;
   bool m_CanKill = false;
   bool m_AnyWriteMask = true;
+};
+
+/// Gathers the spans of one triangle into batches for the pipeline. Spans
+/// longer than a batch are cut at the same places however they are
+/// gathered, so that a pixel's value does not depend on its neighbours in
+/// the batch: each thread that draws some rows draws them as one thread would.
+class cSpanBatcher {
+ public:
+  cSpanBatcher(const cPixelPipeline& pipeline, const cTriangleSetup& setup)
+      : m_Pipeline(pipeline), m_Setup(setup) {}
+  cSpanBatcher(const cSpanBatcher&) = delete;
+  cSpanBatcher& operator=(const cSpanBatcher&) = delete;
+
+  /// Pixels x0 to x1 - 1 of row y.
+  void Add(int y, int x0, int x1);
+  /// Draws what is gathered; call once after the last span.
+  void Finish();
+
+ private:
+  const cPixelPipeline& m_Pipeline;
+  const cTriangleSetup& m_Setup;
+  cBatch m_Batch;
 };
 
 }  // namespace zunfert::detail

@@ -27,10 +27,7 @@ void cRasterBands::StopHelpers() {
 }
 
 void cRasterBands::Flush(cPixelPipeline& pipeline) {
-  if (m_Spans.empty()) {
-    m_Setups.clear();
-    return;
-  }
+  if (m_Triangles.empty()) return;
   m_Pipeline = &pipeline;
   if (m_Helpers.empty())
     for (int k = 1; k < m_Threads; ++k)
@@ -46,14 +43,21 @@ void cRasterBands::Flush(cPixelPipeline& pipeline) {
     std::unique_lock lock(m_Mutex);
     m_Changed.wait(lock, [this] { return m_Pending == 0; });
   }
-  m_Spans.clear();
-  m_Setups.clear();
+  m_Triangles.clear();
 }
 
 void cRasterBands::DrawBands(int k) const {
-  for (const tSpan& span : m_Spans)
-    if ((span.y / kBandRows) % m_Threads == k)
-      m_Pipeline->DrawSpan(m_Setups[span.setup], span.y, span.x0, span.x1);
+  for (const tTriangle& triangle : m_Triangles) {
+    const cTriangleCoverage& coverage = triangle.coverage;
+    cSpanBatcher batcher(*m_Pipeline, triangle.setup);
+    // The first band of thread k at or after the triangle's first row.
+    const int top = coverage.first / kBandRows;
+    int band = top + ((k - top % m_Threads) + m_Threads) % m_Threads;
+    for (; band * kBandRows < coverage.last; band += m_Threads)
+      coverage.EachSpan(band * kBandRows, (band + 1) * kBandRows,
+                        [&](int y, int x0, int x1) { batcher.Add(y, x0, x1); });
+    batcher.Finish();
+  }
 }
 
 void cRasterBands::Help(int k, uint64_t done) {

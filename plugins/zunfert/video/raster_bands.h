@@ -7,15 +7,18 @@
 #include <vector>
 
 #include "pixel_pipeline.h"
+#include "triangle_coverage.h"
 
 namespace zunfert::detail {
 
-/// Draws the spans of a draw call on several threads, each thread the rows
-/// of its own bands: rows of 8 pixels dealt out in turn. A pixel lies on
-/// one row, so one thread draws everything that touches it, in the order the
-/// rasteriser produced it: the picture is the one a single thread draws.
+/// Draws the triangles of a draw call on several threads, each thread the
+/// rows of its own bands: rows of 8 pixels dealt out in turn. A pixel lies
+/// on one row, so one thread draws everything that touches it, in the order
+/// the rasteriser produced it: the picture is the one a single thread draws.
 ///
-/// The spans of a draw are recorded, then drawn by Flush. The helper threads
+/// The triangles of a draw are recorded, set up, then Flush has each thread
+/// find the spans of its own rows: the walk along the edges is shared out
+/// with the pixels, and no thread looks at another's spans. The helper threads
 /// start at the first Flush that wants them and live as long as the object;
 /// with one thread everything is drawn on the caller's, nothing recorded.
 /// The records keep their storage from draw to draw.
@@ -31,33 +34,30 @@ class cRasterBands {
   /// Threads that draw, the caller's included; at least 1.
   void SetThreads(int threads);
   int GetThreads() const { return m_Threads; }
-  /// Whether spans are to be recorded rather than drawn at once.
+  /// Whether triangles are to be recorded rather than drawn at once.
   bool IsRecording() const { return m_Threads > 1; }
 
-  /// Keeps a triangle's setup for the spans that follow.
-  void AddTriangle(const cTriangleSetup& setup) { m_Setups.push_back(setup); }
-  /// A span of the last triangle added.
-  void AddSpan(int y, int x0, int x1) {
-    m_Spans.push_back({static_cast<uint32_t>(m_Setups.size() - 1), y, x0, x1});
+  /// Keeps a triangle to draw at the next Flush.
+  void AddTriangle(const cTriangleSetup& setup, const cTriangleCoverage& coverage) {
+    m_Triangles.push_back({setup, coverage});
   }
   /// Draws everything recorded through the pipeline and forgets it.
   void Flush(cPixelPipeline& pipeline);
 
  private:
-  struct tSpan {
-    uint32_t setup;
-    int y, x0, x1;
+  struct tTriangle {
+    cTriangleSetup setup;
+    cTriangleCoverage coverage;
   };
 
-  /// Draws the spans of the bands of thread k.
+  /// Draws the rows of the bands of thread k.
   void DrawBands(int k) const;
   /// A helper's loop: thread k, called first to the round after done.
   void Help(int k, uint64_t done);
   void StopHelpers();
 
   int m_Threads = 1;
-  std::vector<cTriangleSetup> m_Setups;
-  std::vector<tSpan> m_Spans;
+  std::vector<tTriangle> m_Triangles;
   cPixelPipeline* m_Pipeline = nullptr;
 
   std::vector<std::thread> m_Helpers;

@@ -7,50 +7,8 @@ namespace zunfert::detail {
 
 namespace {
 
-/// Sub-pixel steps per pixel.
-constexpr int kSubPixels = 256;
 /// Depth moved by one step of SetDepthBias.
 constexpr float kDepthBiasUnit = 1.0f / 65536.0f;
-
-/// One edge of a triangle in fixed point, inside where E >= 0 at a pixel
-/// centre: E = 256 a x + k(y) for pixel column x.
-struct cEdge {
-  int64_t a;       // -dy: change of E per sub-pixel step in x
-  int64_t dx;      // change of k per sub-pixel step in y
-  int64_t k0;      // k at the pixel centre of column 0 on row 0
-  double inverse;  // 1 / (256 a), for a first guess of the crossing
-
-  void Set(int64_t px, int64_t py, int64_t qx, int64_t qy) {
-    const int64_t ex = qx - px, ey = qy - py;
-    // Top-left rule: pixels exactly on a left or top edge belong inside.
-    const bool topLeft = ey < 0 || (ey == 0 && ex > 0);
-    a = -ey;
-    dx = ex;
-    k0 = a * (kSubPixels / 2 - px) + ex * (kSubPixels / 2 - py) - (topLeft ? 0 : 1);
-    inverse = a != 0 ? 1.0 / (static_cast<double>(a) * kSubPixels) : 0.0;
-  }
-
-  /// Narrows [left, right) to the columns inside on row y.
-  void Limit(int y, int& left, int& right) const {
-    const int64_t k = k0 + dx * kSubPixels * y;
-    const int64_t step = a * kSubPixels;
-    if (a == 0) {
-      if (k < 0) right = left;
-      return;
-    }
-    auto x = static_cast<int64_t>(std::floor(-static_cast<double>(k) * inverse));
-    // The guess can be off by a step either way; settle it exactly.
-    if (a > 0) {
-      while (step * x + k < 0) ++x;
-      while (step * (x - 1) + k >= 0) --x;
-      left = static_cast<int>(std::max<int64_t>(left, x));
-    } else {
-      while (step * x + k < 0) --x;
-      while (step * (x + 1) + k >= 0) ++x;
-      right = static_cast<int>(std::min<int64_t>(right, x + 1));
-    }
-  }
-};
 
 // llrint and llabs, not lrint and labs: long has 32 bits on Windows.
 int64_t Snap(float value) {
@@ -222,21 +180,24 @@ void cRasterizer::FillTriangle(const cScreenVertex& a, const cScreenVertex& b,
   const int last =
       static_cast<int>(std::min<int64_t>(target.bottom, FloorShift(bottom - kSubPixels / 2) + 1));
   if (first >= last) return;
-  cEdge edges[3];
-  for (int i = 0; i < 3; ++i) edges[i].Set(x[i], y[i], x[(i + 1) % 3], y[(i + 1) % 3]);
+  cTriangleCoverage coverage;
+  for (int i = 0; i < 3; ++i)
+    coverage.edges[i].Set(x[i], y[i], x[(i + 1) % 3], y[(i + 1) % 3]);
+  coverage.first = first, coverage.last = last;
+  coverage.left = target.left, coverage.right = target.right;
   cTriangleSetup setup;
   SetupPlanes(v, static_cast<float>(std::llabs(area)) / (kSubPixels * kSubPixels), setup);
-  const bool record = m_Bands != nullptr && m_Bands->IsRecording();
-  if (record) m_Bands->AddTriangle(setup);
-  for (int row = first; row < last; ++row) {
-    int left = target.left, right = target.right;
-    for (const cEdge& edge : edges) edge.Limit(row, left, right);
-    if (left >= right) continue;
-    if (record)
-      m_Bands->AddSpan(row, left, right);
-    else
-      m_Pipeline->DrawSpan(setup, row, left, right);
-  }
+  if (m_Bands != nullptr && m_Bands->IsRecording())
+    m_Bands->AddTriangle(setup, coverage);
+  else
+    DrawCoverage(setup, coverage);
+}
+
+void cRasterizer::DrawCoverage(const cTriangleSetup& setup, const cTriangleCoverage& coverage) {
+  cSpanBatcher batcher(*m_Pipeline, setup);
+  coverage.EachSpan(coverage.first, coverage.last,
+                    [&](int y, int x0, int x1) { batcher.Add(y, x0, x1); });
+  batcher.Finish();
 }
 
 }  // namespace zunfert::detail

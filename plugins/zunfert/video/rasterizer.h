@@ -30,8 +30,8 @@ class cRasterizer {
   /// userPlanes are the clip bits of the enabled user planes.
   void Configure(const cRenderState& state, cPixelPipeline* pipeline, int viewportX, int viewportY,
                  int viewportWidth, int viewportHeight, uint32_t userPlanes);
-  /// Spans go to the bands when they record (several threads draw), else
-  /// straight to the pipeline; null: straight to the pipeline.
+  /// Triangles go to the bands when they record (several threads draw),
+  /// else their spans straight to the pipeline; null: straight to the pipeline.
   void SetBands(cRasterBands* bands) { m_Bands = bands; }
   void DrawTriangle(cClipVertex a, cClipVertex b, cClipVertex c);
   void DrawLine(cClipVertex a, cClipVertex b);
@@ -46,6 +46,7 @@ class cRasterizer {
  private:
   void SetupPlanes(const cScreenVertex* v, float area, cTriangleSetup& setup) const;
   void DrawPolygon(const cClipPolygon& polygon);
+  void DrawCoverage(const cTriangleSetup& setup, const cTriangleCoverage& coverage);
 
   const cRenderState* m_State = nullptr;
   cPixelPipeline* m_Pipeline = nullptr;

@@ -115,14 +115,13 @@ void LevelsOfDetail(const cTriangleSetup& setup, int attribute, const cBatch& ba
 
 }  // namespace
 
-void cPixelPipeline::ApplyStages(cBatch& batch, const cTriangleSetup& setup, float startX,
-                                 float startY) const {
+void cPixelPipeline::ApplyStages(cBatch& batch, const cTriangleSetup& setup) const {
   const int n = batch.count;
   for (int s = 0; s < m_Stages; ++s) {
     const cStageState& stage = m_State.stages[s];
     if (!stage.texture) continue;  // a stage without a texture passes the colour on
-    Interpolate(setup, kTexture + 2 * s, startX, startY, batch.w, batch.u, n);
-    Interpolate(setup, kTexture + 2 * s + 1, startX, startY, batch.w, batch.v, n);
+    Interpolate(setup, kTexture + 2 * s, batch, batch.u);
+    Interpolate(setup, kTexture + 2 * s + 1, batch, batch.v);
     const cSoftwareSurface& texture = *stage.texture;
     const cTextureView view{reinterpret_cast<const uint32_t*>(texture.GetRow(0)),
                             texture.GetWidth(), texture.GetHeight(), texture.GetPitch() / 4};

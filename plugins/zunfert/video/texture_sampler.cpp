@@ -114,12 +114,15 @@ void SampleBilinear(const cTextureView& texture, const cSamplerState& sampler, c
     AddressArray(sampler.v, texture.height, y0, count);
     AddressArray(sampler.v, texture.height, y1, count);
   }
+  // The loads one by one, the arithmetic in a loop of its own that vectorises.
+  uint32_t c00[kBatchLimit], c10[kBatchLimit], c01[kBatchLimit], c11[kBatchLimit];
   for (int i = 0; i < count; ++i) {
     const uint32_t* top = texture.texels + y0[i] * texture.pitch;
     const uint32_t* bottom = texture.texels + y1[i] * texture.pitch;
-    Unpack(Blend4(top[x0[i]], top[x1[i]], bottom[x0[i]], bottom[x1[i]], fx[i], fy[i]), r[i], g[i],
-           b[i], a[i]);
+    c00[i] = top[x0[i]], c10[i] = top[x1[i]], c01[i] = bottom[x0[i]], c11[i] = bottom[x1[i]];
   }
+  for (int i = 0; i < count; ++i)
+    Unpack(Blend4(c00[i], c10[i], c01[i], c11[i], fx[i], fy[i]), r[i], g[i], b[i], a[i]);
 }
 
 /// Mixes the samples of the next level in by each pixel's fraction of lod
