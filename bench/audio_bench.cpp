@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -116,7 +117,12 @@ bool RegisterBenchmarks() {
   const std::pair<const char*, ESoundFile> kinds[] = {{"ogg", ESoundFile::OggVorbis},
                                                       {"flac", ESoundFile::Flac}};
   for (const auto& [name, type] : kinds) {
-    const std::string file = WriteFile((std::string("bench_audio.") + name).c_str(), type);
+    // Beside the system's other temporary files, not in the caller's folder.
+    const std::string file = WriteFile(
+        (std::filesystem::temp_directory_path() / (std::string("tolmak_bench_audio.") + name))
+            .string()
+            .c_str(),
+        type);
     benchmark::RegisterBenchmark((std::string("audio/decode/") + name + "/ours").c_str(),
                                  DecodeOurs, file)
         ->Unit(benchmark::kMillisecond);
