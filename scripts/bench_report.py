@@ -481,7 +481,7 @@ def notes(runs, goals, context):
             "- *Load.* Besides the copy, a load checks every index against the stream's maximum "
             "(a stream is never trusted), which reads the block a second time while it is in the "
             "cache.")
-    if any(m.startswith("software 3D device") for m in missed):
+    if any(m.startswith("software 3D device, demo-like") for m in missed):
         out.append("- *60 frames a second.* The split of the frame, in the section of the device below, shows "
                    "where the time goes.")
     if not out:
