@@ -68,7 +68,7 @@ void cSoftwareVideo2D::DestroySurface(cSurface* surface) {
 }
 
 bool cSoftwareVideo2D::Flip() {
-  return m_Front && m_Front->Flip() && m_Output.Present(*m_Front);
+  return m_Front && m_Front->Flip() && Output().Present(*m_Front);
 }
 
 bool cSoftwareVideo2D::SetPalette(const cPalette& palette) {
@@ -89,21 +89,6 @@ uint32_t cSoftwareVideo2D::GetAvailableMemory() const {
   size_t used = 0;
   for (const auto& surface : m_Surfaces) used += surface->GetByteSize();
   return used >= kMemory ? 0 : static_cast<uint32_t>(kMemory - used);
-}
-
-void cSoftwareVideo2D::AddProperties(cPropertySheet* sheet) {
-  cVideo2D::AddProperties(sheet);
-  sheet->Add(cProperty::String, cString("Output"), this,
-             PropertyAccessor(&cSoftwareVideo2D::GetPropertyOutput),
-             PropertyAccessor(&cSoftwareVideo2D::SetPropertyOutput));
-}
-
-void cSoftwareVideo2D::GetPropertyOutput(void* value) {
-  *static_cast<cString*>(value) = m_Output.GetPattern();
-}
-
-void cSoftwareVideo2D::SetPropertyOutput(void* value) {
-  m_Output.SetPattern(*static_cast<const cString*>(value));
 }
 
 }  // namespace zunfert

@@ -5,7 +5,7 @@
 
 #include <tolmak.h>
 
-#include "frame_output.h"
+#include "frame_output_device.h"
 #include "software_surface.h"
 
 namespace zunfert {
@@ -19,7 +19,7 @@ namespace zunfert {
 /// and 32 (ARGB8888), sides 1 to 8192. Surfaces it makes are
 /// cSoftwareSurface objects in the display format, owned by the device
 /// until DestroySurface or ShutdownDevice.
-class cSoftwareVideo2D : public cVideo2D {
+class cSoftwareVideo2D : public tFrameOutputDevice<cVideo2D> {
  public:
   static iClassDesc* Descriptor();
   iClassDesc* GetDescriptor() const override;
@@ -27,9 +27,6 @@ class cSoftwareVideo2D : public cVideo2D {
   cSoftwareVideo2D();
   ~cSoftwareVideo2D() override;
 
-  /// See cFrameOutput for the pattern; empty keeps the frames in memory.
-  void SetOutput(const cString& pattern) { m_Output.SetPattern(pattern); }
-  const cFrameOutput& GetOutput() const { return m_Output; }
 
   bool InitDevice(cInitInfo* info) override;
   void ShutdownDevice() override;
@@ -58,21 +55,12 @@ class cSoftwareVideo2D : public cVideo2D {
   /// Display memory the device pretends to have, in bytes.
   static constexpr uint32_t kMemory = 256u << 20;
 
- public:
-  /// Publishes "Output" (a string, the output pattern).
-  void AddProperties(cPropertySheet* sheet) override;
-
- protected:
-  void GetPropertyOutput(void* value);
-  void SetPropertyOutput(void* value);
-
  private:
   std::unique_ptr<cSoftwareSurface> m_Front;
   std::unique_ptr<cSoftwareSurface> m_Back;
   std::vector<std::unique_ptr<cSoftwareSurface>> m_Surfaces;
   cPixelFormat m_Format;
   cPalette m_Palette;
-  cFrameOutput m_Output;
   bool m_Windowed = true;
   bool m_VSync = false;
 };

@@ -5,7 +5,7 @@
 
 #include <tolmak.h>
 
-#include "frame_output.h"
+#include "frame_output_device.h"
 #include "mip_chain.h"
 #include "pixel_pipeline.h"
 #include "rasterizer.h"
@@ -45,7 +45,7 @@ namespace zunfert {
 /// - SetPixelFunction sets blending and its functions: Mul is DestColor,
 ///   Zero; Mul2X DestColor, SrcColor; Add One, One; AlphaBlend SrcAlpha,
 ///   InvSrcAlpha; AddAlphaBlend SrcAlpha, One; Darken Zero, InvSrcColor.
-class cSoftwareVideo3D : public cVideo3D {
+class cSoftwareVideo3D : public tFrameOutputDevice<cVideo3D> {
  public:
   static iClassDesc* Descriptor();
   iClassDesc* GetDescriptor() const override;
@@ -53,9 +53,6 @@ class cSoftwareVideo3D : public cVideo3D {
   cSoftwareVideo3D();
   ~cSoftwareVideo3D() override;
 
-  /// See cFrameOutput; empty keeps the frames in memory only.
-  void SetOutput(const cString& pattern) { m_Output.SetPattern(pattern); }
-  const cFrameOutput& GetOutput() const { return m_Output; }
   /// Threads that rasterise, the caller's included: each draws bands of
   /// rows (cRasterBands), and the picture is the same with any number. At
   /// first the processor count, at most 4.
@@ -226,14 +223,6 @@ class cSoftwareVideo3D : public cVideo3D {
   static constexpr uint32_t kTextureMemory = 256u << 20;
   static constexpr int kMaxTextureSide = 4096;
 
- public:
-  /// Publishes "Output" (a string, the output pattern).
-  void AddProperties(cPropertySheet* sheet) override;
-
- protected:
-  void GetPropertyOutput(void* value);
-  void SetPropertyOutput(void* value);
-
  private:
   class cDeviceVertices;
   class cDeviceIndices;
@@ -292,7 +281,6 @@ class cSoftwareVideo3D : public cVideo3D {
   bool m_ToldOutsideScene = false;
   bool m_Windowed = true, m_VSync = false;
   uint32_t m_Primitives = 0;
-  cFrameOutput m_Output;
   cTimes m_Times;
 };
 

@@ -103,10 +103,10 @@ bool cSoftwareVideo3D::Flip() {
       }
     }
   }
-  const bool written = m_Output.Present(*m_Front);
+  const bool written = Output().Present(*m_Front);
   if (!written)
     trace("Flip: could not write the frame to \"%s\" (can that folder be created and written?)",
-          m_Output.FileName(m_Output.GetFrameCount()).c_str());
+          Output().FileName(Output().GetFrameCount()).c_str());
   m_Times.present += static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
   return written;
 }
@@ -258,21 +258,6 @@ detail::cRasterTarget cSoftwareVideo3D::MakeTarget() {
 
 void cSoftwareVideo3D::SetLightValues(int index, const detail::cLightSlot& light) {
   if (index >= 0 && index < detail::kLights) m_State.lights[index] = light;
-}
-
-void cSoftwareVideo3D::AddProperties(cPropertySheet* sheet) {
-  cVideo3D::AddProperties(sheet);
-  sheet->Add(cProperty::String, cString("Output"), this,
-             PropertyAccessor(&cSoftwareVideo3D::GetPropertyOutput),
-             PropertyAccessor(&cSoftwareVideo3D::SetPropertyOutput));
-}
-
-void cSoftwareVideo3D::GetPropertyOutput(void* value) {
-  *static_cast<cString*>(value) = m_Output.GetPattern();
-}
-
-void cSoftwareVideo3D::SetPropertyOutput(void* value) {
-  m_Output.SetPattern(*static_cast<const cString*>(value));
 }
 
 }  // namespace zunfert
