@@ -40,7 +40,7 @@ void cGlVertexBuffer::Upload(const cVertexBuffer& source, GLenum usage, cGlCount
   }
   const cVertexBuffer& vertices = convert ? converted : source;
   m_Layout = LayoutOf(vertices);
-  glBindBuffer(GL_ARRAY_BUFFER, m_Id);
+  glBindBuffer(GL_ARRAY_BUFFER, m_Id.Get());
   glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.GetLength()) * m_Layout.stride,
                vertices.GetReadPtr(), usage);
   ++m_Version;
@@ -51,7 +51,7 @@ void cGlIndexBuffer::Upload(const cIndexBuffer& source, GLenum usage, cGlCounts&
   m_Length = source.GetLength();
   m_MinIndex = source.GetMinIndex();
   m_Entries.assign(source.GetReadPtr(), source.GetReadPtr() + m_Length);
-  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, m_Id);
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, m_Id.Get());
   glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(m_Length) * 2, m_Entries.data(),
                usage);
   ++counts.uploads;
@@ -61,7 +61,7 @@ void cGlVertexArray::Bind(const cGlVertexBuffer& vertices, const detail::cRender
                           cGlCounts& counts) {
   int sets[detail::kStages];
   for (int s = 0; s < detail::kStages; ++s) sets[s] = state.stages[s].coordinateSet;
-  glBindVertexArray(m_Id);
+  glBindVertexArray(m_Id.Get());
   if (m_Buffer == vertices.GetId() && m_Version == vertices.GetVersion() &&
       std::equal(sets, sets + detail::kStages, m_Sets))
     return;

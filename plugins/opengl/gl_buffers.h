@@ -8,6 +8,7 @@
 #include <tolmak.h>
 
 #include "gl_counts.h"
+#include "gl_name.h"
 #include "render_state.h"
 
 namespace zunfert::gl {
@@ -22,21 +23,18 @@ struct cVertexLayout {
 /// A vertex buffer in a GL buffer object.
 class cGlVertexBuffer : public hVertexBuffer {
  public:
-  cGlVertexBuffer() { glGenBuffers(1, &m_Id); }
-  cGlVertexBuffer(const cGlVertexBuffer&) = delete;
-  cGlVertexBuffer& operator=(const cGlVertexBuffer&) = delete;
-  ~cGlVertexBuffer() override { glDeleteBuffers(1, &m_Id); }
+  cGlVertexBuffer() { m_Id.Make(); }
 
   /// Sends the vertices (colours converted to ARGB8888 when they are not).
   void Upload(const cVertexBuffer& source, GLenum usage, cGlCounts& counts);
-  GLuint GetId() const { return m_Id; }
+  GLuint GetId() const { return m_Id.Get(); }
   const cVertexLayout& GetLayout() const { return m_Layout; }
   /// Changes at every upload, so that a vertex layout made for older
   /// contents is made again.
   uint32_t GetVersion() const { return m_Version; }
 
  private:
-  GLuint m_Id = 0;
+  cGlBufferName m_Id;
   cVertexLayout m_Layout;
   uint32_t m_Version = 0;
 };
@@ -45,20 +43,17 @@ class cGlVertexBuffer : public hVertexBuffer {
 /// without reading it back.
 class cGlIndexBuffer : public hIndexBuffer {
  public:
-  cGlIndexBuffer() { glGenBuffers(1, &m_Id); }
-  cGlIndexBuffer(const cGlIndexBuffer&) = delete;
-  cGlIndexBuffer& operator=(const cGlIndexBuffer&) = delete;
-  ~cGlIndexBuffer() override { glDeleteBuffers(1, &m_Id); }
+  cGlIndexBuffer() { m_Id.Make(); }
 
   void Upload(const cIndexBuffer& source, GLenum usage, cGlCounts& counts);
-  GLuint GetId() const { return m_Id; }
+  GLuint GetId() const { return m_Id.Get(); }
   uint32_t GetLength() const { return m_Length; }
   uint16_t GetMinIndex() const { return m_MinIndex; }
   /// The entries as sent.
   const uint16_t* GetEntries() const { return m_Entries.data(); }
 
  private:
-  GLuint m_Id = 0;
+  cGlBufferName m_Id;
   uint32_t m_Length = 0;
   uint16_t m_MinIndex = 0;
   std::vector<uint16_t> m_Entries;  // kept to check draws against the vertex count
@@ -96,10 +91,7 @@ using cGlIndexBuffers = tGlBufferStore<cGlIndexBuffer, hIndexBuffer, cIndexBuffe
 /// The vertex array object and the attributes it points at.
 class cGlVertexArray {
  public:
-  cGlVertexArray() { glGenVertexArrays(1, &m_Id); }
-  cGlVertexArray(const cGlVertexArray&) = delete;
-  cGlVertexArray& operator=(const cGlVertexArray&) = delete;
-  ~cGlVertexArray() { glDeleteVertexArrays(1, &m_Id); }
+  cGlVertexArray() { m_Id.Make(); }
 
   /// Points the attributes at the buffer, each stage at its coordinate
   /// set; components the buffer lacks read the software device's defaults
@@ -109,7 +101,7 @@ class cGlVertexArray {
   void Forget() { m_Buffer = 0; }
 
  private:
-  GLuint m_Id = 0;
+  cGlVertexArrayName m_Id;
   GLuint m_Buffer = 0;
   uint32_t m_Version = 0;
   int m_Sets[detail::kStages] = {};

@@ -7,22 +7,18 @@ namespace zunfert::gl {
 bool cGlFramebuffer::Create(int width, int height, GLuint colorTexture) {
   Destroy();
   m_Width = width, m_Height = height;
-  m_OwnColor = colorTexture == 0;
-  m_Color = colorTexture;
-  if (m_OwnColor) {
-    glGenTextures(1, &m_Color);
+  m_Color = colorTexture != 0 ? colorTexture : m_OwnColor.Make();
+  if (colorTexture == 0) {
     glBindTexture(GL_TEXTURE_2D, m_Color);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
   }
-  glGenRenderbuffers(1, &m_DepthStencil);
-  glBindRenderbuffer(GL_RENDERBUFFER, m_DepthStencil);
+  glBindRenderbuffer(GL_RENDERBUFFER, m_DepthStencil.Make());
   glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH32F_STENCIL8, width, height);
-  glGenFramebuffers(1, &m_Id);
-  glBindFramebuffer(GL_FRAMEBUFFER, m_Id);
+  glBindFramebuffer(GL_FRAMEBUFFER, m_Id.Make());
   glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, m_Color, 0);
   glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
-                            m_DepthStencil);
+                            m_DepthStencil.Get());
   if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
     Destroy();
     return false;
@@ -35,22 +31,22 @@ bool cGlFramebuffer::Create(int width, int height, GLuint colorTexture) {
   glClearDepth(1.0);
   glClearStencil(0);
   glClearColor(0, 0, 0, 0);
-  glClear(GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT | (m_OwnColor ? GL_COLOR_BUFFER_BIT : 0));
+  glClear(GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT | (colorTexture == 0 ? GL_COLOR_BUFFER_BIT : 0));
   glEnable(GL_SCISSOR_TEST);
   return true;
 }
 
 void cGlFramebuffer::Destroy() {
-  if (m_Id) glDeleteFramebuffers(1, &m_Id);
-  if (m_DepthStencil) glDeleteRenderbuffers(1, &m_DepthStencil);
-  if (m_OwnColor && m_Color) glDeleteTextures(1, &m_Color);
-  m_Id = m_DepthStencil = m_Color = 0;
+  m_Id.Free();
+  m_DepthStencil.Free();
+  m_OwnColor.Free();
+  m_Color = 0;
   m_Width = m_Height = 0;
 }
 
 void cGlFramebuffer::Read(cSoftwareSurface& surface) {
-  if (!m_Id || surface.GetWidth() != m_Width || surface.GetHeight() != m_Height) return;
-  glBindFramebuffer(GL_READ_FRAMEBUFFER, m_Id);
+  if (!m_Id.Get() || surface.GetWidth() != m_Width || surface.GetHeight() != m_Height) return;
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, m_Id.Get());
   glPixelStorei(GL_PACK_ALIGNMENT, 4);
   const cPixelFormat& format = surface.GetPixelFormat();
   if (format == cPixelFormat::ARGB8888) {
@@ -67,7 +63,7 @@ void cGlFramebuffer::Read(cSoftwareSurface& surface) {
 }
 
 void cGlFramebuffer::Write(const cSoftwareSurface& surface) {
-  if (!m_Id || surface.GetWidth() != m_Width || surface.GetHeight() != m_Height) return;
+  if (!m_Id.Get() || surface.GetWidth() != m_Width || surface.GetHeight() != m_Height) return;
   glActiveTexture(GL_TEXTURE0);
   glBindTexture(GL_TEXTURE_2D, m_Color);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
@@ -89,7 +85,7 @@ void cGlFramebuffer::Write(const cSoftwareSurface& surface) {
 }
 
 void cGlFramebuffer::Show(int windowWidth, int windowHeight) const {
-  glBindFramebuffer(GL_READ_FRAMEBUFFER, m_Id);
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, m_Id.Get());
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
   glDisable(GL_SCISSOR_TEST);
   glBlitFramebuffer(0, 0, m_Width, m_Height, 0, windowHeight, windowWidth, 0, GL_COLOR_BUFFER_BIT,

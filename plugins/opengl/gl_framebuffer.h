@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "gl_name.h"
 #include "software_surface.h"
 
 namespace zunfert::gl {
@@ -14,19 +15,14 @@ namespace zunfert::gl {
 /// the device draws upside down so that memory and GL agree.
 class cGlFramebuffer {
  public:
-  cGlFramebuffer() = default;
-  cGlFramebuffer(const cGlFramebuffer&) = delete;
-  cGlFramebuffer& operator=(const cGlFramebuffer&) = delete;
-  ~cGlFramebuffer() { Destroy(); }
-
   /// Sized width by height; colour into the texture given, or into one of
   /// its own when that is 0, cleared as the software device's buffers are
   /// (the masks and clear values are changed). False when the driver
   /// cannot complete it.
   bool Create(int width, int height, GLuint colorTexture = 0);
   void Destroy();
-  bool IsCreated() const { return m_Id != 0; }
-  void Bind() const { glBindFramebuffer(GL_FRAMEBUFFER, m_Id); }
+  bool IsCreated() const { return m_Id.Get() != 0; }
+  void Bind() const { glBindFramebuffer(GL_FRAMEBUFFER, m_Id.Get()); }
   /// The colour texture.
   GLuint GetColor() const { return m_Color; }
   int GetWidth() const { return m_Width; }
@@ -39,8 +35,10 @@ class cGlFramebuffer {
   void Show(int windowWidth, int windowHeight) const;
 
  private:
-  GLuint m_Id = 0, m_Color = 0, m_DepthStencil = 0;
-  bool m_OwnColor = false;
+  cGlFramebufferName m_Id;
+  cGlRenderbufferName m_DepthStencil;
+  cGlTextureName m_OwnColor;  // none when drawing into a render target's texture
+  GLuint m_Color = 0;
   int m_Width = 0, m_Height = 0;
   std::vector<uint32_t> m_Scratch;  // for surfaces in other formats than ARGB8888
 };

@@ -39,14 +39,13 @@ bool cGlPresenter::Open(std::string& error) {
   glUniform1i(glGetUniformLocation(m_Program, "uPicture"), kPictureUnit);
   glUniform1i(glGetUniformLocation(m_Program, "uRamp"), kRampUnit);
   glUseProgram(0);
-  glGenVertexArrays(1, &m_VertexArray);
-  glGenSamplers(1, &m_Sampler);
-  glSamplerParameteri(m_Sampler, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-  glSamplerParameteri(m_Sampler, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  m_VertexArray.Make();
+  const GLuint sampler = m_Sampler.Make();
+  glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+  glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
   m_Filter = 0;
-  glGenTextures(1, &m_Ramp);
   glActiveTexture(GL_TEXTURE0 + kRampUnit);
-  glBindTexture(GL_TEXTURE_2D, m_Ramp);
+  glBindTexture(GL_TEXTURE_2D, m_Ramp.Make());
   glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 256, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
   return true;
@@ -54,22 +53,22 @@ bool cGlPresenter::Open(std::string& error) {
 
 void cGlPresenter::Close() {
   if (m_Program) glDeleteProgram(m_Program);
-  if (m_VertexArray) glDeleteVertexArrays(1, &m_VertexArray);
-  if (m_Sampler) glDeleteSamplers(1, &m_Sampler);
-  if (m_Ramp) glDeleteTextures(1, &m_Ramp);
-  m_Program = m_VertexArray = m_Sampler = m_Ramp = 0;
+  m_Program = 0;
+  m_VertexArray.Free();
+  m_Sampler.Free();
+  m_Ramp.Free();
   m_HasRamp = false;
 }
 
 void cGlPresenter::SetRamp(const uint8_t (*ramp)[256]) {
-  m_HasRamp = ramp != nullptr && m_Ramp != 0;
+  m_HasRamp = ramp != nullptr && m_Ramp.Get() != 0;
   if (!m_HasRamp) return;
   uint8_t texels[256][4];
   for (int i = 0; i < 256; ++i)
     texels[i][0] = ramp[0][i], texels[i][1] = ramp[1][i], texels[i][2] = ramp[2][i],
     texels[i][3] = 255;
   glActiveTexture(GL_TEXTURE0 + kRampUnit);
-  glBindTexture(GL_TEXTURE_2D, m_Ramp);
+  glBindTexture(GL_TEXTURE_2D, m_Ramp.Get());
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
   glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 256, 1, GL_RGBA, GL_UNSIGNED_BYTE, texels);
 }
@@ -87,17 +86,17 @@ bool cGlPresenter::Show(const cGlFramebuffer& picture, int windowWidth, int wind
   // Texel for pixel where the sizes agree, so that the ramp sees the levels drawn.
   const GLint filter = width == windowWidth && height == windowHeight ? GL_NEAREST : GL_LINEAR;
   if (filter != m_Filter) {
-    glSamplerParameteri(m_Sampler, GL_TEXTURE_MIN_FILTER, filter);
-    glSamplerParameteri(m_Sampler, GL_TEXTURE_MAG_FILTER, filter);
+    glSamplerParameteri(m_Sampler.Get(), GL_TEXTURE_MIN_FILTER, filter);
+    glSamplerParameteri(m_Sampler.Get(), GL_TEXTURE_MAG_FILTER, filter);
     m_Filter = filter;
   }
   glActiveTexture(GL_TEXTURE0 + kPictureUnit);
   glBindTexture(GL_TEXTURE_2D, picture.GetColor());
-  glBindSampler(kPictureUnit, m_Sampler);
+  glBindSampler(kPictureUnit, m_Sampler.Get());
   glActiveTexture(GL_TEXTURE0 + kRampUnit);
-  glBindTexture(GL_TEXTURE_2D, m_Ramp);
+  glBindTexture(GL_TEXTURE_2D, m_Ramp.Get());
   glUseProgram(m_Program);
-  glBindVertexArray(m_VertexArray);
+  glBindVertexArray(m_VertexArray.Get());
   glDrawArrays(GL_TRIANGLES, 0, 3);
   return true;
 }

@@ -37,7 +37,10 @@ class cGlPresenter {
   // Units past the texture stages', so that their bindings stay as they are.
   static constexpr GLuint kPictureUnit = detail::kStages, kRampUnit = detail::kStages + 1;
 
-  GLuint m_Program = 0, m_VertexArray = 0, m_Sampler = 0, m_Ramp = 0;
+  GLuint m_Program = 0;
+  cGlVertexArrayName m_VertexArray;
+  cGlSamplerName m_Sampler;
+  cGlTextureName m_Ramp;
   GLint m_Filter = 0;
   bool m_HasRamp = false;
 };

@@ -43,7 +43,7 @@ void cGlPrimitiveList::Assemble(cVideo3D::EPrimitive type, const uint16_t* entri
 
 void cGlPrimitiveList::Draw(cGlCounts& counts) {
   if (m_Indices.empty()) return;
-  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, m_Id);
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, m_Id.Get());
   glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(m_Indices.size() * 4),
                m_Indices.data(), GL_STREAM_DRAW);
   ++counts.uploads;

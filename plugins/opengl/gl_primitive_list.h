@@ -7,6 +7,7 @@
 #include <tolmak.h>
 
 #include "gl_counts.h"
+#include "gl_name.h"
 
 namespace zunfert::gl {
 
@@ -18,10 +19,7 @@ namespace zunfert::gl {
 /// so the first gives a flat primitive its colours.
 class cGlPrimitiveList {
  public:
-  cGlPrimitiveList() { glGenBuffers(1, &m_Id); }
-  cGlPrimitiveList(const cGlPrimitiveList&) = delete;
-  cGlPrimitiveList& operator=(const cGlPrimitiveList&) = delete;
-  ~cGlPrimitiveList() { glDeleteBuffers(1, &m_Id); }
+  cGlPrimitiveList() { m_Id.Make(); }
 
   /// Assembles count corners, corner i being vertex offset + entries[i]
   /// (offset + i without entries); primitives with a corner at or past
@@ -32,7 +30,7 @@ class cGlPrimitiveList {
   void Draw(cGlCounts& counts);
 
  private:
-  GLuint m_Id = 0;
+  cGlBufferName m_Id;
   GLenum m_Mode = GL_TRIANGLES;
   std::vector<uint32_t> m_Indices;  // grows, never shrinks: no allocation per draw
 };

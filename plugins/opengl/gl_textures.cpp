@@ -19,23 +19,23 @@ GLint Wrap(cVideo3D::EAddressMode mode) {
 
 void cGlTextures::Open() {
   for (cSampler& sampler : m_Samplers) {
-    glGenSamplers(1, &sampler.id);
+    sampler.id.Make();
     sampler.valid = false;
   }
 }
 
 GLuint cGlTextures::Prepare(const cSoftwareSurface& surface, cGlCounts& counts) {
   cTexture& texture = m_Textures[&surface];
-  const bool made = texture.id != 0;
-  if (!made) glGenTextures(1, &texture.id);
+  const bool made = texture.id.Get() != 0;
+  if (!made) texture.id.Make();
   if (!made || texture.version != surface.GetVersion()) Upload(surface, texture, counts);
-  return texture.id;
+  return texture.id.Get();
 }
 
 void cGlTextures::Upload(const cSoftwareSurface& surface, cTexture& texture, cGlCounts& counts) {
   glActiveTexture(GL_TEXTURE0);
-  glBindTexture(GL_TEXTURE_2D, texture.id);
-  m_Bound[0] = texture.id;
+  glBindTexture(GL_TEXTURE_2D, texture.id.Get());
+  m_Bound[0] = texture.id.Get();
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
   glPixelStorei(GL_UNPACK_ROW_LENGTH, surface.GetPitch() / 4);
   // ARGB8888 lies in memory as blue, green, red, alpha.
@@ -51,16 +51,15 @@ void cGlTextures::UpdateMipmaps(const cSoftwareSurface& surface) {
   const auto it = m_Textures.find(&surface);
   if (it == m_Textures.end()) return;
   glActiveTexture(GL_TEXTURE0);
-  glBindTexture(GL_TEXTURE_2D, it->second.id);
+  glBindTexture(GL_TEXTURE_2D, it->second.id.Get());
   glGenerateMipmap(GL_TEXTURE_2D);
-  m_Bound[0] = it->second.id;
+  m_Bound[0] = it->second.id.Get();
   it->second.version = surface.GetVersion();
 }
 
 void cGlTextures::Destroy(const cSurface* surface) {
   const auto it = m_Textures.find(surface);
   if (it == m_Textures.end()) return;
-  glDeleteTextures(1, &it->second.id);
   m_Textures.erase(it);
   Forget();
 }
@@ -89,12 +88,12 @@ void cGlTextures::Bind(const detail::cRenderState& state, cGlCounts& counts) {
     const GLint minify = point                                          ? GL_NEAREST
                          : stage.filter == cVideo3D::EFilter::Trilinear ? GL_LINEAR_MIPMAP_LINEAR
                                                                         : GL_LINEAR;
-    glSamplerParameteri(sampler.id, GL_TEXTURE_MIN_FILTER, minify);
-    glSamplerParameteri(sampler.id, GL_TEXTURE_MAG_FILTER, point ? GL_NEAREST : GL_LINEAR);
-    glSamplerParameteri(sampler.id, GL_TEXTURE_WRAP_S, Wrap(stage.addressU));
-    glSamplerParameteri(sampler.id, GL_TEXTURE_WRAP_T, Wrap(stage.addressV));
-    glSamplerParameterf(sampler.id, GL_TEXTURE_LOD_BIAS, stage.mipmapBias);
-    glBindSampler(s, sampler.id);
+    glSamplerParameteri(sampler.id.Get(), GL_TEXTURE_MIN_FILTER, minify);
+    glSamplerParameteri(sampler.id.Get(), GL_TEXTURE_MAG_FILTER, point ? GL_NEAREST : GL_LINEAR);
+    glSamplerParameteri(sampler.id.Get(), GL_TEXTURE_WRAP_S, Wrap(stage.addressU));
+    glSamplerParameteri(sampler.id.Get(), GL_TEXTURE_WRAP_T, Wrap(stage.addressV));
+    glSamplerParameterf(sampler.id.Get(), GL_TEXTURE_LOD_BIAS, stage.mipmapBias);
+    glBindSampler(s, sampler.id.Get());
     sampler.filter = stage.filter, sampler.u = stage.addressU, sampler.v = stage.addressV;
     sampler.bias = stage.mipmapBias, sampler.valid = true;
     ++counts.stateChanges;
@@ -106,11 +105,10 @@ void cGlTextures::Forget() {
 }
 
 void cGlTextures::Clear() {
-  for (auto& [surface, texture] : m_Textures) glDeleteTextures(1, &texture.id);
   m_Textures.clear();
   for (cSampler& sampler : m_Samplers) {
-    if (sampler.id) glDeleteSamplers(1, &sampler.id);
-    sampler = {};
+    sampler.id.Free();
+    sampler.valid = false;
   }
   Forget();
 }

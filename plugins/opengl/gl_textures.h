@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "gl_counts.h"
+#include "gl_name.h"
 #include "render_state.h"
 #include "software_surface.h"
 
@@ -19,11 +20,6 @@ namespace zunfert::gl {
 /// Unlock, blits), never while it stays the same.
 class cGlTextures {
  public:
-  cGlTextures() = default;
-  cGlTextures(const cGlTextures&) = delete;
-  cGlTextures& operator=(const cGlTextures&) = delete;
-  ~cGlTextures() { Clear(); }
-
   /// Makes the samplers (the context must be current).
   void Open();
   /// The GL name of a surface's texture, sent first when it has none or
@@ -41,11 +37,11 @@ class cGlTextures {
 
  private:
   struct cTexture {
-    GLuint id = 0;
+    cGlTextureName id;
     uint32_t version = 0;  // of the memory surface when it was sent
   };
   struct cSampler {
-    GLuint id = 0;
+    cGlSamplerName id;
     cVideo3D::EFilter filter{};
     cVideo3D::EAddressMode u{}, v{};
     float bias = 0;
