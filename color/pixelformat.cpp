@@ -4,6 +4,7 @@
 #include <iterator>
 #include <type_traits>
 
+#include "pixel_runs.h"
 #include "tolmak_pixelformat.h"
 
 // Every fact about a format, one row each, in EFormat order: name, short
@@ -225,26 +226,6 @@ cPixelFormat::cPixelFormat(uint32_t redMask, uint32_t greenMask, uint32_t blueMa
 namespace tolmak::detail {
 namespace {
 
-template <size_t kBytes>
-using tSlotBytes = std::integral_constant<size_t, kBytes>;
-
-// Calls fn with a pixel width of 0 to 4 bytes as a compile-time constant.
-template <class Fn>
-void WithPixelBytes(uint32_t bytes, Fn fn) {
-  switch (bytes) {
-    case 1:
-      return fn(tSlotBytes<1>());
-    case 2:
-      return fn(tSlotBytes<2>());
-    case 3:
-      return fn(tSlotBytes<3>());
-    case 4:
-      return fn(tSlotBytes<4>());
-    default:
-      return fn(tSlotBytes<0>());
-  }
-}
-
 // A pixel of kBytes bytes, little-endian, as the tables lay it out. Whole
 // words where the width has one, which the vectoriser follows.
 template <size_t kBytes>
@@ -329,12 +310,19 @@ void ConvertBlocks(const uint8_t* source, size_t sourceStride, uint8_t* target, 
     ConvertSpaced<kIn, kOut>(source, sourceStride, target, targetStride, count, convert);
 }
 
-// One loop per pair, both conversions inlined into it.
+// One loop per pair, both conversions inlined into it, after the pair's
+// vector loop where it has one.
 template <F::EFormat kFrom, F::EFormat kTo>
 void ConvertPair(const uint8_t* source, size_t sourceStride, uint8_t* target, size_t targetStride,
                  size_t count) {
   constexpr size_t in = kBitsnMasks[kFrom][4] / 8, out = kBitsnMasks[kTo][4] / 8;
   constexpr auto convert = [](uint32_t pixel) { return FromARGB<kTo>(ToARGB<kFrom>(pixel)); };
+  if (sourceStride == in && targetStride == out) {
+    const size_t done = ConvertVectorRun<kFrom, kTo>(source, target, count);
+    source += in * done;
+    target += out * done;
+    count -= done;
+  }
   ConvertBlocks<in, out>(source, sourceStride, target, targetStride, count, convert);
 }
 
@@ -347,16 +335,10 @@ void ConvertThroughARGB(F::EFormat from, const uint8_t* source, size_t sourceStr
     const size_t n = std::min(kRun, count - done);
     auto* run = reinterpret_cast<uint8_t*>(argb);
     WithFormat(from, [&](auto f) {
-      WithPixelBytes(kBitsnMasks[f.value][4] / 8, [&](auto bytes) {
-        ConvertBlocks<bytes.value, 4>(source + sourceStride * done, sourceStride, run, 4, n,
-                                      ToARGB<f.value>);
-      });
+      ConvertPair<f.value, F::ARGB8888>(source + sourceStride * done, sourceStride, run, 4, n);
     });
     WithFormat(to, [&](auto t) {
-      WithPixelBytes(kBitsnMasks[t.value][4] / 8, [&](auto bytes) {
-        ConvertBlocks<4, bytes.value>(run, 4, target + targetStride * done, targetStride, n,
-                                      FromARGB<t.value>);
-      });
+      ConvertPair<F::ARGB8888, t.value>(run, 4, target + targetStride * done, targetStride, n);
     });
   }
 }
