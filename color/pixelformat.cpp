@@ -200,8 +200,39 @@ auto WithFormat(F::EFormat format, Fn fn) {
   }
 }
 
+// The shifts and masks of the per-pixel conversions, from the same rows.
+// They move each field exactly as Pack and Expand do.
+template <class tMoves>
+constexpr tMoves ChannelMoves(int format, bool fromARGB) {
+  tMoves moves{};
+  if (kBitsnMasks[format][kTotalMaskColumn] == 0) return moves;  // no colour: all zero
+  for (int c = kRed; c <= kAlpha; ++c) {
+    const uint32_t mask = kBitsnMasks[format][kMaskColumn + c];
+    if (mask == 0) continue;
+    const int shift = std::countr_zero(mask);
+    const int byteShift = kARGBShift[c] + 8 - static_cast<int>(kBitsnMasks[format][c]);
+    const int from = fromARGB ? byteShift : shift, to = fromARGB ? shift : byteShift;
+    moves.m_Right[c] = static_cast<uint8_t>(from > to ? from - to : 0);
+    moves.m_Left[c] = static_cast<uint8_t>(to > from ? to - from : 0);
+    moves.m_Mask[c] = fromARGB ? mask : (mask >> shift) << byteShift;
+  }
+  if (fromARGB ? format == F::RGB888X : kBitsnMasks[format][kMaskColumn + kAlpha] == 0)
+    moves.m_Set = 0xFF000000u;
+  return moves;
+}
+
 }  // namespace
 }  // namespace tolmak::detail
+
+#define TOLMAK_FORMAT_FROM_ARGB(format, ...) \
+  tolmak::detail::ChannelMoves<tChannelMoves>(format, true),
+#define TOLMAK_FORMAT_TO_ARGB(format, ...) \
+  tolmak::detail::ChannelMoves<tChannelMoves>(format, false),
+
+constinit const cPixelFormat::tChannelMoves cPixelFormat::m_FromARGB[Invalid + 1] = {
+    TOLMAK_PIXEL_FORMATS(TOLMAK_FORMAT_FROM_ARGB)};
+constinit const cPixelFormat::tChannelMoves cPixelFormat::m_ToARGB[Invalid + 1] = {
+    TOLMAK_PIXEL_FORMATS(TOLMAK_FORMAT_TO_ARGB)};
 
 cPixelFormat::cPixelFormat(uint32_t bitDepth)
     : m_Format(bitDepth == 8    ? Indexed
