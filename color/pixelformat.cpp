@@ -4,6 +4,7 @@
 #include <iterator>
 #include <type_traits>
 
+#include "pixel_runs.h"
 #include "tolmak_pixelformat.h"
 
 // Every fact about a format, one row each, in EFormat order: name, short
@@ -199,8 +200,39 @@ auto WithFormat(F::EFormat format, Fn fn) {
   }
 }
 
+// The shifts and masks of the per-pixel conversions, from the same rows.
+// They move each field exactly as Pack and Expand do.
+template <class tMoves>
+constexpr tMoves ChannelMoves(int format, bool fromARGB) {
+  tMoves moves{};
+  if (kBitsnMasks[format][kTotalMaskColumn] == 0) return moves;  // no colour: all zero
+  for (int c = kRed; c <= kAlpha; ++c) {
+    const uint32_t mask = kBitsnMasks[format][kMaskColumn + c];
+    if (mask == 0) continue;
+    const int shift = std::countr_zero(mask);
+    const int byteShift = kARGBShift[c] + 8 - static_cast<int>(kBitsnMasks[format][c]);
+    const int from = fromARGB ? byteShift : shift, to = fromARGB ? shift : byteShift;
+    moves.m_Right[c] = static_cast<uint8_t>(from > to ? from - to : 0);
+    moves.m_Left[c] = static_cast<uint8_t>(to > from ? to - from : 0);
+    moves.m_Mask[c] = fromARGB ? mask : (mask >> shift) << byteShift;
+  }
+  if (fromARGB ? format == F::RGB888X : kBitsnMasks[format][kMaskColumn + kAlpha] == 0)
+    moves.m_Set = 0xFF000000u;
+  return moves;
+}
+
 }  // namespace
 }  // namespace tolmak::detail
+
+#define TOLMAK_FORMAT_FROM_ARGB(format, ...) \
+  tolmak::detail::ChannelMoves<tChannelMoves>(format, true),
+#define TOLMAK_FORMAT_TO_ARGB(format, ...) \
+  tolmak::detail::ChannelMoves<tChannelMoves>(format, false),
+
+constinit const cPixelFormat::tChannelMoves cPixelFormat::m_FromARGB[Invalid + 1] = {
+    TOLMAK_PIXEL_FORMATS(TOLMAK_FORMAT_FROM_ARGB)};
+constinit const cPixelFormat::tChannelMoves cPixelFormat::m_ToARGB[Invalid + 1] = {
+    TOLMAK_PIXEL_FORMATS(TOLMAK_FORMAT_TO_ARGB)};
 
 cPixelFormat::cPixelFormat(uint32_t bitDepth)
     : m_Format(bitDepth == 8    ? Indexed
@@ -224,26 +256,6 @@ cPixelFormat::cPixelFormat(uint32_t redMask, uint32_t greenMask, uint32_t blueMa
 
 namespace tolmak::detail {
 namespace {
-
-template <size_t kBytes>
-using tSlotBytes = std::integral_constant<size_t, kBytes>;
-
-// Calls fn with a pixel width of 0 to 4 bytes as a compile-time constant.
-template <class Fn>
-void WithPixelBytes(uint32_t bytes, Fn fn) {
-  switch (bytes) {
-    case 1:
-      return fn(tSlotBytes<1>());
-    case 2:
-      return fn(tSlotBytes<2>());
-    case 3:
-      return fn(tSlotBytes<3>());
-    case 4:
-      return fn(tSlotBytes<4>());
-    default:
-      return fn(tSlotBytes<0>());
-  }
-}
 
 // A pixel of kBytes bytes, little-endian, as the tables lay it out. Whole
 // words where the width has one, which the vectoriser follows.
@@ -329,12 +341,19 @@ void ConvertBlocks(const uint8_t* source, size_t sourceStride, uint8_t* target, 
     ConvertSpaced<kIn, kOut>(source, sourceStride, target, targetStride, count, convert);
 }
 
-// One loop per pair, both conversions inlined into it.
+// One loop per pair, both conversions inlined into it, after the pair's
+// vector loop where it has one.
 template <F::EFormat kFrom, F::EFormat kTo>
 void ConvertPair(const uint8_t* source, size_t sourceStride, uint8_t* target, size_t targetStride,
                  size_t count) {
   constexpr size_t in = kBitsnMasks[kFrom][4] / 8, out = kBitsnMasks[kTo][4] / 8;
   constexpr auto convert = [](uint32_t pixel) { return FromARGB<kTo>(ToARGB<kFrom>(pixel)); };
+  if (sourceStride == in && targetStride == out) {
+    const size_t done = ConvertVectorRun<kFrom, kTo>(source, target, count);
+    source += in * done;
+    target += out * done;
+    count -= done;
+  }
   ConvertBlocks<in, out>(source, sourceStride, target, targetStride, count, convert);
 }
 
@@ -347,16 +366,10 @@ void ConvertThroughARGB(F::EFormat from, const uint8_t* source, size_t sourceStr
     const size_t n = std::min(kRun, count - done);
     auto* run = reinterpret_cast<uint8_t*>(argb);
     WithFormat(from, [&](auto f) {
-      WithPixelBytes(kBitsnMasks[f.value][4] / 8, [&](auto bytes) {
-        ConvertBlocks<bytes.value, 4>(source + sourceStride * done, sourceStride, run, 4, n,
-                                      ToARGB<f.value>);
-      });
+      ConvertPair<f.value, F::ARGB8888>(source + sourceStride * done, sourceStride, run, 4, n);
     });
     WithFormat(to, [&](auto t) {
-      WithPixelBytes(kBitsnMasks[t.value][4] / 8, [&](auto bytes) {
-        ConvertBlocks<4, bytes.value>(run, 4, target + targetStride * done, targetStride, n,
-                                      FromARGB<t.value>);
-      });
+      ConvertPair<F::ARGB8888, t.value>(run, 4, target + targetStride * done, targetStride, n);
     });
   }
 }

@@ -2,19 +2,11 @@
 
 #include "tolmak_matrix.h"
 
-#include <atomic>
+#include "../frame/cpu_dispatch.h"
 
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
 #define TOLMAK_MATRIX_SSE2 1
-#endif
-
-// Four doubles a register, chosen at run time. Not on Windows, where the
-// compilers do not align the stack for spilled 256-bit registers.
-#if (defined(__GNUC__) || defined(__clang__)) && (defined(__x86_64__) || defined(__i386__)) && \
-    !defined(_WIN32)
-#include <immintrin.h>
-#define TOLMAK_MATRIX_FMA 1
 #endif
 
 namespace tolmak::detail {
@@ -89,10 +81,11 @@ inline cMatrix4x3 MultiplyAffine(const cMatrix4x3& a, const cMatrix4x3& b) {
 
 #endif
 
-#ifdef TOLMAK_MATRIX_FMA
+#ifdef TOLMAK_RUNTIME_AVX
 
 /// The plain form a row at a time, three columns in the lanes of one
-/// register, the first sum a product and the next two fused multiply-adds.
+/// register of four doubles, the first sum a product and the next two fused
+/// multiply-adds.
 /// A product of two floats is exact in double precision, so adding it in a
 /// fused step rounds exactly where the plain form's add does: the results
 /// are the same bit for bit. out must be neither a nor b.
@@ -137,25 +130,17 @@ inline void MultiplyAffineInto(const cMatrix4x3& a, const cMatrix4x3& b, cMatrix
   out = MultiplyAffine(a, b);
 }
 
-void ResolveMultiplyInto(const cMatrix4x3& a, const cMatrix4x3& b, cMatrix4x3& out);
-
-/// Starts at a resolver that asks the processor once and puts the chosen
-/// path here; constant-initialised, so nothing runs at load.
-inline std::atomic<tMultiplyInto> gMultiplyInto{&ResolveMultiplyInto};
-
-inline void ResolveMultiplyInto(const cMatrix4x3& a, const cMatrix4x3& b, cMatrix4x3& out) {
-  tMultiplyInto chosen = &MultiplyAffineInto;
-#ifdef TOLMAK_MATRIX_FMA
-  __builtin_cpu_init();
-  if (__builtin_cpu_supports("avx") && __builtin_cpu_supports("fma")) chosen = &MultiplyAffineFma;
+inline tMultiplyInto ChooseMultiplyInto() {
+#ifdef TOLMAK_RUNTIME_AVX
+  if (CpuHasAvxFma()) return &MultiplyAffineFma;
 #endif
-  gMultiplyInto.store(chosen, std::memory_order_relaxed);
-  chosen(a, b, out);
+  return &MultiplyAffineInto;
 }
 
-/// The fastest product, through gMultiplyInto.
+/// The fastest product, chosen on the first call.
 inline void MultiplyFastest(const cMatrix4x3& a, const cMatrix4x3& b, cMatrix4x3& out) {
-  gMultiplyInto.load(std::memory_order_relaxed)(a, b, out);
+  tChosenAtRunTime<void(const cMatrix4x3&, const cMatrix4x3&, cMatrix4x3&),
+                   &ChooseMultiplyInto>::Call(a, b, out);
 }
 
 }  // namespace tolmak::detail

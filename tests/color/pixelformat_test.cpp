@@ -9,9 +9,17 @@
 #include <random>
 #include <vector>
 
+#include "../../color/pixel_runs.h"
+
 using F = cPixelFormat;
 
 namespace {
+
+uint32_t Load(const uint8_t* at, uint32_t bytes) {
+  uint32_t pixel = 0;
+  std::memcpy(&pixel, at, bytes);
+  return pixel;
+}
 
 constexpr F::EFormat kColourFormats[] = {F::Alpha,    F::ARGB8888, F::ABGR8888, F::ARGB5551,
                                          F::ABGR5551, F::ARGB4444, F::ABGR4444, F::RGB888X,
@@ -178,39 +186,80 @@ TEST(PixelFormat, ScoreMatchesTheWorkedValues) {
 
 // Runs of pixels, for every pair of formats (palette formats and Invalid
 // included): packed, spaced as vertex colours, and in place, at lengths
-// that end inside a block. Each pixel must be what the per-pixel pair gives.
+// that end inside a block, at odd addresses. Each pixel must be what the
+// per-pixel pair gives, and no byte beside the pixels may change.
 TEST(PixelFormat, RunConversionIsThePerPixelConversionForEveryPair) {
   std::mt19937 random(7);
   constexpr size_t kCount = 1000 + 7, kStride = 9;
-  std::vector<uint8_t> source(kCount * kStride), target(kCount * kStride);
+  std::vector<uint8_t> source(kCount * kStride + 1), target(kCount * kStride + 4);
   for (uint8_t& byte : source) byte = static_cast<uint8_t>(random());
-  auto load = [](const uint8_t* at, uint32_t bytes) {
-    uint32_t pixel = 0;
-    std::memcpy(&pixel, at, bytes);
-    return pixel;
-  };
+  const uint8_t* const in = source.data() + 1;
+  uint8_t* const out = target.data() + 3;
   int wrong = 0;
   for (int a = 0; a <= F::Invalid; ++a)
     for (int b = 0; b <= F::Invalid; ++b) {
       const F from(static_cast<F::EFormat>(a)), to(static_cast<F::EFormat>(b));
-      const uint32_t in = from.GetTotalBytes(), out = to.GetTotalBytes();
+      const uint32_t inBytes = from.GetTotalBytes(), outBytes = to.GetTotalBytes();
       for (size_t stride : {size_t{0}, kStride}) {
-        const size_t inStride = stride ? stride : in, outStride = stride ? stride : out;
+        const size_t inStride = stride ? stride : inBytes, outStride = stride ? stride : outBytes;
         std::fill(target.begin(), target.end(), uint8_t{0xA5});
-        F::ConvertPixels(from, source.data(), inStride, to, target.data(), outStride, kCount);
+        F::ConvertPixels(from, in, inStride, to, out, outStride, kCount);
         for (size_t i = 0; i < kCount; ++i) {
           const uint32_t want =
-              to.ConvertFromARGB(from.ConvertToARGB(load(&source[i * inStride], in)));
-          wrong += load(&target[i * outStride], out) !=
-                   (out ? want & (0xFFFFFFFFu >> (32 - 8 * out)) : 0);
-          // What lies between the pixels is left alone.
-          if (stride && out < 4) wrong += target[i * outStride + out] != 0xA5;
+              to.ConvertFromARGB(from.ConvertToARGB(Load(&in[i * inStride], inBytes)));
+          wrong += Load(&out[i * outStride], outBytes) !=
+                   (outBytes ? want & (0xFFFFFFFFu >> (32 - 8 * outBytes)) : 0);
+          if (stride) wrong += out[i * outStride + outBytes] != 0xA5;
         }
-        if (in != out) continue;
+        wrong += target[2] != 0xA5 || out[(kCount - 1) * outStride + outBytes] != 0xA5;
+        if (inBytes != outBytes) continue;
         std::vector<uint8_t> inPlace = source;
-        F::ConvertPixels(from, inPlace.data(), inStride, to, inPlace.data(), outStride, kCount);
+        F::ConvertPixels(from, inPlace.data() + 1, inStride, to, inPlace.data() + 1, outStride,
+                         kCount);
         for (size_t i = 0; i < kCount; ++i)
-          wrong += load(&inPlace[i * inStride], in) != load(&target[i * outStride], out);
+          wrong += Load(&inPlace[1 + i * inStride], inBytes) != Load(&out[i * outStride], outBytes);
+      }
+    }
+  EXPECT_EQ(wrong, 0);
+}
+
+// Each vector loop the processor can run, not only the one ConvertPixels
+// chose: every length up to a few steps, the source at the very end of its
+// buffer (where the sanitizer sees any read beyond it) and the target at an
+// odd address. A loop leaves fewer pixels than one step to the caller and
+// writes nothing past its own.
+TEST(PixelFormat, EveryVectorLoopIsThePerPixelConversion) {
+  using namespace tolmak::detail;
+  std::vector<tVectorRuns> loops{kBaselineRuns};
+#ifdef TOLMAK_RUNTIME_AVX
+  if (CpuHasAvx2()) loops.push_back(kAvx2Runs);
+#endif
+  const struct {
+    tVectorRun tVectorRuns::*run;
+    F from, to;
+  } kPairs[] = {{&tVectorRuns::argbTo565, F::ARGB8888, F::RGB565},
+                {&tVectorRuns::argbTo888, F::ARGB8888, F::RGB888},
+                {&tVectorRuns::rgb888ToARGB, F::RGB888, F::ARGB8888}};
+  constexpr size_t kLongest = 80, kLongestStep = 16;
+  std::mt19937 random(11);
+  std::vector<uint8_t> source(4 * kLongest), target(4 * kLongest + 2);
+  for (uint8_t& byte : source) byte = static_cast<uint8_t>(random());
+  int wrong = 0;
+  for (const tVectorRuns& set : loops)
+    for (const auto& pair : kPairs) {
+      const uint32_t inBytes = pair.from.GetTotalBytes(), outBytes = pair.to.GetTotalBytes();
+      for (size_t count = 0; count <= kLongest; ++count) {
+        std::fill(target.begin(), target.end(), uint8_t{0xA5});
+        const uint8_t* in = source.data() + source.size() - count * inBytes;
+        const size_t done = (set.*pair.run)(in, target.data() + 1, count);
+        wrong += done > count || (set.*pair.run != &NoVectorRun && count - done >= kLongestStep);
+        for (size_t i = 0; i < done; ++i)
+          wrong +=
+              Load(&target[1 + i * outBytes], outBytes) !=
+              (pair.to.ConvertFromARGB(pair.from.ConvertToARGB(Load(&in[i * inBytes], inBytes))) &
+               (0xFFFFFFFFu >> (32 - 8 * outBytes)));
+        wrong += target[0] != 0xA5;
+        for (size_t at = 1 + done * outBytes; at < target.size(); ++at) wrong += target[at] != 0xA5;
       }
     }
   EXPECT_EQ(wrong, 0);
