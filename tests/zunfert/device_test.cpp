@@ -41,12 +41,12 @@ TEST_F(Device, FramesWrittenBehindTheDrawingHoldTheirOwnPixels) {
   // misreads as an overlapping copy.
   const auto file = [&](const char* stem, int frame) {
     char name[32];
-    std::snprintf(name, sizeof name, "%s%d.png", stem, frame);
+    std::snprintf(name, sizeof name, "%s%03d.png", stem, frame);
     return folder / name;
   };
   cPropertySheet sheet;
   m_Device.AddProperties(&sheet);
-  cString pattern((folder / "frame%d.png").string().c_str());
+  cString pattern((folder / "frame%03d.png").string().c_str());
   ASSERT_TRUE(sheet.Set(cString("Output"), &pattern));
   for (int frame = 0; frame < 3; ++frame) {
     m_Device.SetClearColor(cColor(1, 0.25f * frame, 0.5f, 1 - 0.25f * frame));
@@ -60,7 +60,7 @@ TEST_F(Device, FramesWrittenBehindTheDrawingHoldTheirOwnPixels) {
   for (int frame = 0; frame < 3; ++frame)
     EXPECT_EQ(decode(file("frame", frame)), decode(file("reference", frame))) << frame;
   // A file where a folder should be.
-  m_Device.SetOutput(cString((folder / "frame0.png" / "%d.png").string().c_str()));
+  m_Device.SetOutput(cString((folder / "frame000.png" / "%d.png").string().c_str()));
   EXPECT_TRUE(m_Device.Flip());
   EXPECT_FALSE(m_Device.Flip());
   EXPECT_EQ(m_Device.GetOutput().GetFrameCount(), 0u);
