@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "test_support.h"
+
 namespace {
 
 using tLines = std::vector<std::string>;
@@ -42,8 +44,6 @@ template struct tAccess<&App::SetVideo>;
 class Bootstrap : public ::testing::Test {
  protected:
   void SetUp() override {
-    gSetTraceSink(&Append, &calls);
-    gSetErrorSink(&Append, &errors);
     plugins->AddSearchFolder(APP_TEST_PLUGIN_FOLDER);
     ASSERT_TRUE(game.Init());
     sprite = dynamic_cast<cSprite*>(plugins->Create(gCRC32("cBmpSprite")));
@@ -55,11 +55,6 @@ class Bootstrap : public ::testing::Test {
     cObject* objects[] = {sprite, game.GetVideo(), game.GetKeyboard(), game.GetMouse()};
     for (cObject* object : objects) plugins->Destroy(object);
     cStreamManager::Delete();
-    gSetTraceSink(nullptr);
-    gSetErrorSink(nullptr);
-  }
-  static void Append(const char* text, void* lines) {
-    static_cast<tLines*>(lines)->push_back(text);
   }
   /// Takes a class out of the registry; Register brings it back.
   iClassDesc* SwitchOff(const char* name) {
@@ -69,9 +64,10 @@ class Bootstrap : public ::testing::Test {
   }
 
   cPluginSystem* plugins = cPluginSystem::GetInstance();
+  tolmak::test::cMessages messages;
+  tLines &calls = messages.traced, &errors = messages.shown;
   cGame game;
   cSprite* sprite = nullptr;
-  tLines calls, errors;
   tArray<cString> names;
 };
 

@@ -1,8 +1,7 @@
 #include "compiler_fixtures.h"
 
-#include <unistd.h>
-
 #include <cstring>
+#include <fstream>
 #include <sstream>
 
 #include "gltf_packing.h"
@@ -92,12 +91,6 @@ std::string cGltf::Text() const {
 
 cVideo3D* CompilerTest::s_Video = nullptr;
 
-std::filesystem::path CompilerTest::SuiteFolder() {
-  // One per process: builds may run the suite side by side.
-  return std::filesystem::temp_directory_path() /
-         ("tolmak_compiler_tests_" + std::to_string(getpid()));
-}
-
 void CompilerTest::SetUpTestSuite() {
   ASSERT_TRUE(cPluginSystem::GetInstance()->LinkDLL("Zunfert.dll"));
   cStreamManager::New();
@@ -117,20 +110,6 @@ void CompilerTest::TearDownTestSuite() {
   cPluginSystem::GetInstance()->Destroy(s_Video);
   s_Video = nullptr;
   cStreamManager::Delete();
-  std::error_code ignored;
-  std::filesystem::remove_all(SuiteFolder(), ignored);
-}
-
-void CompilerTest::SetUp() {
-  const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
-  m_Folder = SuiteFolder() / test->name();
-  std::filesystem::remove_all(m_Folder);
-  std::filesystem::create_directories(m_Folder);
-}
-
-void CompilerTest::TearDown() {
-  std::error_code ignored;
-  std::filesystem::remove_all(m_Folder, ignored);
 }
 
 void CompilerTest::WriteFile(const std::string& name, const std::string& bytes) const {
@@ -146,12 +125,6 @@ void CompilerTest::WriteCheckerPng(const std::string& name) const {
   zunfert::cMemorySink sink;
   zunfert::EncodePng(image, sink);
   WriteFile(name, std::string(sink.GetBytes().begin(), sink.GetBytes().end()));
-}
-
-int CompilerTest::CountFiles() const {
-  int count = 0;
-  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(m_Folder)) ++count;
-  return count;
 }
 
 cDefaultWorld* CompilerTest::CompileAndLoad(const std::string& model) {

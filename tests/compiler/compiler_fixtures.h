@@ -3,12 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "golden.h"
+#include "test_support.h"
 #include "tolmak_scene_compiler.h"
 #include "zunfert.h"
 
@@ -41,18 +40,15 @@ class cGltf {
 /// manager, and a 64 by 64 software device to draw the loaded scenes.
 class CompilerTest : public testing::Test {
  protected:
-  static std::filesystem::path SuiteFolder();
   static void SetUpTestSuite();
   static void TearDownTestSuite();
-  void SetUp() override;
-  void TearDown() override;
 
   std::string Path(const std::string& name) const { return (m_Folder / name).string(); }
   void WriteFile(const std::string& name, const std::string& bytes) const;
   /// A 2 by 2 PNG: red, green / blue, white.
   void WriteCheckerPng(const std::string& name) const;
   /// Files in the test's folder.
-  int CountFiles() const;
+  int CountFiles() const { return static_cast<int>(m_Folder.Files().size()); }
 
   /// Compiles the model into scene.world and loads that through
   /// LoadPlugin, matrices updated; the test destroys the world.
@@ -64,7 +60,7 @@ class CompilerTest : public testing::Test {
   uint32_t PixelAt(int x, int y) const;
 
   cSceneCompiler m_Compiler;
-  std::filesystem::path m_Folder;
+  const cScratchFolder m_Folder{"tolmak_compiler_test"};
   static cVideo3D* s_Video;
 };
 

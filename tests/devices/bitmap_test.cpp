@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "test_support.h"
+
 using tBytes = std::vector<uint8_t>;
 
 namespace {
@@ -67,7 +69,7 @@ cPalette Ramp(uint32_t seed) {
 tBytes Saved(iSerializable& object) {
   cMemoryStream stream;
   object.Save(stream);
-  return tBytes(stream.GetData(), stream.GetData() + stream.GetSize());
+  return tolmak::test::StreamBytes(stream);
 }
 
 void LoadFrom(iSerializable& object, const tBytes& bytes) {

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstring>
 
+#include "test_support.h"
+
 namespace {
 
 // Slot numbers of virtual functions, read from pointers to members: on the
@@ -41,22 +43,11 @@ std::ptrdiff_t End() {
 }  // namespace
 
 TEST(DeviceDescriptors, NamesParentsAndInterfacesAreAsPublished) {
-  auto expect = [](iClassDesc* d, iClassDesc* defined, const char* name, const char* description,
-                   iClassDesc* parent, cInterfaceID interface) {
-    SCOPED_TRACE(name);
-    EXPECT_EQ(d, defined);
-    EXPECT_STREQ(d->GetClassName(), name);
-    EXPECT_STREQ(d->GetDescription(), description);
-    EXPECT_EQ(d->GetParent(), parent);
-    EXPECT_EQ(d->GetClassID(), gCRC32(name));
-    EXPECT_EQ(d->GetInterfaceID(), interface);
-    EXPECT_EQ(d->CreateInstance(), nullptr);
-    EXPECT_EQ(d->GetVersion(), 1.0f);
-  };
   const cInterfaceID none(0, false);
-#define EXPECT_DESCRIPTOR(Class, Description, Parent, Interface)                                \
-  expect(Class::Descriptor(), &Class::m_Descriptor, #Class, Description, &Parent::m_Descriptor, \
-         Interface)
+#define EXPECT_DESCRIPTOR(Class, Description, Parent, Interface)                                  \
+  EXPECT_EQ(Class::Descriptor(), &Class::m_Descriptor);                                           \
+  tolmak::test::ExpectDescriptor(Class::Descriptor(), #Class, Description, &Parent::m_Descriptor, \
+                                 Interface)
   EXPECT_DESCRIPTOR(cVideo3D, "cVideo3D class", cObject, none);
   EXPECT_DESCRIPTOR(cVideo2D, "cVideo2D class", cObject, none);
   EXPECT_DESCRIPTOR(cPixelEffects, "cPixelEffects", cObject, none);

@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "test_support.h"
+
 using V = cVideo3D;
 
 namespace {
@@ -50,15 +52,9 @@ tMembers Build(const cString& name) {
 }
 
 std::vector<std::string> DumpLines(const cVideoCaps& caps) {
-  std::vector<std::string> lines;
-  const tMessageSink previous = gSetTraceSink(
-      [](const char* text, void* user) {
-        static_cast<std::vector<std::string>*>(user)->push_back(text);
-      },
-      &lines);
+  const tolmak::test::cMessages messages;
   caps.Dump();
-  gSetTraceSink(previous);
-  return lines;
+  return messages.traced;
 }
 
 cVideoCaps WithLimits(int minimum, int maximum) {

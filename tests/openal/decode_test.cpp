@@ -1,6 +1,7 @@
 #include <cstring>
 
 #include "loopback.h"
+#include "test_support.h"
 
 namespace tolmak::test {
 namespace {
@@ -33,7 +34,8 @@ TEST_F(Decoding, FilesFromMemoryAndDiskDecodeAsWritten) {
   }
   // The same bytes as a file on disk, through the stream manager.
   const auto bytes = Encode(tone, 2, kRate, ESoundFile::Flac);
-  const cUrl url(cString("openal_tone.flac"));
+  const cScratchFolder folder("openal_decode");
+  const cUrl url = folder.Url("tone.flac");
   iIOStream* out = cStreamManager::GetInstance()->Open(url, cStreamManager::OpenWrite);
   out->Write(bytes.data(), uint32_t(bytes.size()));
   ASSERT_TRUE(out->Close());
@@ -42,7 +44,6 @@ TEST_F(Decoding, FilesFromMemoryAndDiskDecodeAsWritten) {
   EXPECT_TRUE(fromDisk.LoadFrom(*in));
   in->Close();
   EXPECT_EQ(Samples(fromDisk), tone);
-  std::remove("openal_tone.flac");
 }
 
 /// A 16-bit PCM WAV header with these fields, followed by frames of silence.

@@ -8,7 +8,7 @@
 #include <functional>
 
 #include "gl_fixtures.h"
-#include "video_fixtures.h"
+#include "test_support.h"
 
 namespace zunfert::test {
 namespace {
@@ -158,8 +158,7 @@ TEST_F(OpenGlDevice, FlatStripsFansAndStrayIndicesDrawAsTheSoftwareDevice) {
 // Frames reach the "Output" files and the screenshot call as drawn, and a
 // texture render target holds what was drawn into it.
 TEST_F(OpenGlDevice, FramesScreenshotsAndRenderTargetsReadBack) {
-  const std::filesystem::path folder = std::filesystem::temp_directory_path() / "opengl_frames";
-  std::filesystem::remove_all(folder);
+  const tolmak::test::cScratchFolder folder("opengl_frames");
   m_Device.SetOutput((folder / "frame_%02d.png").c_str());
   ASSERT_TRUE(m_Device.BeginScene());
   m_Device.SetClearColor(cColor(1, 0.2f, 0.4f, 0.6f));
@@ -175,7 +174,6 @@ TEST_F(OpenGlDevice, FramesScreenshotsAndRenderTargetsReadBack) {
   EXPECT_TRUE(std::filesystem::exists(folder / "frame_00.png"));
   ASSERT_TRUE(m_Device.SaveScreenshot((folder / "shot.png").c_str()));
   EXPECT_EQ(PixelAt(*m_Device.GetSurface(E3::ESurface::Front), 5, 5), 0xFF336699u);
-  std::filesystem::remove_all(folder);
 }
 
 // The window is opened, drawn into, resized, read and closed; run under

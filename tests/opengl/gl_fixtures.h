@@ -8,6 +8,7 @@
 #include <string>
 
 #include "opengl_video3d.h"
+#include "video_fixtures.h"
 
 namespace zunfert::test {
 
@@ -27,12 +28,6 @@ inline void UseOffscreenVideo() {
   static void* const driver = dlopen(MESA_DRIVER, RTLD_LAZY | RTLD_NODELETE);
   (void)driver;
 #endif
-}
-
-/// The ARGB8888 pixel at x, y of a surface.
-inline uint32_t PixelAt(const cSurface& surface, int x, int y) {
-  const auto* row = static_cast<const uint8_t*>(surface.GetPtr()) + y * surface.GetPitch();
-  return reinterpret_cast<const uint32_t*>(row)[x];
 }
 
 }  // namespace zunfert::test

@@ -84,15 +84,9 @@ TEST(SceneDescriptors, NameParentInterfaceAndIdentifier) {
                  {cMaterial::Descriptor(), "cMaterial"},
                  {cCamera::Descriptor(), "cCamera", "cCameraEntity", entity},
                  {cLight::Descriptor(), "cLight", "cLightEntity", entity}};
-  for (const auto& c : classes) {
-    EXPECT_TRUE(std::string(c.desc->GetClassName()) == c.name &&
-                std::string(c.desc->GetDescription()) == c.description &&
-                c.desc->GetClassID() == gCRC32(c.name) && c.desc->GetParent() == c.parent &&
-                c.desc->CreateInstance() == nullptr && c.desc->GetVersion() == 1.0f &&
-                c.desc->GetInterfaceID() ==
-                    (c.parent == entity ? cInterfaceID(0, false) : idiSerializable))
-        << c.name;
-  }
+  for (const auto& c : classes)
+    tolmak::test::ExpectDescriptor(c.desc, c.name, c.description, c.parent,
+                                   c.parent == entity ? cInterfaceID(0, false) : idiSerializable);
 }
 
 TEST_F(CameraLight, LightValuesRoundTripByNameAndOnlyThere) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "scene_classes.h"
+#include "test_support.h"
 
 namespace scene_test {
 

@@ -1,9 +1,5 @@
 #include <algorithm>
 #include <bit>
-#include <filesystem>
-#include <fstream>
-#include <map>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -16,7 +12,7 @@
 #include "scene_fixtures.h"
 
 using namespace scene_test;
-namespace fs = std::filesystem;
+using tolmak::test::StreamBytes;
 
 namespace {
 
@@ -38,10 +34,6 @@ struct cBytes {
   }
   std::vector<uint8_t> bytes;
 };
-
-std::vector<uint8_t> Contents(const cMemoryStream& stream) {
-  return {stream.GetData(), stream.GetData() + stream.GetSize()};
-}
 
 using tUrls = std::vector<std::string>;
 
@@ -127,14 +119,14 @@ TEST_F(EntityStream, PlainEntityAndModelSaveTheirWorkedExampleBytes) {
   entity.SetName("A");
   cMemoryStream stream;
   entity.Save(stream);
-  EXPECT_EQ(Contents(stream).size(), 111u);
-  EXPECT_EQ(Contents(stream), EntityBytes("A", {}, "", {}));
+  EXPECT_EQ(StreamBytes(stream).size(), 111u);
+  EXPECT_EQ(StreamBytes(stream), EntityBytes("A", {}, "", {}));
 
   cTestModel model, loaded;
   model.SetName("Box");
   cMemoryStream modelStream;
   model.Save(modelStream);
-  EXPECT_EQ(Contents(modelStream), (std::vector<uint8_t>{3, 0, 0, 0, 'B', 'o', 'x'}));
+  EXPECT_EQ(StreamBytes(modelStream), (std::vector<uint8_t>{3, 0, 0, 0, 'B', 'o', 'x'}));
   cFailingStream cut(6);
   EXPECT_THROW(model.Save(cut), cException);
   modelStream.Seek(0);
@@ -206,7 +198,7 @@ TEST_F(EntityStream, MissingReferenceLeavesANullEntryThatSaveSkips) {
   entity.MovePivot(1, 0, 0);  // the queue walk steps over the null child
   cMemoryStream out;
   entity.Save(out);
-  EXPECT_EQ(Contents(out), EntityBytes("H", {}, "", {}, entity.GetPivotMatrix(), 0));
+  EXPECT_EQ(StreamBytes(out), EntityBytes("H", {}, "", {}, entity.GetPivotMatrix(), 0));
 }
 
 // Every cut of a saved tree, impossible counts and lengths, and references
@@ -297,17 +289,7 @@ TEST_F(EntityStream, AFullDiskPartWayLeavesTheSavedFilesAsTheyWere) {
 #if defined(_WIN32)
   GTEST_SKIP() << "no file size limit to simulate a full disk";
 #else
-  const fs::path folder =
-      fs::temp_directory_path() / ("tolmak_full_" + std::to_string(std::random_device()()));
-  fs::create_directories(folder);
-  const auto files = [&] {
-    std::map<std::string, std::string> contents;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-      std::ifstream in(entry.path(), std::ios::binary);
-      contents[entry.path().filename().string()] = {std::istreambuf_iterator<char>(in), {}};
-    }
-    return contents;
-  };
+  const tolmak::test::cScratchFolder folder("tolmak_full");
   cTestEntity root, a, b, c;
   std::vector<cTestEntity> leaves(60);
   root.SetName("Root"), a.SetName("A"), b.SetName("B"), c.SetName("C");
@@ -316,9 +298,9 @@ TEST_F(EntityStream, AFullDiskPartWayLeavesTheSavedFilesAsTheyWere) {
     leaves[i].SetName(cString::StringF("Leaf%d", static_cast<int>(i)));
     b.AddChild(&leaves[i]);
   }
-  const cUrl url(cString((folder / "Root").string().c_str()));
+  const cUrl url = folder.Url("Root");
   ASSERT_TRUE(cPluginSystem::GetInstance()->SavePlugin(&root, url));
-  const auto saved = files();
+  const auto saved = folder.Files();
   ASSERT_TRUE(saved.size() == 64 && saved.at("B").size() > 1024 && saved.at("A").size() < 1024);
   root.MovePivot(5, 0, 0), a.MovePivot(5, 0, 0), leaves[0].MovePivot(5, 0, 0);
 
@@ -330,7 +312,6 @@ TEST_F(EntityStream, AFullDiskPartWayLeavesTheSavedFilesAsTheyWere) {
   EXPECT_THROW(cPluginSystem::GetInstance()->SavePlugin(&root, url), cException);
   setrlimit(RLIMIT_FSIZE, &old);
   std::signal(SIGXFSZ, handler);
-  EXPECT_EQ(files(), saved);  // every file as it was, no temporary left
-  fs::remove_all(folder);
+  EXPECT_EQ(folder.Files(), saved);  // every file as it was, no temporary left
 #endif
 }

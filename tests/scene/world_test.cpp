@@ -168,10 +168,7 @@ TEST_F(World, CopiesAreMemberwiseAndNeverUnlinkTheSourcesMembers) {
 }
 
 TEST_F(World, MistakesLeaveATraceLineNamingTheFix) {
-  std::vector<std::string> lines;
-  gSetTraceSink([](const char* text,
-                   void* out) { static_cast<std::vector<std::string>*>(out)->push_back(text); },
-                &lines);
+  const tolmak::test::cMessages messages;
   cTestWorld world;
   world.SetName("Level");
   cTestSector sector;
@@ -180,8 +177,7 @@ TEST_F(World, MistakesLeaveATraceLineNamingTheFix) {
   sector.SetRoot(&root);  // before the sector belongs to a world
   world.SetRootSector(&sector);
   world.SelectCamera("Main");  // no such camera
-  gSetTraceSink(nullptr);
-  EXPECT_EQ(lines,
+  EXPECT_EQ(messages.traced,
             (std::vector<std::string>{
                 "SetRoot on sector \"Hall\" before it belongs to a world: call the world's "
                 "SetRootSector(sector) first; the root was not set",

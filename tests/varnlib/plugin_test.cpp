@@ -2,9 +2,10 @@
 #include <varnlib.h>
 
 #include <filesystem>
-#include <random>
 #include <string>
 #include <vector>
+
+#include "test_support.h"
 
 namespace {
 
@@ -153,20 +154,17 @@ TEST_F(Plugins, RefusesFilesThatCannotBeRecreated) {
 // A child that cannot be stored undoes the whole save, even when the
 // parent's Save ignores the failure: no file of the group is written.
 TEST_F(Plugins, NestedSavesAreStoredTogetherOrNotAtAll) {
-  const std::filesystem::path folder = std::filesystem::temp_directory_path() /
-                                       ("varn_group_" + std::to_string(std::random_device()()));
-  std::filesystem::create_directories(folder);
+  const tolmak::test::cScratchFolder folder("varn_group");
   cNode parent, good, bad;
   parent.SetName("parent"), good.SetName("good"), bad.SetName("no/such/folder/bad");
   parent.children = {&good, &bad};
-  const cUrl url(cString((folder / "parent").string().c_str()));
+  const cUrl url = folder.Url("parent");
   EXPECT_FALSE(plugins->SavePlugin(&parent, url));
-  EXPECT_TRUE(std::filesystem::is_empty(folder));
+  EXPECT_TRUE(std::filesystem::is_empty(folder.Path()));
   parent.children = {&good};
   EXPECT_TRUE(plugins->SavePlugin(&parent, url));
   EXPECT_TRUE(std::filesystem::exists(folder / "good"));
   parent.children.clear();
-  std::filesystem::remove_all(folder);
 
   // Inside a group the manager keeps closed streams aside until the end.
   cStreamManager* streams = cStreamManager::GetInstance();

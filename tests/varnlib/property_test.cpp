@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "test_support.h"
+
 // Typed accessors, listing order and read-only properties are checked on the
 // scene's lights and cameras; here the sheet itself.
 TEST(PropertySheet, ReadsAndWritesByExactNameThroughTheOwner) {
@@ -32,10 +34,7 @@ TEST(PropertySheet, ReadsAndWritesByExactNameThroughTheOwner) {
 // The typed path refuses what the untyped one would pass to the accessor as
 // the wrong kind of memory, and says why.
 TEST(PropertySheet, TypedPathChecksNameAndTypeAndSaysWhy) {
-  std::vector<std::string> lines;
-  gSetTraceSink([](const char* text,
-                   void* out) { static_cast<std::vector<std::string>*>(out)->push_back(text); },
-                &lines);
+  const tolmak::test::cMessages messages;
   cNamedObject object;
   EXPECT_TRUE(gSetProperty(&object, "Name", "tank"));  // text as const char* is a cString
   EXPECT_EQ(object.GetName(), "tank");
@@ -48,8 +47,7 @@ TEST(PropertySheet, TypedPathChecksNameAndTypeAndSaysWhy) {
   cString read;
   EXPECT_TRUE(sheet.GetValue("Name", read));
   EXPECT_EQ(read, "tank");
-  gSetTraceSink(nullptr);
-  EXPECT_EQ(lines,
+  EXPECT_EQ(messages.traced,
             (std::vector<std::string>{
                 "Property \"Name\" holds a cString, but an int32_t was given: pass a cString",
                 "Property \"Nmae\" not found: the object publishes no such value (check the "

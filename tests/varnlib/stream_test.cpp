@@ -2,30 +2,22 @@
 #include <varnlib.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
+
+#include "test_support.h"
 
 namespace {
 
 // A fresh stream manager and temporary folder per test.
 class StreamFiles : public ::testing::Test {
  protected:
-  void SetUp() override {
-    streams = cStreamManager::New();
-    folder = std::filesystem::temp_directory_path() /
-             ("varn_stream_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-              "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(folder);
-  }
-  void TearDown() override {
-    cStreamManager::Delete();
-    std::filesystem::remove_all(folder);
-  }
-  cUrl Path(const char* name) const { return cUrl(cString((folder / name).string().c_str())); }
+  void SetUp() override { streams = cStreamManager::New(); }
+  void TearDown() override { cStreamManager::Delete(); }
+  cUrl Path(const char* name) const { return folder.Url(name); }
   static std::string ReadFile(const cUrl& url) {
-    std::ifstream file(url.GetText().c_str(), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
+    const std::vector<uint8_t> bytes = tolmak::test::ReadFile(url.GetText().c_str());
+    return {bytes.begin(), bytes.end()};
   }
   /// Opens the url for writing and writes the text; closes unless told not to.
   iIOStream* Write(const cUrl& url, const char* text, bool close = true) {
@@ -44,7 +36,7 @@ class StreamFiles : public ::testing::Test {
   }
 
   cStreamManager* streams = nullptr;
-  std::filesystem::path folder;
+  const tolmak::test::cScratchFolder folder{"varn_stream"};
 };
 
 }  // namespace
@@ -54,7 +46,7 @@ TEST(MemoryStream, WritesLittleEndianFieldsAndReadsThemBack) {
   EXPECT_TRUE(stream.WriteUInt32(0x01020304) && stream.WriteUInt16(0xA0B0) &&
               stream.WriteInt32(-2) && stream.WriteFloat(1.0f) && stream.WriteText("Box") &&
               stream.WriteUInt8(1));
-  EXPECT_EQ(std::vector<uint8_t>(stream.GetData(), stream.GetData() + stream.GetSize()),
+  EXPECT_EQ(tolmak::test::StreamBytes(stream),
             (std::vector<uint8_t>{4, 3,    2,    1, 0xB0, 0xA0, 0xFE, 0xFF, 0xFF, 0xFF, 0,
                                   0, 0x80, 0x3F, 3, 0,    0,    0,    'B',  'o',  'x',  1}));
   stream.Seek(0);
@@ -107,7 +99,7 @@ TEST_F(StreamFiles, FilesReplaceTheOldContentsOnlyAtClose) {
   EXPECT_EQ(ReadFile(url), old);
   Write(url, "new");
   EXPECT_EQ(ReadText(url), "new");
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}),
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}),
             1);  // no temporary left
 
   // Deleting the manager commits streams left open.
@@ -118,7 +110,7 @@ TEST_F(StreamFiles, FilesReplaceTheOldContentsOnlyAtClose) {
 }
 
 TEST_F(StreamFiles, OpeningWhatIsNotAReadableFileFailsCleanly) {
-  const cUrl self(cString(folder.string().c_str()));
+  const cUrl self(cString(folder.Path().string().c_str()));
   EXPECT_EQ(streams->Open(Path("missing.bin"), cStreamManager::OpenRead), nullptr);
   EXPECT_EQ(streams->Open(self, cStreamManager::OpenRead), nullptr);
   EXPECT_EQ(streams->Open(self, cStreamManager::OpenWrite), nullptr);

@@ -4,13 +4,12 @@
 // decoded harmlessly.
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <set>
 #include <string>
 
 #include "image_fixtures.h"
+#include "test_support.h"
 
 namespace zunfert::test {
 namespace {
@@ -19,10 +18,7 @@ namespace fs = std::filesystem;
 
 const fs::path kSuite = fs::path(ZUNFERT_CONFORMANCE_DIR) / "bmpsuite";
 
-tBytes ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return tBytes(std::istreambuf_iterator<char>(in), {});
-}
+using tolmak::test::ReadFile;
 
 std::vector<fs::path> Files(const char* folder) {
   std::vector<fs::path> files;

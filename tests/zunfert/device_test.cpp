@@ -4,11 +4,10 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <numbers>
 
 #include "golden.h"
+#include "test_support.h"
 #include "timing_scene.h"
 #include "video_fixtures.h"
 
@@ -26,33 +25,14 @@ const cVertexBuffer& Triangle() {
 
 class Device : public cDeviceTest {};
 
-// The "Output" property names the files; the PNG holds the front surface.
-TEST_F(Device, FlipWritesTheFrameNamedByTheOutputProperty) {
-  m_Device.DrawPrimitive(E3::EPrimitive::Triangles, Triangle(), 0, 3);
-  const auto folder = std::filesystem::temp_directory_path() / "zunfert_video_test";
-  std::filesystem::remove_all(folder);
-  cPropertySheet sheet;
-  m_Device.AddProperties(&sheet);
-  cString pattern((folder / "frame%03d.png").string().c_str());
-  ASSERT_TRUE(sheet.Set(cString("Output"), &pattern));
-  ASSERT_TRUE(m_Device.Flip());
-  ASSERT_TRUE(m_Device.Flip());
-  EXPECT_EQ(m_Device.GetOutput().GetFrameCount(), 2u);
-  EXPECT_TRUE(std::filesystem::exists(folder / "frame000.png"));
-  const std::string second = (folder / "frame001").string();
-  ExpectGoldenAt(*m_Device.GetSurface(E3::ESurface::Front), second + ".png");
-  std::filesystem::remove_all(folder);
-}
-
-// Files are written while the next frame is drawn: each must hold its own
-// frame, pixel for pixel what the synchronous encoder writes; a file that
-// cannot be written is reported by the next present and not counted.
+// Files named by the "Output" property are written while the next frame is
+// drawn: each must hold its own frame, pixel for pixel what the synchronous
+// encoder writes; a file that cannot be written is reported by the next
+// present and not counted.
 TEST_F(Device, FramesWrittenBehindTheDrawingHoldTheirOwnPixels) {
-  const auto folder = std::filesystem::temp_directory_path() / "zunfert_frame_writer_test";
-  std::filesystem::remove_all(folder);
+  const tolmak::test::cScratchFolder folder("zunfert_frame_writer_test");
   auto decode = [](const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(file), {}};
+    const std::vector<uint8_t> bytes = tolmak::test::ReadFile(path);
     cMemorySource source(bytes);
     const cImage image = DecodePng(source);
     return std::vector<uint32_t>(image.ArgbRow(0), image.ArgbRow(0) + 64 * 64);
@@ -61,10 +41,13 @@ TEST_F(Device, FramesWrittenBehindTheDrawingHoldTheirOwnPixels) {
   // misreads as an overlapping copy.
   const auto file = [&](const char* stem, int frame) {
     char name[32];
-    std::snprintf(name, sizeof name, "%s%d.png", stem, frame);
+    std::snprintf(name, sizeof name, "%s%03d.png", stem, frame);
     return folder / name;
   };
-  m_Device.SetOutput(cString((folder / "frame%d.png").string().c_str()));
+  cPropertySheet sheet;
+  m_Device.AddProperties(&sheet);
+  cString pattern((folder / "frame%03d.png").string().c_str());
+  ASSERT_TRUE(sheet.Set(cString("Output"), &pattern));
   for (int frame = 0; frame < 3; ++frame) {
     m_Device.SetClearColor(cColor(1, 0.25f * frame, 0.5f, 1 - 0.25f * frame));
     m_Device.Clear(true, true, true);
@@ -77,11 +60,10 @@ TEST_F(Device, FramesWrittenBehindTheDrawingHoldTheirOwnPixels) {
   for (int frame = 0; frame < 3; ++frame)
     EXPECT_EQ(decode(file("frame", frame)), decode(file("reference", frame))) << frame;
   // A file where a folder should be.
-  m_Device.SetOutput(cString((folder / "frame0.png" / "%d.png").string().c_str()));
+  m_Device.SetOutput(cString((folder / "frame000.png" / "%d.png").string().c_str()));
   EXPECT_TRUE(m_Device.Flip());
   EXPECT_FALSE(m_Device.Flip());
   EXPECT_EQ(m_Device.GetOutput().GetFrameCount(), 0u);
-  std::filesystem::remove_all(folder);
 }
 
 // Bands of rows drawn on several threads give the one-thread picture, bit

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "plugin_fixtures.h"
+#include "test_support.h"
 
 namespace zunfert::test {
 namespace {
@@ -12,11 +13,8 @@ using tLines = std::vector<std::string>;
 
 class FirstProgram : public PluginTest {
  protected:
-  void SetUp() override { gSetTraceSink(&Append, &lines); }
-  void TearDown() override { gSetTraceSink(nullptr); }
-  static void Append(const char* text, void* out) { static_cast<tLines*>(out)->push_back(text); }
-
-  tLines lines;
+  const tolmak::test::cMessages messages;
+  const tLines& lines = messages.traced;
 };
 
 /// Every triangle must be clockwise seen from the side its normals face

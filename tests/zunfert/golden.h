@@ -3,12 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "frame_output.h"
 #include "pixel_codec.h"
+#include "test_support.h"
 #include "zunfert_image.h"
 
 namespace zunfert::test {
@@ -18,9 +17,9 @@ namespace zunfert::test {
 inline void ExpectGoldenAt(const cSurface& surface, const std::string& path,
                            const std::string& name = "picture") {
   constexpr int kTolerance = 2;
-  std::ifstream file(path, std::ios::binary);
-  ASSERT_TRUE(file) << "no reference " << path << " (set ZUNFERT_UPDATE_GOLDEN to make it)";
-  const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(file), {}};
+  const std::vector<uint8_t> bytes = tolmak::test::ReadFile(path);
+  ASSERT_FALSE(bytes.empty()) << "no reference " << path
+                              << " (set ZUNFERT_UPDATE_GOLDEN to make it)";
   cMemorySource source(bytes);
   const cImage reference = DecodePng(source);
   ASSERT_EQ(reference.GetWidth(), static_cast<uint32_t>(surface.GetWidth()));

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -147,6 +149,14 @@ inline void ExpectSameImage(const cImage& expected, const cImage& actual, uint32
       ASSERT_EQ(expected.GetPixel(x, y) | alphaOr, actual.GetPixel(x, y)) << x << ", " << y;
     }
   }
+}
+
+/// The largest difference of one channel (alpha included) between two pixels.
+inline int ChannelError(uint32_t a, uint32_t b) {
+  int largest = 0;
+  for (int shift = 0; shift < 32; shift += 8)
+    largest = std::max(largest, std::abs(int(a >> shift & 255) - int(b >> shift & 255)));
+  return largest;
 }
 
 /// Runs f and expects an exception of type E whose message contains text.

@@ -43,13 +43,6 @@ tBytes InkJpeg(J_COLOR_SPACE stored, const std::vector<uint8_t>& ink) {
   return bytes;
 }
 
-int ChannelError(uint32_t a, uint32_t b) {
-  int largest = 0;
-  for (int shift = 0; shift < 32; shift += 8)
-    largest = std::max(largest, std::abs(int(a >> shift & 255) - int(b >> shift & 255)));
-  return largest;
-}
-
 // libjpeg's writer marks both with Adobe's APP14, whose ink is inverted:
 // stored 255 is no ink.
 TEST(JpegFiles, CmykAndYcckComeBackAsRgb) {

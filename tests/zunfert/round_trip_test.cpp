@@ -1,6 +1,3 @@
-#include <algorithm>
-#include <cstdlib>
-
 #include "image_fixtures.h"
 
 namespace zunfert::test {
@@ -45,9 +42,7 @@ int LargestChannelError(const cImage& a, const cImage& b) {
   int largest = 0;
   for (uint32_t y = 0; y < a.GetHeight(); ++y)
     for (uint32_t x = 0; x < a.GetWidth(); ++x)
-      for (int shift = 0; shift < 32; shift += 8)
-        largest = std::max(largest, std::abs(static_cast<int>(a.GetPixel(x, y) >> shift & 255) -
-                                             static_cast<int>(b.GetPixel(x, y) >> shift & 255)));
+      largest = std::max(largest, ChannelError(a.GetPixel(x, y), b.GetPixel(x, y)));
   return largest;
 }
 

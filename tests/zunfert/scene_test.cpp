@@ -1,14 +1,13 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <map>
-#include <random>
 
 #ifndef _WIN32
 #include <sys/resource.h>
 #endif
 
 #include "plugin_fixtures.h"
+#include "test_support.h"
 
 namespace zunfert::test {
 namespace {
@@ -17,20 +16,9 @@ namespace fs = std::filesystem;
 
 class SceneTest : public PluginTest {
  protected:
-  void SetUp() override {
-    // Test cases may run at once in parallel processes: each takes a folder
-    // of its own.
-    folder =
-        fs::temp_directory_path() / ("zunfert_scene_" + std::to_string(std::random_device{}()));
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-    Build();
-  }
-  void TearDown() override {
-    Destroy(world);
-    fs::remove_all(folder);
-  }
-  cUrl Url(const char* file) const { return cUrl(cString((folder / file).string().c_str())); }
+  void SetUp() override { Build(); }
+  void TearDown() override { Destroy(world); }
+  cUrl Url(const char* file) const { return folder.Url(file); }
 
   template <class T>
   T* Add(const char* kind, const char* name) {
@@ -109,19 +97,9 @@ class SceneTest : public PluginTest {
     world->SelectCamera("Cam");
   }
 
-  fs::path folder;
+  tolmak::test::cScratchFolder folder{"zunfert_scene"};
   cDefaultWorld* world = nullptr;
 };
-
-/// Every file of the saved scene, by name.
-std::map<std::string, std::string> Files(const fs::path& folder) {
-  std::map<std::string, std::string> files;
-  for (const auto& entry : fs::directory_iterator(folder)) {
-    std::ifstream in(entry.path(), std::ios::binary);
-    files[entry.path().filename().string()] = {std::istreambuf_iterator<char>(in), {}};
-  }
-  return files;
-}
 
 /// The loaded tree must be linked as a built one is.
 void ExpectLinked(cEntity* entity, cDefaultWorld* world) {
@@ -142,7 +120,7 @@ void ExpectLinked(cEntity* entity, cDefaultWorld* world) {
 TEST_F(SceneTest, WholeSceneRoundTripsThroughFiles) {
   cEntity::UpdateMatrices();
   ASSERT_TRUE(cPluginSystem::GetInstance()->SavePlugin(world, Url("level.world")));
-  auto saved = Files(folder);
+  auto saved = folder.Files();
   auto* loaded =
       dynamic_cast<cDefaultWorld*>(cPluginSystem::GetInstance()->LoadPlugin(Url("level.world")));
   ASSERT_NE(loaded, nullptr);
@@ -156,10 +134,10 @@ TEST_F(SceneTest, WholeSceneRoundTripsThroughFiles) {
   ExpectLinked(root, loaded);
   EXPECT_EQ(world->GetRootSector()->GetRoot()->GetChild(0)->GetChild(0)->GetWorldMatrix(),
             root->GetChild(0)->GetChild(0)->GetWorldMatrix());
-  fs::remove_all(folder);
-  fs::create_directories(folder);
+  fs::remove_all(folder.Path());
+  fs::create_directories(folder.Path());
   ASSERT_TRUE(cPluginSystem::GetInstance()->SavePlugin(loaded, Url("level.world")));
-  EXPECT_EQ(saved, Files(folder));
+  EXPECT_EQ(saved, folder.Files());
   Destroy(loaded);
 }
 
@@ -168,15 +146,13 @@ TEST_F(SceneTest, WholeSceneRoundTripsThroughFiles) {
 // checks) or crashes.
 TEST_F(SceneTest, TruncatedFilesOfASavedSceneFailCleanly) {
   ASSERT_TRUE(cPluginSystem::GetInstance()->SavePlugin(world, Url("level.world")));
-  for (const auto& entry : fs::directory_iterator(folder)) {
-    std::ifstream in(entry.path(), std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), {});
-    in.close();
+  for (const auto& entry : fs::directory_iterator(folder.Path())) {
+    const std::vector<uint8_t> bytes = tolmak::test::ReadFile(entry.path());
     // Every cut through the first fields, then a sample, then the last bytes.
     for (size_t size = 0; size < bytes.size();
          size += size < 16 || size + 2 >= bytes.size() ? 1 : 23) {
       std::ofstream(entry.path(), std::ios::binary | std::ios::trunc)
-          .write(bytes.data(), std::streamsize(size));
+          .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(size));
       // A reference whose file is too short to name a class is left out;
       // anything shorter in the world's own file fails the load.
       const bool own = entry.path().filename() == "level.world";
@@ -188,7 +164,7 @@ TEST_F(SceneTest, TruncatedFilesOfASavedSceneFailCleanly) {
       }
     }
     std::ofstream(entry.path(), std::ios::binary | std::ios::trunc)
-        .write(bytes.data(), std::streamsize(bytes.size()));
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
   }
 }
 
@@ -201,7 +177,7 @@ TEST_F(SceneTest, ObjectsThatWouldShareAFileAreRefusedBeforeWriting) {
   ExpectError<cException>(
       [&] { cPluginSystem::GetInstance()->SavePlugin(world, Url("level.world")); },
       "\"level.world\"");
-  EXPECT_TRUE(fs::is_empty(folder));
+  EXPECT_TRUE(fs::is_empty(folder.Path()));
 }
 
 // Two entities of one name: the child's file is written first and then

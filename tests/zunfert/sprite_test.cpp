@@ -162,19 +162,17 @@ TEST_F(SpriteTest, SpriteStreamRoundTripsAndRefusesEveryTruncation) {
 
 // Files that the decoders refuse reach the game as a cException with the
 // decoder's message, and the loader is left empty though it held a picture.
+// (Every loader meets its own decoder above; every decoder's refusals are
+// the codec suite's.)
 TEST_F(SpriteTest, HostileFilesThrowAndLeaveTheLoaderEmpty) {
-  const auto cut = [](const tBytes& bytes) { return tBytes(bytes.begin(), bytes.end() - 9); };
-  const cImage argb = MakeArgbPattern(9, 7), indexed = MakeIndexedPattern(9, 7);
+  const tBytes rle = Encode(Use<EncodeBmp, EBmpEncoding::Rle8>, MakeIndexedPattern(9, 7));
   const struct {
     const char* loader;
     tBytes bytes;
     const char* message;
   } hostile[] = {
-      {"cBmpSprite", cut(Encode(Use<EncodeBmp, EBmpEncoding::Rle8>, indexed)), "BMP: "},
-      {"cTgaSprite", cut(Encode(Use<EncodeTga, ETgaEncoding::Rgb24, true>, argb)), "TGA: "},
-      {"cPcxSprite", cut(Encode(Use<EncodePcx, EPcxEncoding::Indexed8>, indexed)), "PCX: "},
-      {"cJpegSprite", cut(Encode(Use<EncodeJpeg, 80>, argb)), "JPEG: "},
-      {"cPngSprite", cut(Encode(Use<EncodePng>, argb)), "PNG: "},
+      {"cBmpSprite", tBytes(rle.begin(), rle.end() - 9), "BMP: file is truncated"},
+      {"cJpegSprite", BmpHeaders(100000, 100000, 24, 0, 0, 54).bytes, "JPEG: "},
       {"cBmpSprite", BmpHeaders(100000, 100000, 24, 0, 0, 54).bytes, "exceeds"},
   };
   for (const auto& file : hostile) {

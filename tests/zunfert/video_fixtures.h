@@ -11,6 +11,12 @@
 
 namespace zunfert::test {
 
+/// The ARGB8888 pixel at x, y of a surface.
+inline uint32_t PixelAt(const cSurface& surface, int x, int y) {
+  const auto* row = static_cast<const uint8_t*>(surface.GetPtr()) + y * surface.GetPitch();
+  return reinterpret_cast<const uint32_t*>(row)[x];
+}
+
 /// A sprite over ARGB8888 pixels held in memory.
 class cArgbSprite : public cSprite {
  public:
@@ -89,9 +95,7 @@ class cDeviceTest : public ::testing::Test {
   float ClipY(float y) const { return 1.0f - 2.0f * y / static_cast<float>(m_Device.GetHeight()); }
 
   uint32_t Pixel(int x, int y) {
-    const cSurface* back = m_Device.GetSurface(cVideo3D::ESurface::Back);
-    const auto* row = static_cast<const uint8_t*>(back->GetPtr()) + y * back->GetPitch();
-    return reinterpret_cast<const uint32_t*>(row)[x];
+    return PixelAt(*m_Device.GetSurface(cVideo3D::ESurface::Back), x, y);
   }
 
   cSoftwareVideo3D m_Device;

@@ -1,0 +1,105 @@
+#pragma once
+
+// Helpers every test program shares: the bytes of memory streams and files,
+// a scratch folder of the test's own, and the messages the engine traced.
+
+#include <gtest/gtest.h>
+#include <varnlib.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <random>
+#include <string>
+#include <system_error>
+#include <vector>
+
+namespace tolmak::test {
+
+/// What was written to a memory stream.
+inline std::vector<uint8_t> StreamBytes(const cMemoryStream& stream) {
+  return {stream.GetData(), stream.GetData() + stream.GetSize()};
+}
+
+/// The whole file; empty when it cannot be read.
+inline std::vector<uint8_t> ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+/// A new folder under the temporary folder, removed with its contents at the
+/// end of the scope. Test cases may run at once in parallel processes: the
+/// name is random.
+class cScratchFolder {
+ public:
+  explicit cScratchFolder(const std::string& stem)
+      : m_Path(std::filesystem::temp_directory_path() /
+               (stem + "_" + std::to_string(std::random_device()()))) {
+    std::filesystem::create_directories(m_Path);
+  }
+  ~cScratchFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(m_Path, ignored);
+  }
+  cScratchFolder(const cScratchFolder&) = delete;
+  cScratchFolder& operator=(const cScratchFolder&) = delete;
+
+  const std::filesystem::path& Path() const { return m_Path; }
+  std::filesystem::path operator/(const std::string& name) const { return m_Path / name; }
+  /// The engine's URL of a file in the folder.
+  cUrl Url(const std::string& name) const {
+    return cUrl(cString((m_Path / name).string().c_str()));
+  }
+  /// Every file in the folder by name, with its contents.
+  std::map<std::string, std::vector<uint8_t>> Files() const {
+    std::map<std::string, std::vector<uint8_t>> files;
+    for (const auto& entry : std::filesystem::directory_iterator(m_Path))
+      files[entry.path().filename().string()] = ReadFile(entry.path());
+    return files;
+  }
+
+ private:
+  std::filesystem::path m_Path;
+};
+
+/// A class descriptor of an interface class as published: its name,
+/// description, parent and interface, the identifier its name hashes to,
+/// version 1, and no instance.
+inline void ExpectDescriptor(iClassDesc* desc, const char* name, const char* description,
+                             iClassDesc* parent, const cInterfaceID& interface) {
+  SCOPED_TRACE(name);
+  EXPECT_STREQ(desc->GetClassName(), name);
+  EXPECT_STREQ(desc->GetDescription(), description);
+  EXPECT_EQ(desc->GetParent(), parent);
+  EXPECT_EQ(desc->GetClassID(), gCRC32(name));
+  EXPECT_TRUE(desc->GetInterfaceID() == interface);
+  EXPECT_EQ(desc->CreateInstance(), nullptr);
+  EXPECT_EQ(desc->GetVersion(), 1.0f);
+}
+
+/// The trace lines and the error messages shown to the player while in
+/// scope, one string each.
+class cMessages {
+ public:
+  cMessages() {
+    gSetTraceSink(&Append, &traced);
+    gSetErrorSink(&Append, &shown);
+  }
+  ~cMessages() {
+    gSetTraceSink(nullptr);
+    gSetErrorSink(nullptr);
+  }
+  cMessages(const cMessages&) = delete;
+  cMessages& operator=(const cMessages&) = delete;
+
+  std::vector<std::string> traced, shown;
+
+ private:
+  static void Append(const char* text, void* lines) {
+    static_cast<std::vector<std::string>*>(lines)->push_back(text);
+  }
+};
+
+}  // namespace tolmak::test
