@@ -72,8 +72,10 @@ void cSpanBatcher::Finish() {
 
 void cPixelPipeline::DrawBatch(const cTriangleSetup& setup, cBatch& batch) const {
   TestDepthStencil(batch, setup);
-  bool any = false;
-  for (int i = 0; i < batch.count; ++i) any |= batch.outcome[i] == kPassed;
+  // An OR of the outcomes' kPassed bits, which vectorises where a bool does not.
+  uint8_t passed = 0;
+  for (int i = 0; i < batch.count; ++i) passed |= batch.outcome[i] & kPassed;
+  const bool any = passed != 0;
   std::fill_n(batch.killed, batch.count, uint8_t{0});
   // A pixel the alpha test drops leaves the stencil alone, so with both
   // in use the colours are needed even where the depth test failed.
@@ -158,9 +160,10 @@ bool cPixelPipeline::Shade(cBatch& batch, const cTriangleSetup& setup) const {
         color[c][i] = fog[c] + (std::min(color[c][i], 1.0f) - fog[c]) * batch.fog[i];
   }
   FinishColor(batch);
-  bool any = false;
-  for (int i = 0; i < n; ++i) any |= !batch.killed[i];
-  return any;
+  if (!m_CanKill) return true;
+  uint8_t allKilled = 1;
+  for (int i = 0; i < n; ++i) allKilled &= batch.killed[i];
+  return allKilled == 0;
 }
 
 void cPixelPipeline::FinishColor(cBatch& batch) const {

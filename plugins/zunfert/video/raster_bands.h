@@ -46,6 +46,19 @@ class cRasterBands {
   void Together(F& work) {
     Run([](void* context, int k) { (*static_cast<F*>(context))(k); }, &work);
   }
+  /// Cuts 0 to count - 1 into a stretch a thread and runs f(k, from, to)
+  /// for each at once; all on the caller's (k = 0) when that gives a thread
+  /// fewer than least items, which would not pay for the round trip.
+  template <class F>
+  void Share(uint32_t count, uint32_t least, F f) {
+    const auto threads = static_cast<uint32_t>(m_Threads);
+    if (threads == 1 || count < least * threads) return f(0, uint32_t{0}, count);
+    const auto end = [&](int k) {
+      return static_cast<uint32_t>(uint64_t{count} * static_cast<uint32_t>(k) / threads);
+    };
+    auto work = [&](int k) { f(k, end(k), end(k + 1)); };
+    Together(work);
+  }
   /// Keeps a triangle that thread k set up, to draw at the next Flush.
   void AddTriangle(int k, const cTriangleSetup& setup, const cTriangleCoverage& coverage) {
     m_Lists[k].push_back({setup, coverage});

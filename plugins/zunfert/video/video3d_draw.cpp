@@ -131,7 +131,9 @@ void cSoftwareVideo3D::TransformRange(const cVertexBuffer& vertices, uint32_t fi
   const std::clock_t start = std::clock();
   if (m_Vertices.size() < count) m_Vertices.resize(count);
   m_VertexCount = count;
-  m_Processor.Process(vertices, first, count, m_Vertices.data());
+  m_Bands.Share(count, 128, [&](int, uint32_t from, uint32_t to) {
+    m_Processor.Process(vertices, first + from, to - from, m_Vertices.data() + from);
+  });
   m_Times.transform += Since(start);
 }
 
@@ -140,24 +142,12 @@ void cSoftwareVideo3D::Assemble(EPrimitive type, uint32_t count, Index index) {
   const std::clock_t start = std::clock();
   const uint32_t primitives = PrimitiveCount(type, count);
   m_Primitives += primitives;
-  const auto range = [&](int k, uint32_t from, uint32_t to) {
+  // A thread's round trip pays for itself only on a few dozen triangles.
+  m_Bands.Share(primitives, 64, [&](int k, uint32_t from, uint32_t to) {
     detail::cRasterizer rasterizer = m_Rasterizer;
     rasterizer.SetBands(&m_Bands, k);
     AssembleRange(type, index, rasterizer, from, to);
-  };
-  // A thread's round trip pays for itself only on a few dozen triangles.
-  constexpr uint32_t kShared = 64;
-  const int threads = m_Bands.GetThreads();
-  if (!m_Bands.IsRecording() || primitives < kShared * static_cast<uint32_t>(threads)) {
-    range(0, 0, primitives);
-  } else {
-    const auto part = [&](int k) {
-      return static_cast<uint32_t>(uint64_t{primitives} * static_cast<uint32_t>(k) /
-                                   static_cast<uint32_t>(threads));
-    };
-    auto work = [&](int k) { range(k, part(k), part(k + 1)); };
-    m_Bands.Together(work);
-  }
+  });
   if (m_Bands.IsRecording()) {
     m_Times.setup += Since(start);
     const std::clock_t drawing = std::clock();
