@@ -109,23 +109,21 @@ void cPixelPipeline::TestDepthStencil(cBatch& batch, const cTriangleSetup& setup
     }
   }
   if (!m_State.depthTest) return;
-  for (int k = 0; k < batch.runs; ++k) {
-    const cRun& run = batch.run[k];
-    std::copy_n(m_Target.depth + Offset(run), run.count, batch.depth + run.start);
-  }
-  // Outcomes by arithmetic, not branches: whether a pixel is hidden is
-  // hard to predict.
-  if (!m_State.stencil) {
-    WithCompare(m_State.depthFunction, [&]<ECompare F>() {
-      for (int i = 0; i < n; ++i)
-        batch.outcome[i] = static_cast<uint8_t>(kDepthFailed + Passes<F>(batch.z[i], batch.depth[i]));
-    });
-    return;
-  }
+  // Run by run against the buffer itself: a run is a few pixels, too short
+  // for a copy into the batch to pay.
+  const bool stencil = m_State.stencil;
   WithCompare(m_State.depthFunction, [&]<ECompare F>() {
-    for (int i = 0; i < n; ++i) {
-      const auto pass = static_cast<uint8_t>(kDepthFailed + Passes<F>(batch.z[i], batch.depth[i]));
-      batch.outcome[i] = std::min(batch.outcome[i], pass);
+    for (int k = 0; k < batch.runs; ++k) {
+      const cRun& run = batch.run[k];
+      const float* stored = m_Target.depth + Offset(run);
+      const float* z = batch.z + run.start;
+      uint8_t* outcome = batch.outcome + run.start;
+      for (int i = 0; i < run.count; ++i) {
+        const auto pass = static_cast<uint8_t>(kDepthFailed + Passes<F>(z[i], stored[i]));
+        // Outcomes by arithmetic, not branches: whether a pixel is hidden is
+        // hard to predict.
+        outcome[i] = stencil ? std::min(outcome[i], pass) : pass;
+      }
     }
   });
 }
@@ -184,13 +182,14 @@ void cPixelPipeline::FinishColor(cBatch& batch) const {
 
 void cPixelPipeline::WriteDepthStencil(cBatch& batch) const {
   if (m_State.depthWrite) {
-    // Every pixel of the runs is written back, the ones that failed with
-    // the value they had: no other thread draws on the batch's rows.
-    for (int i = 0; i < batch.count; ++i)
-      batch.depth[i] = batch.outcome[i] == kPassed && !batch.killed[i] ? batch.z[i] : batch.depth[i];
     for (int k = 0; k < batch.runs; ++k) {
       const cRun& run = batch.run[k];
-      std::copy_n(batch.depth + run.start, run.count, m_Target.depth + Offset(run));
+      float* stored = m_Target.depth + Offset(run);
+      const float* z = batch.z + run.start;
+      const uint8_t* outcome = batch.outcome + run.start;
+      const uint8_t* killed = batch.killed + run.start;
+      for (int i = 0; i < run.count; ++i)
+        stored[i] = outcome[i] == kPassed && !killed[i] ? z[i] : stored[i];
     }
   }
   if (!m_State.stencil) return;

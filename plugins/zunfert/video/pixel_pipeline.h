@@ -55,9 +55,6 @@ struct alignas(32) cBatch {
   /// run's start plus the steps, the same sums whatever else the batch holds.
   float fromX[kBatch], fromY[kBatch], step[kBatch];
   float z[kBatch], w[kBatch];
-  /// The depth buffer's values under the pixels, tested and written over
-  /// the whole batch rather than run by run.
-  float depth[kBatch];
   float r[kBatch], g[kBatch], b[kBatch], a[kBatch];
   float sr[kBatch], sg[kBatch], sb[kBatch], fog[kBatch];
   float u[kBatch], v[kBatch];
