@@ -105,9 +105,9 @@ TEST(DeviceThreads, BandsOnSeveralThreadsDrawTheOneThreadPicture) {
     device.BeginScene();
     device.SetMatrix(E3::EMatrix::World, cMatrix4x3());
     device.SetCulling(E3::ECulling::Disabled);
-    for (E3::EPrimitive type : {E3::EPrimitive::TriangleStrip, E3::EPrimitive::TriangleFan,
-                                E3::EPrimitive::Lines, E3::EPrimitive::LineStrip,
-                                E3::EPrimitive::Points})
+    for (E3::EPrimitive type :
+         {E3::EPrimitive::TriangleStrip, E3::EPrimitive::TriangleFan, E3::EPrimitive::Lines,
+          E3::EPrimitive::LineStrip, E3::EPrimitive::Points})
       device.DrawPrimitive(type, spiral, 0, kSpiral);
     device.EndScene();
     device.Flip();

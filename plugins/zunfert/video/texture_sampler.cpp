@@ -89,16 +89,14 @@ inline void BlendToFloats4(__m128i c00, __m128i c10, __m128i c01, __m128i c11, _
   const auto both = [](__m128i w) { return _mm_or_si128(w, _mm_slli_epi32(w, 16)); };
   const __m128i v00 = both(w00), v10 = both(w10), v01 = both(w01), v11 = both(w11);
   const auto weigh = [&](__m128i p00, __m128i p10, __m128i p01, __m128i p11) {
-    return _mm_add_epi16(
-        _mm_add_epi16(_mm_mullo_epi16(_mm_and_si128(p00, mask), v00),
-                      _mm_mullo_epi16(_mm_and_si128(p10, mask), v10)),
-        _mm_add_epi16(_mm_mullo_epi16(_mm_and_si128(p01, mask), v01),
-                      _mm_mullo_epi16(_mm_and_si128(p11, mask), v11)));
+    return _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(_mm_and_si128(p00, mask), v00),
+                                       _mm_mullo_epi16(_mm_and_si128(p10, mask), v10)),
+                         _mm_add_epi16(_mm_mullo_epi16(_mm_and_si128(p01, mask), v01),
+                                       _mm_mullo_epi16(_mm_and_si128(p11, mask), v11)));
   };
   const __m128i rb = _mm_srli_epi16(weigh(c00, c10, c01, c11), 8);
-  const __m128i ag = _mm_andnot_si128(
-      mask, weigh(_mm_srli_epi32(c00, 8), _mm_srli_epi32(c10, 8), _mm_srli_epi32(c01, 8),
-                  _mm_srli_epi32(c11, 8)));
+  const __m128i ag = _mm_andnot_si128(mask, weigh(_mm_srli_epi32(c00, 8), _mm_srli_epi32(c10, 8),
+                                                  _mm_srli_epi32(c01, 8), _mm_srli_epi32(c11, 8)));
   const __m128i texel = _mm_or_si128(rb, ag);
   const __m128i byte = _mm_set1_epi32(0xFF);
   const __m128 k = _mm_set1_ps(1.0f / 255.0f);
@@ -133,8 +131,9 @@ void SamplePoint(const cTextureView& texture, const cSamplerState& sampler, cons
     Unpack(texture.texels[y[i] * texture.pitch + x[i]], r[i], g[i], b[i], a[i]);
 }
 
-void SampleBilinear(const cTextureView& texture, const cSamplerState& sampler, const float* u,
-                    const float* v, int count, float* r, float* g, float* b, float* a) {
+/// Any addressing, any size.
+void SampleBilinearAny(const cTextureView& texture, const cSamplerState& sampler, const float* u,
+                       const float* v, int count, float* r, float* g, float* b, float* a) {
   int x0[kBatchLimit], x1[kBatchLimit], y0[kBatchLimit], y1[kBatchLimit];
   uint32_t fx[kBatchLimit], fy[kBatchLimit];
   const float width = static_cast<float>(texture.width) * 256.0f;
@@ -177,6 +176,72 @@ void SampleBilinear(const cTextureView& texture, const cSamplerState& sampler, c
     Unpack(Blend4(texel(i, x0, y0), texel(i, x1, y0), texel(i, x0, y1), texel(i, x1, y1), fx[i],
                   fy[i]),
            r[i], g[i], b[i], a[i]);
+}
+
+#ifdef ZUNFERT_SAMPLER_SSE2
+/// FloorToInt of four values.
+inline __m128i FloorToInt4(__m128 x) {
+  const float limit = kCoordinateLimit * 256;
+  x = _mm_min_ps(_mm_max_ps(x, _mm_set1_ps(-limit)), _mm_set1_ps(limit));
+  const __m128i t = _mm_cvttps_epi32(x);
+  // The compare's all-ones is -1 where truncation went up.
+  return _mm_add_epi32(t, _mm_castps_si128(_mm_cmplt_ps(x, _mm_cvtepi32_ps(t))));
+}
+
+/// The low 32 bits of the products of four pairs (SSE2 has no such multiply).
+inline __m128i Multiply32(__m128i a, __m128i b) {
+  const __m128i even = _mm_mul_epu32(a, b);
+  const __m128i odd = _mm_mul_epu32(_mm_srli_si128(a, 4), _mm_srli_si128(b, 4));
+  return _mm_unpacklo_epi32(_mm_shuffle_epi32(even, _MM_SHUFFLE(0, 0, 2, 0)),
+                            _mm_shuffle_epi32(odd, _MM_SHUFFLE(0, 0, 2, 0)));
+}
+
+/// SampleBilinearAny where masks wrap both axes, four pixels at a time from
+/// the coordinates to the floats; returns how many pixels it sampled.
+int SampleWrapped4(const cTextureView& texture, const float* u, const float* v, int count, float* r,
+                   float* g, float* b, float* a) {
+  const __m128 width = _mm_set1_ps(static_cast<float>(texture.width) * 256.0f);
+  const __m128 height = _mm_set1_ps(static_cast<float>(texture.height) * 256.0f);
+  const __m128 half = _mm_set1_ps(128.0f);
+  const __m128i mx = _mm_set1_epi32(texture.width - 1), my = _mm_set1_epi32(texture.height - 1);
+  const __m128i fraction = _mm_set1_epi32(255), one = _mm_set1_epi32(1);
+  const __m128i pitch = _mm_set1_epi32(texture.pitch);
+  const uint32_t* texels = texture.texels;
+  int i = 0;
+  for (; i + 4 <= count; i += 4) {
+    const __m128i px = FloorToInt4(_mm_sub_ps(_mm_mul_ps(_mm_loadu_ps(u + i), width), half));
+    const __m128i py = FloorToInt4(_mm_sub_ps(_mm_mul_ps(_mm_loadu_ps(v + i), height), half));
+    const __m128i x0 = _mm_srai_epi32(px, 8), y0 = _mm_srai_epi32(py, 8);
+    const __m128i left = _mm_and_si128(x0, mx), right = _mm_and_si128(_mm_add_epi32(x0, one), mx);
+    const __m128i top = Multiply32(_mm_and_si128(y0, my), pitch);
+    const __m128i bottom = Multiply32(_mm_and_si128(_mm_add_epi32(y0, one), my), pitch);
+    alignas(16) int at[4][4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(at[0]), _mm_add_epi32(top, left));
+    _mm_store_si128(reinterpret_cast<__m128i*>(at[1]), _mm_add_epi32(top, right));
+    _mm_store_si128(reinterpret_cast<__m128i*>(at[2]), _mm_add_epi32(bottom, left));
+    _mm_store_si128(reinterpret_cast<__m128i*>(at[3]), _mm_add_epi32(bottom, right));
+    const auto gather = [&](const int* offsets) {
+      return _mm_setr_epi32(
+          static_cast<int>(texels[offsets[0]]), static_cast<int>(texels[offsets[1]]),
+          static_cast<int>(texels[offsets[2]]), static_cast<int>(texels[offsets[3]]));
+    };
+    BlendToFloats4(gather(at[0]), gather(at[1]), gather(at[2]), gather(at[3]),
+                   _mm_and_si128(px, fraction), _mm_and_si128(py, fraction), r + i, g + i, b + i,
+                   a + i);
+  }
+  return i;
+}
+#endif
+
+void SampleBilinear(const cTextureView& texture, const cSamplerState& sampler, const float* u,
+                    const float* v, int count, float* r, float* g, float* b, float* a) {
+  int done = 0;
+#ifdef ZUNFERT_SAMPLER_SSE2
+  if (MasksWrap(texture, sampler)) done = SampleWrapped4(texture, u, v, count, r, g, b, a);
+#endif
+  if (done < count)
+    SampleBilinearAny(texture, sampler, u + done, v + done, count - done, r + done, g + done,
+                      b + done, a + done);
 }
 
 /// Mixes the samples of the next level in by each pixel's fraction of lod

@@ -32,18 +32,21 @@ int main(int argc, char** argv) {
       std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
   const auto& t = device.GetTimes();
   const double ms = 1e3 / frames;
-  std::printf("%d frames of %u triangles at 640x480 on %d thread(s): %.2f ms per frame (%.0f fps)"
-              " of processor time\n",
-              frames, triangles, threads, ms * total, frames / total);
+  std::printf(
+      "%d frames of %u triangles at 640x480 on %d thread(s): %.2f ms per frame (%.0f fps)"
+      " of processor time\n",
+      frames, triangles, threads, ms * total, frames / total);
   const double clear = total - t.transform - t.setup - t.raster - t.present;
-  std::printf("  transform %.2f ms, setup %.2f ms, raster %.2f ms, present %.2f ms (in memory), "
-              "clear %.2f ms\n",
-              ms * t.transform, ms * t.setup, ms * t.raster, ms * t.present, ms * clear);
+  std::printf(
+      "  transform %.2f ms, setup %.2f ms, raster %.2f ms, present %.2f ms (in memory), "
+      "clear %.2f ms\n",
+      ms * t.transform, ms * t.setup, ms * t.raster, ms * t.present, ms * clear);
   if (threads > 1) {
     const double serial = total - t.setup - t.raster;
-    std::printf("  wall clock %.2f ms per frame (%.0f fps); the caller alone %.2f ms (%.0f %% of "
-                "the processor time)\n",
-                ms * wall, frames / wall, ms * serial, 100 * serial / total);
+    std::printf(
+        "  wall clock %.2f ms per frame (%.0f fps); the caller alone %.2f ms (%.0f %% of "
+        "the processor time)\n",
+        ms * wall, frames / wall, ms * serial, 100 * serial / total);
   }
   if (argc > 3) {
     device.SetOutput(cString(argv[3]));
