@@ -44,6 +44,19 @@ void cPixelPipeline::Configure(const cRenderState& state, const cRasterTarget& t
   if (!m_State.depthTest) m_State.depthWrite = false;
   const bool* mask = state.writeMask;
   m_AnyWriteMask = mask[0] || mask[1] || mask[2] || mask[3];
+  // Which channels the last step that wrote them left in [0, 1] (a clamp
+  // again changes nothing): a textured stage clamps the colour, and the alpha
+  // where its function is arithmetic; the texel's alpha it copies is not
+  // taken as clamped, nor what specular and fog add.
+  m_ColorClamped = m_AlphaClamped = false;
+  for (int s = 0; s < m_Stages; ++s) {
+    const cStageState& stage = state.stages[s];
+    if (!stage.texture) continue;
+    m_ColorClamped = true;
+    if (stage.alpha != ETexel::DisableStage)
+      m_AlphaClamped = stage.alpha < ETexel::MulAlpha_AddColor;
+  }
+  if (state.specular || state.fog) m_ColorClamped = false;
 }
 
 void cSpanBatcher::Add(int y, int x0, int x1) {
@@ -167,7 +180,7 @@ bool cPixelPipeline::Shade(cBatch& batch, const cTriangleSetup& setup) const {
 void cPixelPipeline::FinishColor(cBatch& batch) const {
   const int n = batch.count;
   float* color[4] = {batch.r, batch.g, batch.b, batch.a};
-  for (int c = 0; c < 4; ++c)
+  for (int c = m_ColorClamped ? 3 : 0; c < (m_AlphaClamped ? 3 : 4); ++c)
     for (int i = 0; i < n; ++i) color[c][i] = std::min(std::max(color[c][i], 0.0f), 1.0f);
   if (!m_State.alphaTest) return;
   const float reference = static_cast<float>(m_State.alphaReference);

@@ -101,6 +101,8 @@ class cPixelPipeline {
   int m_Stages = 0;
   bool m_CanKill = false;
   bool m_AnyWriteMask = true;
+  /// Whether the colour and the alpha are in [0, 1] when the stages are done.
+  bool m_ColorClamped = false, m_AlphaClamped = false;
 };
 
 /// Gathers the spans of one triangle into batches for the pipeline. Spans
