@@ -67,8 +67,16 @@ TEST_F(Device, FramesWrittenBehindTheDrawingHoldTheirOwnPixels) {
 }
 
 // Bands of rows drawn on several threads give the one-thread picture, bit
-// for bit: the timing scene (textures, lights, depth) on 1 and 3 threads.
+// for bit: the timing scene (textures, lights, depth) on 1 and 3 threads,
+// then a spiral drawn as every kind of primitive, enough of each that the
+// threads share the set-up.
 TEST(DeviceThreads, BandsOnSeveralThreadsDrawTheOneThreadPicture) {
+  constexpr uint32_t kSpiral = 400;
+  cVertexBuffer spiral(kSpiral, 1);
+  for (uint32_t n = 0; n < kSpiral; ++n) {
+    const float r = 4.0f * static_cast<float>(n) / kSpiral;
+    spiral.SetPos(n, {r * std::cos(0.37f * n), 1 + r * std::sin(0.37f * n), 0.01f * n});
+  }
   std::vector<uint32_t> pictures[2];
   for (int threads : {1, 3}) {
     cSoftwareVideo3D device;
@@ -76,6 +84,15 @@ TEST(DeviceThreads, BandsOnSeveralThreadsDrawTheOneThreadPicture) {
     ASSERT_TRUE(scene.Open(device));
     device.SetRasterThreads(threads);
     for (int frame = 0; frame < 3; ++frame) scene.DrawFrame(frame * 20);
+    device.BeginScene();
+    device.SetMatrix(E3::EMatrix::World, cMatrix4x3());
+    device.SetCulling(E3::ECulling::Disabled);
+    for (E3::EPrimitive type :
+         {E3::EPrimitive::TriangleStrip, E3::EPrimitive::TriangleFan, E3::EPrimitive::Lines,
+          E3::EPrimitive::LineStrip, E3::EPrimitive::Points})
+      device.DrawPrimitive(type, spiral, 0, kSpiral);
+    device.EndScene();
+    device.Flip();
     const cSurface* front = device.GetSurface(E3::ESurface::Front);
     const auto* pixels = static_cast<const uint32_t*>(front->GetPtr());
     pictures[threads > 1].assign(pixels, pixels + front->GetHeight() * front->GetPitch() / 4);

@@ -44,6 +44,19 @@ void cPixelPipeline::Configure(const cRenderState& state, const cRasterTarget& t
   if (!m_State.depthTest) m_State.depthWrite = false;
   const bool* mask = state.writeMask;
   m_AnyWriteMask = mask[0] || mask[1] || mask[2] || mask[3];
+  // Which channels the last step that wrote them left in [0, 1] (a clamp
+  // again changes nothing): a textured stage clamps the colour, and the alpha
+  // where its function is arithmetic; the texel's alpha it copies is not
+  // taken as clamped, nor what specular and fog add.
+  m_ColorClamped = m_AlphaClamped = false;
+  for (int s = 0; s < m_Stages; ++s) {
+    const cStageState& stage = state.stages[s];
+    if (!stage.texture) continue;
+    m_ColorClamped = true;
+    if (stage.alpha != ETexel::DisableStage)
+      m_AlphaClamped = stage.alpha < ETexel::MulAlpha_AddColor;
+  }
+  if (state.specular || state.fog) m_ColorClamped = false;
 }
 
 void cSpanBatcher::Add(int y, int x0, int x1) {
@@ -72,8 +85,10 @@ void cSpanBatcher::Finish() {
 
 void cPixelPipeline::DrawBatch(const cTriangleSetup& setup, cBatch& batch) const {
   TestDepthStencil(batch, setup);
-  bool any = false;
-  for (int i = 0; i < batch.count; ++i) any |= batch.outcome[i] == kPassed;
+  // An OR of the outcomes' kPassed bits, which vectorises where a bool does not.
+  uint8_t passed = 0;
+  for (int i = 0; i < batch.count; ++i) passed |= batch.outcome[i] & kPassed;
+  const bool any = passed != 0;
   std::fill_n(batch.killed, batch.count, uint8_t{0});
   // A pixel the alpha test drops leaves the stencil alone, so with both
   // in use the colours are needed even where the depth test failed.
@@ -107,23 +122,21 @@ void cPixelPipeline::TestDepthStencil(cBatch& batch, const cTriangleSetup& setup
     }
   }
   if (!m_State.depthTest) return;
-  for (int k = 0; k < batch.runs; ++k) {
-    const cRun& run = batch.run[k];
-    std::copy_n(m_Target.depth + Offset(run), run.count, batch.depth + run.start);
-  }
-  // Outcomes by arithmetic, not branches: whether a pixel is hidden is
-  // hard to predict.
-  if (!m_State.stencil) {
-    WithCompare(m_State.depthFunction, [&]<ECompare F>() {
-      for (int i = 0; i < n; ++i)
-        batch.outcome[i] = static_cast<uint8_t>(kDepthFailed + Passes<F>(batch.z[i], batch.depth[i]));
-    });
-    return;
-  }
+  // Run by run against the buffer itself: a run is a few pixels, too short
+  // for a copy into the batch to pay.
+  const bool stencil = m_State.stencil;
   WithCompare(m_State.depthFunction, [&]<ECompare F>() {
-    for (int i = 0; i < n; ++i) {
-      const auto pass = static_cast<uint8_t>(kDepthFailed + Passes<F>(batch.z[i], batch.depth[i]));
-      batch.outcome[i] = std::min(batch.outcome[i], pass);
+    for (int k = 0; k < batch.runs; ++k) {
+      const cRun& run = batch.run[k];
+      const float* stored = m_Target.depth + Offset(run);
+      const float* z = batch.z + run.start;
+      uint8_t* outcome = batch.outcome + run.start;
+      for (int i = 0; i < run.count; ++i) {
+        const auto pass = static_cast<uint8_t>(kDepthFailed + Passes<F>(z[i], stored[i]));
+        // Outcomes by arithmetic, not branches: whether a pixel is hidden is
+        // hard to predict.
+        outcome[i] = stencil ? std::min(outcome[i], pass) : pass;
+      }
     }
   });
 }
@@ -158,15 +171,16 @@ bool cPixelPipeline::Shade(cBatch& batch, const cTriangleSetup& setup) const {
         color[c][i] = fog[c] + (std::min(color[c][i], 1.0f) - fog[c]) * batch.fog[i];
   }
   FinishColor(batch);
-  bool any = false;
-  for (int i = 0; i < n; ++i) any |= !batch.killed[i];
-  return any;
+  if (!m_CanKill) return true;
+  uint8_t allKilled = 1;
+  for (int i = 0; i < n; ++i) allKilled &= batch.killed[i];
+  return allKilled == 0;
 }
 
 void cPixelPipeline::FinishColor(cBatch& batch) const {
   const int n = batch.count;
   float* color[4] = {batch.r, batch.g, batch.b, batch.a};
-  for (int c = 0; c < 4; ++c)
+  for (int c = m_ColorClamped ? 3 : 0; c < (m_AlphaClamped ? 3 : 4); ++c)
     for (int i = 0; i < n; ++i) color[c][i] = std::min(std::max(color[c][i], 0.0f), 1.0f);
   if (!m_State.alphaTest) return;
   const float reference = static_cast<float>(m_State.alphaReference);
@@ -181,13 +195,14 @@ void cPixelPipeline::FinishColor(cBatch& batch) const {
 
 void cPixelPipeline::WriteDepthStencil(cBatch& batch) const {
   if (m_State.depthWrite) {
-    // Every pixel of the runs is written back, the ones that failed with
-    // the value they had: no other thread draws on the batch's rows.
-    for (int i = 0; i < batch.count; ++i)
-      batch.depth[i] = batch.outcome[i] == kPassed && !batch.killed[i] ? batch.z[i] : batch.depth[i];
     for (int k = 0; k < batch.runs; ++k) {
       const cRun& run = batch.run[k];
-      std::copy_n(batch.depth + run.start, run.count, m_Target.depth + Offset(run));
+      float* stored = m_Target.depth + Offset(run);
+      const float* z = batch.z + run.start;
+      const uint8_t* outcome = batch.outcome + run.start;
+      const uint8_t* killed = batch.killed + run.start;
+      for (int i = 0; i < run.count; ++i)
+        stored[i] = outcome[i] == kPassed && !killed[i] ? z[i] : stored[i];
     }
   }
   if (!m_State.stencil) return;

@@ -55,9 +55,6 @@ struct alignas(32) cBatch {
   /// run's start plus the steps, the same sums whatever else the batch holds.
   float fromX[kBatch], fromY[kBatch], step[kBatch];
   float z[kBatch], w[kBatch];
-  /// The depth buffer's values under the pixels, tested and written over
-  /// the whole batch rather than run by run.
-  float depth[kBatch];
   float r[kBatch], g[kBatch], b[kBatch], a[kBatch];
   float sr[kBatch], sg[kBatch], sb[kBatch], fog[kBatch];
   float u[kBatch], v[kBatch];
@@ -104,6 +101,8 @@ class cPixelPipeline {
   int m_Stages = 0;
   bool m_CanKill = false;
   bool m_AnyWriteMask = true;
+  /// Whether the colour and the alpha are in [0, 1] when the stages are done.
+  bool m_ColorClamped = false, m_AlphaClamped = false;
 };
 
 /// Gathers the spans of one triangle into batches for the pipeline. Spans

@@ -16,12 +16,15 @@ namespace zunfert::detail {
 /// on one row, so one thread draws everything that touches it, in the order
 /// the rasteriser produced it: the picture is the one a single thread draws.
 ///
-/// The triangles of a draw are recorded, set up, then Flush has each thread
-/// find the spans of its own rows: the walk along the edges is shared out
-/// with the pixels, and no thread looks at another's spans. The helper threads
-/// start at the first Flush that wants them and live as long as the object;
-/// with one thread everything is drawn on the caller's, nothing recorded.
-/// The records keep their storage from draw to draw.
+/// The triangles of a draw are set up on all the threads at once (Together),
+/// each thread a stretch of the primitives into a list of its own; Flush
+/// then draws the lists in the order of the threads, so in the order of the
+/// primitives, and has each thread find the spans of its own rows: the walk
+/// along the edges is shared out with the pixels, and no thread looks at
+/// another's spans. The helper threads start at the first round that wants
+/// them and live as long as the object; with one thread everything is drawn
+/// on the caller's, nothing recorded. The lists keep their storage from draw
+/// to draw.
 class cRasterBands {
  public:
   static constexpr int kBandRows = 8;
@@ -37,9 +40,28 @@ class cRasterBands {
   /// Whether triangles are to be recorded rather than drawn at once.
   bool IsRecording() const { return m_Threads > 1; }
 
-  /// Keeps a triangle to draw at the next Flush.
-  void AddTriangle(const cTriangleSetup& setup, const cTriangleCoverage& coverage) {
-    m_Triangles.push_back({setup, coverage});
+  /// Has each thread k, 0 to GetThreads() - 1, run work(k), all at once, the
+  /// caller's as thread 0; returns when all have.
+  template <class F>
+  void Together(F& work) {
+    Run([](void* context, int k) { (*static_cast<F*>(context))(k); }, &work);
+  }
+  /// Cuts 0 to count - 1 into a stretch a thread and runs f(k, from, to)
+  /// for each at once; all on the caller's (k = 0) when that gives a thread
+  /// fewer than least items, which would not pay for the round trip.
+  template <class F>
+  void Share(uint32_t count, uint32_t least, F f) {
+    const auto threads = static_cast<uint32_t>(m_Threads);
+    if (threads == 1 || count < least * threads) return f(0, uint32_t{0}, count);
+    const auto end = [&](int k) {
+      return static_cast<uint32_t>(uint64_t{count} * static_cast<uint32_t>(k) / threads);
+    };
+    auto work = [&](int k) { f(k, end(k), end(k + 1)); };
+    Together(work);
+  }
+  /// Keeps a triangle that thread k set up, to draw at the next Flush.
+  void AddTriangle(int k, const cTriangleSetup& setup, const cTriangleCoverage& coverage) {
+    m_Lists[k].push_back({setup, coverage});
   }
   /// Draws everything recorded through the pipeline and forgets it.
   void Flush(cPixelPipeline& pipeline);
@@ -49,7 +71,9 @@ class cRasterBands {
     cTriangleSetup setup;
     cTriangleCoverage coverage;
   };
+  using tWork = void (*)(void* context, int k);
 
+  void Run(tWork work, void* context);
   /// Draws the rows of the bands of thread k.
   void DrawBands(int k) const;
   /// A helper's loop: thread k, called first to the round after done.
@@ -57,14 +81,16 @@ class cRasterBands {
   void StopHelpers();
 
   int m_Threads = 1;
-  std::vector<tTriangle> m_Triangles;
+  std::vector<std::vector<tTriangle>> m_Lists = std::vector<std::vector<tTriangle>>(1);
   cPixelPipeline* m_Pipeline = nullptr;
 
   std::vector<std::thread> m_Helpers;
   std::mutex m_Mutex;
   std::condition_variable m_Changed;
-  uint64_t m_Round = 0;  // counts the Flushes the helpers are called to
-  int m_Pending = 0;     // helpers still drawing the current round
+  tWork m_Work = nullptr;  // what the current round runs
+  void* m_Context = nullptr;
+  uint64_t m_Round = 0;  // counts the rounds the helpers are called to
+  int m_Pending = 0;     // helpers still at work on the current round
   bool m_Stop = false;
 };
 

@@ -188,7 +188,7 @@ void cRasterizer::FillTriangle(const cScreenVertex& a, const cScreenVertex& b,
   cTriangleSetup setup;
   SetupPlanes(v, static_cast<float>(std::llabs(area)) / (kSubPixels * kSubPixels), setup);
   if (m_Bands != nullptr && m_Bands->IsRecording())
-    m_Bands->AddTriangle(setup, coverage);
+    m_Bands->AddTriangle(m_List, setup, coverage);
   else
     DrawCoverage(setup, coverage);
 }

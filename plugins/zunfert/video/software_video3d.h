@@ -63,9 +63,12 @@ class cSoftwareVideo3D : public tFrameOutputDevice<cVideo3D> {
   /// A light slot filled directly, without a scene light.
   void SetLightValues(int index, const detail::cLightSlot& light);
   /// Processor seconds spent since the last ResetTimes in transforming and
-  /// lighting, in rasterizing and in presenting.
+  /// lighting, in rasterizing and in presenting. When several threads draw,
+  /// setup is the clipping and triangle set-up and raster the drawing of
+  /// the bands, both on all the threads; with one, each triangle is drawn
+  /// as it is set up, all in raster.
   struct cTimes {
-    double transform = 0, raster = 0, present = 0;
+    double transform = 0, setup = 0, raster = 0, present = 0;
   };
   const cTimes& GetTimes() const { return m_Times; }
   void ResetTimes() { m_Times = {}; }
@@ -248,9 +251,15 @@ class cSoftwareVideo3D : public tFrameOutputDevice<cVideo3D> {
   /// Transforms the vertices first to first + count - 1 into m_Vertices.
   void TransformRange(const cVertexBuffer& vertices, uint32_t first, uint32_t count);
   /// Assembles primitives from vertex numbers read through index(i), i
-  /// from 0 to count - 1, which give positions in m_Vertices.
+  /// from 0 to count - 1, which give positions in m_Vertices; with several
+  /// threads, each sets up a stretch of the primitives.
   template <class Index>
   void Assemble(EPrimitive type, uint32_t count, Index index);
+  static uint32_t PrimitiveCount(EPrimitive type, uint32_t count);
+  /// Primitives from to to - 1 through the rasterizer; may run on any thread.
+  template <class Index>
+  void AssembleRange(EPrimitive type, const Index& index, detail::cRasterizer& rasterizer,
+                     uint32_t from, uint32_t to) const;
   void DrawIndexed(EPrimitive type, const cVertexBuffer& vertices, const uint16_t* entries,
                    uint32_t base, uint32_t count);
 

@@ -89,20 +89,26 @@ bool cSoftwareVideo3D::Flip() {
   if (!m_Back) return false;
   const std::clock_t start = std::clock();
   const uint8_t(*gamma)[256] = GetGammaRamp();
-  if (!gamma) {
-    std::copy_n(m_Back->GetRow(0), m_Back->GetByteSize(), m_Front->GetRow(0));
-  } else {
-    // The gamma ramp acts on what is shown, never on what is drawn into.
-    for (int y = 0; y < m_Back->GetHeight(); ++y) {
-      const auto* in = reinterpret_cast<const uint32_t*>(m_Back->GetRow(y));
-      auto* out = reinterpret_cast<uint32_t*>(m_Front->GetRow(y));
-      for (int x = 0; x < m_Back->GetWidth(); ++x) {
-        const uint32_t p = in[x];
-        out[x] = (p & 0xFF000000u) | uint32_t{gamma[0][(p >> 16) & 0xFF]} << 16 |
-                 uint32_t{gamma[1][(p >> 8) & 0xFF]} << 8 | gamma[2][p & 0xFF];
-      }
-    }
-  }
+  // Row by row, the rows shared out between the drawing threads.
+  const int width = m_Back->GetWidth();
+  const auto rowBytes = static_cast<size_t>(m_Back->GetPitch());
+  m_Bands.Share(static_cast<uint32_t>(m_Back->GetHeight()), 64,
+                [&](int, uint32_t from, uint32_t to) {
+                  for (auto y = static_cast<int>(from); y < static_cast<int>(to); ++y) {
+                    if (!gamma) {
+                      std::copy_n(m_Back->GetRow(y), rowBytes, m_Front->GetRow(y));
+                      continue;
+                    }
+                    // The gamma ramp acts on what is shown, never on what is drawn into.
+                    const auto* in = reinterpret_cast<const uint32_t*>(m_Back->GetRow(y));
+                    auto* out = reinterpret_cast<uint32_t*>(m_Front->GetRow(y));
+                    for (int x = 0; x < width; ++x) {
+                      const uint32_t p = in[x];
+                      out[x] = (p & 0xFF000000u) | uint32_t{gamma[0][(p >> 16) & 0xFF]} << 16 |
+                               uint32_t{gamma[1][(p >> 8) & 0xFF]} << 8 | gamma[2][p & 0xFF];
+                    }
+                  }
+                });
   const bool written = Output().Present(*m_Front);
   if (!written)
     trace("Flip: could not write the frame to \"%s\" (can that folder be created and written?)",
@@ -125,21 +131,36 @@ void cSoftwareVideo3D::Clear(bool color, bool depth, bool stencil) {
   cSoftwareSurface* surface = DrawSurface();
   if (!surface) return;
   const auto [x, y, width, height] = m_Viewport;
-  if (color) {
+  const auto clearColor = [&] {
     const detail::cRgba& c = m_State.clearColor;
     const cColor clear(c.a, c.r, c.g, c.b);
     surface->FillRect(x, y, width, height, clear.GetColor(surface->GetPixelFormat()));
+  };
+  const auto clearDepthStencil = [&] {
+    for (int row = std::max(y, 0); row < std::min(y + height, m_DepthHeight); ++row) {
+      const size_t at = static_cast<size_t>(row) * m_DepthWidth;
+      const int left = std::max(x, 0), right = std::min(x + width, m_DepthWidth);
+      if (left >= right) break;
+      if (depth)
+        std::fill(m_Depth.begin() + at + left, m_Depth.begin() + at + right, m_State.clearDepth);
+      if (stencil)
+        std::fill(m_Stencil.begin() + at + left, m_Stencil.begin() + at + right,
+                  static_cast<uint8_t>(m_State.clearStencil));
+    }
+  };
+  if (color && (depth || stencil) && m_Bands.GetThreads() > 1) {
+    // The colour on the caller's thread, depth and stencil on a helper's.
+    auto both = [&](int k) {
+      if (k == 0)
+        clearColor();
+      else if (k == 1)
+        clearDepthStencil();
+    };
+    m_Bands.Together(both);
+    return;
   }
-  for (int row = std::max(y, 0); row < std::min(y + height, m_DepthHeight); ++row) {
-    const size_t at = static_cast<size_t>(row) * m_DepthWidth;
-    const int left = std::max(x, 0), right = std::min(x + width, m_DepthWidth);
-    if (left >= right) break;
-    if (depth)
-      std::fill(m_Depth.begin() + at + left, m_Depth.begin() + at + right, m_State.clearDepth);
-    if (stencil)
-      std::fill(m_Stencil.begin() + at + left, m_Stencil.begin() + at + right,
-                static_cast<uint8_t>(m_State.clearStencil));
-  }
+  if (color) clearColor();
+  clearDepthStencil();
 }
 
 bool cSoftwareVideo3D::SetWindowed(bool windowed) {

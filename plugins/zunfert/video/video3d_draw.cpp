@@ -131,13 +131,52 @@ void cSoftwareVideo3D::TransformRange(const cVertexBuffer& vertices, uint32_t fi
   const std::clock_t start = std::clock();
   if (m_Vertices.size() < count) m_Vertices.resize(count);
   m_VertexCount = count;
-  m_Processor.Process(vertices, first, count, m_Vertices.data());
+  m_Bands.Share(count, 128, [&](int, uint32_t from, uint32_t to) {
+    m_Processor.Process(vertices, first + from, to - from, m_Vertices.data() + from);
+  });
   m_Times.transform += Since(start);
 }
 
 template <class Index>
 void cSoftwareVideo3D::Assemble(EPrimitive type, uint32_t count, Index index) {
   const std::clock_t start = std::clock();
+  const uint32_t primitives = PrimitiveCount(type, count);
+  m_Primitives += primitives;
+  // A thread's round trip pays for itself only on a few dozen triangles.
+  m_Bands.Share(primitives, 64, [&](int k, uint32_t from, uint32_t to) {
+    detail::cRasterizer rasterizer = m_Rasterizer;
+    rasterizer.SetBands(&m_Bands, k);
+    AssembleRange(type, index, rasterizer, from, to);
+  });
+  if (m_Bands.IsRecording()) {
+    m_Times.setup += Since(start);
+    const std::clock_t drawing = std::clock();
+    m_Bands.Flush(m_Pipeline);
+    m_Times.raster += Since(drawing);
+  } else {
+    m_Times.raster += Since(start);
+  }
+}
+
+uint32_t cSoftwareVideo3D::PrimitiveCount(EPrimitive type, uint32_t count) {
+  switch (type) {
+    case EPrimitive::Points:
+      return count;
+    case EPrimitive::Lines:
+      return count / 2;
+    case EPrimitive::LineStrip:
+      return count > 0 ? count - 1 : 0;
+    case EPrimitive::Triangles:
+      return count / 3;
+    default:  // strips and fans
+      return count > 1 ? count - 2 : 0;
+  }
+}
+
+template <class Index>
+void cSoftwareVideo3D::AssembleRange(EPrimitive type, const Index& index,
+                                     detail::cRasterizer& rasterizer, uint32_t from,
+                                     uint32_t to) const {
   const uint32_t size = m_VertexCount;
   const auto at = [&](uint32_t i) -> const detail::cClipVertex* {
     const uint32_t position = index(i);
@@ -145,39 +184,35 @@ void cSoftwareVideo3D::Assemble(EPrimitive type, uint32_t count, Index index) {
   };
   const auto triangle = [&](uint32_t i, uint32_t j, uint32_t k) {
     const auto *a = at(i), *b = at(j), *c = at(k);
-    if (a && b && c) m_Rasterizer.DrawTriangle(*a, *b, *c);
-    ++m_Primitives;
+    if (a && b && c) rasterizer.DrawTriangle(*a, *b, *c);
   };
   const auto line = [&](uint32_t i, uint32_t j) {
     const auto *a = at(i), *b = at(j);
-    if (a && b) m_Rasterizer.DrawLine(*a, *b);
-    ++m_Primitives;
+    if (a && b) rasterizer.DrawLine(*a, *b);
   };
-  switch (type) {
-    case EPrimitive::Points:
-      for (uint32_t i = 0; i < count; ++i, ++m_Primitives)
-        if (const auto* a = at(i)) m_Rasterizer.DrawPoint(*a);
-      break;
-    case EPrimitive::Lines:
-      for (uint32_t i = 0; i + 1 < count; i += 2) line(i, i + 1);
-      break;
-    case EPrimitive::LineStrip:
-      for (uint32_t i = 0; i + 1 < count; ++i) line(i, i + 1);
-      break;
-    case EPrimitive::Triangles:
-      for (uint32_t i = 0; i + 2 < count; i += 3) triangle(i, i + 1, i + 2);
-      break;
-    case EPrimitive::TriangleStrip:
-      // Every other triangle swaps two corners to keep the winding.
-      for (uint32_t i = 0; i + 2 < count; ++i)
-        i % 2 ? triangle(i + 1, i, i + 2) : triangle(i, i + 1, i + 2);
-      break;
-    case EPrimitive::TriangleFan:
-      for (uint32_t i = 1; i + 1 < count; ++i) triangle(0, i, i + 1);
-      break;
+  for (uint32_t p = from; p < to; ++p) {
+    switch (type) {
+      case EPrimitive::Points:
+        if (const auto* a = at(p)) rasterizer.DrawPoint(*a);
+        break;
+      case EPrimitive::Lines:
+        line(2 * p, 2 * p + 1);
+        break;
+      case EPrimitive::LineStrip:
+        line(p, p + 1);
+        break;
+      case EPrimitive::Triangles:
+        triangle(3 * p, 3 * p + 1, 3 * p + 2);
+        break;
+      case EPrimitive::TriangleStrip:
+        // Every other triangle swaps two corners to keep the winding.
+        p % 2 ? triangle(p + 1, p, p + 2) : triangle(p, p + 1, p + 2);
+        break;
+      case EPrimitive::TriangleFan:
+        triangle(0, p + 1, p + 2);
+        break;
+    }
   }
-  m_Bands.Flush(m_Pipeline);
-  m_Times.raster += Since(start);
 }
 
 }  // namespace zunfert
