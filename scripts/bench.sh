@@ -48,6 +48,8 @@ uptime >>"$out/compiler_uptime.txt"
 # The software 3D device on the plug-in's demo-like scene, 300 frames.
 echo "== zunfert_video_timing"
 build/default/bin/zunfert_video_timing 300 | tee "$out/video3d.txt"
+# Again on two threads, to time the calling thread's own share apart.
+build/default/bin/zunfert_video_timing 300 2 | tee "$out/video3d_2.txt"
 # And the demo game itself, which times its own frames.
 echo "== demo"
 build/default/bin/demo --video software --frames 300 --output "$out/demo" | tail -1 |

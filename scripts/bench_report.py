@@ -414,9 +414,11 @@ def video3d(results):
     if not os.path.exists(path):
         return [], ("Not measured: the timing program of the software 3D device did not run.\n")
     text = open(path).read()
-    head = re.search(r"(\d+) frames of (\d+) triangles at (\d+)x(\d+): ([\d.]+) ms per frame \(([\d.]+) fps\)", text)
-    split = re.search(r"transform ([\d.]+) ms, raster ([\d.]+) ms, present ([\d.]+) ms \(in memory\), "
-                      r"clear ([\d.]+) ms", text)
+    head = re.search(r"(\d+) frames of (\d+) triangles at (\d+)x(\d+) on 1 thread\(s\): ([\d.]+) ms per frame "
+                     r"\(([\d.]+) fps\)", text)
+    # On one thread each triangle is drawn as it is set up: setup is in raster.
+    split = re.search(r"transform ([\d.]+) ms, setup [\d.]+ ms, raster ([\d.]+) ms, present ([\d.]+) ms "
+                      r"\(in memory\), clear ([\d.]+) ms", text)
     if not head or not split:
         return [], "The timing program's output could not be read:\n\n```\n" + text + "```\n"
     frames, triangles, width, height, ms, fps = head.groups()
@@ -428,7 +430,7 @@ def video3d(results):
             f"triangles a frame of which about half face the camera, bilinear filtering, two lights, "
             f"{width} × {height} at 32 bits, {frames} frames on one core, timed in processor time.\n\n")
     body += table(["part of the frame", "ms"], [
-        ["transform (vertices, lighting, clipping)", transform], ["raster (triangles to pixels)", raster],
+        ["transform (vertices, lighting)", transform], ["raster (clipping, triangle set-up, pixels)", raster],
         ["present (into memory)", present], ["clear and the rest", clear],
         [f"**whole frame** ({float(fps):.0f} frames/s)", f"**{ms}**"]])
     demo = os.path.join(results, "demo.txt")
