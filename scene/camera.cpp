@@ -52,10 +52,10 @@ void cCamera::SetAspect(float ratio) {
 
 cFrustumInfo& cCamera::GetFrustumInfo(cMatrix4x3* matrix) {
   if (matrix == nullptr) {
-    m_FrustumInfo.Set(m_WorldMatrix);
+    m_FrustumInfo.Set(GetWorldMatrix());
     return m_FrustumInfo;
   }
-  m_InversedMatrix = m_WorldMatrix * *matrix;
+  m_InversedMatrix = GetWorldMatrix() * *matrix;
   m_FrustumInfo.Set(m_InversedMatrix);
   return m_FrustumInfo;
 }
