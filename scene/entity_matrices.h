@@ -38,16 +38,24 @@ struct alignas(64) cEntity::tMatrices {
 
   /// Recomputes the world matrix when the pivot or the parent's world
   /// changed, and then sets the world-changed flag.
-  void Update() {
+  template <class tChain>
+  [[gnu::always_inline]] void Update(tChain& products) {
     if (parent != nullptr) {
       if (!parent->worldChanged && !pivotChanged) return;
-      tolmak::detail::MultiplyFastest(pivot, parent->world, world);
+      products.Multiply(pivot, parent->world, world);
     } else {
       if (!pivotChanged) return;
-      world = pivot;
+      products.Copy(pivot, world);
     }
     worldChanged = true;
   }
+
+  /// The pass over the queued records (null entries skipped), with the
+  /// products of tolmak::detail's cFmaChain or cPlainChain.
+  /// Inlined, so that the fma products inline into the caller compiled for
+  /// them.
+  template <class tChain>
+  [[gnu::always_inline]] static void Pass(tMatrices** queue, int32_t count, tChain& products);
 
   /// Asks for both lines, a few entities ahead of the pass.
   void Prefetch() const {
@@ -57,3 +65,38 @@ struct alignas(64) cEntity::tMatrices {
 #endif
   }
 };
+
+template <class tChain>
+inline void cEntity::tMatrices::Pass(tMatrices** queue, int32_t count, tChain& products) {
+  // An entity's world-changed flag is read only by its referrers, so it is
+  // cleared as soon as the last of those queued after it has read it, while
+  // the record is still in the cache; those whose readers do not all come
+  // after them wait at the front of the queue, already swept, for a short
+  // second sweep. In a tree queued in pre-order that front is a stack whose
+  // top is the next to be read out, so it stays short.
+  constexpr int32_t kAhead = 24;
+  int32_t waiting = 0;
+  for (int32_t i = 0; i < count; ++i) {
+    if (i + kAhead < count && queue[i + kAhead] != nullptr) queue[i + kAhead]->Prefetch();
+    tMatrices* node = queue[i];
+    if (node == nullptr) continue;
+    node->Update(products);
+    node->offsetChanged = node->pivotChanged = false;
+    node->queued = false;
+    tMatrices* parent = node->parent;
+    if (parent != nullptr && parent->unreadBy > 0 && --parent->unreadBy == 0) {
+      parent->worldChanged = false;
+      if (queue[waiting - 1] == parent) --waiting;
+    }
+    if (node->referrers == 0) {
+      node->worldChanged = false;
+    } else {
+      node->unreadBy = node->referrers;
+      queue[waiting++] = node;
+    }
+  }
+  for (int32_t i = 0; i < waiting; ++i) {
+    queue[i]->worldChanged = false;
+    queue[i]->unreadBy = 0;
+  }
+}

@@ -157,39 +157,32 @@ void cEntity::MatrixQueue() {
   }
 }
 
+namespace {
+
+#ifdef TOLMAK_MATRIX_FMA
+// Compiled for the fma instructions, so that the chain of products is
+// inlined and keeps its registers.
+template <class tRecord>
+__attribute__((target("avx,fma"))) void PassWithFma(tRecord** queue, int32_t count) {
+  tolmak::detail::cFmaChain products;
+  tRecord::Pass(queue, count, products);
+}
+#endif
+
+}  // namespace
+
 void cEntity::UpdateMatrices() {
   const int32_t count = m_QueuedMatrices.GetCount();
-  tMatrices** queue = m_QueuedMatrices.GetData();
-  // An entity's world-changed flag is read only by its referrers, so it is
-  // cleared as soon as the last of those queued after it has read it, while
-  // the record is still in the cache; those whose readers do not all come
-  // after them wait at the front of the queue, already swept, for a short
-  // second sweep. In a tree queued in pre-order that front is a stack whose
-  // top is the next to be read out, so it stays short.
-  constexpr int32_t kAhead = 24;
-  int32_t waiting = 0;
-  for (int32_t i = 0; i < count; ++i) {
-    if (i + kAhead < count && queue[i + kAhead] != nullptr) queue[i + kAhead]->Prefetch();
-    tMatrices* node = queue[i];
-    if (node == nullptr) continue;
-    node->Update();
-    node->offsetChanged = node->pivotChanged = false;
-    node->queued = false;
-    tMatrices* parent = node->parent;
-    if (parent != nullptr && parent->unreadBy > 0 && --parent->unreadBy == 0) {
-      parent->worldChanged = false;
-      if (queue[waiting - 1] == parent) --waiting;
+  if (count > 0) {
+#ifdef TOLMAK_MATRIX_FMA
+    if (tolmak::detail::HasFma()) {
+      PassWithFma(m_QueuedMatrices.GetData(), count);
+    } else
+#endif
+    {
+      tolmak::detail::cPlainChain products;
+      tMatrices::Pass(m_QueuedMatrices.GetData(), count, products);
     }
-    if (node->referrers == 0) {
-      node->worldChanged = false;
-    } else {
-      node->unreadBy = node->referrers;
-      queue[waiting++] = node;
-    }
-  }
-  for (int32_t i = 0; i < waiting; ++i) {
-    queue[i]->worldChanged = false;
-    queue[i]->unreadBy = 0;
   }
   m_QueuedMatrices.Clear();
   m_MatrixQueue.Clear();
