@@ -19,10 +19,10 @@ cEntity::cEntity() : m_Matrices(tMatrices::New()) {
 cEntity::cEntity(const cEntity& other)
     : cNamedObject(other),
       iSerializable(other),
-      m_Matrices(tMatrices::New()),
-      m_Childs(other.m_Childs),
-      m_Materials(other.m_Materials) {
+      m_Matrices(tMatrices::New()) {
   try {
+    m_Childs = other.m_Childs;  // here, so that a failure frees the record too
+    m_Materials = other.m_Materials;
     CopyFields(other);
     SetSector(other.m_Sector);  // the sector then clears the copy's pointer if it goes first
     MatrixQueue();
