@@ -6,13 +6,14 @@
 
 #include "entity_matrices.h"
 
-#include <cstdlib>
 #include <new>
 #include <utility>
 
 namespace {
 
 constexpr size_t kChunkBytes = 64 * 1024;
+// Records start on cache lines (the record type is private to the entity).
+constexpr std::align_val_t kChunkAlignment{128};
 
 // A chunk's first record-sized slot links it to the chunk made before it.
 struct tChunk {
@@ -26,7 +27,8 @@ void* gFreeSlots = nullptr;  // linked through their first bytes
 int64_t gLiveRecords = 0;
 
 void ReleaseChunks() {
-  while (gNewestChunk != nullptr) std::free(std::exchange(gNewestChunk, gNewestChunk->previous));
+  while (gNewestChunk != nullptr)
+    ::operator delete(std::exchange(gNewestChunk, gNewestChunk->previous), kChunkAlignment);
   gNextSlot = gChunkEnd = nullptr;
   gFreeSlots = nullptr;
 }
@@ -34,14 +36,13 @@ void ReleaseChunks() {
 }  // namespace
 
 cEntity::tMatrices* cEntity::tMatrices::New() {
-  static_assert(sizeof(tMatrices) == 128, "two cache lines");
+  static_assert(sizeof(tMatrices) == 128 && alignof(tMatrices) <= 128, "two cache lines");
   void* slot = gFreeSlots;
   if (slot != nullptr) {
     gFreeSlots = *static_cast<void**>(slot);
   } else {
     if (gNextSlot == gChunkEnd) {
-      void* memory = std::aligned_alloc(sizeof(tMatrices), kChunkBytes);
-      if (memory == nullptr) throw std::bad_alloc();
+      void* memory = ::operator new(kChunkBytes, kChunkAlignment);
       gNewestChunk = new (memory) tChunk{gNewestChunk};
       gNextSlot = static_cast<char*>(memory) + sizeof(tMatrices);
       gChunkEnd = static_cast<char*>(memory) + kChunkBytes;
