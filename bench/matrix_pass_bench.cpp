@@ -162,6 +162,23 @@ struct cFlatScene {
   }
 
   void Update() {
+#ifdef TOLMAK_RUNTIME_AVX
+    if (tolmak::detail::CpuHasAvxFma()) {
+      SweepWithFma(*this);
+    } else
+#endif
+    {
+      tolmak::detail::cPlainChain products;
+      Sweep(products);
+    }
+    for (int32_t i : queue) flags[i] = tFlags{};
+    queue.clear();
+  }
+
+  // The pass's products: inlined where the pass's are, and carrying a
+  // parent's world matrix in registers to its next child as the pass does.
+  template <class tChain>
+  [[gnu::always_inline]] void Sweep(tChain& products) {
     // Fetched ahead as the entities are, so that a sparse queue costs the
     // loop no more than it must.
     constexpr size_t kAhead = 8;
@@ -177,16 +194,21 @@ struct cFlatScene {
       const int32_t p = parent[i];
       if (p >= 0) {
         if (!flags[p].worldChanged && !flags[i].pivotChanged) continue;
-        tolmak::detail::MultiplyFastest(pivot[i], world[p], world[i]);
+        products.Multiply(pivot[i], world[p], world[i]);
       } else {
         if (!flags[i].pivotChanged) continue;
-        world[i] = pivot[i];
+        products.Copy(pivot[i], world[i]);
       }
       flags[i].worldChanged = 1;
     }
-    for (int32_t i : queue) flags[i] = tFlags{};
-    queue.clear();
   }
+
+#ifdef TOLMAK_RUNTIME_AVX
+  __attribute__((target("avx,fma"))) static void SweepWithFma(cFlatScene& scene) {
+    tolmak::detail::cFmaChain products;
+    scene.Sweep(products);
+  }
+#endif
 };
 
 void FlatPass(benchmark::State& state, EShape shape, EEdit edit, int32_t size) {

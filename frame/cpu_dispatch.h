@@ -14,14 +14,21 @@
 namespace tolmak::detail {
 
 #ifdef TOLMAK_RUNTIME_AVX
+// Asked once; the matrix pass asks at every call.
 inline bool CpuHasAvxFma() {
-  __builtin_cpu_init();
-  return __builtin_cpu_supports("avx") && __builtin_cpu_supports("fma");
+  static const bool has = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx") && __builtin_cpu_supports("fma");
+  }();
+  return has;
 }
 
 inline bool CpuHasAvx2() {
-  __builtin_cpu_init();
-  return __builtin_cpu_supports("avx2");
+  static const bool has = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2");
+  }();
+  return has;
 }
 #endif
 

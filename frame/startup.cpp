@@ -4,7 +4,7 @@
 //   1. the library-private fast-float object with its tables,
 //   2. the sixteen named colours,
 //   3. cQuaternion::sIdentity,
-//   4. cEntity::m_MatrixQueue,
+//   4. cEntity::m_MatrixQueue and the records of its entries,
 //   5. idiCompiler,
 //   6. the class descriptors, every parent before its children.
 #include "tolmak.h"
@@ -33,6 +33,7 @@ const cColor cColor::clWhite(1.0f, 1.0f, 1.0f, 1.0f);
 const cQuaternion cQuaternion::sIdentity(0, 0, 0, 1);
 
 tArray<cEntity*> cEntity::m_MatrixQueue;
+tArray<cEntity::tMatrices*> cEntity::m_QueuedMatrices;
 
 const cInterfaceID idiCompiler(16385, true);
 

@@ -71,9 +71,9 @@ class TOLMAK_API cEntity : public cNamedObject, public iSerializable {
   // Pivot: the transform relative to the parent. Every edit sets the
   // pivot-changed flag and queues the entity and its subtree.
 
-  const cMatrix4x3& GetPivotMatrix() const { return m_PivotMatrix; }
+  const cMatrix4x3& GetPivotMatrix() const;
   /// Row 3 of the pivot matrix.
-  const cVector3& GetPivotPosition() const { return m_PivotMatrix.GetPosition(); }
+  const cVector3& GetPivotPosition() const { return GetPivotMatrix().GetPosition(); }
   void SetPivotMatrix(const cMatrix4x3& matrix);
   void SetPivotPosition(const cVector3& position);
   void SetPivotPosition(float x, float y, float z);
@@ -104,19 +104,21 @@ class TOLMAK_API cEntity : public cNamedObject, public iSerializable {
   void ScaleOffset(float x, float y, float z);
 
   /// The pivot combined with the parent's world matrix, as of the last pass.
-  const cMatrix4x3& GetWorldMatrix() const { return m_WorldMatrix; }
-  bool IsOffsetChanged() const { return m_OffsetChanged; }
-  bool IsPivotChanged() const { return m_PivotChanged; }
+  const cMatrix4x3& GetWorldMatrix() const;
+  bool IsOffsetChanged() const;
+  bool IsPivotChanged() const;
   /// Set when the world matrix was recomputed in the pass under way.
-  bool IsWorldChanged() const { return m_WorldChanged; }
-  bool IsQueued() const { return m_Queued; }
+  bool IsWorldChanged() const;
+  bool IsQueued() const;
 
   /// Runs one update pass: every queued entity, in queue order, gets
   /// pivot * parent's world (or its pivot alone at a root) when its pivot or
   /// its parent's world changed; then every queued entity's flags are
   /// cleared and the queue emptied, its storage kept. A child queued before
   /// its parent is therefore computed from the parent's old world matrix.
-  /// One linear sweep; it allocates nothing.
+  /// One linear sweep; it allocates nothing, and it touches only the
+  /// entities' matrix records (pivot, world matrix, flags: two cache lines
+  /// each, pooled in creation order), never the entities themselves.
   static void UpdateMatrices();
   /// The entities waiting for the next pass, in queue order. An entity
   /// destroyed while waiting leaves a null entry, skipped by the pass.
@@ -198,11 +200,6 @@ class TOLMAK_API cEntity : public cNamedObject, public iSerializable {
   /// skipping entities already there together with their subtrees. Walks
   /// the tree without recursion.
   void MatrixQueue();
-  /// Recomputes the world matrix when the pivot or the parent's world
-  /// changed.
-  void MatrixUpdate();
-  /// Asks for the memory that the pass reads, a few entities ahead of it.
-  void Prefetch() const;
   void Enqueue();
   void PivotEdited();
   void OffsetEdited();
@@ -230,28 +227,13 @@ class TOLMAK_API cEntity : public cNamedObject, public iSerializable {
   cSector* m_Sector = nullptr;
   cWorld* m_World = nullptr;
 
-  // What the matrix pass reads and writes lies together, from the pivot to
-  // the queue slot, so that it costs as few cache lines as it can.
-  cMatrix4x3 m_PivotMatrix;
+  /// The pivot, the world matrix and the change and queued flags, with what
+  /// the pass needs of the links: a record of the entity's own, kept in a
+  /// pool where the pass finds it without touching the entity.
+  struct tMatrices;
+  tMatrices* m_Matrices;
   cEntity* m_Parent = nullptr;
-  /// The entities whose parent this is: its children, and copies of them,
-  /// which point at it without being in its list. Only these read its
-  /// world-changed flag.
-  int32_t m_Referrers = 0;
-  bool m_OffsetChanged = true;
-  bool m_PivotChanged = true;
-  bool m_WorldChanged = true;
-  bool m_Queued = false;
 
- protected:
-  /// The pivot combined with the parent's world matrix, read by the classes
-  /// that place things by it.
-  cMatrix4x3 m_WorldMatrix;
-
- private:
-  /// During a pass, the referrers after it in the queue that have not yet
-  /// read its world-changed flag; 0 outside a pass.
-  int32_t m_UnreadBy = 0;
   // Where the entity sits in the lists that hold it, so that leaving them
   // costs O(1) (queue, sector) or needs no search (parent, world).
   int32_t m_QueueSlot = -1;
@@ -270,4 +252,11 @@ class TOLMAK_API cEntity : public cNamedObject, public iSerializable {
   int32_t m_WalkResume = 0;
 
   static tArray<cEntity*> m_MatrixQueue;
+  /// The queued entities' records, entry for entry: what the pass walks.
+  static tArray<tMatrices*> m_QueuedMatrices;
+
+ protected:
+  /// The pivot combined with the parent's world matrix, read by the classes
+  /// that place things by it (GetWorldMatrix's, in the matrix record).
+  const cMatrix4x3& m_WorldMatrix;
 };

@@ -83,24 +83,37 @@ inline cMatrix4x3 MultiplyAffine(const cMatrix4x3& a, const cMatrix4x3& b) {
 
 #ifdef TOLMAK_RUNTIME_AVX
 
+namespace fma {
+
+/// A matrix as three blocks of four floats, in registers:
+/// (r0 r0 r0 r1) (r1 r1 r2 r2) (r2 r3 r3 r3).
+struct tBlocks {
+  __m128 b0, b1, b2;
+};
+
+__attribute__((target("avx,fma"))) inline tBlocks Load(const cMatrix4x3& m) {
+  const float* in = &m[0].x;
+  return {_mm_loadu_ps(in), _mm_loadu_ps(in + 4), _mm_loadu_ps(in + 8)};
+}
+
+__attribute__((target("avx,fma"))) inline void Store(const tBlocks& blocks, cMatrix4x3& m) {
+  float* to = &m[0].x;
+  _mm_storeu_ps(to, blocks.b0);
+  _mm_storeu_ps(to + 4, blocks.b1);
+  _mm_storeu_ps(to + 8, blocks.b2);
+}
+
 /// The plain form a row at a time, three columns in the lanes of one
 /// register of four doubles, the first sum a product and the next two fused
 /// multiply-adds.
 /// A product of two floats is exact in double precision, so adding it in a
 /// fused step rounds exactly where the plain form's add does: the results
-/// are the same bit for bit. out must be neither a nor b.
-///
-/// Matrices are read and written as three blocks of four floats at the same
-/// places, so that a child's product reads its parent's world matrix
-/// straight from the stores that wrote it.
-__attribute__((target("avx,fma"))) inline void MultiplyAffineFma(const cMatrix4x3& a,
-                                                                 const cMatrix4x3& b,
-                                                                 cMatrix4x3& out) {
-  const float* in = &b[0].x;
-  const __m128 l0 = _mm_loadu_ps(in), l1 = _mm_loadu_ps(in + 4), l2 = _mm_loadu_ps(in + 8);
-  const __m128i i0 = _mm_castps_si128(l0), i1 = _mm_castps_si128(l1), i2 = _mm_castps_si128(l2);
+/// are the same bit for bit.
+__attribute__((target("avx,fma"))) inline tBlocks Multiply(const cMatrix4x3& a, const tBlocks& b) {
+  const __m128i i0 = _mm_castps_si128(b.b0), i1 = _mm_castps_si128(b.b1),
+                i2 = _mm_castps_si128(b.b2);
   // Rows of b, the fourth lane of each from a neighbour and never stored.
-  const __m256d b0 = _mm256_cvtps_pd(l0);
+  const __m256d b0 = _mm256_cvtps_pd(b.b0);
   const __m256d b1 = _mm256_cvtps_pd(_mm_castsi128_ps(_mm_alignr_epi8(i1, i0, 12)));
   const __m256d b2 = _mm256_cvtps_pd(_mm_castsi128_ps(_mm_alignr_epi8(i2, i1, 8)));
   const __m256d b3 = _mm256_cvtps_pd(_mm_castsi128_ps(_mm_alignr_epi8(i2, i2, 4)));
@@ -112,13 +125,50 @@ __attribute__((target("avx,fma"))) inline void MultiplyAffineFma(const cMatrix4x
     if (r == 3) sum = _mm256_add_pd(sum, b3);
     rows[r] = _mm256_cvtpd_ps(sum);
   }
-  // (r0 r0 r0 r1) (r1 r1 r2 r2) (r2 r3 r3 r3)
-  float* to = &out[0].x;
-  _mm_storeu_ps(to, _mm_blend_ps(rows[0], _mm_shuffle_ps(rows[1], rows[1], 0x00), 0x8));
-  _mm_storeu_ps(to + 4, _mm_shuffle_ps(rows[1], rows[2], _MM_SHUFFLE(1, 0, 2, 1)));
-  _mm_storeu_ps(to + 8, _mm_blend_ps(_mm_shuffle_ps(rows[3], rows[3], _MM_SHUFFLE(2, 1, 0, 0)),
-                                     _mm_shuffle_ps(rows[2], rows[2], 0xAA), 0x1));
+  return {_mm_blend_ps(rows[0], _mm_shuffle_ps(rows[1], rows[1], 0x00), 0x8),
+          _mm_shuffle_ps(rows[1], rows[2], _MM_SHUFFLE(1, 0, 2, 1)),
+          _mm_blend_ps(_mm_shuffle_ps(rows[3], rows[3], _MM_SHUFFLE(2, 1, 0, 0)),
+                       _mm_shuffle_ps(rows[2], rows[2], 0xAA), 0x1)};
 }
+
+}  // namespace fma
+
+/// a * b through fma::Multiply; out must be neither a nor b. Matrices are
+/// read and written as three blocks of four floats at the same places, so
+/// that a child's product reads its parent's world matrix straight from the
+/// stores that wrote it.
+__attribute__((target("avx,fma"))) inline void MultiplyAffineFma(const cMatrix4x3& a,
+                                                                 const cMatrix4x3& b,
+                                                                 cMatrix4x3& out) {
+  fma::Store(fma::Multiply(a, fma::Load(b)), out);
+}
+
+/// Products down a tree walked parents first, as the matrix pass does: when
+/// a product's right factor is the matrix the previous product wrote, it is
+/// taken from the registers that made it. On a chain each product waits for
+/// the one before, and this spares it the trip through memory. What it
+/// wrote must not change between its calls. Its calls are inlined only into
+/// code compiled for the same instructions.
+class cFmaChain {
+ public:
+  /// out = a * b; out must be neither a nor b.
+  __attribute__((target("avx,fma"))) void Multiply(const cMatrix4x3& a, const cMatrix4x3& b,
+                                                   cMatrix4x3& out) {
+    m_Blocks = fma::Multiply(a, &b == m_Written ? m_Blocks : fma::Load(b));
+    fma::Store(m_Blocks, out);
+    m_Written = &out;
+  }
+  /// out = m.
+  __attribute__((target("avx,fma"))) void Copy(const cMatrix4x3& m, cMatrix4x3& out) {
+    m_Blocks = fma::Load(m);
+    fma::Store(m_Blocks, out);
+    m_Written = &out;
+  }
+
+ private:
+  const cMatrix4x3* m_Written = nullptr;
+  fma::tBlocks m_Blocks{};
+};
 
 #endif
 
@@ -142,5 +192,14 @@ inline void MultiplyFastest(const cMatrix4x3& a, const cMatrix4x3& b, cMatrix4x3
   tChosenAtRunTime<void(const cMatrix4x3&, const cMatrix4x3&, cMatrix4x3&),
                    &ChooseMultiplyInto>::Call(a, b, out);
 }
+
+/// cFmaChain's calls on MultiplyFastest, for processors without the fma
+/// paths.
+struct cPlainChain {
+  void Multiply(const cMatrix4x3& a, const cMatrix4x3& b, cMatrix4x3& out) {
+    MultiplyFastest(a, b, out);
+  }
+  void Copy(const cMatrix4x3& m, cMatrix4x3& out) { out = m; }
+};
 
 }  // namespace tolmak::detail

@@ -1,27 +1,36 @@
 // Entity life cycle, hierarchy and materials.
 
+#include "entity_matrices.h"
 #include "tolmak_entity.h"
 #include "tolmak_world.h"
 
 VARN_DEFINE_CLASS_DESCRIPTOR(cEntity, "cEntity", "cEntity", &cNamedObject::m_Descriptor,
                              idiSerializable)
 
-cEntity::cEntity() {
-  MatrixQueue();
+cEntity::cEntity() : m_Matrices(tMatrices::New()), m_WorldMatrix(m_Matrices->world) {
+  try {
+    MatrixQueue();
+  } catch (...) {
+    tMatrices::Delete(m_Matrices);  // no destructor runs for a constructor that throws
+    throw;
+  }
 }
 
 cEntity::cEntity(const cEntity& other)
     : cNamedObject(other),
       iSerializable(other),
-      m_Childs(other.m_Childs),
-      m_Materials(other.m_Materials) {
+      m_Matrices(tMatrices::New()),
+      m_WorldMatrix(m_Matrices->world) {
   try {
+    m_Childs = other.m_Childs;  // here, so that a failure frees the record too
+    m_Materials = other.m_Materials;
     CopyFields(other);
     SetSector(other.m_Sector);  // the sector then clears the copy's pointer if it goes first
     MatrixQueue();
   } catch (...) {
     LeaveQueue();  // no destructor runs for a constructor that throws
     Detach();
+    tMatrices::Delete(m_Matrices);
     throw;
   }
 }
@@ -42,11 +51,12 @@ cEntity& cEntity::operator=(const cEntity& other) {
 void cEntity::CopyFields(const cEntity& other) {
   m_Visible = other.m_Visible;
   m_OffsetMatrix = other.m_OffsetMatrix;
-  m_PivotMatrix = other.m_PivotMatrix;
-  m_WorldMatrix = other.m_WorldMatrix;
-  m_OffsetChanged = other.m_OffsetChanged;
-  m_PivotChanged = other.m_PivotChanged;
-  m_WorldChanged = other.m_WorldChanged;
+  const tMatrices& from = *other.m_Matrices;
+  m_Matrices->pivot = from.pivot;
+  m_Matrices->world = from.world;
+  m_Matrices->offsetChanged = from.offsetChanged;
+  m_Matrices->pivotChanged = from.pivotChanged;
+  m_Matrices->worldChanged = from.worldChanged;
   cWorld::Point(this, other.m_World);
   SetParent(other.m_Parent);
   m_Model = other.m_Model;
@@ -60,12 +70,16 @@ cEntity::~cEntity() {
   Detach();
   m_Materials.Free();
   m_Childs.Free();
+  tMatrices::Delete(m_Matrices);
 }
 
 void cEntity::LeaveQueue() {
-  if (m_Queued && m_QueueSlot < m_MatrixQueue.GetCount() && m_MatrixQueue[m_QueueSlot] == this)
+  if (m_Matrices->queued && m_QueueSlot < m_MatrixQueue.GetCount() &&
+      m_MatrixQueue[m_QueueSlot] == this) {
     m_MatrixQueue[m_QueueSlot] = nullptr;  // the pass skips the hole
-  m_Queued = false;
+    m_QueuedMatrices[m_QueueSlot] = nullptr;
+  }
+  m_Matrices->queued = false;
   m_QueueSlot = -1;
 }
 
@@ -83,9 +97,10 @@ cEntity* cEntity::GetChild(int i) const {
 }
 
 void cEntity::SetParent(cEntity* parent) {
-  if (m_Parent != nullptr) --m_Parent->m_Referrers;
+  if (m_Parent != nullptr) --m_Parent->m_Matrices->referrers;
   m_Parent = parent;
-  if (parent != nullptr) ++parent->m_Referrers;
+  m_Matrices->parent = parent != nullptr ? parent->m_Matrices : nullptr;
+  if (parent != nullptr) ++parent->m_Matrices->referrers;
 }
 
 void cEntity::LinkChild(cEntity* child) {

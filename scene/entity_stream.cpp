@@ -6,6 +6,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "entity_matrices.h"
 #include "tolmak_entity.h"
 #include "tolmak_material.h"
 #include "tolmak_model.h"
@@ -129,7 +130,7 @@ void cEntity::Save(iIOStream& stream) {
   const cString location = stream.GetUrl().GetLocation();
   cSceneWriter writer(stream, "entity");
   writer.Text(GetName());
-  writer.Matrix(m_PivotMatrix);
+  writer.Matrix(GetPivotMatrix());
   writer.Matrix(m_OffsetMatrix);
   writer.Byte(m_Visible ? 1 : 0);
   writer.Int(CountPresent(m_Materials));
@@ -168,7 +169,7 @@ void cEntity::Load(iIOStream& stream) {
 
   SetName(name);
   AdoptLoaded(materials, children);
-  m_PivotMatrix = pivot;
+  m_Matrices->pivot = pivot;
   m_OffsetMatrix = offset;
   m_Visible = visible;
   if (hasModel) m_Model = model;

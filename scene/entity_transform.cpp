@@ -1,20 +1,44 @@
 // Entity transforms and the deferred world-matrix pass.
 
-#include "../math/matrix_product.h"
+#include "entity_matrices.h"
 #include "tolmak_entity.h"
 
+const cMatrix4x3& cEntity::GetPivotMatrix() const {
+  return m_Matrices->pivot;
+}
+
+const cMatrix4x3& cEntity::GetWorldMatrix() const {
+  return m_Matrices->world;
+}
+
+bool cEntity::IsOffsetChanged() const {
+  return m_Matrices->offsetChanged;
+}
+
+bool cEntity::IsPivotChanged() const {
+  return m_Matrices->pivotChanged;
+}
+
+bool cEntity::IsWorldChanged() const {
+  return m_Matrices->worldChanged;
+}
+
+bool cEntity::IsQueued() const {
+  return m_Matrices->queued;
+}
+
 void cEntity::PivotEdited() {
-  m_PivotChanged = true;
+  m_Matrices->pivotChanged = true;
   MatrixQueue();
 }
 
 void cEntity::OffsetEdited() {
-  m_OffsetChanged = true;
+  m_Matrices->offsetChanged = true;
   MatrixQueue();
 }
 
 void cEntity::SetPivotMatrix(const cMatrix4x3& matrix) {
-  m_PivotMatrix = matrix;
+  m_Matrices->pivot = matrix;
   PivotEdited();
 }
 
@@ -23,7 +47,7 @@ void cEntity::SetPivotPosition(const cVector3& position) {
 }
 
 void cEntity::SetPivotPosition(float x, float y, float z) {
-  m_PivotMatrix.SetPosition(cVector3(x, y, z));
+  m_Matrices->pivot.SetPosition(cVector3(x, y, z));
   PivotEdited();
 }
 
@@ -32,7 +56,7 @@ void cEntity::MovePivot(const cVector3& distance) {
 }
 
 void cEntity::MovePivot(float x, float y, float z) {
-  m_PivotMatrix[3] += cVector3(x, y, z);
+  m_Matrices->pivot[3] += cVector3(x, y, z);
   PivotEdited();
 }
 
@@ -41,7 +65,7 @@ void cEntity::RotatePivot(const cVector3& angles) {
 }
 
 void cEntity::RotatePivot(float x, float y, float z) {
-  m_PivotMatrix.Rotate(x, y, z);
+  m_Matrices->pivot.Rotate(x, y, z);
   PivotEdited();
 }
 
@@ -50,7 +74,7 @@ void cEntity::ScalePivot(const cVector3& factors) {
 }
 
 void cEntity::ScalePivot(float x, float y, float z) {
-  m_PivotMatrix.Scale(x, y, z);
+  m_Matrices->pivot.Scale(x, y, z);
   PivotEdited();
 }
 
@@ -96,12 +120,19 @@ void cEntity::ScaleOffset(float x, float y, float z) {
 }
 
 void cEntity::Enqueue() {
-  m_QueueSlot = m_MatrixQueue.Add(this);
-  m_Queued = true;
+  const int32_t slot = m_MatrixQueue.Add(this);
+  try {
+    m_QueuedMatrices.Add(m_Matrices);
+  } catch (...) {
+    m_MatrixQueue.SetCount(slot);  // the two queues stay entry for entry
+    throw;
+  }
+  m_QueueSlot = slot;
+  m_Matrices->queued = true;
 }
 
 void cEntity::MatrixQueue() {
-  if (m_Queued) return;
+  if (m_Matrices->queued) return;
   Enqueue();
   // Depth-first pre-order without recursion, so that chains of any depth
   // are safe: descend into the next child not yet queued; when a node has
@@ -111,7 +142,7 @@ void cEntity::MatrixQueue() {
   for (;;) {
     if (next < node->m_Childs.GetCount()) {
       cEntity* child = node->m_Childs[next++];
-      if (child == nullptr || child->m_Queued) continue;
+      if (child == nullptr || child->m_Matrices->queued) continue;
       child->Enqueue();
       child->m_WalkFrom = node;
       child->m_WalkResume = next;
@@ -126,61 +157,33 @@ void cEntity::MatrixQueue() {
   }
 }
 
-void cEntity::MatrixUpdate() {
-  if (m_Parent != nullptr) {
-    if (!m_Parent->m_WorldChanged && !m_PivotChanged) return;
-    tolmak::detail::MultiplyFastest(m_PivotMatrix, m_Parent->m_WorldMatrix, m_WorldMatrix);
-  } else {
-    if (!m_PivotChanged) return;
-    m_WorldMatrix = m_PivotMatrix;
-  }
-  m_WorldChanged = true;
-}
+namespace {
 
-// The entities of a pass lie all over the heap; fetching them ahead hides
-// the time each would cost when the sweep reaches it.
-inline void cEntity::Prefetch() const {
-#if defined(__GNUC__)
-  __builtin_prefetch(&m_PivotMatrix);
-  __builtin_prefetch(&m_WorldMatrix);
-  __builtin_prefetch(&m_QueueSlot);
-#endif
+#ifdef TOLMAK_RUNTIME_AVX
+// Compiled for the fma instructions, so that the chain of products is
+// inlined and keeps its registers.
+template <class tRecord>
+__attribute__((target("avx,fma"))) void PassWithFma(tRecord** queue, int32_t count) {
+  tolmak::detail::cFmaChain products;
+  tRecord::Pass(queue, count, products);
 }
+#endif
+
+}  // namespace
 
 void cEntity::UpdateMatrices() {
-  const int32_t count = m_MatrixQueue.GetCount();
-  cEntity** queue = m_MatrixQueue.GetData();
-  // An entity's world-changed flag is read only by its referrers, so it is
-  // cleared as soon as the last of those queued after it has read it, while
-  // the entity is still in the cache; those whose readers do not all come
-  // after them wait at the front of the queue, already swept, for a short
-  // second sweep. In a tree queued in pre-order that front is a stack whose
-  // top is the next to be read out, so it stays short.
-  constexpr int32_t kAhead = 24;
-  int32_t waiting = 0;
-  for (int32_t i = 0; i < count; ++i) {
-    if (i + kAhead < count && queue[i + kAhead] != nullptr) queue[i + kAhead]->Prefetch();
-    cEntity* entity = queue[i];
-    if (entity == nullptr) continue;
-    entity->MatrixUpdate();
-    entity->m_OffsetChanged = entity->m_PivotChanged = false;
-    entity->m_Queued = false;
-    entity->m_QueueSlot = -1;
-    cEntity* parent = entity->m_Parent;
-    if (parent != nullptr && parent->m_UnreadBy > 0 && --parent->m_UnreadBy == 0) {
-      parent->m_WorldChanged = false;
-      if (queue[waiting - 1] == parent) --waiting;
-    }
-    if (entity->m_Referrers == 0) {
-      entity->m_WorldChanged = false;
-    } else {
-      entity->m_UnreadBy = entity->m_Referrers;
-      queue[waiting++] = entity;
+  const int32_t count = m_QueuedMatrices.GetCount();
+  if (count > 0) {
+#ifdef TOLMAK_RUNTIME_AVX
+    if (tolmak::detail::CpuHasAvxFma()) {
+      PassWithFma(m_QueuedMatrices.GetData(), count);
+    } else
+#endif
+    {
+      tolmak::detail::cPlainChain products;
+      tMatrices::Pass(m_QueuedMatrices.GetData(), count, products);
     }
   }
-  for (int32_t i = 0; i < waiting; ++i) {
-    queue[i]->m_WorldChanged = false;
-    queue[i]->m_UnreadBy = 0;
-  }
+  m_QueuedMatrices.Clear();
   m_MatrixQueue.Clear();
 }

@@ -79,11 +79,11 @@ def limits(runs, misses):
         big = [(runs.get(f"pass/entity/{s}/all/1000000"), runs.get(f"pass/flat/{s}/all/1000000")) for s, _ in SHAPES]
         per = [(e["ns"] / e["queued"], f["ns"] / f["queued"]) for e, f in big if e and f]
         text = ("- *Against the flat loop* (" + "; ".join(misses["flat"]) + "). The flat loop reads 108 bytes a "
-                "node (pivot, world, parent index, flags, queue entry) from arrays; an entity is a "
-                "304-byte object (its members are fixed: name, three matrices, links, lists), and the "
-                "pass reads and writes the two or three cache lines that hold the 120 bytes of its pivot, "
-                "parent, flags and world matrix, in one sweep (a parent's world-changed flag is cleared "
-                "as its last child reads it).")
+                "node (pivot, world, parent index, flags, queue entry) from arrays and writes 52; the pass "
+                "never touches the entities but reads each one's matrix record, two cache lines (pivot, "
+                "parent's record, flags, world matrix) pooled in creation order, and an 8-byte queue entry, "
+                "and writes back the record's second line: 136 bytes read and 64 written a node, in one "
+                "sweep (a parent's world-changed flag is cleared as its last child reads it).")
         if per:
             text += (f" Once the trees outgrow the caches the pass is bound by memory traffic: at a million "
                      f"nodes, {min(p[0] for p in per):.1f} to {max(p[0] for p in per):.1f} ns a node against the "
