@@ -13,7 +13,8 @@ namespace {
 
 /// Waits until done(value) holds: spinning for a while, the next round
 /// usually being microseconds away, then asleep, so that an idle device
-/// costs no processor.
+/// costs no processor. The spin yields now and then: on a busy machine the
+/// thread waited for may be waiting for this one's processor.
 template <class T, class Done>
 void Await(const std::atomic<T>& value, Done done) {
   using tClock = std::chrono::steady_clock;
@@ -30,7 +31,10 @@ void Await(const std::atomic<T>& value, Done done) {
 #if defined(__x86_64__) || defined(__i386__)
     _mm_pause();
 #endif
-    if (i % 64 == 0) spinning = tClock::now() < until;
+    if (i % 64 == 0) {
+      spinning = tClock::now() < until;
+      std::this_thread::yield();
+    }
   }
 }
 

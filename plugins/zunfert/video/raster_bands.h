@@ -91,11 +91,11 @@ class cRasterBands {
   std::vector<std::thread> m_Helpers;
   tWork m_Work = nullptr;  // what the current round runs
   void* m_Context = nullptr;
-  std::atomic<uint32_t> m_Round = 0;  // counts the rounds the helpers are called to
-  std::atomic<int> m_Pending = 0;     // helpers still at work on the current round
+  std::atomic<uint32_t> m_Round = 0;     // counts the rounds the helpers are called to
+  std::atomic<int> m_Pending = 0;        // helpers still at work on the current round
   std::atomic<uint32_t> m_Meetings = 0;  // counts the Meets completed
   std::atomic<int> m_Arrived = 0;        // threads at the current Meet
-  bool m_Stop = false;                // read by the helpers after a round's store
+  bool m_Stop = false;                   // read by the helpers after a round's store
 };
 
 }  // namespace zunfert::detail
