@@ -9,37 +9,6 @@
 
 namespace zunfert::detail {
 
-namespace {
-
-/// Waits until done(value) holds: spinning for a while, the next round
-/// usually being microseconds away, then asleep, so that an idle device
-/// costs no processor. The spin yields now and then: on a busy machine the
-/// thread waited for may be waiting for this one's processor.
-template <class T, class Done>
-void Await(const std::atomic<T>& value, Done done) {
-  using tClock = std::chrono::steady_clock;
-  constexpr auto kSpin = std::chrono::microseconds(30);
-  const tClock::time_point until = tClock::now() + kSpin;
-  bool spinning = true;
-  for (unsigned i = 1;; ++i) {
-    const T seen = value.load(std::memory_order_acquire);
-    if (done(seen)) return;
-    if (!spinning) {
-      value.wait(seen, std::memory_order_acquire);
-      continue;
-    }
-#if defined(__x86_64__) || defined(__i386__)
-    _mm_pause();
-#endif
-    if (i % 64 == 0) {
-      spinning = tClock::now() < until;
-      std::this_thread::yield();
-    }
-  }
-}
-
-}  // namespace
-
 cRasterBands::~cRasterBands() {
   StopHelpers();
 }
@@ -56,10 +25,33 @@ void cRasterBands::StopHelpers() {
   if (m_Helpers.empty()) return;
   m_Stop = true;
   m_Round.fetch_add(1, std::memory_order_release);
-  m_Round.notify_all();
+  Wake();
   for (std::thread& helper : m_Helpers) helper.join();
   m_Helpers.clear();
   m_Stop = false;
+}
+
+template <class T, class Done>
+void cRasterBands::Await(const std::atomic<T>& value, Done done) {
+  using tClock = std::chrono::steady_clock;
+  constexpr auto kSpin = std::chrono::microseconds(5);
+  const tClock::time_point until = tClock::now() + kSpin;
+  for (unsigned i = 1; !done(value.load(std::memory_order_acquire)); ++i) {
+#if defined(__x86_64__) || defined(__i386__)
+    _mm_pause();
+#endif
+    if (i % 64 == 0 && tClock::now() >= until) {
+      std::unique_lock lock(m_Mutex);
+      m_Changed.wait(lock, [&] { return done(value.load(std::memory_order_acquire)); });
+      return;
+    }
+  }
+}
+
+void cRasterBands::Wake() {
+  // Taking the mutex orders this after a sleeper's last look at the value.
+  { std::lock_guard lock(m_Mutex); }
+  m_Changed.notify_all();
 }
 
 void cRasterBands::Meet() {
@@ -70,7 +62,7 @@ void cRasterBands::Meet() {
   }
   m_Arrived.store(0, std::memory_order_relaxed);
   m_Meetings.fetch_add(1, std::memory_order_release);
-  m_Meetings.notify_all();
+  Wake();
 }
 
 void cRasterBands::Forget() {
@@ -84,7 +76,7 @@ void cRasterBands::Run(tWork work, void* context) {
   m_Work = work, m_Context = context;
   m_Pending.store(m_Threads - 1, std::memory_order_relaxed);
   m_Round.fetch_add(1, std::memory_order_release);
-  m_Round.notify_all();
+  Wake();
   work(context, 0);
   Await(m_Pending, [](int pending) { return pending == 0; });
 }
@@ -110,7 +102,7 @@ void cRasterBands::Help(int k, uint32_t done) {
     if (m_Stop) return;
     done = m_Round.load(std::memory_order_relaxed);
     m_Work(m_Context, k);
-    if (m_Pending.fetch_sub(1, std::memory_order_acq_rel) == 1) m_Pending.notify_one();
+    if (m_Pending.fetch_sub(1, std::memory_order_acq_rel) == 1) Wake();
   }
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -78,6 +80,14 @@ class cRasterBands {
   using tWork = void (*)(void* context, int k);
 
   void Run(tWork work, void* context);
+  /// Waits until done(value) holds: spinning for a while, the next round
+  /// usually being microseconds away, then asleep, so that an idle device
+  /// costs no processor. It does not yield: on a busy machine a thread
+  /// woken from sleep gets a processor sooner than one that gave it away.
+  template <class T, class Done>
+  void Await(const std::atomic<T>& value, Done done);
+  /// Wakes the threads asleep in Await after a change of what they wait for.
+  void Wake();
   /// A helper's loop: thread k, called first to the round after done.
   void Help(int k, uint32_t done);
   void StopHelpers();
@@ -85,10 +95,10 @@ class cRasterBands {
   int m_Threads = 1;
   std::vector<std::vector<tTriangle>> m_Lists = std::vector<std::vector<tTriangle>>(1);
 
-  // A round publishes m_Work and m_Context by its store to m_Round; the
-  // waits spin a while before they sleep, since rounds come microseconds
-  // apart within a frame and waking a sleeping thread costs several.
+  // A round publishes m_Work and m_Context by its store to m_Round.
   std::vector<std::thread> m_Helpers;
+  std::mutex m_Mutex;  // for the sleepers of Await
+  std::condition_variable m_Changed;
   tWork m_Work = nullptr;  // what the current round runs
   void* m_Context = nullptr;
   std::atomic<uint32_t> m_Round = 0;     // counts the rounds the helpers are called to
