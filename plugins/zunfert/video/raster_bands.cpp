@@ -1,6 +1,11 @@
 #include "raster_bands.h"
 
 #include <algorithm>
+#include <chrono>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
 
 namespace zunfert::detail {
 
@@ -17,45 +22,70 @@ void cRasterBands::SetThreads(int threads) {
 }
 
 void cRasterBands::StopHelpers() {
-  {
-    std::lock_guard lock(m_Mutex);
-    m_Stop = true;
-  }
-  m_Changed.notify_all();
+  if (m_Helpers.empty()) return;
+  m_Stop = true;
+  m_Round.fetch_add(1, std::memory_order_release);
+  Wake();
   for (std::thread& helper : m_Helpers) helper.join();
   m_Helpers.clear();
   m_Stop = false;
 }
 
-void cRasterBands::Flush(cPixelPipeline& pipeline) {
-  if (std::all_of(m_Lists.begin(), m_Lists.end(), [](const auto& list) { return list.empty(); }))
+template <class T, class Done>
+void cRasterBands::Await(const std::atomic<T>& value, Done done) {
+  using tClock = std::chrono::steady_clock;
+  constexpr auto kSpin = std::chrono::microseconds(5);
+  const tClock::time_point until = tClock::now() + kSpin;
+  for (unsigned i = 1; !done(value.load(std::memory_order_acquire)); ++i) {
+#if defined(__x86_64__) || defined(__i386__)
+    _mm_pause();
+#endif
+    if (i % 64 == 0 && tClock::now() >= until) {
+      std::unique_lock lock(m_Mutex);
+      m_Changed.wait(lock, [&] { return done(value.load(std::memory_order_acquire)); });
+      return;
+    }
+  }
+}
+
+void cRasterBands::Wake() {
+  // Taking the mutex orders this after a sleeper's last look at the value.
+  { std::lock_guard lock(m_Mutex); }
+  m_Changed.notify_all();
+}
+
+void cRasterBands::Meet() {
+  const uint32_t meeting = m_Meetings.load(std::memory_order_acquire);
+  if (m_Arrived.fetch_add(1, std::memory_order_acq_rel) + 1 < m_Threads) {
+    Await(m_Meetings, [meeting](uint32_t meetings) { return meetings != meeting; });
     return;
-  m_Pipeline = &pipeline;
-  Run([](void* bands, int k) { static_cast<const cRasterBands*>(bands)->DrawBands(k); }, this);
+  }
+  m_Arrived.store(0, std::memory_order_relaxed);
+  m_Meetings.fetch_add(1, std::memory_order_release);
+  Wake();
+}
+
+void cRasterBands::Forget() {
   for (std::vector<tTriangle>& list : m_Lists) list.clear();
 }
 
 void cRasterBands::Run(tWork work, void* context) {
   if (m_Helpers.empty())
     for (int k = 1; k < m_Threads; ++k)
-      m_Helpers.emplace_back(&cRasterBands::Help, this, k, m_Round);
-  {
-    std::lock_guard lock(m_Mutex);
-    m_Work = work, m_Context = context;
-    ++m_Round;
-    m_Pending = m_Threads - 1;
-  }
-  m_Changed.notify_all();
+      m_Helpers.emplace_back(&cRasterBands::Help, this, k, m_Round.load());
+  m_Work = work, m_Context = context;
+  m_Pending.store(m_Threads - 1, std::memory_order_relaxed);
+  m_Round.fetch_add(1, std::memory_order_release);
+  Wake();
   work(context, 0);
-  std::unique_lock lock(m_Mutex);
-  m_Changed.wait(lock, [this] { return m_Pending == 0; });
+  Await(m_Pending, [](int pending) { return pending == 0; });
 }
 
-void cRasterBands::DrawBands(int k) const {
+void cRasterBands::DrawRecorded(int k, const cPixelPipeline& pipeline) const {
   for (const std::vector<tTriangle>& list : m_Lists)
     for (const tTriangle& triangle : list) {
       const cTriangleCoverage& coverage = triangle.coverage;
-      cSpanBatcher batcher(*m_Pipeline, triangle.setup);
+      cSpanBatcher batcher(pipeline, triangle.setup);
       // The first band of thread k at or after the triangle's first row.
       const int top = coverage.first / kBandRows;
       int band = top + ((k - top % m_Threads) + m_Threads) % m_Threads;
@@ -66,18 +96,13 @@ void cRasterBands::DrawBands(int k) const {
     }
 }
 
-void cRasterBands::Help(int k, uint64_t done) {
-  std::unique_lock lock(m_Mutex);
+void cRasterBands::Help(int k, uint32_t done) {
   for (;;) {
-    m_Changed.wait(lock, [&] { return m_Stop || m_Round != done; });
+    Await(m_Round, [done](uint32_t round) { return round != done; });
     if (m_Stop) return;
-    done = m_Round;
-    const tWork work = m_Work;
-    void* const context = m_Context;
-    lock.unlock();
-    work(context, k);
-    lock.lock();
-    if (--m_Pending == 0) m_Changed.notify_all();
+    done = m_Round.load(std::memory_order_relaxed);
+    m_Work(m_Context, k);
+    if (m_Pending.fetch_sub(1, std::memory_order_acq_rel) == 1) Wake();
   }
 }
 

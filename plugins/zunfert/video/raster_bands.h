@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -16,15 +17,15 @@ namespace zunfert::detail {
 /// on one row, so one thread draws everything that touches it, in the order
 /// the rasteriser produced it: the picture is the one a single thread draws.
 ///
-/// The triangles of a draw are set up on all the threads at once (Together),
-/// each thread a stretch of the primitives into a list of its own; Flush
-/// then draws the lists in the order of the threads, so in the order of the
-/// primitives, and has each thread find the spans of its own rows: the walk
-/// along the edges is shared out with the pixels, and no thread looks at
-/// another's spans. The helper threads start at the first round that wants
-/// them and live as long as the object; with one thread everything is drawn
-/// on the caller's, nothing recorded. The lists keep their storage from draw
-/// to draw.
+/// A draw is one round of all the threads (Together): each sets up a
+/// stretch of the primitives into a list of its own, they Meet, and each
+/// draws the lists in the order of the threads, so in the order of the
+/// primitives, finding the spans of its own rows: the walk along the edges
+/// is shared out with the pixels, and no thread looks at another's spans.
+/// The helper threads start at the first round that wants them and live as
+/// long as the object; with one thread everything is drawn on the
+/// caller's, nothing recorded. The lists keep their storage from draw to
+/// draw.
 class cRasterBands {
  public:
   static constexpr int kBandRows = 8;
@@ -63,8 +64,13 @@ class cRasterBands {
   void AddTriangle(int k, const cTriangleSetup& setup, const cTriangleCoverage& coverage) {
     m_Lists[k].push_back({setup, coverage});
   }
-  /// Draws everything recorded through the pipeline and forgets it.
-  void Flush(cPixelPipeline& pipeline);
+  /// Within a round: returns once every thread of the round has called it.
+  void Meet();
+  /// Within a round, after a Meet that follows the recording: draws the rows
+  /// of thread k's bands of every triangle recorded.
+  void DrawRecorded(int k, const cPixelPipeline& pipeline) const;
+  /// After the round: forgets the triangles recorded.
+  void Forget();
 
  private:
   struct tTriangle {
@@ -74,24 +80,32 @@ class cRasterBands {
   using tWork = void (*)(void* context, int k);
 
   void Run(tWork work, void* context);
-  /// Draws the rows of the bands of thread k.
-  void DrawBands(int k) const;
+  /// Waits until done(value) holds: spinning for a while, the next round
+  /// usually being microseconds away, then asleep, so that an idle device
+  /// costs no processor. It does not yield: on a busy machine a thread
+  /// woken from sleep gets a processor sooner than one that gave it away.
+  template <class T, class Done>
+  void Await(const std::atomic<T>& value, Done done);
+  /// Wakes the threads asleep in Await after a change of what they wait for.
+  void Wake();
   /// A helper's loop: thread k, called first to the round after done.
-  void Help(int k, uint64_t done);
+  void Help(int k, uint32_t done);
   void StopHelpers();
 
   int m_Threads = 1;
   std::vector<std::vector<tTriangle>> m_Lists = std::vector<std::vector<tTriangle>>(1);
-  cPixelPipeline* m_Pipeline = nullptr;
 
+  // A round publishes m_Work and m_Context by its store to m_Round.
   std::vector<std::thread> m_Helpers;
-  std::mutex m_Mutex;
+  std::mutex m_Mutex;  // for the sleepers of Await
   std::condition_variable m_Changed;
   tWork m_Work = nullptr;  // what the current round runs
   void* m_Context = nullptr;
-  uint64_t m_Round = 0;  // counts the rounds the helpers are called to
-  int m_Pending = 0;     // helpers still at work on the current round
-  bool m_Stop = false;
+  std::atomic<uint32_t> m_Round = 0;     // counts the rounds the helpers are called to
+  std::atomic<int> m_Pending = 0;        // helpers still at work on the current round
+  std::atomic<uint32_t> m_Meetings = 0;  // counts the Meets completed
+  std::atomic<int> m_Arrived = 0;        // threads at the current Meet
+  bool m_Stop = false;                   // read by the helpers after a round's store
 };
 
 }  // namespace zunfert::detail

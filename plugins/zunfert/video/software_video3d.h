@@ -248,13 +248,13 @@ class cSoftwareVideo3D : public tFrameOutputDevice<cVideo3D> {
   void PrepareMipmaps();
   /// Prepares the transform, the pixel pipeline and the rasterizer.
   bool BeginDraw(const cVertexBuffer& vertices, uint32_t first, uint32_t count);
-  /// Transforms the vertices first to first + count - 1 into m_Vertices.
-  void TransformRange(const cVertexBuffer& vertices, uint32_t first, uint32_t count);
-  /// Assembles primitives from vertex numbers read through index(i), i
-  /// from 0 to count - 1, which give positions in m_Vertices; with several
-  /// threads, each sets up a stretch of the primitives.
+  /// Transforms the vertices first to first + span - 1 into m_Vertices and
+  /// draws the primitives of vertex numbers read through index(i), i from 0
+  /// to count - 1, which give positions in m_Vertices; with several threads
+  /// on all of them in one round, when the draw is big enough to pay for it.
   template <class Index>
-  void Assemble(EPrimitive type, uint32_t count, Index index);
+  void Draw(EPrimitive type, const cVertexBuffer& vertices, uint32_t first, uint32_t span,
+            uint32_t count, Index index);
   static uint32_t PrimitiveCount(EPrimitive type, uint32_t count);
   /// Primitives from to to - 1 through the rasterizer; may run on any thread.
   template <class Index>

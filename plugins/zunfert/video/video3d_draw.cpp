@@ -7,16 +7,6 @@
 
 namespace zunfert {
 
-namespace {
-
-/// Processor seconds since start: on a shared machine the wall clock
-/// would count the other processes too.
-double Since(std::clock_t start) {
-  return static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
-}
-
-}  // namespace
-
 /// A device copy of a vertex buffer: system memory is all the device has.
 class cSoftwareVideo3D::cDeviceVertices : public hVertexBuffer {
  public:
@@ -85,8 +75,7 @@ void cSoftwareVideo3D::DrawPrimitive(EPrimitive type, const cVertexBuffer& verti
   if (first >= vertices.GetLength()) return;
   count = std::min(count, vertices.GetLength() - first);
   if (!BeginDraw(vertices, first, count)) return;
-  TransformRange(vertices, first, count);
-  Assemble(type, count, [](uint32_t i) { return i; });
+  Draw(type, vertices, first, count, count, [](uint32_t i) { return i; });
 }
 
 void cSoftwareVideo3D::DrawIndexedPrimitive(EPrimitive type, const cVertexBuffer& vertices,
@@ -105,9 +94,9 @@ void cSoftwareVideo3D::DrawIndexed(EPrimitive type, const cVertexBuffer& vertice
   // Indices past the end of the vertices drop their primitives in Assemble.
   const uint32_t span = std::min<uint32_t>(*high - *low + 1, vertices.GetLength() - first);
   if (!BeginDraw(vertices, first, span)) return;
-  TransformRange(vertices, first, span);
   const uint16_t lowest = *low;
-  Assemble(type, count, [entries, lowest](uint32_t i) { return uint32_t{entries[i]} - lowest; });
+  Draw(type, vertices, first, span, count,
+       [entries, lowest](uint32_t i) { return uint32_t{entries[i]} - lowest; });
 }
 
 bool cSoftwareVideo3D::BeginDraw(const cVertexBuffer& vertices, uint32_t first, uint32_t count) {
@@ -126,36 +115,52 @@ bool cSoftwareVideo3D::BeginDraw(const cVertexBuffer& vertices, uint32_t first, 
   return true;
 }
 
-void cSoftwareVideo3D::TransformRange(const cVertexBuffer& vertices, uint32_t first,
-                                      uint32_t count) {
-  const std::clock_t start = std::clock();
-  if (m_Vertices.size() < count) m_Vertices.resize(count);
-  m_VertexCount = count;
-  m_Bands.Share(count, 128, [&](int, uint32_t from, uint32_t to) {
-    m_Processor.Process(vertices, first + from, to - from, m_Vertices.data() + from);
-  });
-  m_Times.transform += Since(start);
-}
-
 template <class Index>
-void cSoftwareVideo3D::Assemble(EPrimitive type, uint32_t count, Index index) {
-  const std::clock_t start = std::clock();
+void cSoftwareVideo3D::Draw(EPrimitive type, const cVertexBuffer& vertices, uint32_t first,
+                            uint32_t span, uint32_t count, Index index) {
+  if (m_Vertices.size() < span) m_Vertices.resize(span);
+  m_VertexCount = span;
   const uint32_t primitives = PrimitiveCount(type, count);
   m_Primitives += primitives;
-  // A thread's round trip pays for itself only on a few dozen triangles.
-  m_Bands.Share(primitives, 64, [&](int k, uint32_t from, uint32_t to) {
+  std::clock_t start = std::clock();
+  const auto lap = [&start](double& phase) {
+    const std::clock_t now = std::clock();
+    phase += static_cast<double>(now - start) / CLOCKS_PER_SEC;
+    start = now;
+  };
+  const auto threads = static_cast<uint32_t>(m_Bands.GetThreads());
+  // A round of the threads pays for itself only on a few dozen triangles;
+  // drawn on the caller's, as set up, they give the same picture.
+  if (threads == 1 || primitives < 64 * threads) {
+    m_Processor.Process(vertices, first, span, m_Vertices.data());
+    lap(m_Times.transform);
+    detail::cRasterizer rasterizer = m_Rasterizer;
+    rasterizer.SetBands(nullptr);
+    AssembleRange(type, index, rasterizer, 0, primitives);
+    lap(m_Times.raster);
+    return;
+  }
+  // Thread k's share of n items starts at part(n, k).
+  const auto part = [threads](uint32_t n, int k) {
+    return static_cast<uint32_t>(uint64_t{n} * static_cast<uint32_t>(k) / threads);
+  };
+  // One round a draw: the threads transform, set up and draw, meeting
+  // wherever one needs what the others made.
+  auto work = [&](int k) {
+    const uint32_t from = part(span, k), to = part(span, k + 1);
+    m_Processor.Process(vertices, first + from, to - from, m_Vertices.data() + from);
+    m_Bands.Meet();
+    if (k == 0) lap(m_Times.transform);
     detail::cRasterizer rasterizer = m_Rasterizer;
     rasterizer.SetBands(&m_Bands, k);
-    AssembleRange(type, index, rasterizer, from, to);
-  });
-  if (m_Bands.IsRecording()) {
-    m_Times.setup += Since(start);
-    const std::clock_t drawing = std::clock();
-    m_Bands.Flush(m_Pipeline);
-    m_Times.raster += Since(drawing);
-  } else {
-    m_Times.raster += Since(start);
-  }
+    AssembleRange(type, index, rasterizer, part(primitives, k), part(primitives, k + 1));
+    m_Bands.Meet();
+    if (k == 0) lap(m_Times.setup);
+    m_Bands.DrawRecorded(k, m_Pipeline);
+  };
+  m_Bands.Together(work);
+  m_Bands.Forget();
+  lap(m_Times.raster);
 }
 
 uint32_t cSoftwareVideo3D::PrimitiveCount(EPrimitive type, uint32_t count) {
