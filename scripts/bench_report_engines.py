@@ -137,7 +137,7 @@ def caller_limit(results):
     single, total, caller = float(single[1]), float(two[1]), float(two[2])
     return (f" `zunfert_video_timing` in the same run times the calling thread apart: on two threads it "
             f"spends {caller:.2f} ms of processor time a frame (its own share of the vertices and bands, "
-            f"and handing out the work; waiting costs it none), of {total:.2f} ms on both threads together, against "
+            f"handing out the work, and spinning a few microseconds at each meeting before it sleeps), of {total:.2f} ms on both threads together, against "
             f"{single:.2f} ms for the whole frame on one thread. A frame cannot take less than the calling "
             f"thread's time, so two threads give at most {single / caller:.2f} ×; and the two threads "
             f"together spend {total / single - 1:.0%} more processor time than one.")
@@ -178,8 +178,9 @@ def renderers(results, runs, docs):
                  f"{two['ns'] / 1e6:.2f} ms a frame against one thread's {one['ns'] / 1e6:.2f} ms, for which the "
                  f"machine gave the benchmark {share:.2f} of a core.")
         text += caller_limit(results) + "\n"
-    text += ("\nWith two threads each draws bands of 8 rows in turn, every span of a draw in the order the "
-             "rasteriser made it, so the picture is the one-thread picture bit for bit (a test compares "
+    text += ("\nWith two threads a draw is one round of both: each transforms and sets up a stretch of the "
+             "draw's primitives into a list of its own, then draws its own bands of 8 rows of every list in "
+             "the primitives' order, so the picture is the one-thread picture bit for bit (a test compares "
              "them). The wall clock counts the time spent waiting for a core: on a shared machine the gain "
              "is bounded by the core the others leave free (see the load average).\n")
     split = os.path.join(results, "video3d.txt")
@@ -189,8 +190,7 @@ def renderers(results, runs, docs):
         text += (f"\nWhere the goal is missed: of our frame, {raster:.2f} ms go to rasterising (triangles "
                  f"to pixels, timed by `zunfert_video_timing` in the same run) and {transform:.2f} ms to "
                  "the vertices; Burning's Video's whole frame is "
-                 f"{theirs['ns'] / 1e6:.2f} ms. Our pixel pipeline interpolates every attribute in "
-                 "perspective and filters bilinearly in floating point, 64 pixels a batch. The pictures "
+                 f"{theirs['ns'] / 1e6:.2f} ms. The pictures "
                  "below are not identical: Burning's Video lights the spheres darker and draws the checker "
                  "squares larger from the same texture coordinates.\n")
     pictures = [(f, d) for f, d in (("zunfert.png", "render_zunfert.png"), ("burnings.png", "render_burnings.png"))
