@@ -124,8 +124,9 @@ def batch_pixels(runs):
 
 
 def caller_limit(results):
-    """What the calling thread alone costs in the two-thread timing run: a
-    frame cannot take less, however free the second core is."""
+    """What splitting the frame costs, from the timing program's two-thread
+    run: two cores cannot finish the threads' processor time in less than
+    half of it."""
     paths = [os.path.join(results, f) for f in ("video3d.txt", "video3d_2.txt")]
     if not all(os.path.exists(p) for p in paths):
         return ""
@@ -135,13 +136,12 @@ def caller_limit(results):
     if not single or not two:
         return ""
     single, total, caller = float(single[1]), float(two[1]), float(two[2])
-    return (f" `zunfert_video_timing` in the same run times the calling thread apart: on two threads it "
-            f"spends {caller:.2f} ms of processor time a frame (its own share of the vertices and bands, "
-            f"handing out the work, and spinning a few microseconds at each meeting before it sleeps), of {total:.2f} ms on both threads together, against "
-            f"{single:.2f} ms for the whole frame on one thread. A frame cannot take less than the calling "
-            f"thread's time, so two threads give at most {single / caller:.2f} ×; and the two threads "
-            f"together spend {total / single - 1:.0%} more processor time than one.")
-
+    return (f" `zunfert_video_timing` in the same run gives the processor time: on two threads a frame costs "
+            f"{total:.2f} ms on both threads together ({caller:.2f} ms of it on the calling thread), against "
+            f"{single:.2f} ms on one thread. Two cores cannot spend {total:.2f} ms in less than "
+            f"{total / 2:.2f} ms, so two threads give at most {2 * single / total:.2f} × here: splitting the "
+            f"frame costs {total / single - 1:.0%} more processor time, which includes the spinning of each "
+            f"thread for a few microseconds at every meeting before it sleeps.")
 
 def renderers(results, runs, docs):
     ours, theirs = runs.get("render/zunfert"), runs.get("render/burnings")
@@ -184,15 +184,17 @@ def renderers(results, runs, docs):
              "them). The wall clock counts the time spent waiting for a core: on a shared machine the gain "
              "is bounded by the core the others leave free (see the load average).\n")
     split = os.path.join(results, "video3d.txt")
-    found = re.search(r"transform ([\d.]+) ms, raster ([\d.]+) ms", open(split).read()) if os.path.exists(split) else None
+    found = re.search(r"on 1 thread\(s\): ([\d.]+) ms per frame.*transform ([\d.]+) ms, setup [\d.]+ ms, "
+                      r"raster ([\d.]+) ms", open(split).read(), re.S) if os.path.exists(split) else None
     if r < 1.0 and found:
-        transform, raster = map(float, found.groups())
-        text += (f"\nWhere the goal is missed: of our frame, {raster:.2f} ms go to rasterising (triangles "
-                 f"to pixels, timed by `zunfert_video_timing` in the same run) and {transform:.2f} ms to "
-                 "the vertices; Burning's Video's whole frame is "
-                 f"{theirs['ns'] / 1e6:.2f} ms. The pictures "
-                 "below are not identical: Burning's Video lights the spheres darker and draws the checker "
-                 "squares larger from the same texture coordinates.\n")
+        whole, transform, raster = map(float, found.groups())
+        text += (f"\nWhere the goal is missed: the frame is rasterising above all. `zunfert_video_timing`, "
+                 f"the same scene on the same device run alone in the same session, takes {whole:.2f} ms a "
+                 f"frame, {raster:.2f} ms of it rasterising (triangles to pixels) and {transform:.2f} ms the "
+                 f"vertices; here, its runs interleaved with Burning's Video's, it took {ours['ns'] / 1e6:.2f} "
+                 f"ms against Burning's Video's {theirs['ns'] / 1e6:.2f} ms. The pictures below are not "
+                 "identical: Burning's Video lights the spheres darker and draws the checker squares larger "
+                 "from the same texture coordinates.\n")
     pictures = [(f, d) for f, d in (("zunfert.png", "render_zunfert.png"), ("burnings.png", "render_burnings.png"))
                 if os.path.exists(os.path.join(results, f))]
     for source, target in pictures:
