@@ -130,7 +130,7 @@ void cSoftwareVideo3D::SetClearStencil(uint32_t value) {
 void cSoftwareVideo3D::Clear(bool color, bool depth, bool stencil) {
   cSoftwareSurface* surface = DrawSurface();
   if (!surface) return;
-  const auto [x, y, width, height] = m_Viewport;
+  const int x = m_Viewport[0], y = m_Viewport[1], width = m_Viewport[2], height = m_Viewport[3];
   const auto clearColor = [&] {
     const detail::cRgba& c = m_State.clearColor;
     const cColor clear(c.a, c.r, c.g, c.b);
