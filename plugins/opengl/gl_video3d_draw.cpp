@@ -29,22 +29,6 @@ GLenum Mode(cVideo3D::EPrimitive type) {
   }
 }
 
-/// Primitives that count vertices make, as the software device counts them.
-uint32_t Primitives(cVideo3D::EPrimitive type, uint32_t count) {
-  switch (type) {
-    case cVideo3D::EPrimitive::Points:
-      return count;
-    case cVideo3D::EPrimitive::Lines:
-      return count / 2;
-    case cVideo3D::EPrimitive::LineStrip:
-      return count > 0 ? count - 1 : 0;
-    case cVideo3D::EPrimitive::Triangles:
-      return count / 3;
-    default:
-      return count > 1 ? count - 2 : 0;
-  }
-}
-
 GLenum Usage(cVideo3D::ETextureUsage usage) {
   return usage == cVideo3D::ETextureUsage::Dynamic ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW;
 }
@@ -175,7 +159,7 @@ bool cOpenGLVideo3D::NeedsFlatOrder(EPrimitive type) const {
 
 void cOpenGLVideo3D::Submit(EPrimitive type, uint32_t count) {
   ++m_Counts.draws;
-  m_Primitives += Primitives(type, count);
+  m_Primitives += PrimitiveCount(type, count);
   m_Drawn |= !m_TargetBuffer.IsCreated();
   m_DrawnSinceFlip |= !m_TargetBuffer.IsCreated();
 }

@@ -226,6 +226,11 @@ class cSoftwareVideo3D : public tFrameOutputDevice<cVideo3D> {
   static constexpr uint32_t kTextureMemory = 256u << 20;
   static constexpr int kMaxTextureSide = 4096;
 
+ protected:
+  /// Primitives that count vertices of the type make, as GetPrimitivesDrawn
+  /// counts them.
+  static uint32_t PrimitiveCount(EPrimitive type, uint32_t count);
+
  private:
   class cDeviceVertices;
   class cDeviceIndices;
@@ -255,7 +260,6 @@ class cSoftwareVideo3D : public tFrameOutputDevice<cVideo3D> {
   template <class Index>
   void Draw(EPrimitive type, const cVertexBuffer& vertices, uint32_t first, uint32_t span,
             uint32_t count, Index index);
-  static uint32_t PrimitiveCount(EPrimitive type, uint32_t count);
   /// Primitives from to to - 1 through the rasterizer; may run on any thread.
   template <class Index>
   void AssembleRange(EPrimitive type, const Index& index, detail::cRasterizer& rasterizer,
