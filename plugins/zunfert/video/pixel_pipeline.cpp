@@ -68,7 +68,8 @@ void cSpanBatcher::Add(int y, int x0, int x1) {
     const int start = batch.count;
     batch.run[batch.runs++] = {x, y, start, n};
     const float fromX = static_cast<float>(x) + 0.5f - m_Setup.referenceX;
-    for (int i = 0; i < n; ++i) {
+    // Whole groups of four, which stay in vectors.
+    for (int i = 0; i < ((n + 3) & ~3); ++i) {
       batch.fromX[start + i] = fromX;
       batch.fromY[start + i] = fromY;
       batch.step[start + i] = static_cast<float>(i);

@@ -53,7 +53,8 @@ struct alignas(32) cBatch {
   /// Where each pixel's run starts, from the triangle's reference point, and
   /// the pixel's step along the run: a pixel's value is the plane's at the
   /// run's start plus the steps, the same sums whatever else the batch holds.
-  float fromX[kBatch], fromY[kBatch], step[kBatch];
+  /// A run's last group of four may spill past it (the next run overwrites it).
+  float fromX[kBatch + 3], fromY[kBatch + 3], step[kBatch + 3];
   float z[kBatch], w[kBatch];
   float r[kBatch], g[kBatch], b[kBatch], a[kBatch];
   float sr[kBatch], sg[kBatch], sb[kBatch], fog[kBatch];
