@@ -19,6 +19,7 @@ void cRasterBands::SetThreads(int threads) {
   StopHelpers();
   m_Threads = threads;
   m_Lists.resize(static_cast<size_t>(threads));
+  m_RowWork.resize(static_cast<size_t>(threads));
 }
 
 void cRasterBands::StopHelpers() {
@@ -67,6 +68,48 @@ void cRasterBands::Meet() {
 
 void cRasterBands::Forget() {
   for (std::vector<tTriangle>& list : m_Lists) list.clear();
+  for (std::vector<int64_t>& rows : m_RowWork) std::fill(rows.begin(), rows.end(), 0);
+}
+
+void cRasterBands::AddTriangle(int k, const cTriangleSetup& setup,
+                               const cTriangleCoverage& coverage) {
+  m_Lists[k].push_back({setup, coverage});
+  // Work in 1/16 pixel: the pixels spread evenly over the rows, and a row's
+  // and a triangle's own cost in pixels' worth.
+  constexpr int64_t kRowCost = 4 * 16, kTriangleCost = 24 * 16;
+  const cEdge &e0 = coverage.edges[0], &e1 = coverage.edges[1];
+  const int64_t area = e0.a * e1.dx - e0.dx * e1.a;  // twice the area, in sub-pixels squared
+  const int64_t rows = coverage.last - coverage.first;
+  const int64_t perRow = (area < 0 ? -area : area) / (2 * kSubPixels * kSubPixels / 16) / rows;
+  std::vector<int64_t>& work = m_RowWork[k];
+  if (work.size() < static_cast<size_t>(coverage.last) + 1)
+    work.resize(static_cast<size_t>(coverage.last) + 1);
+  work[coverage.first] += perRow + kRowCost + kTriangleCost;
+  work[coverage.first + 1] -= kTriangleCost;
+  work[coverage.last] -= perRow + kRowCost;
+}
+
+int cRasterBands::Cut(int k) const {
+  if (k == 0) return 0;
+  size_t rows = 0;
+  for (const std::vector<int64_t>& work : m_RowWork) rows = std::max(rows, work.size());
+  if (k == m_Threads) return static_cast<int>(rows);
+  int64_t total = 0, perRow = 0;
+  for (size_t y = 0; y < rows; ++y) {
+    for (const std::vector<int64_t>& work : m_RowWork)
+      if (y < work.size()) perRow += work[y];
+    total += perRow;
+  }
+  const int64_t share = total * k / m_Threads;
+  int64_t sum = 0;
+  perRow = 0;
+  for (size_t y = 0; y < rows; ++y) {
+    if (sum >= share) return static_cast<int>(y);
+    for (const std::vector<int64_t>& work : m_RowWork)
+      if (y < work.size()) perRow += work[y];
+    sum += perRow;
+  }
+  return static_cast<int>(rows);
 }
 
 void cRasterBands::Run(tWork work, void* context) {
@@ -82,16 +125,13 @@ void cRasterBands::Run(tWork work, void* context) {
 }
 
 void cRasterBands::DrawRecorded(int k, const cPixelPipeline& pipeline) const {
+  const int from = Cut(k), to = Cut(k + 1);
   for (const std::vector<tTriangle>& list : m_Lists)
     for (const tTriangle& triangle : list) {
       const cTriangleCoverage& coverage = triangle.coverage;
+      if (coverage.last <= from || coverage.first >= to) continue;
       cSpanBatcher batcher(pipeline, triangle.setup);
-      // The first band of thread k at or after the triangle's first row.
-      const int top = coverage.first / kBandRows;
-      int band = top + ((k - top % m_Threads) + m_Threads) % m_Threads;
-      for (; band * kBandRows < coverage.last; band += m_Threads)
-        coverage.EachSpan(band * kBandRows, (band + 1) * kBandRows,
-                          [&](int y, int x0, int x1) { batcher.Add(y, x0, x1); });
+      coverage.EachSpan(from, to, [&](int y, int x0, int x1) { batcher.Add(y, x0, x1); });
       batcher.Finish();
     }
 }

@@ -13,23 +13,22 @@
 namespace zunfert::detail {
 
 /// Draws the triangles of a draw call on several threads, each thread the
-/// rows of its own bands: rows of 8 pixels dealt out in turn. A pixel lies
+/// rows of its own band: a block of rows cut so that the bands hold about
+/// the same work, by the triangles' areas. A pixel lies
 /// on one row, so one thread draws everything that touches it, in the order
 /// the rasteriser produced it: the picture is the one a single thread draws.
 ///
 /// A draw is one round of all the threads (Together): each sets up a
 /// stretch of the primitives into a list of its own, they Meet, and each
 /// draws the lists in the order of the threads, so in the order of the
-/// primitives, finding the spans of its own rows: the walk along the edges
-/// is shared out with the pixels, and no thread looks at another's spans.
+/// primitives, finding the spans of its own rows: a block rather than rows
+/// dealt out in turn, so that most triangles are walked by one thread.
 /// The helper threads start at the first round that wants them and live as
 /// long as the object; with one thread everything is drawn on the
 /// caller's, nothing recorded. The lists keep their storage from draw to
 /// draw.
 class cRasterBands {
  public:
-  static constexpr int kBandRows = 8;
-
   cRasterBands() = default;
   cRasterBands(const cRasterBands&) = delete;
   cRasterBands& operator=(const cRasterBands&) = delete;
@@ -61,9 +60,7 @@ class cRasterBands {
     Together(work);
   }
   /// Keeps a triangle that thread k set up, to draw at the next Flush.
-  void AddTriangle(int k, const cTriangleSetup& setup, const cTriangleCoverage& coverage) {
-    m_Lists[k].push_back({setup, coverage});
-  }
+  void AddTriangle(int k, const cTriangleSetup& setup, const cTriangleCoverage& coverage);
   /// Within a round: returns once every thread of the round has called it.
   void Meet();
   /// Within a round, after a Meet that follows the recording: draws the rows
@@ -86,6 +83,9 @@ class cRasterBands {
   /// woken from sleep gets a processor sooner than one that gave it away.
   template <class T, class Done>
   void Await(const std::atomic<T>& value, Done done);
+  /// Row from which thread k draws, of the rows the recorded triangles may
+  /// touch; every thread finds the same cuts.
+  int Cut(int k) const;
   /// Wakes the threads asleep in Await after a change of what they wait for.
   void Wake();
   /// A helper's loop: thread k, called first to the round after done.
@@ -94,6 +94,9 @@ class cRasterBands {
 
   int m_Threads = 1;
   std::vector<std::vector<tTriangle>> m_Lists = std::vector<std::vector<tTriangle>>(1);
+  /// By thread, the change of the estimated work per row from row y - 1
+  /// to row y, of the triangles it recorded; zero after Forget.
+  std::vector<std::vector<int64_t>> m_RowWork = std::vector<std::vector<int64_t>>(1);
 
   // A round publishes m_Work and m_Context by its store to m_Round.
   std::vector<std::thread> m_Helpers;
