@@ -103,7 +103,7 @@ TEST(BoundingSphere, GrowthKeepsEveryPoint) {
   }
 }
 
-TEST(BoundingSphere, TestsAgainstBoxesPlanesAndSpheres) {
+TEST(BoundingSphere, BuiltAroundABoxTestedAgainstBoxesPlanesAndSpheresAndPrinted) {
   const cBoundingSphere unit(cVector3(0, 0, 0), 1), two(cVector3(0, 0, 0), 2);
   EXPECT_TRUE(unit.Intersects(Box(1, 0, 0, 2, 1, 1)));  // touching
   EXPECT_FALSE(unit.Intersects(Box(1.5f, 0, 0, 2, 1, 1)));
@@ -129,9 +129,6 @@ TEST(BoundingSphere, TestsAgainstBoxesPlanesAndSpheres) {
   EXPECT_TRUE(unit.Intersects(cBoundingSphere(cVector3(3, 0, 0), 2)));  // touching
   EXPECT_TRUE(unit.Intersects(cBoundingSphere(cVector3(2.5f, 0, 0), 2)));
   EXPECT_FALSE(unit.Intersects(cBoundingSphere(cVector3(3.5f, 0, 0), 2)));
-}
-
-TEST(BoundingSphere, BuiltAroundABoxAndPrinted) {
   const cBoundingSphere around(Box(0, 0, 0, 2, 2, 2));
   EXPECT_EQ(around.GetCenter(), cVector3(1, 1, 1));
   EXPECT_EQ(around.GetRadius(), std::sqrt(3.0f));

@@ -46,9 +46,9 @@ TEST(Quaternion, WorkedValues) {
             "(x=   1.500, y=  -2.250, z=1000.125, w=   0.000)");
 }
 
-TEST(Quaternion, RotationsMatrixAndProductsAgree) {
+TEST(Quaternion, RotationsMatrixProductsLogarithmAndAxisAngleAgree) {
   std::mt19937 random(1);
-  std::uniform_real_distribution<float> angle(-kPi, kPi);
+  std::uniform_real_distribution<float> angle(-kPi, kPi), turn(0.2f, 3.0f);
   for (int i = 0; i < 300; ++i) {
     const cQuaternion p = RandomRotation(random), q = RandomRotation(random);
     const cVector3 v = RandomVector(random, 10.0f);
@@ -71,7 +71,20 @@ TEST(Quaternion, RotationsMatrixAndProductsAgree) {
     const float a1 = angle(random), a2 = angle(random), a3 = angle(random);
     const cVector3 chained = About(0, 1, 0, a1) * (About(1, 0, 0, a2) * (About(0, 0, 1, a3) * v));
     ExpectNear(cQuaternion(a1, a2, a3) * v, chained, 1e-4f);
+    // Logn and Exp are inverse; LnDif is the logarithm of the rotation from p to q.
+    EXPECT_EQ(q.Logn().w, 0.0f);
+    ExpectNear(q.Logn().Exp(), q, kExpTolerance);
+    const cQuaternion r = p.Dot(q) < 0.0f ? -q : q;
+    ExpectNear(p.LnDif(r), (p.Inverse() / r.Inverse()).Logn(), kExpTolerance);
+    const cVector3 axis = v.Normalized();
+    const float a = turn(random);
+    cVector3 back;
+    float backAngle;
+    cQuaternion(axis, a).MakeAxisAngle(back, backAngle);
+    EXPECT_NEAR(backAngle, a, kFastTolerance);
+    ExpectNear(back, axis, kFastTolerance);
   }
+  ExpectNear(cQuaternion(0, 0, 0, -3).Exp(), cQuaternion(0, 0, 0, 1), 0.0f);
 }
 
 TEST(Quaternion, SlerpFollowsTheShorterGreatArc) {
@@ -98,31 +111,7 @@ TEST(Quaternion, SlerpFollowsTheShorterGreatArc) {
   }
 }
 
-TEST(Quaternion, LogarithmAndExponentialAreInverse) {
-  std::mt19937 random(5);
-  for (int i = 0; i < 300; ++i) {
-    const cQuaternion q = RandomRotation(random), p = RandomRotation(random);
-    EXPECT_EQ(q.Logn().w, 0.0f);
-    ExpectNear(q.Logn().Exp(), q, kExpTolerance);
-    // LnDif is the logarithm of the rotation from p to q.
-    const cQuaternion r = p.Dot(q) < 0.0f ? -q : q;
-    ExpectNear(p.LnDif(r), (p.Inverse() / r.Inverse()).Logn(), kExpTolerance);
-  }
-  ExpectNear(cQuaternion(0, 0, 0, -3).Exp(), cQuaternion(0, 0, 0, 1), 0.0f);
-}
-
-TEST(Quaternion, AxisAngleAndSphericalRoundTrips) {
-  std::mt19937 random(6);
-  std::uniform_real_distribution<float> angle(0.2f, 3.0f);
-  for (int i = 0; i < 200; ++i) {
-    const cVector3 axis = RandomVector(random, 1.0f).Normalized();
-    const float a = angle(random);
-    cVector3 back;
-    float backAngle;
-    cQuaternion(axis, a).MakeAxisAngle(back, backAngle);
-    EXPECT_NEAR(backAngle, a, kFastTolerance);
-    ExpectNear(back, axis, kFastTolerance);
-  }
+TEST(Quaternion, SphericalAnglesAndTheIdentitysAxis) {
   cVector2 spherical;
   float a;
   cQuaternion(cVector2(0.3f, 1.0f), 1.0f).MakeSpherical(spherical, a);
