@@ -12,7 +12,7 @@ namespace zunfert {
 /// Writes frames as PNG files on a thread of its own, so that a program
 /// draws the next frame while the last one is compressed. One frame is in
 /// hand at a time: handing over the next waits for it. The files are RGB,
-/// compressed for speed (zlib level 1, the Sub filter): frame dumps are
+/// compressed for speed (zlib level 1, runs only, the Sub filter): frame dumps are
 /// written far more often than they are read.
 ///
 /// The thread starts with the first frame and ends with the writer; a
