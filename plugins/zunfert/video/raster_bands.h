@@ -59,7 +59,8 @@ class cRasterBands {
     auto work = [&](int k) { f(k, end(k), end(k + 1)); };
     Together(work);
   }
-  /// Keeps a triangle that thread k set up, to draw at the next Flush.
+  /// Keeps a triangle that thread k set up, to draw in this round, and
+  /// tallies its estimated work by row, which places the bands' cuts.
   void AddTriangle(int k, const cTriangleSetup& setup, const cTriangleCoverage& coverage);
   /// Within a round: returns once every thread of the round has called it.
   void Meet();
