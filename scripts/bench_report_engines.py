@@ -179,8 +179,9 @@ def renderers(results, runs, docs):
                  f"machine gave the benchmark {share:.2f} of a core.")
         text += caller_limit(results) + "\n"
     text += ("\nWith two threads a draw is one round of both: each transforms and sets up a stretch of the "
-             "draw's primitives into a list of its own, then draws its own bands of 8 rows of every list in "
-             "the primitives' order, so the picture is the one-thread picture bit for bit (a test compares "
+             "draw's primitives into a list of its own, then draws its own block of rows of every list in "
+             "the primitives' order (the blocks are cut where the recorded triangles' estimated work "
+             "halves), so the picture is the one-thread picture bit for bit (a test compares "
              "them). The wall clock counts the time spent waiting for a core: on a shared machine the gain "
              "is bounded by the core the others leave free (see the load average).\n")
     split = os.path.join(results, "video3d.txt")

@@ -65,7 +65,7 @@ class cRasterBands {
   /// Within a round: returns once every thread of the round has called it.
   void Meet();
   /// Within a round, after a Meet that follows the recording: draws the rows
-  /// of thread k's bands of every triangle recorded.
+  /// of thread k's band of every triangle recorded.
   void DrawRecorded(int k, const cPixelPipeline& pipeline) const;
   /// After the round: forgets the triangles recorded.
   void Forget();

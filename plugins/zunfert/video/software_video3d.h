@@ -53,7 +53,7 @@ class cSoftwareVideo3D : public tFrameOutputDevice<cVideo3D> {
   cSoftwareVideo3D();
   ~cSoftwareVideo3D() override;
 
-  /// Threads that rasterise, the caller's included: each draws bands of
+  /// Threads that rasterise, the caller's included: each draws a band of
   /// rows (cRasterBands), and the picture is the same with any number. At
   /// first the processor count, at most 4.
   void SetRasterThreads(int threads) { m_Bands.SetThreads(threads); }
