@@ -39,11 +39,7 @@ std::string Listing(cObject& object, cPropertySheet& sheet) {
 
 /// Neither the light nor the camera adds to the entity stream.
 void ExpectPlainStream(cEntity& entity) {
-  cMemoryStream stream, plain;
-  entity.Save(stream);
-  cTestEntity().Save(plain);
-  EXPECT_TRUE(stream.GetSize() == plain.GetSize() &&
-              std::memcmp(stream.GetData(), plain.GetData(), plain.GetSize()) == 0);
+  EXPECT_EQ(tolmak::test::SavedBytes(entity), tolmak::test::SavedBytes(cTestEntity()));
 }
 
 // A light's values by property name: direct getter, default, and the value
