@@ -10,17 +10,12 @@ using namespace scene_test;
 namespace {
 
 using CameraLight = SceneTest;
-using scene_test::SameBits;
-
-bool SameBits(float a, float b) {
-  return std::bit_cast<uint32_t>(a) == std::bit_cast<uint32_t>(b);
-}
 
 /// What a renderer reads of a frustum info, bit for bit.
 bool SameFrustum(const cFrustumInfo& a, const cFrustumInfo& b) {
   const float fa[] = {a.GetFar(), a.GetLeft(), a.GetRight(), a.GetTop(), a.GetBottom()};
   const float fb[] = {b.GetFar(), b.GetLeft(), b.GetRight(), b.GetTop(), b.GetBottom()};
-  return std::memcmp(fa, fb, sizeof fa) == 0 && SameBits(a.GetProjection(), b.GetProjection()) &&
+  return SameBits(fa, fb) && SameBits(a.GetProjection(), b.GetProjection()) &&
          SameBits(a.GetCamera(), b.GetCamera());
 }
 
