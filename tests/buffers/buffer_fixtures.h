@@ -9,17 +9,11 @@
 #include <vector>
 
 #include "buffer_block.h"
+#include "test_support.h"
 
 namespace tolmak::test {
 
 using Bytes = std::vector<uint8_t>;
-
-template <class Buffer>
-Bytes Saved(const Buffer& buffer) {
-  cMemoryStream out;
-  buffer.Save(out);
-  return Bytes(out.GetData(), out.GetData() + out.GetSize());
-}
 
 // A stream that cannot tell how much it holds, as a pipe or socket would.
 class cUnsizedStream : public cMemoryStream {
@@ -81,7 +75,7 @@ template <class Buffer>
 void ExpectEachFailedAllocationKeeps(const Buffer& buffer,
                                      const std::function<void(Buffer&)>& action, const char* file,
                                      const std::vector<int>& lines, bool emptied = false) {
-  const Bytes before = Saved(buffer);
+  const Bytes before = SavedBytes(buffer);
   for (size_t k = 0; k <= lines.size(); ++k) {
     SCOPED_TRACE("allocation " + std::to_string(k));
     Buffer trial(buffer);
@@ -98,7 +92,7 @@ void ExpectEachFailedAllocationKeeps(const Buffer& buffer,
     if (emptied) {
       EXPECT_TRUE(trial.IsEmpty() && trial.GetLength() == 0);
     } else {
-      EXPECT_EQ(Saved(trial), before);
+      EXPECT_EQ(SavedBytes(trial), before);
     }
   }
 }
@@ -113,7 +107,7 @@ void ExpectLoadSurvivesEachFailedAllocation(const Buffer& held, const Bytes& byt
       cMemoryStream in(bytes.data(), uint32_t(bytes.size()));
       cUnsizedStream pipe(bytes);
       b.Load(sized ? static_cast<iInStream&>(in) : pipe);
-      EXPECT_EQ(Saved(b), bytes);
+      EXPECT_EQ(SavedBytes(b), bytes);
     };
     std::vector<int> lines{firstLine};
     if (!sized) lines.push_back(resizeLine);

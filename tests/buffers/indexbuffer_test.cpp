@@ -54,8 +54,8 @@ TEST(IndexBuffer, WorkedExamples) {
   EXPECT_EQ(State(b), tState({0, 2, 1}, 10, 2, true));
   EXPECT_EQ((std::vector<int>{b[0], b[1], b[2]}), (std::vector<int>{10, 12, 11}));
   const Bytes bytes{3, 0, 0, 0, 0, 0, 2, 0, 1, 0, 0x0A, 0, 2, 0, 1};
-  EXPECT_EQ(Saved(b), bytes);
-  LoadBoth<cIndexBuffer>(bytes, [&](cIndexBuffer& l) { EXPECT_EQ(Saved(l), bytes); });
+  EXPECT_EQ(SavedBytes(b), bytes);
+  LoadBoth<cIndexBuffer>(bytes, [&](cIndexBuffer& l) { EXPECT_EQ(SavedBytes(l), bytes); });
   b = uint16_t{7};
   EXPECT_EQ(State(b), tState({7}, 0, 7, false));
   cIndexBuffer one;
@@ -123,7 +123,7 @@ TEST(IndexBuffer, RandomOperationSequencesMatchAPlainModel) {
           ASSERT_EQ(b.GetMaxIndex(), *high - *low);
         }
       } else if (op == 7) {
-        const Bytes bytes = Saved(b);
+        const Bytes bytes = SavedBytes(b);
         LoadBoth<cIndexBuffer>(bytes, [&](cIndexBuffer& l) { ExpectModel(l, model, "loaded"); });
         cMemoryStream in(bytes.data(), uint32_t(bytes.size()));
         b.Load(in);  // into the array it already holds
@@ -154,7 +154,7 @@ TEST(IndexBuffer, MaximumOfAnArrayIsItsLargestEntryAtAnyLengthAndPlace) {
 
 TEST(IndexStream, HostileStreamsThrowAndLeaveTheBufferEmpty) {
   const cIndexBuffer held = Optimized({10, 12, 11});
-  const Bytes valid = Saved(held);
+  const Bytes valid = SavedBytes(held);
   auto fails = [&](const Bytes& bytes) { LoadBoth<cIndexBuffer>(bytes, nullptr, held); };
   for (size_t cut = 0; cut < valid.size(); ++cut) fails(Bytes(valid.begin(), valid.begin() + cut));
   for (uint32_t length : {0x80000000u, 0xFFFFFFFFu, 4u}) {
@@ -179,7 +179,7 @@ TEST(IndexMemory, EveryFailedAllocationThrowsOutOfMemoryAndKeepsTheBuffer) {
   const uint16_t values[] = {1, 2, 3, 4, 5};
   std::vector<uint16_t> many(40000);  // 78 KiB of indices
   for (size_t k = 0; k < many.size(); ++k) many[k] = uint16_t(k * 7);
-  const Bytes largeBytes = Saved(cIndexBuffer(many.data(), uint32_t(many.size())));
+  const Bytes largeBytes = SavedBytes(cIndexBuffer(many.data(), uint32_t(many.size())));
   using tAction = std::function<void(cIndexBuffer&)>;
   const std::tuple<const char*, std::vector<int>, tAction> actions[] = {
       {"grow", {196}, [](cIndexBuffer& b) { b.SetLength(9); }},

@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "buffer_fixtures.h"
+#include "pixel_support.h"
 
 using F = cPixelFormat;
 using namespace tolmak::test;
@@ -13,10 +14,6 @@ using tAction = std::function<void(cVertexBuffer&)>;
 
 namespace {
 
-constexpr F::EFormat kColourFormats[] = {F::Alpha,    F::ARGB8888, F::ABGR8888, F::ARGB5551,
-                                         F::ABGR5551, F::ARGB4444, F::ABGR4444, F::RGB888X,
-                                         F::BGR888X,  F::RGB888,   F::BGR888,   F::RGB565,
-                                         F::BGR565,   F::RGB555,   F::BGR555};
 constexpr const char kFile[] = "tolmak_vertexbuffer.cpp";
 enum { kPos, kNormal, kDiffuse, kSpecular };
 
@@ -42,14 +39,6 @@ tLayout Model(uint32_t vertexFormat, F format) {
   return l;
 }
 
-uint32_t ReadLE(const uint8_t* p, uint32_t bytes) {
-  uint32_t v = 0;
-  for (uint32_t k = 0; k < bytes; ++k) v |= uint32_t(p[k]) << (8 * k);
-  return v;
-}
-void WriteLE(uint8_t* p, uint32_t v, uint32_t bytes) {
-  for (uint32_t k = 0; k < bytes; ++k) p[k] = uint8_t(v >> (8 * k));
-}
 uint8_t* Block(cVertexBuffer& b) {
   return static_cast<uint8_t*>(b.GetPtr());
 }
@@ -178,7 +167,7 @@ TEST(VertexConvert, EveryColourSlotMatchesThePixelFormatConversions) {
           }
         }
         // The stream still describes the block.
-        LoadBoth<cVertexBuffer>(Saved(b),
+        LoadBoth<cVertexBuffer>(SavedBytes(b),
                                 [&](cVertexBuffer& l) { EXPECT_EQ(BlockBytes(l), after); });
       }
     }
@@ -228,7 +217,7 @@ TEST(VertexAdd, EveryPairOfLayoutsMatchesTheComponentWiseModel) {
 TEST(VertexStream, SaveWritesTheDocumentedBytesAndLoadRebuildsTheBuffer) {
   cVertexBuffer b(3);
   for (uint32_t i = 0; i < 3; ++i) b.SetPos(i, cVector3(1.5f * i, -2.0f, 1e6f));
-  const Bytes bytes = Saved(b);
+  const Bytes bytes = SavedBytes(b);
   ASSERT_EQ(bytes.size(), 46u);
   EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + 10), (Bytes{3, 0, 0, 0, 3, 0, 1, 0, 0, 0}));
   EXPECT_EQ(Bytes(bytes.begin() + 10, bytes.end()), BlockBytes(b));
@@ -238,15 +227,15 @@ TEST(VertexStream, SaveWritesTheDocumentedBytesAndLoadRebuildsTheBuffer) {
   // Bits above the layout byte are kept; 2000 vertices outgrow one read step
   // of an unsized stream, and are read into the block of the same size held.
   std::mt19937 rng(5);
-  const Bytes richBytes = Saved(Random(2000, 0xABCD0000u | 0x2F, F::RGB565, rng));
+  const Bytes richBytes = SavedBytes(Random(2000, 0xABCD0000u | 0x2F, F::RGB565, rng));
   EXPECT_EQ(richBytes.size(), 10u + 2000 * 44);
   const tAction sameAsSaved = [&](cVertexBuffer& l) {
     EXPECT_TRUE(l.GetVertexFormat() == 0xABCD002Fu && l.GetPixelFormat() == F::RGB565);
-    EXPECT_EQ(Saved(l), richBytes);
+    EXPECT_EQ(SavedBytes(l), richBytes);
   };
   LoadBoth<cVertexBuffer>(richBytes, sameAsSaved);
   LoadBoth<cVertexBuffer>(richBytes, sameAsSaved, Random(2000, 0x2F, F::RGB565, rng));
-  LoadBoth<cVertexBuffer>(Saved(cVertexBuffer(0, 1 | 4, F::RGB565)), [](cVertexBuffer& l) {
+  LoadBoth<cVertexBuffer>(SavedBytes(cVertexBuffer(0, 1 | 4, F::RGB565)), [](cVertexBuffer& l) {
     EXPECT_TRUE(l.IsEmpty() && l.GetStride() == 14u);
   });
 }
@@ -254,7 +243,7 @@ TEST(VertexStream, SaveWritesTheDocumentedBytesAndLoadRebuildsTheBuffer) {
 TEST(VertexStream, HostileStreamsThrowAndLeaveTheBufferEmpty) {
   std::mt19937 rng(9);
   const cVertexBuffer held = Random(2, 1 | 4, F::RGB565, rng);
-  const Bytes valid = Saved(held);
+  const Bytes valid = SavedBytes(held);
   auto fails = [&](const Bytes& bytes) { LoadBoth<cVertexBuffer>(bytes, nullptr, held); };
   auto patched = [&](size_t at, uint32_t value, uint32_t bytes) {
     Bytes b = valid;
@@ -277,17 +266,17 @@ TEST(VertexMemory, EveryFailedAllocationThrowsOutOfMemoryAndKeepsTheBuffer) {
   std::mt19937 rng(13);
   // About 650 GB asked for, not a size wrapped at 32 bits.
   cVertexBuffer big = Random(2, 0xFF, F::ARGB8888, rng);
-  const Bytes bigBytes = Saved(big);
+  const Bytes bigBytes = SavedBytes(big);
   {
     cAllocationGate gate{0};
     EXPECT_THROW(big.SetLength(0xFFFFFFFF), cException);
     EXPECT_EQ(cAllocationGate::Largest(), sizeof(size_t) == 8 ? 0xFFFFFFFFull * 152 : 0);
   }
-  EXPECT_EQ(Saved(big), bigBytes);
+  EXPECT_EQ(SavedBytes(big), bigBytes);
 
   const cVertexBuffer held = Random(3, 1 | 4 | 8 | (1 << 4), F::ARGB8888, rng);
   const cVertexBuffer other = Random(2, 1 | 4, F::RGB565, rng);
-  const Bytes largeBytes = Saved(Random(10000, 1, F::ARGB8888, rng));  // 117 KiB of vertices
+  const Bytes largeBytes = SavedBytes(Random(10000, 1, F::ARGB8888, rng));  // 117 KiB of vertices
   const std::tuple<const char*, std::vector<int>, tAction> actions[] = {
       {"grow", {201}, [](cVertexBuffer& b) { b.SetLength(9); }},
       {"shrink", {201}, [](cVertexBuffer& b) { b.SetLength(1); }},

@@ -5,26 +5,17 @@
 #include <array>
 #include <bit>
 #include <cstdint>
-#include <cstring>
 #include <random>
 #include <vector>
 
 #include "../../color/pixel_runs.h"
+#include "pixel_support.h"
 
 using F = cPixelFormat;
+using tolmak::test::kColourFormats;
+using tolmak::test::ReadLE;
 
 namespace {
-
-uint32_t Load(const uint8_t* at, uint32_t bytes) {
-  uint32_t pixel = 0;
-  std::memcpy(&pixel, at, bytes);
-  return pixel;
-}
-
-constexpr F::EFormat kColourFormats[] = {F::Alpha,    F::ARGB8888, F::ABGR8888, F::ARGB5551,
-                                         F::ABGR5551, F::ARGB4444, F::ABGR4444, F::RGB888X,
-                                         F::BGR888X,  F::RGB888,   F::BGR888,   F::RGB565,
-                                         F::BGR565,   F::RGB555,   F::BGR555};
 
 // Both conversions built from the format's masks and bit counts, channel by
 // channel, as a reference for the hand-written formulas in the header.
@@ -206,8 +197,8 @@ TEST(PixelFormat, RunConversionIsThePerPixelConversionForEveryPair) {
         F::ConvertPixels(from, in, inStride, to, out, outStride, kCount);
         for (size_t i = 0; i < kCount; ++i) {
           const uint32_t want =
-              to.ConvertFromARGB(from.ConvertToARGB(Load(&in[i * inStride], inBytes)));
-          wrong += Load(&out[i * outStride], outBytes) !=
+              to.ConvertFromARGB(from.ConvertToARGB(ReadLE(&in[i * inStride], inBytes)));
+          wrong += ReadLE(&out[i * outStride], outBytes) !=
                    (outBytes ? want & (0xFFFFFFFFu >> (32 - 8 * outBytes)) : 0);
           if (stride) wrong += out[i * outStride + outBytes] != 0xA5;
         }
@@ -217,7 +208,8 @@ TEST(PixelFormat, RunConversionIsThePerPixelConversionForEveryPair) {
         F::ConvertPixels(from, inPlace.data() + 1, inStride, to, inPlace.data() + 1, outStride,
                          kCount);
         for (size_t i = 0; i < kCount; ++i)
-          wrong += Load(&inPlace[1 + i * inStride], inBytes) != Load(&out[i * outStride], outBytes);
+          wrong +=
+              ReadLE(&inPlace[1 + i * inStride], inBytes) != ReadLE(&out[i * outStride], outBytes);
       }
     }
   EXPECT_EQ(wrong, 0);
@@ -255,8 +247,8 @@ TEST(PixelFormat, EveryVectorLoopIsThePerPixelConversion) {
         wrong += done > count || (set.*pair.run != &NoVectorRun && count - done >= kLongestStep);
         for (size_t i = 0; i < done; ++i)
           wrong +=
-              Load(&target[1 + i * outBytes], outBytes) !=
-              (pair.to.ConvertFromARGB(pair.from.ConvertToARGB(Load(&in[i * inBytes], inBytes))) &
+              ReadLE(&target[1 + i * outBytes], outBytes) !=
+              (pair.to.ConvertFromARGB(pair.from.ConvertToARGB(ReadLE(&in[i * inBytes], inBytes))) &
                (0xFFFFFFFFu >> (32 - 8 * outBytes)));
         wrong += target[0] != 0xA5;
         for (size_t at = 1 + done * outBytes; at < target.size(); ++at) wrong += target[at] != 0xA5;

@@ -1,7 +1,8 @@
 #pragma once
 
-// Helpers every test program shares: the bytes of memory streams and files,
-// a scratch folder of the test's own, and the messages the engine traced.
+// Helpers every test program shares: the bytes of memory streams, saved
+// objects and files, a scratch folder of the test's own, and the messages
+// the engine traced.
 
 #include <gtest/gtest.h>
 #include <varnlib.h>
@@ -21,6 +22,21 @@ namespace tolmak::test {
 /// What was written to a memory stream.
 inline std::vector<uint8_t> StreamBytes(const cMemoryStream& stream) {
   return {stream.GetData(), stream.GetData() + stream.GetSize()};
+}
+
+/// What the object writes when saved to a memory stream.
+template <class Object>
+std::vector<uint8_t> SavedBytes(Object&& object) {
+  cMemoryStream stream;
+  object.Save(stream);
+  return StreamBytes(stream);
+}
+
+/// Loads the object from the bytes; a thrown exception is passed on.
+template <class Object>
+void LoadBytes(Object& object, const std::vector<uint8_t>& bytes) {
+  cMemoryStream stream(bytes.data(), static_cast<uint32_t>(bytes.size()));
+  object.Load(stream);
 }
 
 /// The whole file; empty when it cannot be read.

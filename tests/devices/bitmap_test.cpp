@@ -10,6 +10,8 @@
 #include "test_support.h"
 
 using tBytes = std::vector<uint8_t>;
+using tolmak::test::LoadBytes;
+using tolmak::test::SavedBytes;
 
 namespace {
 
@@ -66,17 +68,6 @@ cPalette Ramp(uint32_t seed) {
   return p;
 }
 
-tBytes Saved(iSerializable& object) {
-  cMemoryStream stream;
-  object.Save(stream);
-  return tolmak::test::StreamBytes(stream);
-}
-
-void LoadFrom(iSerializable& object, const tBytes& bytes) {
-  cMemoryStream stream(bytes.data(), static_cast<uint32_t>(bytes.size()));
-  object.Load(stream);
-}
-
 cBareSprite Sprite(cPixelFormat::EFormat format, uint32_t seed, int frames) {
   cBareSprite s;
   s.SetSize({64, 32});
@@ -97,39 +88,40 @@ TEST(BitmapStream, HeaderIsFourteenBytesAndOnlyEightBitFormatsAddThePalette) {
   b.DisableColorKey();  // keeps the key, which is saved
   b.SetPalette(Ramp(0xA0B0C0D0));
   tBytes expected = {0xFE, 0xFF, 0xFF, 0xFF, 4, 3, 2, 1, 2, 0, 0x78, 0x56, 0x34, 0x12};
-  EXPECT_EQ(Saved(b), expected);
+  EXPECT_EQ(SavedBytes(b), expected);
   b.SetPixelFormat(cPixelFormat::Indexed);
   expected[8] = 0;
   for (int i = 0; i < 256; ++i)
     for (int byte = 0; byte < 4; ++byte)
       expected.push_back(static_cast<uint8_t>(Ramp(0xA0B0C0D0)[i] >> (8 * byte)));
-  EXPECT_EQ(Saved(b), expected);
+  EXPECT_EQ(SavedBytes(b), expected);
   for (auto [format, palettized] : {std::pair{cPixelFormat::Alpha, true},
                                     {cPixelFormat::IndexAlpha, false},
                                     {cPixelFormat::Invalid, false}}) {
     b.SetPixelFormat(format);
     EXPECT_EQ(b.IsPalettized(), palettized) << format;
-    EXPECT_EQ(Saved(b).size(), palettized ? 1038u : 14u) << format;
+    EXPECT_EQ(SavedBytes(b).size(), palettized ? 1038u : 14u) << format;
   }
 
   cBareSprite s = Sprite(cPixelFormat::RGB565, 0, 0x0A0B0C0D);
   const tBytes sprite = {64, 0, 0, 0, 32, 0, 0, 0, 13, 0, 0x1F, 0xF8, 0, 0, 0x0D, 0x0C, 0x0B, 0x0A};
-  EXPECT_EQ(Saved(s), sprite);
-  EXPECT_EQ(Saved(static_cast<cBitmap&>(s)).size(), 18u);  // Save is the sprite's through any base
+  EXPECT_EQ(SavedBytes(s), sprite);
+  EXPECT_EQ(SavedBytes(static_cast<cBitmap&>(s)).size(),
+            18u);  // Save is the sprite's through any base
 }
 
 TEST(BitmapStream, LoadRestoresTheStoredFieldsAndKeepsTheOthers) {
   cBareSprite source = Sprite(cPixelFormat::Indexed, 99, 3);
   cBareSprite target;
   target.SetPitch(1280);
-  LoadFrom(target, Saved(source));
-  EXPECT_EQ(Saved(target), Saved(source));
+  LoadBytes(target, SavedBytes(source));
+  EXPECT_EQ(SavedBytes(target), SavedBytes(source));
   EXPECT_EQ(target.GetFrames(), 3);
   EXPECT_EQ(target.GetPitch(), 1280);        // not in the stream
   EXPECT_FALSE(target.IsColorKeyEnabled());  // nor is the flag
 
   // A format without a palette leaves the palette loaded before.
-  LoadFrom(target, Saved(source = Sprite(cPixelFormat::ARGB8888, 5, 1)));
+  LoadBytes(target, SavedBytes(source = Sprite(cPixelFormat::ARGB8888, 5, 1)));
   EXPECT_EQ(target.GetPixelFormat(), cPixelFormat::ARGB8888);
   EXPECT_EQ(target.GetPalette().Crc32(), Ramp(99).Crc32());
 }
@@ -144,36 +136,37 @@ TEST(BitmapStream, EveryValueTheRecordHoldsRoundTrips) {
         cBareSprite source = Sprite(static_cast<cPixelFormat::EFormat>(format), 1, width);
         source.SetSize({width, height});
         cBareSprite target;
-        LoadFrom(target, Saved(source));
-        ASSERT_EQ(Saved(target), Saved(source)) << format << ": " << width << "x" << height;
+        LoadBytes(target, SavedBytes(source));
+        ASSERT_EQ(SavedBytes(target), SavedBytes(source))
+            << format << ": " << width << "x" << height;
         cBitmap bitmap, copy;
         bitmap.SetSize({width, height});
         bitmap.SetPixelFormat(static_cast<cPixelFormat::EFormat>(format));
-        LoadFrom(copy, Saved(bitmap));
-        ASSERT_EQ(Saved(copy), Saved(bitmap));
+        LoadBytes(copy, SavedBytes(bitmap));
+        ASSERT_EQ(SavedBytes(copy), SavedBytes(bitmap));
       }
 }
 
 TEST(BitmapStream, HostileStreamsThrowAndLeaveTheSpriteAsItWas) {
   cBareSprite source = Sprite(cPixelFormat::Indexed, 3, 2);
-  const tBytes good = Saved(source);
+  const tBytes good = SavedBytes(source);
   cBareSprite target = Sprite(cPixelFormat::Indexed, 77, 9);
-  const tBytes before = Saved(target);
+  const tBytes before = SavedBytes(target);
 
   // Every truncation: inside the header, the palette or the frame count.
   for (size_t length = 0; length < good.size(); ++length) {
-    EXPECT_THROW(LoadFrom(target, tBytes(good.begin(), good.begin() + length)), cException);
-    ASSERT_EQ(Saved(target), before) << length << " bytes";
+    EXPECT_THROW(LoadBytes(target, tBytes(good.begin(), good.begin() + length)), cException);
+    ASSERT_EQ(SavedBytes(target), before) << length << " bytes";
   }
   // Unknown formats.
   for (auto [at, bytes] : {std::pair<size_t, tBytes>{8, {18, 0}}, {8, {0xFF, 0xFF}}}) {
     tBytes bad = good;
     std::copy(bytes.begin(), bytes.end(), bad.begin() + at);
-    EXPECT_THROW(LoadFrom(target, bad), cException) << at;
-    EXPECT_EQ(Saved(target), before) << at;
+    EXPECT_THROW(LoadBytes(target, bad), cException) << at;
+    EXPECT_EQ(SavedBytes(target), before) << at;
   }
-  LoadFrom(target, good);  // a valid stream still loads afterwards
-  EXPECT_EQ(Saved(target), good);
+  LoadBytes(target, good);  // a valid stream still loads afterwards
+  EXPECT_EQ(SavedBytes(target), good);
 }
 
 TEST(Surface, LockAndUnlockCallTheDeviceEveryTime) {

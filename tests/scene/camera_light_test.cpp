@@ -10,17 +10,12 @@ using namespace scene_test;
 namespace {
 
 using CameraLight = SceneTest;
-using scene_test::SameBits;
-
-bool SameBits(float a, float b) {
-  return std::bit_cast<uint32_t>(a) == std::bit_cast<uint32_t>(b);
-}
 
 /// What a renderer reads of a frustum info, bit for bit.
 bool SameFrustum(const cFrustumInfo& a, const cFrustumInfo& b) {
   const float fa[] = {a.GetFar(), a.GetLeft(), a.GetRight(), a.GetTop(), a.GetBottom()};
   const float fb[] = {b.GetFar(), b.GetLeft(), b.GetRight(), b.GetTop(), b.GetBottom()};
-  return std::memcmp(fa, fb, sizeof fa) == 0 && SameBits(a.GetProjection(), b.GetProjection()) &&
+  return SameBits(fa, fb) && SameBits(a.GetProjection(), b.GetProjection()) &&
          SameBits(a.GetCamera(), b.GetCamera());
 }
 
@@ -39,11 +34,7 @@ std::string Listing(cObject& object, cPropertySheet& sheet) {
 
 /// Neither the light nor the camera adds to the entity stream.
 void ExpectPlainStream(cEntity& entity) {
-  cMemoryStream stream, plain;
-  entity.Save(stream);
-  cTestEntity().Save(plain);
-  EXPECT_TRUE(stream.GetSize() == plain.GetSize() &&
-              std::memcmp(stream.GetData(), plain.GetData(), plain.GetSize()) == 0);
+  EXPECT_EQ(tolmak::test::SavedBytes(entity), tolmak::test::SavedBytes(cTestEntity()));
 }
 
 // A light's values by property name: direct getter, default, and the value

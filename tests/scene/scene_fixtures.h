@@ -33,8 +33,10 @@ class SceneTest : public ::testing::Test {
   }
 };
 
-/// Bit-for-bit equality of two matrices (NaN payloads and signed zeros count).
-inline bool SameBits(const cMatrix4x3& a, const cMatrix4x3& b) {
+/// Bit-for-bit equality of two values, such as floats or matrices (NaN
+/// payloads and signed zeros count).
+template <class T>
+bool SameBits(const T& a, const T& b) {
   return std::memcmp(&a, &b, sizeof a) == 0;
 }
 

@@ -12,6 +12,8 @@
 #include "scene_fixtures.h"
 
 using namespace scene_test;
+using tolmak::test::LoadBytes;
+using tolmak::test::SavedBytes;
 using tolmak::test::StreamBytes;
 
 namespace {
@@ -50,12 +52,6 @@ std::vector<uint8_t> EntityBytes(const std::string& name, const tUrls& materials
   b.Int(static_cast<int32_t>(children.size()));
   for (const std::string& url : children) b.Text(url);
   return b.bytes;
-}
-
-/// Loads the bytes into the entity; the exception, if any, is passed on.
-void LoadBytes(cEntity& entity, const std::vector<uint8_t>& bytes) {
-  cMemoryStream stream(bytes.data(), static_cast<uint32_t>(bytes.size()));
-  entity.Load(stream);
 }
 
 /// Root "Root" with materials Stone and Wood, model Box and children Left
@@ -117,10 +113,8 @@ using EntityStream = SceneTest;
 TEST_F(EntityStream, PlainEntityAndModelSaveTheirWorkedExampleBytes) {
   cTestEntity entity;
   entity.SetName("A");
-  cMemoryStream stream;
-  entity.Save(stream);
-  EXPECT_EQ(StreamBytes(stream).size(), 111u);
-  EXPECT_EQ(StreamBytes(stream), EntityBytes("A", {}, "", {}));
+  EXPECT_EQ(SavedBytes(entity).size(), 111u);
+  EXPECT_EQ(SavedBytes(entity), EntityBytes("A", {}, "", {}));
 
   cTestModel model, loaded;
   model.SetName("Box");
@@ -196,9 +190,7 @@ TEST_F(EntityStream, MissingReferenceLeavesANullEntryThatSaveSkips) {
   ASSERT_EQ(entity.GetNumberOfChilds(), 1);
   EXPECT_TRUE(entity.GetChild(0) == nullptr && entity.GetMaterial(0) == nullptr);
   entity.MovePivot(1, 0, 0);  // the queue walk steps over the null child
-  cMemoryStream out;
-  entity.Save(out);
-  EXPECT_EQ(StreamBytes(out), EntityBytes("H", {}, "", {}, entity.GetPivotMatrix(), 0));
+  EXPECT_EQ(SavedBytes(entity), EntityBytes("H", {}, "", {}, entity.GetPivotMatrix(), 0));
 }
 
 // Every cut of a saved tree, impossible counts and lengths, and references
@@ -258,8 +250,7 @@ TEST_F(EntityStream, EveryBadStreamThrowsAndLeavesTheEntityAsItWas) {
   model.SetName("Kept");
   for (int32_t length : {-1, 7}) {
     const std::vector<uint8_t> bad = cBytes().Int(length).Text("ab").bytes;
-    cMemoryStream stream(bad.data(), static_cast<uint32_t>(bad.size()));
-    EXPECT_THROW(model.Load(stream), cException) << length;
+    EXPECT_THROW(LoadBytes(model, bad), cException) << length;
     EXPECT_EQ(model.GetName(), "Kept");
   }
   gPreset = nullptr;

@@ -1,6 +1,7 @@
 #include <cstring>
 
 #include "plugin_fixtures.h"
+#include "test_support.h"
 
 namespace zunfert::test {
 namespace {
@@ -124,13 +125,10 @@ TEST_F(SpriteTest, SpriteStreamRoundTripsAndRefusesEveryTruncation) {
   cMemorySprite* source = Loaded(
       "cBmpSprite", Encode(Use<EncodeBmp, EBmpEncoding::Indexed8>, MakeIndexedPattern(5, 3)));
   source->EnableColorKey(7);
-  cMemoryStream stream;
-  source->Save(stream);
-  ASSERT_EQ(14u + 1024 + 4 + 15, stream.GetSize());
-  const tBytes bytes(stream.GetData(), stream.GetData() + stream.GetSize());
+  const tBytes bytes = tolmak::test::SavedBytes(*source);
+  ASSERT_EQ(14u + 1024 + 4 + 15, bytes.size());
   cMemorySprite copy;
-  cMemoryStream in(bytes.data(), uint32_t(bytes.size()));
-  copy.Load(in);
+  tolmak::test::LoadBytes(copy, bytes);
   EXPECT_EQ(source->GetSize(), copy.GetSize());
   EXPECT_EQ(7u, copy.GetColorKey());
   EXPECT_EQ(source->GetPalette().Crc32(), copy.GetPalette().Crc32());
