@@ -126,22 +126,34 @@ def batch_pixels(runs):
 def caller_limit(results):
     """What splitting the frame costs, from the timing program's two-thread
     run: two cores cannot finish the threads' processor time in less than
-    half of it."""
+    half of it; and in which phases the extra time goes."""
     paths = [os.path.join(results, f) for f in ("video3d.txt", "video3d_2.txt")]
     if not all(os.path.exists(p) for p in paths):
         return ""
-    single = re.search(r"on 1 thread\(s\): ([\d.]+) ms per frame", open(paths[0]).read())
+    texts = [open(p).read() for p in paths]
+    single = re.search(r"on 1 thread\(s\): ([\d.]+) ms per frame", texts[0])
     two = re.search(r"on 2 thread\(s\): ([\d.]+) ms per frame.*the calling thread ([\d.]+) ms of processor time",
-                    open(paths[1]).read(), re.S)
+                    texts[1], re.S)
+    phases = [re.search(r"transform ([\d.]+) ms, setup ([\d.]+) ms, raster ([\d.]+) ms", t) for t in texts]
     if not single or not two:
         return ""
     single, total, caller = float(single[1]), float(two[1]), float(two[2])
-    return (f" `zunfert_video_timing` in the same run gives the processor time: on two threads a frame costs "
+    text = (f" `zunfert_video_timing` in the same run gives the processor time: on two threads a frame costs "
             f"{total:.2f} ms on both threads together ({caller:.2f} ms of it on the calling thread), against "
             f"{single:.2f} ms on one thread. Two cores cannot spend {total:.2f} ms in less than "
             f"{total / 2:.2f} ms, so two threads give at most {2 * single / total:.2f} × here: splitting the "
-            f"frame costs {total / single - 1:.0%} more processor time, which includes the spinning of each "
-            f"thread for a few microseconds at every meeting before it sleeps.")
+            f"frame costs {total / single - 1:.0%} more processor time")
+    if all(phases):
+        (t1, s1, r1), (t2, s2, r2) = [[float(x) for x in m.groups()] for m in phases]
+        extra = lambda a, b: f"{b - a:+.2f} ms"
+        rest = extra(single - t1 - s1 - r1, total - t2 - s2 - r2)
+        text += (f", of which the transform {extra(t1, t2)}, the set-up and rasterising "
+                 f"{extra(s1 + r1, s2 + r2)} (where each thread reads vertices and set-ups that the other "
+                 f"wrote) and the rest {rest}: clear, present and the spinning of each thread for a few "
+                 f"microseconds at every meeting (three a draw) before it sleeps.")
+    else:
+        text += ", which includes the spinning of each thread for a few microseconds at every meeting before it sleeps."
+    return text
 
 def renderers(results, runs, docs):
     ours, theirs = runs.get("render/zunfert"), runs.get("render/burnings")
