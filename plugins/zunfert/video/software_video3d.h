@@ -55,7 +55,10 @@ class cSoftwareVideo3D : public tFrameOutputDevice<cVideo3D> {
 
   /// Threads that rasterise, the caller's included: each draws a band of
   /// rows (cRasterBands), and the picture is the same with any number. At
-  /// first the processor count, at most 4.
+  /// first the processor count, at most 4. The threads meet several times a
+  /// draw, so a program that keeps other cores busy (a mixer, a loader)
+  /// draws faster with fewer: with one of two cores taken, two threads
+  /// were slower than one.
   void SetRasterThreads(int threads) { m_Bands.SetThreads(threads); }
   int GetRasterThreads() const { return m_Bands.GetThreads(); }
   /// Every render state as the device holds it.
