@@ -135,7 +135,7 @@ def caller_limit(results):
     two = re.search(r"on 2 thread\(s\): ([\d.]+) ms per frame.*the calling thread ([\d.]+) ms of processor time",
                     texts[1], re.S)
     phases = [re.search(r"transform ([\d.]+) ms, setup ([\d.]+) ms, raster ([\d.]+) ms", t) for t in texts]
-    if not single or not two:
+    if not single or not two or not all(phases):
         return ""
     single, total, caller = float(single[1]), float(two[1]), float(two[2])
     text = (f" `zunfert_video_timing` in the same run gives the processor time: on two threads a frame costs "
@@ -143,17 +143,13 @@ def caller_limit(results):
             f"{single:.2f} ms on one thread. Two cores cannot spend {total:.2f} ms in less than "
             f"{total / 2:.2f} ms, so two threads give at most {2 * single / total:.2f} × here: splitting the "
             f"frame costs {total / single - 1:.0%} more processor time")
-    if all(phases):
-        (t1, s1, r1), (t2, s2, r2) = [[float(x) for x in m.groups()] for m in phases]
-        extra = lambda a, b: f"{b - a:+.2f} ms"
-        rest = extra(single - t1 - s1 - r1, total - t2 - s2 - r2)
-        text += (f", of which the transform {extra(t1, t2)}, the set-up and rasterising "
-                 f"{extra(s1 + r1, s2 + r2)} (where each thread reads vertices and set-ups that the other "
-                 f"wrote) and the rest {rest}: clear, present and the spinning of each thread for a few "
-                 f"microseconds at every meeting (three a draw) before it sleeps.")
-    else:
-        text += ", which includes the spinning of each thread for a few microseconds at every meeting before it sleeps."
-    return text
+    (t1, s1, r1), (t2, s2, r2) = [[float(x) for x in m.groups()] for m in phases]
+    extra = lambda a, b: f"{b - a:+.2f} ms"
+    rest = extra(single - t1 - s1 - r1, total - t2 - s2 - r2)
+    return text + (f", of which the transform {extra(t1, t2)}, the set-up and rasterising "
+                   f"{extra(s1 + r1, s2 + r2)} (where each thread reads vertices and set-ups that the other "
+                   f"wrote) and the rest {rest}: clear, present and the spinning of each thread for a few "
+                   f"microseconds at every meeting (three a draw) before it sleeps.")
 
 def renderers(results, runs, docs):
     ours, theirs = runs.get("render/zunfert"), runs.get("render/burnings")

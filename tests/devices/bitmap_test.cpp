@@ -106,8 +106,8 @@ TEST(BitmapStream, HeaderIsFourteenBytesAndOnlyEightBitFormatsAddThePalette) {
   cBareSprite s = Sprite(cPixelFormat::RGB565, 0, 0x0A0B0C0D);
   const tBytes sprite = {64, 0, 0, 0, 32, 0, 0, 0, 13, 0, 0x1F, 0xF8, 0, 0, 0x0D, 0x0C, 0x0B, 0x0A};
   EXPECT_EQ(SavedBytes(s), sprite);
-  EXPECT_EQ(SavedBytes(static_cast<cBitmap&>(s)).size(),
-            18u);  // Save is the sprite's through any base
+  // Save is the sprite's through any base.
+  EXPECT_EQ(SavedBytes(static_cast<cBitmap&>(s)).size(), 18u);
 }
 
 TEST(BitmapStream, LoadRestoresTheStoredFieldsAndKeepsTheOthers) {
