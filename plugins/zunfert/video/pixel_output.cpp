@@ -113,31 +113,39 @@ void Store(const cRasterTarget& target, const cBatch& batch, const float* const 
   for (int i = 0; i < batch.count; ++i)
     argb[i] = ToByte(color[3][i]) << 24 | ToByte(color[0][i]) << 16 | ToByte(color[1][i]) << 8 |
               ToByte(color[2][i]);
-  const cPixelFormat::EFormat format = target.format.GetFormat();
+  const auto written = [&batch](int i) {
+    return batch.outcome[i] == kPassed && !batch.killed[i];
+  };
+  switch (target.format.GetFormat()) {
+    case cPixelFormat::ARGB8888: {
+      auto* pixels = reinterpret_cast<uint32_t*>(target.color);
+      for (int i = 0; i < batch.count; ++i) {
+        uint32_t& pixel = pixels[batch.pixel[i]];
+        pixel = written(i) ? argb[i] : pixel;
+      }
+      return;
+    }
+    case cPixelFormat::RGB565: {
+      auto* pixels = reinterpret_cast<uint16_t*>(target.color);
+      for (int i = 0; i < batch.count; ++i) {
+        const uint32_t p = argb[i];
+        const auto packed =
+            static_cast<uint16_t>((p >> 8 & 0xF800) | (p >> 5 & 0x07E0) | (p >> 3 & 0x1F));
+        uint16_t& pixel = pixels[batch.pixel[i]];
+        pixel = written(i) ? packed : pixel;
+      }
+      return;
+    }
+    default:
+      break;
+  }
   const uint32_t bytes = target.format.GetTotalBytes();
   for (int k = 0; k < batch.runs; ++k) {
     const cRun& run = batch.run[k];
     uint8_t* row = RunRow(target, run);
-    const uint8_t* outcome = batch.outcome + run.start;
-    const uint8_t* killed = batch.killed + run.start;
-    const uint32_t* source = argb + run.start;
-    if (format == cPixelFormat::ARGB8888) {
-      uint32_t* pixels = reinterpret_cast<uint32_t*>(row);
-      for (int i = 0; i < run.count; ++i)
-        pixels[i] = outcome[i] == kPassed && !killed[i] ? source[i] : pixels[i];
-    } else if (format == cPixelFormat::RGB565) {
-      uint16_t* pixels = reinterpret_cast<uint16_t*>(row);
-      for (int i = 0; i < run.count; ++i) {
-        const uint32_t p = source[i];
-        const auto packed =
-            static_cast<uint16_t>((p >> 8 & 0xF800) | (p >> 5 & 0x07E0) | (p >> 3 & 0x1F));
-        pixels[i] = outcome[i] == kPassed && !killed[i] ? packed : pixels[i];
-      }
-    } else {
-      for (int i = 0; i < run.count; ++i)
-        if (outcome[i] == kPassed && !killed[i])
-          StorePixel(row + bytes * i, bytes, target.format.ConvertFromARGB(source[i]));
-    }
+    for (int i = 0; i < run.count; ++i)
+      if (written(run.start + i))
+        StorePixel(row + bytes * i, bytes, target.format.ConvertFromARGB(argb[run.start + i]));
   }
 }
 

@@ -68,11 +68,14 @@ void cSpanBatcher::Add(int y, int x0, int x1) {
     const int start = batch.count;
     batch.run[batch.runs++] = {x, y, start, n};
     const float fromX = static_cast<float>(x) + 0.5f - m_Setup.referenceX;
+    const int at = y * m_DepthPitch + x, pixel = y * m_ColorPitch + x;
     // Whole groups of four, which stay in vectors.
     for (int i = 0; i < ((n + 3) & ~3); ++i) {
       batch.fromX[start + i] = fromX;
       batch.fromY[start + i] = fromY;
       batch.step[start + i] = static_cast<float>(i);
+      batch.at[start + i] = at + i;
+      batch.pixel[start + i] = pixel + i;
     }
     batch.count += n;
   }
@@ -112,32 +115,22 @@ void cPixelPipeline::TestDepthStencil(cBatch& batch, const cTriangleSetup& setup
   if (m_State.stencil) {
     const uint32_t mask = m_State.stencilMask;
     const uint32_t reference = m_State.stencilReference & mask;
-    for (int k = 0; k < batch.runs; ++k) {
-      const cRun& run = batch.run[k];
-      const uint8_t* stored = m_Target.stencil + Offset(run);
-      uint8_t* outcome = batch.outcome + run.start;
-      WithCompare(m_State.stencilFunction, [&]<ECompare F>() {
-        for (int i = 0; i < run.count; ++i)
-          if (!Passes<F>(reference, stored[i] & mask)) outcome[i] = kStencilFailed;
-      });
-    }
+    const uint8_t* stored = m_Target.stencil;
+    WithCompare(m_State.stencilFunction, [&]<ECompare F>() {
+      for (int i = 0; i < n; ++i)
+        if (!Passes<F>(reference, stored[batch.at[i]] & mask)) batch.outcome[i] = kStencilFailed;
+    });
   }
   if (!m_State.depthTest) return;
-  // Run by run against the buffer itself: a run is a few pixels, too short
-  // for a copy into the batch to pay.
   const bool stencil = m_State.stencil;
+  const float* stored = m_Target.depth;
   WithCompare(m_State.depthFunction, [&]<ECompare F>() {
-    for (int k = 0; k < batch.runs; ++k) {
-      const cRun& run = batch.run[k];
-      const float* stored = m_Target.depth + Offset(run);
-      const float* z = batch.z + run.start;
-      uint8_t* outcome = batch.outcome + run.start;
-      for (int i = 0; i < run.count; ++i) {
-        const auto pass = static_cast<uint8_t>(kDepthFailed + Passes<F>(z[i], stored[i]));
-        // Outcomes by arithmetic, not branches: whether a pixel is hidden is
-        // hard to predict.
-        outcome[i] = stencil ? std::min(outcome[i], pass) : pass;
-      }
+    for (int i = 0; i < n; ++i) {
+      const auto pass =
+          static_cast<uint8_t>(kDepthFailed + Passes<F>(batch.z[i], stored[batch.at[i]]));
+      // Outcomes by arithmetic, not branches: whether a pixel is hidden is
+      // hard to predict.
+      batch.outcome[i] = stencil ? std::min(batch.outcome[i], pass) : pass;
     }
   });
 }
@@ -195,31 +188,23 @@ void cPixelPipeline::FinishColor(cBatch& batch) const {
 }
 
 void cPixelPipeline::WriteDepthStencil(cBatch& batch) const {
+  const int n = batch.count;
   if (m_State.depthWrite) {
-    for (int k = 0; k < batch.runs; ++k) {
-      const cRun& run = batch.run[k];
-      float* stored = m_Target.depth + Offset(run);
-      const float* z = batch.z + run.start;
-      const uint8_t* outcome = batch.outcome + run.start;
-      const uint8_t* killed = batch.killed + run.start;
-      for (int i = 0; i < run.count; ++i)
-        stored[i] = outcome[i] == kPassed && !killed[i] ? z[i] : stored[i];
+    float* stored = m_Target.depth;
+    for (int i = 0; i < n; ++i) {
+      float& depth = stored[batch.at[i]];
+      depth = batch.outcome[i] == kPassed && !batch.killed[i] ? batch.z[i] : depth;
     }
   }
   if (!m_State.stencil) return;
   const EStencilOp ops[3] = {m_State.stencilFail, m_State.stencilDepthFail, m_State.stencilPass};
   const auto reference = static_cast<uint8_t>(m_State.stencilReference);
   const auto writeMask = static_cast<uint8_t>(m_State.stencilWriteMask);
-  for (int k = 0; k < batch.runs; ++k) {
-    const cRun& run = batch.run[k];
-    uint8_t* stored = m_Target.stencil + Offset(run);
-    const uint8_t* outcome = batch.outcome + run.start;
-    const uint8_t* killed = batch.killed + run.start;
-    for (int i = 0; i < run.count; ++i) {
-      if (killed[i]) continue;
-      const uint8_t value = ApplyStencil(ops[outcome[i]], stored[i], reference);
-      stored[i] = static_cast<uint8_t>((stored[i] & ~writeMask) | (value & writeMask));
-    }
+  for (int i = 0; i < n; ++i) {
+    if (batch.killed[i]) continue;
+    uint8_t& stored = m_Target.stencil[batch.at[i]];
+    const uint8_t value = ApplyStencil(ops[batch.outcome[i]], stored, reference);
+    stored = static_cast<uint8_t>((stored & ~writeMask) | (value & writeMask));
   }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
@@ -55,6 +56,11 @@ struct alignas(32) cBatch {
   /// run's start plus the steps, the same sums whatever else the batch holds.
   /// A run's last group of four may spill past it (the next run overwrites it).
   float fromX[kBatch + 3], fromY[kBatch + 3], step[kBatch + 3];
+  /// Each pixel's place in the depth and stencil buffers, and in the colour
+  /// buffer counted in pixels (where its rows are whole pixels): the steps
+  /// after the tests then loop over the batch, not run by run, whose lengths
+  /// the processor cannot foresee.
+  int32_t at[kBatch + 3], pixel[kBatch + 3];
   float z[kBatch], w[kBatch];
   float r[kBatch], g[kBatch], b[kBatch], a[kBatch];
   float sr[kBatch], sg[kBatch], sb[kBatch], fog[kBatch];
@@ -92,10 +98,6 @@ class cPixelPipeline {
   void ApplyStages(cBatch& batch, const cTriangleSetup& setup) const;
   void FinishColor(cBatch& batch) const;
   void WriteDepthStencil(cBatch& batch) const;
-  /// Where a run starts in the depth and stencil buffers.
-  size_t Offset(const cRun& run) const {
-    return static_cast<size_t>(run.y) * m_Target.depthPitch + run.x;
-  }
 
   cRenderState m_State;
   cRasterTarget m_Target;
@@ -113,7 +115,11 @@ class cPixelPipeline {
 class cSpanBatcher {
  public:
   cSpanBatcher(const cPixelPipeline& pipeline, const cTriangleSetup& setup)
-      : m_Pipeline(pipeline), m_Setup(setup) {}
+      : m_Pipeline(pipeline),
+        m_Setup(setup),
+        m_DepthPitch(pipeline.GetTarget().depthPitch),
+        m_ColorPitch(pipeline.GetTarget().pitch /
+                     std::max(static_cast<int>(pipeline.GetTarget().format.GetTotalBytes()), 1)) {}
   cSpanBatcher(const cSpanBatcher&) = delete;
   cSpanBatcher& operator=(const cSpanBatcher&) = delete;
 
@@ -125,6 +131,7 @@ class cSpanBatcher {
  private:
   const cPixelPipeline& m_Pipeline;
   const cTriangleSetup& m_Setup;
+  const int m_DepthPitch, m_ColorPitch;  // in elements
   cBatch m_Batch;
 };
 
