@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <numbers>
+#include <random>
 
 #include "golden.h"
 #include "test_support.h"
@@ -24,6 +25,16 @@ const cVertexBuffer& Triangle() {
 }
 
 class Device : public cDeviceTest {};
+
+/// The presented picture, and how many of its pixels differ from the first.
+std::vector<uint32_t> FrontPicture(cSoftwareVideo3D& device) {
+  const cSurface* front = device.GetSurface(E3::ESurface::Front);
+  const auto* pixels = static_cast<const uint32_t*>(front->GetPtr());
+  return {pixels, pixels + front->GetHeight() * front->GetPitch() / 4};
+}
+long Drawn(const std::vector<uint32_t>& picture) {
+  return std::count_if(picture.begin(), picture.end(), [&](uint32_t p) { return p != picture[0]; });
+}
 
 // Files named by the "Output" property are written while the next frame is
 // drawn: each must hold its own frame, pixel for pixel what the synchronous
@@ -94,16 +105,73 @@ TEST(DeviceThreads, BandsOnSeveralThreadsDrawTheOneThreadPicture) {
       device.DrawPrimitive(type, spiral, 0, kSpiral);
     device.EndScene();
     device.Flip();
-    const cSurface* front = device.GetSurface(E3::ESurface::Front);
-    const auto* pixels = static_cast<const uint32_t*>(front->GetPtr());
-    pictures[threads > 1].assign(pixels, pixels + front->GetHeight() * front->GetPitch() / 4);
+    pictures[threads > 1] = FrontPicture(device);
   }
   EXPECT_TRUE(pictures[0] == pictures[1]);
   // The spheres cover much of the frame: the comparison is not of two blanks.
-  const uint32_t background = pictures[0][0];
-  EXPECT_GT(std::count_if(pictures[0].begin(), pictures[0].end(),
-                          [&](uint32_t p) { return p != background; }),
-            50000);
+  EXPECT_GT(Drawn(pictures[0]), 50000);
+}
+
+// The commonest state (depth test, one bilinear texture modulating the
+// colour, no blending) has a one-pass path of its own; blending One, Zero
+// sends the same pixels through the pipeline's steps, which must give the
+// same bytes: random overlapping triangles in perspective, drawn twice over
+// in other colours so that depths tie, with a texture whose alpha varies,
+// under two depth functions, with and without depth writes, the alpha
+// modulated or kept.
+TEST(DeviceModulatePath, DrawsThePictureOfThePipelineSteps) {
+  std::mt19937 random(7);
+  const auto uniform = [&](float low, float high) {
+    return std::uniform_real_distribution<float>(low, high)(random);
+  };
+  std::vector<cTestVertex> first, second;
+  for (int i = 0; i < 3 * 300; ++i) {
+    const cTestVertex v{uniform(-3, 3), uniform(-2, 4),
+                        uniform(-3, 3), static_cast<uint32_t>(random()),
+                        uniform(-2, 3), uniform(-2, 3)};
+    first.push_back(v);
+    second.push_back(v);
+    second.back().color = static_cast<uint32_t>(random());
+  }
+  const cVertexBuffer layers[2] = {MakeVertices(first), MakeVertices(second)};
+  std::vector<uint32_t> texels(16 * 8);
+  for (uint32_t& texel : texels) texel = static_cast<uint32_t>(random());
+  cArgbSprite sprite(16, 8, texels);
+  const cFrustumInfo lens = timing::cScene::Lens();
+  for (E3::ECompareFunction depth :
+       {E3::ECompareFunction::LessEqual, E3::ECompareFunction::Greater})
+    for (bool write : {true, false})
+      for (E3::ETexelFunction alpha : {E3::ETexelFunction::Mul, E3::ETexelFunction::DisableStage}) {
+        SCOPED_TRACE(testing::Message()
+                     << static_cast<int>(depth) << " " << write << " " << static_cast<int>(alpha));
+        std::vector<uint32_t> pictures[2];
+        for (bool blend : {false, true}) {
+          cSoftwareVideo3D device;
+          cInitInfo info(160, 120, 32, true, true);
+          ASSERT_TRUE(device.InitDevice(&info));
+          device.SetCulling(E3::ECulling::Disabled);
+          device.SetMatrix(E3::EMatrix::View, lens.GetRotation());
+          device.SetMatrix(E3::EMatrix::Projection, lens.GetProjection());
+          device.SetTexture(0, device.CreateTextureFrom(&sprite, 0, E3::ETextureUsage::Normal,
+                                                        E3::EMemoryType::DriverDecides));
+          device.SetTextureFilter(0, E3::EFilter::Bilinear);
+          device.SetDepthFunction(depth);
+          device.SetClearDepth(depth == E3::ECompareFunction::Greater ? 0.0f : 1.0f);
+          device.EnableDepthWrite(write);
+          device.SetTexelAlphaFunction(0, alpha);
+          device.EnableBlending(blend);
+          device.SetBlendFunction(E3::EBlendFunction::One, E3::EBlendFunction::Zero);
+          device.BeginScene();
+          device.Clear(true, true, false);
+          for (const cVertexBuffer& layer : layers)
+            device.DrawPrimitive(E3::EPrimitive::Triangles, layer, 0, layer.GetLength());
+          device.EndScene();
+          device.Flip();
+          pictures[blend] = FrontPicture(device);
+        }
+        EXPECT_TRUE(pictures[0] == pictures[1]);
+        EXPECT_GT(Drawn(pictures[0]), 8000);
+      }
 }
 
 // The 16-bit framebuffer holds what the 32-bit one holds, truncated as

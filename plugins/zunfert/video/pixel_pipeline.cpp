@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "compare.h"
+#include "modulate_path.h"
 #include "pixel_output.h"
 
 namespace zunfert::detail {
@@ -57,6 +58,7 @@ void cPixelPipeline::Configure(const cRenderState& state, const cRasterTarget& t
       m_AlphaClamped = stage.alpha < ETexel::MulAlpha_AddColor;
   }
   if (state.specular || state.fog) m_ColorClamped = false;
+  m_Modulating = m_Modulate.Configure(m_State, target);
 }
 
 void cSpanBatcher::Add(int y, int x0, int x1) {
@@ -69,13 +71,14 @@ void cSpanBatcher::Add(int y, int x0, int x1) {
     batch.run[batch.runs++] = {x, y, start, n};
     const float fromX = static_cast<float>(x) + 0.5f - m_Setup.referenceX;
     const int at = y * m_DepthPitch + x, pixel = y * m_ColorPitch + x;
-    // Whole groups of four, which stay in vectors.
-    for (int i = 0; i < ((n + 3) & ~3); ++i) {
+    // Up to a whole group of four, which stays in vectors.
+    for (int i = 0; i < ((start + n + 3) & ~3) - start; ++i) {
+      const int inRun = std::min(i, n - 1);
       batch.fromX[start + i] = fromX;
       batch.fromY[start + i] = fromY;
       batch.step[start + i] = static_cast<float>(i);
-      batch.at[start + i] = at + i;
-      batch.pixel[start + i] = pixel + i;
+      batch.at[start + i] = at + inRun;
+      batch.pixel[start + i] = pixel + inRun;
     }
     batch.count += n;
   }
@@ -88,6 +91,7 @@ void cSpanBatcher::Finish() {
 }
 
 void cPixelPipeline::DrawBatch(const cTriangleSetup& setup, cBatch& batch) const {
+  if (m_Modulating) return m_Modulate.DrawBatch(setup, batch);
   TestDepthStencil(batch, setup);
   // An OR of the outcomes' kPassed bits, which vectorises where a bool does not.
   uint8_t passed = 0;

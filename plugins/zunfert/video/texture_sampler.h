@@ -20,6 +20,15 @@ struct cSamplerState {
   cVideo3D::EAddressMode v = cVideo3D::EAddressMode::Wrap;
 };
 
+/// Coordinates stay within what 32-bit texel positions with 8 fraction bits hold.
+constexpr float kCoordinateLimit = 1 << 22;
+
+/// Whether both axes wrap over powers of two, where a mask does the addressing.
+inline bool MasksWrap(const cTextureView& texture, const cSamplerState& sampler) {
+  return sampler.u == cVideo3D::EAddressMode::Wrap && sampler.v == cVideo3D::EAddressMode::Wrap &&
+         (texture.width & (texture.width - 1)) == 0 && (texture.height & (texture.height - 1)) == 0;
+}
+
 class cMipChain;
 
 /// Samples count texels at the texture coordinates u, v (0 to 1 across the
