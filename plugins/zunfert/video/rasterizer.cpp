@@ -181,14 +181,13 @@ void cRasterizer::FillTriangle(const cScreenVertex& a, const cScreenVertex& b,
       static_cast<int>(std::min<int64_t>(target.bottom, FloorShift(bottom - kSubPixels / 2) + 1));
   if (first >= last) return;
   cTriangleCoverage coverage;
-  for (int i = 0; i < 3; ++i)
-    coverage.edges[i].Set(x[i], y[i], x[(i + 1) % 3], y[(i + 1) % 3]);
+  for (int i = 0; i < 3; ++i) coverage.edges[i].Set(x[i], y[i], x[(i + 1) % 3], y[(i + 1) % 3]);
   coverage.first = first, coverage.last = last;
   coverage.left = target.left, coverage.right = target.right;
   cTriangleSetup setup;
   SetupPlanes(v, static_cast<float>(std::llabs(area)) / (kSubPixels * kSubPixels), setup);
   if (m_Bands != nullptr && m_Bands->IsRecording())
-    m_Bands->AddTriangle(m_List, setup, coverage);
+    m_Bands->AddTriangle(m_List, m_Thread, setup, coverage);
   else
     DrawCoverage(setup, coverage);
 }

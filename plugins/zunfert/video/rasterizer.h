@@ -30,11 +30,13 @@ class cRasterizer {
   /// userPlanes are the clip bits of the enabled user planes.
   void Configure(const cRenderState& state, cPixelPipeline* pipeline, int viewportX, int viewportY,
                  int viewportWidth, int viewportHeight, uint32_t userPlanes);
-  /// Triangles go to the bands' list of thread k when they record (several
-  /// threads draw), else their spans straight to the pipeline; null:
-  /// straight to the pipeline. A copy set to another list may set up
-  /// triangles on another thread at the same time.
-  void SetBands(cRasterBands* bands, int k = 0) { m_Bands = bands, m_List = k; }
+  /// Triangles go to a list of the bands, set up on thread thread, when
+  /// they record (several threads draw), else their spans straight to the
+  /// pipeline; null: straight to the pipeline. A copy set to another list
+  /// may set up triangles on another thread at the same time.
+  void SetBands(cRasterBands* bands, uint32_t list = 0, int thread = 0) {
+    m_Bands = bands, m_List = list, m_Thread = thread;
+  }
   void DrawTriangle(cClipVertex a, cClipVertex b, cClipVertex c);
   void DrawLine(cClipVertex a, cClipVertex b);
   void DrawPoint(const cClipVertex& a);
@@ -53,7 +55,8 @@ class cRasterizer {
   const cRenderState* m_State = nullptr;
   cPixelPipeline* m_Pipeline = nullptr;
   cRasterBands* m_Bands = nullptr;
-  int m_List = 0;
+  uint32_t m_List = 0;
+  int m_Thread = 0;
   float m_ScaleX = 0, m_ScaleY = 0, m_OffsetX = 0, m_OffsetY = 0;
   float m_DepthScale = 0, m_DepthOffset = 0;
   uint32_t m_ClipPlanes = 0;

@@ -12,6 +12,7 @@
 #include "render_state.h"
 #include "software_surface.h"
 #include "vertex_processor.h"
+#include "work_crew.h"
 
 namespace zunfert {
 
@@ -53,14 +54,17 @@ class cSoftwareVideo3D : public tFrameOutputDevice<cVideo3D> {
   cSoftwareVideo3D();
   ~cSoftwareVideo3D() override;
 
-  /// Threads that rasterise, the caller's included: each draws a band of
-  /// rows (cRasterBands), and the picture is the same with any number. At
-  /// first the processor count, at most 4. The threads meet several times a
-  /// draw, so a program that keeps other cores busy (a mixer, a loader)
-  /// draws faster with fewer: with one of two cores taken, two threads
-  /// were slower than one.
-  void SetRasterThreads(int threads) { m_Bands.SetThreads(threads); }
-  int GetRasterThreads() const { return m_Bands.GetThreads(); }
+  /// Threads that transform, set up and rasterise, the caller's included:
+  /// each draws a band of rows (cRasterBands), and the picture is the same
+  /// with any number. At first the processor count, at most 4. Work goes
+  /// to whichever thread takes it first (cWorkCrew), so a helper that the
+  /// machine runs late, its cores busy with other work, does less of it
+  /// rather than holding the caller up.
+  void SetRasterThreads(int threads) {
+    m_Crew.SetThreads(threads);
+    m_Bands.SetBands(threads);
+  }
+  int GetRasterThreads() const { return m_Crew.GetThreads(); }
   /// Every render state as the device holds it.
   const detail::cRenderState& GetRenderState() const { return m_State; }
   /// A light slot filled directly, without a scene light.
@@ -290,6 +294,7 @@ class cSoftwareVideo3D : public tFrameOutputDevice<cVideo3D> {
   detail::cPixelPipeline m_Pipeline;
   detail::cRasterizer m_Rasterizer;
   detail::cRasterBands m_Bands;
+  detail::cWorkCrew m_Crew;
   uint8_t m_Gamma[3][256];
   bool m_GammaIdentity = true;
   bool m_InScene = false;

@@ -20,7 +20,7 @@ int Slot(cVideo3D::EMatrix which) {
 cSoftwareVideo3D::cSoftwareVideo3D() {
   SetGamma(1, 1, 1);
   FillCaps();
-  m_Bands.SetThreads(static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 4u)));
+  SetRasterThreads(static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 4u)));
   m_Rasterizer.SetBands(&m_Bands);
 }
 
@@ -89,26 +89,29 @@ bool cSoftwareVideo3D::Flip() {
   if (!m_Back) return false;
   const std::clock_t start = std::clock();
   const uint8_t(*gamma)[256] = GetGammaRamp();
-  // Row by row, the rows shared out between the drawing threads.
-  const int width = m_Back->GetWidth();
+  // Blocks of rows, shared out between the drawing threads.
+  constexpr int kRows = 64;
+  const int width = m_Back->GetWidth(), height = m_Back->GetHeight();
   const auto rowBytes = static_cast<size_t>(m_Back->GetPitch());
-  m_Bands.Share(static_cast<uint32_t>(m_Back->GetHeight()), 64,
-                [&](int, uint32_t from, uint32_t to) {
-                  for (auto y = static_cast<int>(from); y < static_cast<int>(to); ++y) {
-                    if (!gamma) {
-                      std::copy_n(m_Back->GetRow(y), rowBytes, m_Front->GetRow(y));
-                      continue;
-                    }
-                    // The gamma ramp acts on what is shown, never on what is drawn into.
-                    const auto* in = reinterpret_cast<const uint32_t*>(m_Back->GetRow(y));
-                    auto* out = reinterpret_cast<uint32_t*>(m_Front->GetRow(y));
-                    for (int x = 0; x < width; ++x) {
-                      const uint32_t p = in[x];
-                      out[x] = (p & 0xFF000000u) | uint32_t{gamma[0][(p >> 16) & 0xFF]} << 16 |
-                               uint32_t{gamma[1][(p >> 8) & 0xFF]} << 8 | gamma[2][p & 0xFF];
-                    }
-                  }
-                });
+  auto present = [&](int, uint32_t block) {
+    const int from = static_cast<int>(block) * kRows;
+    for (int y = from; y < std::min(from + kRows, height); ++y) {
+      if (!gamma) {
+        std::copy_n(m_Back->GetRow(y), rowBytes, m_Front->GetRow(y));
+        continue;
+      }
+      // The gamma ramp acts on what is shown, never on what is drawn into.
+      const auto* in = reinterpret_cast<const uint32_t*>(m_Back->GetRow(y));
+      auto* out = reinterpret_cast<uint32_t*>(m_Front->GetRow(y));
+      for (int x = 0; x < width; ++x) {
+        const uint32_t p = in[x];
+        out[x] = (p & 0xFF000000u) | uint32_t{gamma[0][(p >> 16) & 0xFF]} << 16 |
+                 uint32_t{gamma[1][(p >> 8) & 0xFF]} << 8 | gamma[2][p & 0xFF];
+      }
+    }
+  };
+  m_Crew.Run(
+      {detail::cWorkCrew::Phase(static_cast<uint32_t>((height + kRows - 1) / kRows), present)});
   const bool written = Output().Present(*m_Front);
   if (!written)
     trace("Flip: could not write the frame to \"%s\" (can that folder be created and written?)",
@@ -148,15 +151,10 @@ void cSoftwareVideo3D::Clear(bool color, bool depth, bool stencil) {
                   static_cast<uint8_t>(m_State.clearStencil));
     }
   };
-  if (color && (depth || stencil) && m_Bands.GetThreads() > 1) {
-    // The colour on the caller's thread, depth and stencil on a helper's.
-    auto both = [&](int k) {
-      if (k == 0)
-        clearColor();
-      else if (k == 1)
-        clearDepthStencil();
-    };
-    m_Bands.Together(both);
+  if (color && (depth || stencil) && m_Crew.GetThreads() > 1) {
+    // The colour and the depth and stencil on whichever threads take them.
+    auto both = [&](int, uint32_t item) { item == 0 ? clearColor() : clearDepthStencil(); };
+    m_Crew.Run({detail::cWorkCrew::Phase(2, both)});
     return;
   }
   if (color) clearColor();

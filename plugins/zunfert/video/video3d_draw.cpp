@@ -128,9 +128,9 @@ void cSoftwareVideo3D::Draw(EPrimitive type, const cVertexBuffer& vertices, uint
     phase += static_cast<double>(now - start) / CLOCKS_PER_SEC;
     start = now;
   };
-  const auto threads = static_cast<uint32_t>(m_Bands.GetThreads());
-  // A round of the threads pays for itself only on a few dozen triangles;
-  // drawn on the caller's, as set up, they give the same picture.
+  const auto threads = static_cast<uint32_t>(m_Crew.GetThreads());
+  // Recording pays for itself only on a few dozen triangles; drawn on the
+  // caller's, as set up, they give the same picture.
   if (threads == 1 || primitives < 64 * threads) {
     m_Processor.Process(vertices, first, span, m_Vertices.data());
     lap(m_Times.transform);
@@ -140,27 +140,31 @@ void cSoftwareVideo3D::Draw(EPrimitive type, const cVertexBuffer& vertices, uint
     lap(m_Times.raster);
     return;
   }
-  // Thread k's share of n items starts at part(n, k).
-  const auto part = [threads](uint32_t n, int k) {
-    return static_cast<uint32_t>(uint64_t{n} * static_cast<uint32_t>(k) / threads);
+  // Vertices and primitives in stretches that any thread takes: the
+  // triangles set up from a stretch go to its own list, so the lists hold
+  // them in the order of the primitives whoever set them up.
+  constexpr uint32_t kVertices = 128, kPrimitives = 64;
+  const uint32_t primitiveStretches = (primitives + kPrimitives - 1) / kPrimitives;
+  m_Bands.Prepare(primitiveStretches);
+  auto transform = [&](int, uint32_t stretch) {
+    const uint32_t from = stretch * kVertices;
+    m_Processor.Process(vertices, first + from, std::min(kVertices, span - from),
+                        m_Vertices.data() + from);
   };
-  // One round a draw: the threads transform, set up and draw, meeting
-  // wherever one needs what the others made.
-  auto work = [&](int k) {
-    const uint32_t from = part(span, k), to = part(span, k + 1);
-    m_Processor.Process(vertices, first + from, to - from, m_Vertices.data() + from);
-    m_Bands.Meet();
-    if (k == 0) lap(m_Times.transform);
+  auto setUp = [&](int thread, uint32_t stretch) {
     detail::cRasterizer rasterizer = m_Rasterizer;
-    rasterizer.SetBands(&m_Bands, k);
-    AssembleRange(type, index, rasterizer, part(primitives, k), part(primitives, k + 1));
-    m_Bands.Meet();
-    if (k == 0) lap(m_Times.setup);
-    m_Bands.DrawRecorded(k, m_Pipeline);
+    rasterizer.SetBands(&m_Bands, stretch, thread);
+    const uint32_t from = stretch * kPrimitives;
+    AssembleRange(type, index, rasterizer, from, std::min(primitives, from + kPrimitives));
   };
-  m_Bands.Together(work);
+  auto draw = [&](int, uint32_t band) { m_Bands.DrawBand(static_cast<int>(band), m_Pipeline); };
+  double* phaseTimes[] = {&m_Times.transform, &m_Times.setup, &m_Times.raster};
+  auto seen = [&](int p) { lap(*phaseTimes[p]); };
+  using tCrew = detail::cWorkCrew;
+  m_Crew.Run({tCrew::Phase((span + kVertices - 1) / kVertices, transform),
+              tCrew::Phase(primitiveStretches, setUp), tCrew::Phase(threads, draw)},
+             tCrew::Watch(seen));
   m_Bands.Forget();
-  lap(m_Times.raster);
 }
 
 uint32_t cSoftwareVideo3D::PrimitiveCount(EPrimitive type, uint32_t count) {

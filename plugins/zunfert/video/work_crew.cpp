@@ -1,0 +1,118 @@
+#include "work_crew.h"
+
+#include <algorithm>
+#include <chrono>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#endif
+
+namespace zunfert::detail {
+
+cWorkCrew::~cWorkCrew() {
+  StopHelpers();
+}
+
+void cWorkCrew::SetThreads(int threads) {
+  threads = std::max(threads, 1);
+  if (threads == m_Threads) return;
+  StopHelpers();
+  m_Threads = threads;
+}
+
+void cWorkCrew::StopHelpers() {
+  if (m_Helpers.empty()) return;
+  m_Stop.store(true);
+  m_Run.fetch_add(1, std::memory_order_release);
+  Wake();
+  for (std::thread& helper : m_Helpers) helper.join();
+  m_Helpers.clear();
+  m_Stop.store(false);
+}
+
+template <class T, class Done>
+void cWorkCrew::Await(const std::atomic<T>& value, Done done) {
+  using tClock = std::chrono::steady_clock;
+  constexpr auto kSpin = std::chrono::microseconds(5);
+  const tClock::time_point until = tClock::now() + kSpin;
+  for (unsigned i = 1; !done(value.load(std::memory_order_acquire)); ++i) {
+#if defined(__x86_64__) || defined(__i386__)
+    _mm_pause();
+#endif
+    if (i % 64 == 0 && tClock::now() >= until) {
+      std::unique_lock lock(m_Mutex);
+      m_Changed.wait(lock, [&] { return done(value.load(std::memory_order_acquire)); });
+      return;
+    }
+  }
+}
+
+void cWorkCrew::Wake() {
+  // Taking the mutex orders this after a sleeper's last look at the value.
+  { std::lock_guard lock(m_Mutex); }
+  m_Changed.notify_all();
+}
+
+void cWorkCrew::Run(std::initializer_list<tPhase> phases, tWatch watch) {
+  // A single item is not worth waking anyone for.
+  if (m_Threads == 1 || (phases.size() == 1 && phases.begin()->items <= 1)) {
+    int p = 0;
+    for (const tPhase& phase : phases) {
+      for (uint32_t item = 0; item < phase.items; ++item) phase.work(phase.context, 0, item);
+      if (watch.seen) watch.seen(watch.context, p++);
+    }
+    return;
+  }
+  if (m_Helpers.empty())
+    for (int thread = 1; thread < m_Threads; ++thread)
+      m_Helpers.emplace_back(&cWorkCrew::Help, this, thread, m_Run.load());
+  m_PhaseCount = 0;
+  for (const tPhase& phase : phases) {
+    if (m_PhaseCount == kMaxPhases) break;
+    m_Phases[m_PhaseCount] = phase;
+    m_Next[m_PhaseCount].store(0, std::memory_order_relaxed);
+    m_Done[m_PhaseCount].store(0, std::memory_order_relaxed);
+    ++m_PhaseCount;
+  }
+  m_Open.store(true);
+  m_Run.fetch_add(1, std::memory_order_release);
+  Wake();
+  Work(0, watch);
+  const int last = m_PhaseCount - 1;
+  const uint32_t items = m_Phases[last].items;
+  Await(m_Done[last], [items](uint32_t done) { return done == items; });
+  if (watch.seen) watch.seen(watch.context, last);
+  m_Open.store(false);
+  Await(m_Inside, [](int inside) { return inside == 0; });
+}
+
+void cWorkCrew::Work(int thread, tWatch watch) {
+  for (int p = 0; p < m_PhaseCount; ++p) {
+    if (p > 0) {
+      const uint32_t items = m_Phases[p - 1].items;
+      Await(m_Done[p - 1], [items](uint32_t done) { return done == items; });
+      if (watch.seen) watch.seen(watch.context, p - 1);
+    }
+    const tPhase& phase = m_Phases[p];
+    for (uint32_t item; (item = m_Next[p].fetch_add(1, std::memory_order_relaxed)) < phase.items;) {
+      phase.work(phase.context, thread, item);
+      if (m_Done[p].fetch_add(1, std::memory_order_acq_rel) + 1 == phase.items) Wake();
+    }
+  }
+}
+
+void cWorkCrew::Help(int thread, uint32_t seen) {
+  for (;;) {
+    Await(m_Run, [seen](uint32_t run) { return run != seen; });
+    if (m_Stop.load()) return;
+    seen = m_Run.load(std::memory_order_acquire);
+    // Counted in before looking whether the run is open: the caller closes
+    // it before it waits for the count to empty, so one of the two sees
+    // the other.
+    m_Inside.fetch_add(1);
+    if (m_Open.load() && m_Run.load() == seen) Work(thread, tWatch{});
+    if (m_Inside.fetch_sub(1) == 1) Wake();
+  }
+}
+
+}  // namespace zunfert::detail

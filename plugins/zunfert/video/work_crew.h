@@ -1,0 +1,101 @@
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <initializer_list>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace zunfert::detail {
+
+/// The device's threads: the caller's and helpers that start at the first
+/// run that wants them and live as long as the crew.
+///
+/// A run is a few phases, each a number of items. Every item is done once,
+/// by whichever thread takes it first, and a phase's items are taken only
+/// when the previous phase's are all done. The caller takes items until
+/// none is left and then waits only for items a helper has taken: a helper
+/// that the machine wakes late takes fewer items, and nothing waits for it
+/// to wake. What an item writes, every item of the later phases sees.
+class cWorkCrew {
+ public:
+  /// work(context, thread, item): thread is the taker, 0 the caller's, below
+  /// GetThreads(); two items never run at once on the same thread.
+  using tWork = void (*)(void* context, int thread, uint32_t item);
+  struct tPhase {
+    uint32_t items = 0;
+    tWork work = nullptr;
+    void* context = nullptr;
+  };
+
+  /// A phase of items items, each done by work(thread, item).
+  template <class F>
+  static tPhase Phase(uint32_t items, F& work) {
+    return {
+        items,
+        [](void* context, int thread, uint32_t item) { (*static_cast<F*>(context))(thread, item); },
+        &work};
+  }
+  /// Called on the caller's thread as it sees each phase p done, in order.
+  struct tWatch {
+    void (*seen)(void* context, int p) = nullptr;
+    void* context = nullptr;
+  };
+  template <class F>
+  static tWatch Watch(F& seen) {
+    return {[](void* context, int p) { (*static_cast<F*>(context))(p); }, &seen};
+  }
+
+  cWorkCrew() = default;
+  cWorkCrew(const cWorkCrew&) = delete;
+  cWorkCrew& operator=(const cWorkCrew&) = delete;
+  ~cWorkCrew();
+
+  /// Threads that work, the caller's included; at least 1.
+  void SetThreads(int threads);
+  int GetThreads() const { return m_Threads; }
+
+  /// Does the phases' items (at most four phases), in order of phases;
+  /// returns when all are done.
+  void Run(std::initializer_list<tPhase> phases, tWatch watch);
+  void Run(std::initializer_list<tPhase> phases) { Run(phases, tWatch{}); }
+
+ private:
+  static constexpr int kMaxPhases = 4;
+
+  /// Takes and does items of the current run's phases, waiting at each
+  /// phase for the previous one's items to be done.
+  void Work(int thread, tWatch watch);
+  /// Waits until done(value) holds: spinning for a while, the next change
+  /// usually being microseconds away, then asleep, so that an idle crew
+  /// costs no processor.
+  template <class T, class Done>
+  void Await(const std::atomic<T>& value, Done done);
+  /// Wakes the threads asleep in Await after a change of what they wait for.
+  void Wake();
+  /// A helper's loop; it has seen the runs up to seen.
+  void Help(int thread, uint32_t seen);
+  void StopHelpers();
+
+  int m_Threads = 1;
+  std::vector<std::thread> m_Helpers;
+  std::mutex m_Mutex;  // for the sleepers of Await
+  std::condition_variable m_Changed;
+
+  // A run's phases are written before m_Open and m_Run publish them; a
+  // helper works on a run only while it counts itself in m_Inside and the
+  // run is open, and the caller closes a run and waits for m_Inside to
+  // empty before it writes the next.
+  tPhase m_Phases[kMaxPhases];
+  int m_PhaseCount = 0;
+  std::atomic<uint32_t> m_Next[kMaxPhases] = {};  // the next item to take
+  std::atomic<uint32_t> m_Done[kMaxPhases] = {};  // items done
+  std::atomic<uint32_t> m_Run = 0;                // counts the runs
+  std::atomic<bool> m_Open = false;
+  std::atomic<int> m_Inside = 0;
+  std::atomic<bool> m_Stop = false;
+};
+
+}  // namespace zunfert::detail
