@@ -113,9 +113,7 @@ void Store(const cRasterTarget& target, const cBatch& batch, const float* const 
   for (int i = 0; i < batch.count; ++i)
     argb[i] = ToByte(color[3][i]) << 24 | ToByte(color[0][i]) << 16 | ToByte(color[1][i]) << 8 |
               ToByte(color[2][i]);
-  const auto written = [&batch](int i) {
-    return batch.outcome[i] == kPassed && !batch.killed[i];
-  };
+  const auto written = [&batch](int i) { return batch.outcome[i] == kPassed && !batch.killed[i]; };
   switch (target.format.GetFormat()) {
     case cPixelFormat::ARGB8888: {
       auto* pixels = reinterpret_cast<uint32_t*>(target.color);
