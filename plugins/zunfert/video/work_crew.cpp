@@ -33,7 +33,7 @@ void cWorkCrew::StopHelpers() {
 template <class T, class Done>
 void cWorkCrew::Await(const std::atomic<T>& value, Done done) {
   using tClock = std::chrono::steady_clock;
-  constexpr auto kSpin = std::chrono::microseconds(5);
+  constexpr auto kSpin = std::chrono::microseconds(100);
   const tClock::time_point until = tClock::now() + kSpin;
   for (unsigned i = 1; !done(value.load(std::memory_order_acquire)); ++i) {
 #if defined(__x86_64__) || defined(__i386__)
