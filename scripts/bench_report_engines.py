@@ -148,8 +148,8 @@ def caller_limit(results):
     rest = extra(single - t1 - s1 - r1, total - t2 - s2 - r2)
     return text + (f", of which the transform {extra(t1, t2)}, the set-up and rasterising "
                    f"{extra(s1 + r1, s2 + r2)} (where each thread reads vertices and set-ups that the other "
-                   f"wrote) and the rest {rest}: clear, present and the spinning of each thread for a few "
-                   f"microseconds at every meeting (three a draw) before it sleeps.")
+                   f"wrote) and the rest {rest}: clear, present, and each thread spinning, up to 100 µs, while "
+                   f"it waits for the other's items at the end of a phase or for the next draw.")
 
 def renderers(results, runs, docs):
     ours, theirs = runs.get("render/zunfert"), runs.get("render/burnings")
@@ -186,12 +186,14 @@ def renderers(results, runs, docs):
                  f"{two['ns'] / 1e6:.2f} ms a frame against one thread's {one['ns'] / 1e6:.2f} ms, for which the "
                  f"machine gave the benchmark {share:.2f} of a core.")
         text += caller_limit(results) + "\n"
-    text += ("\nWith two threads a draw is one round of both: each transforms and sets up a stretch of the "
-             "draw's primitives into a list of its own, then draws its own block of rows of every list in "
-             "the primitives' order (the blocks are cut where the recorded triangles' estimated work "
-             "halves), so the picture is the one-thread picture bit for bit (a test compares "
-             "them). The wall clock counts the time spent waiting for a core: on a shared machine the gain "
-             "is bounded by the core the others leave free (see the load average).\n")
+    text += ("\nWith two threads a draw is three phases of items that either thread takes, whichever comes "
+             "first: stretches of 128 vertices to transform, stretches of 64 primitives to set up, each "
+             "stretch's triangles into a list of its own, and one block of rows a thread, drawn from every "
+             "list in the primitives' order (the blocks are cut where the recorded triangles' estimated "
+             "work halves). The picture is the one-thread picture bit for bit (a test compares them), and "
+             "the calling thread waits only for items the other has taken, never for it to wake. The wall "
+             "clock counts the time spent waiting for a core: on a shared machine the gain is bounded by the "
+             "core the others leave free (see the load average).\n")
     split = os.path.join(results, "video3d.txt")
     found = re.search(r"on 1 thread\(s\): ([\d.]+) ms per frame.*transform ([\d.]+) ms, setup [\d.]+ ms, "
                       r"raster ([\d.]+) ms", open(split).read(), re.S) if os.path.exists(split) else None
