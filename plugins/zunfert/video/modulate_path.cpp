@@ -36,6 +36,19 @@ inline __m128i ToBytes(__m128 x) {
   return _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(x, _mm_set1_ps(255.0f)), _mm_set1_ps(0.5f)));
 }
 
+/// A plane's coefficients, each in all four lanes.
+struct cPlane4 {
+  __m128 value, dx, dy;
+
+  explicit cPlane4(const cPlaneEquation& e)
+      : value(_mm_set1_ps(e.value)), dx(_mm_set1_ps(e.dx)), dy(_mm_set1_ps(e.dy)) {}
+  /// The plane's value as the pipeline sums it, term by term.
+  __m128 At(__m128 fromX, __m128 fromY, __m128 step) const {
+    return _mm_add_ps(_mm_add_ps(_mm_add_ps(value, _mm_mul_ps(dx, fromX)), _mm_mul_ps(dy, fromY)),
+                      _mm_mul_ps(dx, step));
+  }
+};
+
 }  // namespace
 
 bool cModulatePath::Configure(const cRenderState& state, const cRasterTarget& target) {
@@ -69,31 +82,31 @@ void cModulatePath::Draw(const cTriangleSetup& setup, const cBatch& batch) const
   const cWrappedSampler4 sampler(m_Texture);
   float* depth = m_Target.depth;
   auto* pixels = reinterpret_cast<uint32_t*>(m_Target.color);
+  // Broadcast once a batch rather than once a group.
+  const cPlane4 z4(setup.z), invW4(setup.invW);
+  const cPlane4 u4(setup.attribute[kTexture]), v4(setup.attribute[kTexture + 1]);
+  const cPlane4 diffuse4[4] = {
+      cPlane4(setup.attribute[kDiffuse]), cPlane4(setup.attribute[kDiffuse + 1]),
+      cPlane4(setup.attribute[kDiffuse + 2]), cPlane4(setup.attribute[kDiffuse + 3])};
   // Lanes past the batch's count continue its last run: they are read,
   // never written.
   for (int i = 0; i < batch.count; i += 4) {
     const __m128 fromX = _mm_loadu_ps(batch.fromX + i), fromY = _mm_loadu_ps(batch.fromY + i);
     const __m128 step = _mm_loadu_ps(batch.step + i);
-    // The plane's value as the pipeline sums it, term by term.
-    const auto plane = [&](const cPlaneEquation& e) {
-      const __m128 dx = _mm_set1_ps(e.dx);
-      return _mm_add_ps(_mm_add_ps(_mm_add_ps(_mm_set1_ps(e.value), _mm_mul_ps(dx, fromX)),
-                                   _mm_mul_ps(_mm_set1_ps(e.dy), fromY)),
-                        _mm_mul_ps(dx, step));
-    };
+    const auto plane = [&](const cPlane4& p) { return p.At(fromX, fromY, step); };
     const int* at = batch.at + i;
-    const __m128 z = Clamp01(plane(setup.z));
+    const __m128 z = Clamp01(plane(z4));
     const __m128 stored = _mm_setr_ps(depth[at[0]], depth[at[1]], depth[at[2]], depth[at[3]]);
     const int inBatch = (1 << std::min(batch.count - i, 4)) - 1;
     const int passed = _mm_movemask_ps(Passes4<F>(z, stored)) & inBatch;
     if (passed == 0) continue;
-    const __m128 w = _mm_div_ps(_mm_set1_ps(1.0f), plane(setup.invW));
-    const auto attribute = [&](int k) { return _mm_mul_ps(plane(setup.attribute[k]), w); };
-    const cTexels4 texel = sampler.Sample(attribute(kTexture), attribute(kTexture + 1));
-    const __m128 r = Clamp01(_mm_mul_ps(attribute(kDiffuse), texel.r));
-    const __m128 g = Clamp01(_mm_mul_ps(attribute(kDiffuse + 1), texel.g));
-    const __m128 b = Clamp01(_mm_mul_ps(attribute(kDiffuse + 2), texel.b));
-    const __m128 alpha = attribute(kDiffuse + 3);
+    const __m128 w = _mm_div_ps(_mm_set1_ps(1.0f), plane(invW4));
+    const auto attribute = [&](const cPlane4& p) { return _mm_mul_ps(plane(p), w); };
+    const cTexels4 texel = sampler.Sample(attribute(u4), attribute(v4));
+    const __m128 r = Clamp01(_mm_mul_ps(attribute(diffuse4[0]), texel.r));
+    const __m128 g = Clamp01(_mm_mul_ps(attribute(diffuse4[1]), texel.g));
+    const __m128 b = Clamp01(_mm_mul_ps(attribute(diffuse4[2]), texel.b));
+    const __m128 alpha = attribute(diffuse4[3]);
     const __m128 a = Clamp01(m_ModulateAlpha ? _mm_mul_ps(alpha, texel.a) : alpha);
     alignas(16) uint32_t argb[4];
     alignas(16) float zs[4];
