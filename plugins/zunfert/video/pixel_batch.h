@@ -55,13 +55,14 @@ struct alignas(32) cBatch {
   /// run's start plus the steps, the same sums whatever else the batch holds.
   /// A run fills the batch up to the next multiple of four entries, the
   /// lanes past it continuing the run (the next run overwrites them), so
-  /// that the batch is whole groups of four.
-  float fromX[kBatch], fromY[kBatch], step[kBatch];
+  /// that the batch is whole groups of four; it writes four at a time, into
+  /// the three spare entries at the end.
+  float fromX[kBatch + 3], fromY[kBatch + 3], step[kBatch + 3];
   /// Each pixel's place in the depth and stencil buffers, and in the colour
   /// buffer counted in pixels (where its rows are whole pixels): the steps
   /// after the tests then loop over the batch, not run by run, whose lengths
   /// the processor cannot foresee. Lanes past a run repeat its last pixel's.
-  int32_t at[kBatch], pixel[kBatch];
+  int32_t at[kBatch + 3], pixel[kBatch + 3];
   float z[kBatch], w[kBatch];
   float r[kBatch], g[kBatch], b[kBatch], a[kBatch];
   float sr[kBatch], sg[kBatch], sb[kBatch], fog[kBatch];

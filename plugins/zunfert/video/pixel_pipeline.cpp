@@ -71,15 +71,17 @@ void cSpanBatcher::Add(int y, int x0, int x1) {
     batch.run[batch.runs++] = {x, y, start, n};
     const float fromX = static_cast<float>(x) + 0.5f - m_Setup.referenceX;
     const int at = y * m_DepthPitch + x, pixel = y * m_ColorPitch + x;
-    // Up to a whole group of four, which stays in vectors.
-    for (int i = 0; i < ((start + n + 3) & ~3) - start; ++i) {
-      const int inRun = std::min(i, n - 1);
-      batch.fromX[start + i] = fromX;
-      batch.fromY[start + i] = fromY;
-      batch.step[start + i] = static_cast<float>(i);
-      batch.at[start + i] = at + inRun;
-      batch.pixel[start + i] = pixel + inRun;
-    }
+    // Up to a whole group of four of the batch, four entries at a time,
+    // which stays in vectors.
+    for (int i = 0; i < ((start + n + 3) & ~3) - start; i += 4)
+      for (int j = i; j < i + 4; ++j) {
+        const int inRun = std::min(j, n - 1);
+        batch.fromX[start + j] = fromX;
+        batch.fromY[start + j] = fromY;
+        batch.step[start + j] = static_cast<float>(j);
+        batch.at[start + j] = at + inRun;
+        batch.pixel[start + j] = pixel + inRun;
+      }
     batch.count += n;
   }
 }
