@@ -12,7 +12,8 @@ namespace zunfert::detail {
 /// perspective-correct interpolation, texture stages, specular, fog, alpha
 /// test, blending and the writes. Configure picks each step's variant for
 /// the render state once per draw, so the loops over a batch hold no state
-/// branches.
+/// branches; the commonest state skips the steps for a one-pass path of
+/// its own (cModulatePath), which gives the same bytes.
 class cPixelPipeline {
  public:
   void Configure(const cRenderState& state, const cRasterTarget& target);
