@@ -1,16 +1,20 @@
 // The 3D device as a program meets it: presenting, the
 // 16-bit framebuffer, lighting values and the stencil buffer.
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <numbers>
 #include <random>
+#include <thread>
 
 #include "golden.h"
 #include "test_support.h"
 #include "timing_scene.h"
 #include "video_fixtures.h"
+#include "work_crew.h"
 
 namespace zunfert::test {
 namespace {
@@ -110,6 +114,40 @@ TEST(DeviceThreads, BandsOnSeveralThreadsDrawTheOneThreadPicture) {
   EXPECT_TRUE(pictures[0] == pictures[1]);
   // The spheres cover much of the frame: the comparison is not of two blanks.
   EXPECT_GT(Drawn(pictures[0]), 50000);
+}
+
+// The crew does every item once, a phase only after the one before, and
+// returns only when all are done, however the threads' turns fall: each
+// item of a phase checks that the previous phase is complete, on 1 to 4
+// threads, with a helper held back at random.
+TEST(DeviceThreads, TheCrewDoesEachItemOnceAndThePhasesInOrder) {
+  for (int threads = 1; threads <= 4; ++threads) {
+    detail::cWorkCrew crew;
+    crew.SetThreads(threads);
+    for (int run = 0; run < 50; ++run) {
+      constexpr uint32_t kItems[3] = {40, 13, 3};
+      std::atomic<int> done[3][40] = {};
+      std::atomic<bool> ordered = true, inRange = true;
+      auto phase = [&](int p, int thread, uint32_t item) {
+        inRange = inRange && thread >= 0 && thread < threads && item < 40;
+        if (thread > 0 && item % 7 == 0) std::this_thread::sleep_for(std::chrono::microseconds(50));
+        if (p > 0)
+          for (uint32_t before = 0; before < kItems[p - 1]; ++before)
+            ordered = ordered && done[p - 1][before] == 1;
+        ++done[p][item];
+      };
+      auto first = [&](int thread, uint32_t item) { phase(0, thread, item); };
+      auto second = [&](int thread, uint32_t item) { phase(1, thread, item); };
+      auto third = [&](int thread, uint32_t item) { phase(2, thread, item); };
+      using tCrew = detail::cWorkCrew;
+      crew.Run({tCrew::Phase(kItems[0], first), tCrew::Phase(kItems[1], second),
+                tCrew::Phase(kItems[2], third)});
+      for (int p = 0; p < 3; ++p)
+        for (uint32_t item = 0; item < 40; ++item)
+          ASSERT_EQ(done[p][item], item < kItems[p] ? 1 : 0) << threads << " " << p << " " << item;
+      ASSERT_TRUE(ordered && inRange) << threads;
+    }
+  }
 }
 
 // The commonest state (depth test, one bilinear texture modulating the

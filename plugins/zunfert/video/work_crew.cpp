@@ -78,12 +78,11 @@ void cWorkCrew::Run(std::initializer_list<tPhase> phases, tWatch watch) {
   m_Run.fetch_add(1, std::memory_order_release);
   Wake();
   Work(0, watch);
-  const int last = m_PhaseCount - 1;
-  const uint32_t items = m_Phases[last].items;
-  Await(m_Done[last], [items](uint32_t done) { return done == items; });
-  if (watch.seen) watch.seen(watch.context, last);
+  // The caller has found every item taken: once no helper is inside the
+  // run, every item is done.
   m_Open.store(false);
   Await(m_Inside, [](int inside) { return inside == 0; });
+  if (watch.seen) watch.seen(watch.context, m_PhaseCount - 1);
 }
 
 void cWorkCrew::Work(int thread, tWatch watch) {
