@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 #include <tolmak.h>
 
-#include <cstring>
+#include "test_support.h"
+
+using tolmak::test::SameBits;
 
 namespace {
 
@@ -9,10 +11,6 @@ cPalette Ramp() {
   cPalette p;
   for (int i = 0; i < 256; ++i) p[i] = 0x01000193u * static_cast<uint32_t>(i) + 7;
   return p;
-}
-
-bool Same(const cPalette& a, const cPalette& b) {
-  return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
 }  // namespace
@@ -31,7 +29,7 @@ TEST(Palette, CopiesMoveExactly1024BytesOrClearAndHashesFollowThem) {
   copied.Copy(out);
   for (const cPalette* p : {&fromWords, &fromBytes, const_cast<const cPalette*>(&assigned),
                             const_cast<const cPalette*>(&copied)})
-    EXPECT_TRUE(Same(*p, ramp) && p->Crc32() == ramp.Crc32() && p->Hash() == ramp.Hash());
+    EXPECT_TRUE(SameBits(*p, ramp) && p->Crc32() == ramp.Crc32() && p->Hash() == ramp.Hash());
   EXPECT_EQ(ramp.Crc32(), static_cast<uint32_t>(gCRC32(out, 1024)));
   EXPECT_EQ(ramp.Hash(), static_cast<uint32_t>(gHash(out, 1024)));
   cPalette changed = ramp;
@@ -43,7 +41,7 @@ TEST(Palette, CopiesMoveExactly1024BytesOrClearAndHashesFollowThem) {
   p.Copy(static_cast<const uint32_t*>(nullptr));
   cleared.Clear();
   const cPalette zero, fromNull(static_cast<const void*>(nullptr));
-  EXPECT_TRUE(Same(p, zero) && Same(fromNull, zero) && Same(cleared, zero));
+  EXPECT_TRUE(SameBits(p, zero) && SameBits(fromNull, zero) && SameBits(cleared, zero));
   for (int i = 0; i < 256; ++i) ASSERT_EQ(zero.GetColor(i), 0u);
   Ramp().CopyTo(nullptr);
 }

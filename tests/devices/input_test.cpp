@@ -2,8 +2,9 @@
 #include <tolmak.h>
 
 #include <algorithm>
-#include <cstring>
 #include <vector>
+
+#include "test_support.h"
 
 namespace {
 
@@ -54,10 +55,6 @@ cMouse::EState& RecordOf(cMouse& m, int r) {
   return r == 0 ? m.OnMouseMove() : r == 1 ? m.OnMouseUp() : m.OnMouseDown();
 }
 
-bool SameBytes(const cMouse::EState& a, const cMouse::EState& b) {
-  return std::memcmp(&a, &b, sizeof a) == 0;
-}
-
 }  // namespace
 
 // Which pair a test reads is checked against a real device in the plug-in
@@ -81,7 +78,7 @@ TEST(Keyboard, ModifierTestsAskTheSecondCodeOnlyWhenTheFirstIsUp) {
 TEST(Mouse, RecordsStartAtZeroAndCopiesLeaveTheTargetsDeviceWords) {
   cStillMouse source, target;
   for (int r = 0; r < 3; ++r) {
-    EXPECT_TRUE(SameBytes(RecordOf(source, r), cMouse::EState{})) << r;
+    EXPECT_TRUE(tolmak::test::SameBits(RecordOf(source, r), cMouse::EState{})) << r;
     RecordOf(source, r) = Record(10 + 10 * r);
     RecordOf(target, r) = Record(110 + 10 * r);
   }
@@ -90,8 +87,8 @@ TEST(Mouse, RecordsStartAtZeroAndCopiesLeaveTheTargetsDeviceWords) {
   for (int r = 0; r < 3; ++r) {
     cMouse::EState expected = Record(10 + 10 * r);
     std::copy_n(Record(110 + 10 * r).m_Device, 3, expected.m_Device);
-    EXPECT_TRUE(SameBytes(RecordOf(target, r), expected)) << r;
+    EXPECT_TRUE(tolmak::test::SameBits(RecordOf(target, r), expected)) << r;
     std::fill_n(expected.m_Device, 3, 0u);
-    EXPECT_TRUE(SameBytes(RecordOf(constructed, r), expected)) << r;
+    EXPECT_TRUE(tolmak::test::SameBits(RecordOf(constructed, r), expected)) << r;
   }
 }

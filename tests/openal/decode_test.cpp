@@ -48,23 +48,12 @@ TEST_F(Decoding, FilesFromMemoryAndDiskDecodeAsWritten) {
 
 /// A 16-bit PCM WAV header with these fields, followed by frames of silence.
 std::vector<uint8_t> Wav(uint16_t channels, uint32_t rate, uint32_t frames) {
-  cMemoryStream out;
   const uint32_t data = frames * channels * 2u;
-  out.Write("RIFF", 4);
-  out.WriteUInt32(36 + data);
-  out.Write("WAVEfmt ", 8);
-  out.WriteUInt32(16);
-  out.WriteUInt16(1);
-  out.WriteUInt16(channels);
-  out.WriteUInt32(rate);
-  out.WriteUInt32(rate * channels * 2u);
-  out.WriteUInt16(uint16_t(channels * 2));
-  out.WriteUInt16(16);
-  out.Write("data", 4);
-  out.WriteUInt32(data);
-  const std::vector<uint8_t> silence(data);
-  out.Write(silence.data(), data);
-  return {out.GetData(), out.GetData() + out.GetSize()};
+  cLEBytes wav;
+  wav.Chars("RIFF").U32(36 + data).Chars("WAVEfmt ").U32(16).U16(1).U16(channels).U32(rate);
+  wav.U32(rate * channels * 2u).U16(channels * 2u).U16(16).Chars("data").U32(data);
+  wav.bytes.resize(wav.bytes.size() + data);
+  return wav.bytes;
 }
 
 TEST_F(Decoding, BadFilesAreRefusedWithAReasonAndChangeNothing) {
