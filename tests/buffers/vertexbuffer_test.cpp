@@ -182,17 +182,12 @@ TEST(VertexConvert, EveryColourSlotMatchesThePixelFormatConversions) {
 }
 
 TEST(VertexAdd, EveryPairOfLayoutsMatchesTheComponentWiseModel) {
-  const std::pair<uint32_t, F> layouts[] = {{1, F::ARGB8888},
-                                            {1 | 2, F::ARGB8888},
-                                            {1 | 4, F::ARGB8888},
-                                            {1 | 4, F::ABGR8888},
-                                            {1 | 2 | 4 | (2 << 4), F::ARGB8888},
-                                            {0x2F, F::RGB565},
-                                            {0x2F, F::ARGB8888},
-                                            {1 | 4 | 8 | (1 << 4), F::RGB888X},
-                                            {2 | 8, F::RGB555},
-                                            {1 | 4 | (15 << 4), F::RGB888},
-                                            {4 | 8, F::Indexed}};
+  // Vertex format bytes: 1 position, 2 normal, 4 diffuse, 8 specular, the
+  // number of texture sets in the high nibble.
+  const std::pair<uint32_t, F> layouts[] = {
+      {0x01, F::ARGB8888}, {0x03, F::ARGB8888}, {0x05, F::ARGB8888}, {0x05, F::ABGR8888},
+      {0x27, F::ARGB8888}, {0x2F, F::RGB565},   {0x2F, F::ARGB8888}, {0x1D, F::RGB888X},
+      {0x0A, F::RGB555},   {0xF5, F::RGB888},   {0x0C, F::Indexed}};
   std::mt19937 rng(11);
   for (auto [toFormat, toColours] : layouts) {
     for (auto [fromFormat, fromColours] : layouts) {

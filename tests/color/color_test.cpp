@@ -8,9 +8,13 @@
 #include <cstring>
 #include <limits>
 #include <random>
+#include <tuple>
+
+#include "test_support.h"
 
 using F = cPixelFormat;
 using Triple = std::array<float, 3>;
+using tolmak::test::SameBits;
 
 namespace {
 
@@ -34,6 +38,12 @@ Triple HLS(const cColor& c) {
 cColor FromHSV(float h, float s, float v, cColor start = cColor::clRed) {
   start.SetHSV(h, s, v);
   return start;
+}
+
+cPalette Ramp() {
+  cPalette p;
+  for (int i = 0; i < 256; ++i) p[i] = 0x01000193u * static_cast<uint32_t>(i) + 7;
+  return p;
 }
 
 void ExpectNear(const cColor& a, const cColor& b, float tolerance) {
@@ -112,7 +122,7 @@ TEST(Color, UnpackingScalesBytesBySinglePrecisionReciprocal) {
   }
 }
 
-TEST(Color, HSVAndHLSMatchTheWorkedValues) {
+TEST(Color, HSVHLSCMYKAndYIQMatchTheWorkedValues) {
   const cColor grey(1, 0.4f, 0.4f, 0.4f);
   EXPECT_EQ(HSV(cColor::clBlue), (Triple{240, 1, 1}));
   EXPECT_EQ(HSV(grey), (Triple{0, 0, 0.4f}));
@@ -132,6 +142,16 @@ TEST(Color, HSVAndHLSMatchTheWorkedValues) {
     EXPECT_EQ(FromHSV(outside, 1, 1, cColor::clTeal), cColor::clTeal);
   EXPECT_EQ(FromHSV(90, 0, 0.7f), cColor::clBlack);
   EXPECT_EQ(RGB(FromHSV(0, 0, 0.7f)), (Triple{0.7f, 0.7f, 0.7f}));
+  float cyan, magenta, yellow, key, luma, i, q;
+  cColor(1, 0.2f, 0.4f, 0.6f).GetCMYK(cyan, magenta, yellow, key);
+  for (auto [got, want] : {std::pair{cyan, 0.4f}, {magenta, 0.2f}, {yellow, 0.0f}, {key, 0.4f}})
+    EXPECT_NEAR(got, want, 1e-7f);
+  cColor::clWhite.GetYIQ(luma, i, q);
+  EXPECT_EQ(std::tuple(luma, i), std::tuple(1.0f, 0.0f));
+  EXPECT_NEAR(q, -0.005f, 1e-7f);
+  cColor back(0.5f, 0, 0, 0);
+  back.SetYIQ(luma, i, q);
+  EXPECT_EQ(back, cColor(0.5f, 1, 1, 1));
 }
 
 TEST(Color, ColourModelsRoundTripRandomColours) {
@@ -158,20 +178,6 @@ TEST(Color, ColourModelsRoundTripRandomColours) {
   }
 }
 
-TEST(Color, CMYKAndYIQMatchTheWorkedValues) {
-  float c, m, y, k;
-  cColor(1, 0.2f, 0.4f, 0.6f).GetCMYK(c, m, y, k);
-  for (auto [got, want] : {std::pair{c, 0.4f}, {m, 0.2f}, {y, 0.0f}, {k, 0.4f}})
-    EXPECT_NEAR(got, want, 1e-7f);
-  cColor::clWhite.GetYIQ(y, c, m);
-  EXPECT_EQ(y, 1.0f);
-  EXPECT_EQ(c, 0.0f);
-  EXPECT_NEAR(m, -0.005f, 1e-7f);
-  cColor back(0.5f, 0, 0, 0);
-  back.SetYIQ(y, c, m);
-  EXPECT_EQ(back, cColor(0.5f, 1, 1, 1));
-}
-
 TEST(Color, NamedColoursHoldTheirValues) {
   // Each digit a channel (red, green, blue) in quarters; alpha is always 1.
   const std::pair<const cColor&, const char*> named[] = {
@@ -184,4 +190,35 @@ TEST(Color, NamedColoursHoldTheirValues) {
   for (const auto& [colour, q] : named)
     EXPECT_EQ(colour, cColor(1, (q[0] - '0') / 4.0f, (q[1] - '0') / 4.0f, (q[2] - '0') / 4.0f))
         << q;
+}
+
+TEST(Palette, CopiesMoveExactly1024BytesOrClearAndHashesFollowThem) {
+  const cPalette ramp = Ramp();
+  uint32_t out[257];
+  out[256] = 0xA5A5A5A5;
+  ramp.CopyTo(out);
+  EXPECT_EQ(out[256], 0xA5A5A5A5u);  // exactly 1024 bytes written
+  EXPECT_EQ(out[0] + out[255], 7u + 0x01000193u * 255 + 7);
+  EXPECT_EQ(static_cast<const void*>(ramp.GetReadPtr()), static_cast<const void*>(&ramp));
+  const cPalette fromWords(out), fromBytes(static_cast<const void*>(out));
+  cPalette assigned, copied;
+  assigned = ramp;
+  copied.Copy(out);
+  for (const cPalette* p : {&fromWords, &fromBytes, const_cast<const cPalette*>(&assigned),
+                            const_cast<const cPalette*>(&copied)})
+    EXPECT_TRUE(SameBits(*p, ramp) && p->Crc32() == ramp.Crc32() && p->Hash() == ramp.Hash());
+  EXPECT_EQ(ramp.Crc32(), static_cast<uint32_t>(gCRC32(out, 1024)));
+  EXPECT_EQ(ramp.Hash(), static_cast<uint32_t>(gHash(out, 1024)));
+  cPalette changed = ramp;
+  changed.SetColor(200, changed.GetColor(200) ^ 1);
+  EXPECT_TRUE(changed.Crc32() != ramp.Crc32() && changed.Hash() != ramp.Hash());
+
+  // Null sources clear, null targets are ignored.
+  cPalette p = Ramp(), cleared = Ramp();
+  p.Copy(static_cast<const uint32_t*>(nullptr));
+  cleared.Clear();
+  const cPalette zero, fromNull(static_cast<const void*>(nullptr));
+  EXPECT_TRUE(SameBits(p, zero) && SameBits(fromNull, zero) && SameBits(cleared, zero));
+  for (int i = 0; i < 256; ++i) ASSERT_EQ(zero.GetColor(i), 0u);
+  Ramp().CopyTo(nullptr);
 }

@@ -6,6 +6,7 @@
 #include <bit>
 #include <cstdint>
 #include <random>
+#include <tuple>
 #include <vector>
 
 #include "../../color/pixel_runs.h"
@@ -67,7 +68,7 @@ std::array<bool, 6> Relations(const F& a, const Right& b) {
 
 }  // namespace
 
-TEST(PixelFormat, NamesAndTheRowsTheConstructorsPick) {
+TEST(PixelFormat, NamesRowsTheConstructorsPickAndInvalidNumbers) {
   EXPECT_STREQ(F::m_Names[F::RGB888X], "RGB 888 (32-bit)");
   EXPECT_STREQ(F::m_ShortNames[F::RGB888X], "RGB 888X");
   EXPECT_EQ(F(F::ABGR4444).GetName(), "ABGR 4444 (16-bit)");
@@ -84,9 +85,6 @@ TEST(PixelFormat, NamesAndTheRowsTheConstructorsPick) {
             321u);
   EXPECT_EQ(F(0, 0, 0, 0), F::Indexed);
   EXPECT_EQ(F(0xF800, 0x07E0, 0x001F, 0x8000), F::Invalid);
-}
-
-TEST(PixelFormat, NumbersOutsideTheEnumerationAreInvalid) {
   for (int32_t bad : {18, 255, -1, INT32_MAX}) {
     const auto value = static_cast<F::EFormat>(bad);
     F format(F::ARGB8888);
@@ -114,19 +112,20 @@ TEST(PixelFormat, OrderingFollowsTheDocumentedRankingForEveryPair) {
   }
 }
 
+// RGB555 ignores bit 15; the palette formats and Invalid convert to 0.
 TEST(PixelFormat, ConversionsMatchTheDocumentedWorkedValues) {
-  EXPECT_EQ(F(F::RGB565).ConvertFromARGB(0xFFFFFFFF), 0xFFFFu);
-  EXPECT_EQ(F(F::RGB565).ConvertToARGB(0xFFFF), 0xFFF8FCF8u);
-  EXPECT_EQ(F(F::ARGB5551).ConvertFromARGB(0x7FFFFFFF), 0x7FFFu);
-  EXPECT_EQ(F(F::ARGB5551).ConvertFromARGB(0x80000000), 0x8000u);
-  EXPECT_EQ(F(F::ARGB5551).ConvertToARGB(0x8000), 0x80000000u);
-  EXPECT_EQ(F(F::RGB888X).ConvertFromARGB(0x00123456), 0xFF123456u);
-  EXPECT_EQ(F(F::BGR888X).ConvertFromARGB(0xFF123456), 0x00563412u);
-  EXPECT_EQ(F(F::RGB888X).ConvertToARGB(0xAB123456), 0xFF123456u);
-  EXPECT_EQ(F(F::Alpha).ConvertToARGB(0x80), 0x80000000u);
-  EXPECT_EQ(F(F::ABGR8888).ConvertFromARGB(0x11223344), 0x11443322u);
-  EXPECT_EQ(F(F::ABGR4444).ConvertToARGB(0x1234), 0x10403020u);
-  EXPECT_EQ(F(F::RGB555).ConvertToARGB(0x8000), 0xFF000000u);  // bit 15 ignored
+  const std::tuple<F::EFormat, uint32_t, uint32_t> fromARGB[] = {
+      {F::RGB565, 0xFFFFFFFF, 0xFFFF},      {F::ARGB5551, 0x7FFFFFFF, 0x7FFF},
+      {F::ARGB5551, 0x80000000, 0x8000},    {F::RGB888X, 0x00123456, 0xFF123456},
+      {F::BGR888X, 0xFF123456, 0x00563412}, {F::ABGR8888, 0x11223344, 0x11443322}};
+  const std::tuple<F::EFormat, uint32_t, uint32_t> toARGB[] = {
+      {F::RGB565, 0xFFFF, 0xFFF8FCF8},      {F::ARGB5551, 0x8000, 0x80000000},
+      {F::RGB888X, 0xAB123456, 0xFF123456}, {F::Alpha, 0x80, 0x80000000},
+      {F::ABGR4444, 0x1234, 0x10403020},    {F::RGB555, 0x8000, 0xFF000000}};
+  for (const auto& [format, in, out] : fromARGB)
+    EXPECT_EQ(F(format).ConvertFromARGB(in), out) << format << std::hex << " " << in;
+  for (const auto& [format, in, out] : toARGB)
+    EXPECT_EQ(F(format).ConvertToARGB(in), out) << format << std::hex << " " << in;
   for (F::EFormat f : {F::Indexed, F::IndexAlpha, F::Invalid})
     EXPECT_EQ(F(f).ConvertFromARGB(0xFFFFFFFF) + F(f).ConvertToARGB(0xFFFFFFFF), 0u);
 }
@@ -161,18 +160,19 @@ TEST(PixelFormat, MasksAgreeWithTheConversionsAndEvery16BitPixelRoundTrips) {
   }
 }
 
+// ARGB8888 against ARGB5551 scores 97 + 2 - 9 - 4 * 7; ARGB4444 against
+// RGB888 has the ratio 1.5, which divides nothing; RGB565 gets surplus alpha
+// for free.
 TEST(PixelFormat, ScoreMatchesTheWorkedValues) {
-  EXPECT_EQ(F(F::ARGB8888).Score(F::ARGB8888), 102.0f);
-  EXPECT_EQ(F(F::RGB565).Score(F::RGB565), 100.0f);
-  EXPECT_EQ(F(F::ARGB8888).Score(F::RGB888X), 69.0f);
-  EXPECT_EQ(F(F::RGB565).Score(F::ARGB8888), 90.0f);
-  EXPECT_EQ(F(F::Indexed).Score(F::ARGB8888), static_cast<float>(98.0 / 3.0));
-  EXPECT_EQ(F(F::ARGB8888).Score(F::ARGB5551), 62.0f);  // 97 + 2 - 9 - 4 * 7
-  EXPECT_EQ(F(F::ARGB4444).Score(F::RGB888), 70.0f);    // ratio 1.5 divides nothing
-  EXPECT_EQ(F(F::RGB565).Score(F::ARGB4444), 97.0f);    // surplus alpha is free
-  EXPECT_EQ(F(F::RGB565).Score(F()), 0.0f);
-  EXPECT_EQ(F().Score(F::RGB565), 0.0f);
-  EXPECT_EQ(F().Score(F()), 102.0f);
+  const std::tuple<F::EFormat, F::EFormat, float> worked[] = {
+      {F::ARGB8888, F::ARGB8888, 102},      {F::RGB565, F::RGB565, 100},
+      {F::ARGB8888, F::RGB888X, 69},        {F::RGB565, F::ARGB8888, 90},
+      {F::Indexed, F::ARGB8888, 98.0f / 3}, {F::ARGB8888, F::ARGB5551, 62},
+      {F::ARGB4444, F::RGB888, 70},         {F::RGB565, F::ARGB4444, 97},
+      {F::RGB565, F::Invalid, 0},           {F::Invalid, F::RGB565, 0},
+      {F::Invalid, F::Invalid, 102}};
+  for (const auto& [format, other, score] : worked)
+    EXPECT_EQ(F(format).Score(other), score) << format << " against " << other;
 }
 
 // Runs of pixels, for every pair of formats (palette formats and Invalid

@@ -8,12 +8,15 @@
 #include <varnlib.h>
 
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <map>
 #include <random>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
@@ -37,6 +40,42 @@ template <class Object>
 void LoadBytes(Object& object, const std::vector<uint8_t>& bytes) {
   cMemoryStream stream(bytes.data(), static_cast<uint32_t>(bytes.size()));
   object.Load(stream);
+}
+
+/// Builds bytes field by field, little-endian, as the engine's streams write them.
+struct cLEBytes {
+  std::vector<uint8_t> bytes;
+  cLEBytes& U8(std::initializer_list<uint32_t> values) {
+    for (uint32_t v : values) bytes.push_back(static_cast<uint8_t>(v));
+    return *this;
+  }
+  cLEBytes& U16(uint32_t v) { return U8({v, v >> 8}); }
+  cLEBytes& U32(uint32_t v) { return U8({v, v >> 8, v >> 16, v >> 24}); }
+  /// Characters as they are, without a length.
+  cLEBytes& Chars(std::string_view text) {
+    bytes.insert(bytes.end(), text.begin(), text.end());
+    return *this;
+  }
+  /// A text as WriteText stores it: its length, then its characters.
+  cLEBytes& Text(std::string_view text) { return U32(uint32_t(text.size())).Chars(text); }
+};
+
+/// Bit-for-bit equality of two values, such as floats, matrices or records
+/// (NaN payloads, signed zeros and padding count).
+template <class T>
+bool SameBits(const T& a, const T& b) {
+  return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+/// Runs f and expects an exception of type E whose what() contains text.
+template <class E, class F>
+void ExpectError(F f, const std::string& text) {
+  try {
+    f();
+    ADD_FAILURE() << "no error, expected \"" << text << "\"";
+  } catch (const E& error) {
+    EXPECT_NE(std::string(error.what()).find(text), std::string::npos) << error.what();
+  }
 }
 
 /// The whole file; empty when it cannot be read.

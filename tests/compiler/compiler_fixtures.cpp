@@ -62,20 +62,7 @@ int cGltf::AddMesh(const std::vector<float>& positions, const std::vector<float>
 
 std::string cGltf::Text() const {
   std::ostringstream text;
-  std::string roots;
-  // Every node that no other node lists as a child is a root of the scene.
-  for (size_t i = 0; i < m_Nodes.size(); ++i) {
-    bool child = false;
-    for (const std::string& node : m_Nodes) {
-      const size_t list = node.find("\"children\":[");
-      if (list == std::string::npos) continue;
-      const std::string items =
-          "," + node.substr(list + 12, node.find(']', list) - list - 12) + ",";
-      child = child || items.find("," + std::to_string(i) + ",") != std::string::npos;
-    }
-    if (!child) roots += (roots.empty() ? "" : ",") + std::to_string(i);
-  }
-  text << R"({"asset":{"version":"2.0"},"scene":0,"scenes":[{"nodes":[)" << roots << "]}]"
+  text << R"({"asset":{"version":"2.0"},"scene":0,"scenes":[{"nodes":[)" << Join(m_Roots) << "]}]"
        << R"(,"nodes":[)" << Join(m_Nodes) << "]";
   if (!m_Meshes.empty()) {
     text << R"(,"meshes":[)" << Join(m_Meshes) << R"(],"accessors":[)" << Join(m_Accessors)
@@ -97,11 +84,7 @@ void CompilerTest::SetUpTestSuite() {
   cObject* device = cPluginSystem::GetInstance()->Create(gCRC32("cSoftwareVideo3D"));
   s_Video = dynamic_cast<cVideo3D*>(device);
   ASSERT_NE(s_Video, nullptr);
-  cInitInfo info;
-  info.m_Width = 64;
-  info.m_Height = 64;
-  info.m_Depth = 32;
-  info.m_Windowed = true;
+  cInitInfo info(64, 64, 32, true, true);
   ASSERT_TRUE(s_Video->InitDevice(&info));
 }
 
@@ -128,10 +111,8 @@ void CompilerTest::WriteCheckerPng(const std::string& name) const {
 }
 
 cDefaultWorld* CompilerTest::CompileAndLoad(const std::string& model) {
-  const cUrl world(cString(Path("scene.world").c_str()));
-  EXPECT_TRUE(m_Compiler.CompileFile(cUrl(cString(Path(model).c_str())), world))
-      << m_Compiler.GetError().c_str();
-  cObject* loaded = cPluginSystem::GetInstance()->LoadPlugin(world);
+  EXPECT_TRUE(Compile(model, "scene.world")) << m_Compiler.GetError().c_str();
+  cObject* loaded = cPluginSystem::GetInstance()->LoadPlugin(m_Folder.Url("scene.world"));
   auto* typed = dynamic_cast<cDefaultWorld*>(loaded);
   EXPECT_NE(typed, nullptr);
   cEntity::UpdateMatrices();

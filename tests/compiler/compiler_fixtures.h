@@ -22,7 +22,11 @@ class cGltf {
   int AddMesh(const std::vector<float>& positions, const std::vector<float>& normals,
               const std::vector<float>& uvs, const std::vector<uint32_t>& indices,
               int material = -1);
-  void AddNode(const std::string& json) { m_Nodes.push_back(json); }
+  /// Adds a node, a root of the scene unless another node lists it as a child.
+  void AddNode(const std::string& json, bool root = true) {
+    if (root) m_Roots.push_back(std::to_string(m_Nodes.size()));
+    m_Nodes.push_back(json);
+  }
   void AddMaterial(const std::string& json) { m_Materials.push_back(json); }
   /// Other top-level members, e.g. "\"cameras\":[...]".
   void AddTopLevel(const std::string& json) { m_TopLevel.push_back(json); }
@@ -33,7 +37,8 @@ class cGltf {
                   bool bounds);
 
   std::vector<uint8_t> m_Buffer;
-  std::vector<std::string> m_Views, m_Accessors, m_Meshes, m_Nodes, m_Materials, m_TopLevel;
+  std::vector<std::string> m_Views, m_Accessors, m_Meshes, m_Nodes, m_Roots, m_Materials,
+      m_TopLevel;
 };
 
 /// A folder of the test's own, the plug-in library linked, a stream
@@ -44,6 +49,10 @@ class CompilerTest : public testing::Test {
   static void TearDownTestSuite();
 
   std::string Path(const std::string& name) const { return (m_Folder / name).string(); }
+  /// Compiles the model into the world file; false with the compiler's error.
+  bool Compile(const std::string& model, const std::string& world) {
+    return m_Compiler.CompileFile(m_Folder.Url(model), m_Folder.Url(world));
+  }
   void WriteFile(const std::string& name, const std::string& bytes) const;
   /// A 2 by 2 PNG: red, green / blue, white.
   void WriteCheckerPng(const std::string& name) const;

@@ -81,8 +81,8 @@ TEST_F(CompilerTest, NestedTransformsLandWhereTheFileSays) {
   cGltf gltf;
   gltf.AddNode(
       R"({"name":"A","children":[1],"translation":[1,0,0],"rotation":[0,0.707107,0,0.707107]})");
-  gltf.AddNode(R"({"name":"B","children":[2],"translation":[0,0,2]})");
-  gltf.AddNode(R"({"name":"C","translation":[0,1,0],"rotation":[0.707107,0,0,0.707107]})");
+  gltf.AddNode(R"({"name":"B","children":[2],"translation":[0,0,2]})", false);
+  gltf.AddNode(R"({"name":"C","translation":[0,1,0],"rotation":[0.707107,0,0,0.707107]})", false);
   WriteFile("tree.gltf", gltf.Text());
   cDefaultWorld* world = CompileAndLoad("tree.gltf");
   ASSERT_NE(world, nullptr);
@@ -230,12 +230,7 @@ TEST_F(CompilerTest, ObjWithoutCoordinatesOrNormalsGetsUntexturedMaterialAndNorm
   WriteCheckerPng("checker.png");
   WriteFile("plain.mtl", "newmtl Checker\nKd 1 1 1\nmap_Kd checker.png\n");
   WriteFile("plain.obj", "mtllib plain.mtl\nv 0 0 0\nv 1 0 0\nv 0 1 0\nusemtl Checker\nf 1 2 3\n");
-  ASSERT_TRUE(m_Compiler.CompileFile(cUrl(cString(Path("plain.obj").c_str())),
-                                     cUrl(cString(Path("plain.world").c_str()))))
-      << m_Compiler.GetError().c_str();
-  cObject* loaded =
-      cPluginSystem::GetInstance()->LoadPlugin(cUrl(cString(Path("plain.world").c_str())));
-  auto* world = dynamic_cast<cDefaultWorld*>(loaded);
+  cDefaultWorld* world = CompileAndLoad("plain.obj");
   ASSERT_NE(world, nullptr);
   int meshes = 0;
   for (cEntity* entity : world->GetEntities())
@@ -274,15 +269,13 @@ TEST_F(CompilerTest, BadInputFailsNamingFileAndItemAndWritesNothing) {
   };
   const int files = CountFiles();
   for (const auto& bad : cases) {
-    EXPECT_FALSE(m_Compiler.CompileFile(cUrl(cString(Path(bad.model).c_str())),
-                                        cUrl(cString(Path("out.world").c_str()))));
+    EXPECT_FALSE(Compile(bad.model, "out.world"));
     EXPECT_NE(std::string(m_Compiler.GetError().c_str()).find(bad.message), std::string::npos)
         << m_Compiler.GetError().c_str();
     EXPECT_EQ(CountFiles(), files) << bad.model;
   }
   std::filesystem::remove(Path("brick.png"));
-  EXPECT_FALSE(m_Compiler.CompileFile(cUrl(cString(Path("nobrick.gltf").c_str())),
-                                      cUrl(cString(Path("out.world").c_str()))));
+  EXPECT_FALSE(Compile("nobrick.gltf", "out.world"));
   EXPECT_NE(std::string(m_Compiler.GetError().c_str()).find("brick.png\" cannot be found"),
             std::string::npos)
       << m_Compiler.GetError().c_str();

@@ -90,7 +90,7 @@ tSize<int> Reference(const cVideoCaps& c, int w, int h) {
 
 }  // namespace
 
-TEST(EnumTable, EveryEnumerationListsItsMembersValueFirstInOrder) {
+TEST(EnumTable, ListsEveryEnumerationValueFirstAddingToTheTable) {
   std::istringstream vocabulary(kVocabulary);
   size_t enumerations = 0, total = 0;
   for (std::string text; std::getline(vocabulary, text, ';'); ++enumerations) {
@@ -108,9 +108,6 @@ TEST(EnumTable, EveryEnumerationListsItsMembersValueFirstInOrder) {
        {cString("eCulling"), cString("ECullin"), cString("ECullings"), cString("ECulling "),
         cString(""), cString("E"), cString("ECulling\0X", 10)})
     EXPECT_TRUE(Build(name).empty()) << name.c_str();
-}
-
-TEST(EnumTable, AddsToWhatTheTableHoldsAndIgnoresANullTable) {
   cStringTable table;
   table.Add(42, cString("Kept"));
   cVideo3D::BuildEnumTable("ECulling", &table);
@@ -186,28 +183,27 @@ TEST(VideoCapsDump, EveryFlagAndNumberReachesItsOwnLine) {
           "8", "no", "yes", "262207KB", "Unsupported", "Supported", "Unsupported"});
 }
 
+// Rounding a negative side down gives 0, which the ratio rule must not
+// divide by; the mean of two large sides does not overflow.
 TEST(TextureSize, WorkedCasesAndTheMeanOfLargeSides) {
-  cVideoCaps caps = WithLimits(1, 2048);
-  caps.m_NonPow2Textures = true;
-  EXPECT_EQ(caps.ValidateTextureSize({256, 64}), (tSize<int>{160, 160}));
-  caps.m_NonPow2Textures = false;
-  EXPECT_EQ(caps.ValidateTextureSize({256, 64}), (tSize<int>{128, 128}));
-  caps.m_NonSquareTextures = true;
-  EXPECT_EQ(caps.ValidateTextureSize({300, 256}), (tSize<int>{256, 256}));
-  caps.m_NonPow2Textures = true;
-  caps.m_MaxTextureRatio = 4;
-  EXPECT_EQ(caps.ValidateTextureSize({1024, 16}), (tSize<int>{1024, 256}));
-
-  // Rounding a negative side down gives 0, which the ratio rule must not divide by.
-  caps = WithLimits(0, 2048);
-  caps.m_NonSquareTextures = true;
-  caps.m_MaxTextureRatio = 2;
-  EXPECT_EQ(caps.ValidateTextureSize({-5, 64}), (tSize<int>{0, 64}));
-  EXPECT_EQ(caps.ValidateTextureSize({64, -5}), (tSize<int>{64, 0}));
-  cVideoCaps wide = WithLimits(0, INT_MAX);
-  wide.m_NonPow2Textures = true;
-  EXPECT_EQ(wide.ValidateTextureSize({INT_MAX, INT_MAX - 2}),
-            (tSize<int>{INT_MAX - 1, INT_MAX - 1}));
+  const struct {
+    int maximum;
+    bool nonSquare, nonPow2;
+    int ratio;
+    tSize<int> in, out;
+  } cases[] = {{2048, false, true, 0, {256, 64}, {160, 160}},
+               {2048, false, false, 0, {256, 64}, {128, 128}},
+               {2048, true, false, 0, {300, 256}, {256, 256}},
+               {2048, true, true, 4, {1024, 16}, {1024, 256}},
+               {2048, true, false, 2, {-5, 64}, {0, 64}},
+               {2048, true, false, 2, {64, -5}, {64, 0}},
+               {INT_MAX, false, true, 0, {INT_MAX, INT_MAX - 2}, {INT_MAX - 1, INT_MAX - 1}}};
+  for (const auto& c : cases) {
+    cVideoCaps caps = WithLimits(c.in.width < 0 || c.in.height < 0 ? 0 : 1, c.maximum);
+    caps.m_NonSquareTextures = c.nonSquare, caps.m_NonPow2Textures = c.nonPow2;
+    caps.m_MaxTextureRatio = c.ratio;
+    EXPECT_EQ(caps.ValidateTextureSize(c.in), c.out) << c.in.width << " x " << c.in.height;
+  }
 }
 
 TEST(TextureSize, AgreesWithAPlainReferenceOnRandomDevicesAndSizes) {

@@ -22,7 +22,7 @@ cBoundingBox3 Box(float x0, float y0, float z0, float x1, float y1, float z1) {
 
 }  // namespace
 
-TEST(BoundingBox, EmptyStateGrowsToTheFirstPoint) {
+TEST(BoundingBox, EmptyStateMeasuresAndTests) {
   cBoundingBox3 box;
   EXPECT_FALSE(box.IsValid());
   EXPECT_TRUE(Bits(box[0].x) == 0x7F7FFFFFu && Bits(box[1].z) == 0xFF7FFFFFu);
@@ -38,6 +38,22 @@ TEST(BoundingBox, EmptyStateGrowsToTheFirstPoint) {
   EXPECT_EQ(box, Box(-kLargest, -kLargest, -kLargest, kLargest, kLargest, kLargest));
   EXPECT_EQ(box.Middle(), cVector3(0, 0, 0));
   EXPECT_TRUE(Box(1, 1, 1, 0, 0, 0).IsValid());  // inverted, but not the empty state
+
+  const cBoundingBox3 unit = Box(0, 0, 0, 1, 1, 1);
+  EXPECT_TRUE(unit.Contains(cVector3(1, 1, 1)) && unit.Contains(cVector3(0, 0.5f, 1)));
+  EXPECT_FALSE(unit.Contains(cVector3(0, 0.5f, 1.0001f)));
+  EXPECT_TRUE(unit.Intersects(Box(1, 1, 1, 2, 2, 2)));  // touching
+  EXPECT_FALSE(unit.Intersects(Box(1, 1, 1.5f, 2, 2, 2)));
+  EXPECT_EQ(Box(3, 0, 0, 1, 0, 0).Width(), 2.0f);
+  EXPECT_EQ(Box(0, 0, 0, 2, 2, 2).Radius(), std::sqrt(3.0f));
+  EXPECT_EQ(Box(0, 0, 0, 2, 4, 6).GetDistanceToCenter(cVector3(1, 2, 7)), 4.0f);
+  const cBoundingBox3 cube(cVector3(1, 2, 3), 0.5f);
+  EXPECT_EQ(cube, Box(0.5f, 1.5f, 2.5f, 1.5f, 2.5f, 3.5f));
+  EXPECT_EQ(cube.Widened(0.5f), Box(0, 1, 2, 2, 3, 4));
+  cBoundingBox3 moved = cube + cVector3(1, 1, 1);
+  EXPECT_EQ(moved -= cVector3(2, 3, 4), cube - cVector3(1, 2, 3));
+  EXPECT_EQ(moved += cVector3(1, 2, 3), cube);
+  EXPECT_EQ(unit.ToString(), "(x=0.0000, y=0.0000, z=0.0000)-(x=1.0000, y=1.0000, z=1.0000)");
 }
 
 TEST(BoundingBox, EncapsulatesExactlyItsPoints) {
@@ -59,24 +75,6 @@ TEST(BoundingBox, EncapsulatesExactlyItsPoints) {
     EXPECT_EQ(box.Intersects(other), other.Intersects(box));
     EXPECT_FALSE(box.Intersects(box + cVector3(0, 0, box.Depth() + 1)));
   }
-}
-
-TEST(BoundingBox, MeasuresAndTests) {
-  const cBoundingBox3 unit = Box(0, 0, 0, 1, 1, 1);
-  EXPECT_TRUE(unit.Contains(cVector3(1, 1, 1)) && unit.Contains(cVector3(0, 0.5f, 1)));
-  EXPECT_FALSE(unit.Contains(cVector3(0, 0.5f, 1.0001f)));
-  EXPECT_TRUE(unit.Intersects(Box(1, 1, 1, 2, 2, 2)));  // touching
-  EXPECT_FALSE(unit.Intersects(Box(1, 1, 1.5f, 2, 2, 2)));
-  EXPECT_EQ(Box(3, 0, 0, 1, 0, 0).Width(), 2.0f);
-  EXPECT_EQ(Box(0, 0, 0, 2, 2, 2).Radius(), std::sqrt(3.0f));
-  EXPECT_EQ(Box(0, 0, 0, 2, 4, 6).GetDistanceToCenter(cVector3(1, 2, 7)), 4.0f);
-  const cBoundingBox3 cube(cVector3(1, 2, 3), 0.5f);
-  EXPECT_EQ(cube, Box(0.5f, 1.5f, 2.5f, 1.5f, 2.5f, 3.5f));
-  EXPECT_EQ(cube.Widened(0.5f), Box(0, 1, 2, 2, 3, 4));
-  cBoundingBox3 moved = cube + cVector3(1, 1, 1);
-  EXPECT_EQ(moved -= cVector3(2, 3, 4), cube - cVector3(1, 2, 3));
-  EXPECT_EQ(moved += cVector3(1, 2, 3), cube);
-  EXPECT_EQ(unit.ToString(), "(x=0.0000, y=0.0000, z=0.0000)-(x=1.0000, y=1.0000, z=1.0000)");
 }
 
 TEST(BoundingSphere, GrowthKeepsEveryPoint) {

@@ -2,6 +2,7 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <tuple>
 
 #include "math_fixtures.h"
 
@@ -45,11 +46,10 @@ TEST(FastFloat, SquareRootTableMatchesItsConstructionForEveryEntry) {
     ExpectSameFloat(fast.Sqrt(FromBits(0x40000000 | i << 13)), v * std::sqrt(2.0));
   }
   // The halved exponent is added at every scale; the low 13 bits are ignored.
-  EXPECT_EQ(fast.Sqrt(9.0f * 4096.0f), fast.Sqrt(9.0f) * 64.0f);
-  EXPECT_EQ(fast.Sqrt(0.5f * 0x1p-100f), fast.Sqrt(0.5f) * 0x1p-50f);
-  EXPECT_EQ(fast.Sqrt(FromBits(0x40801FFF)), 2.0f);
-  EXPECT_EQ(fast.Sqrt(2.0f), 1.4142135f);
-  EXPECT_EQ(fast.Sqrt(9.0f), 2.9999998f);
+  EXPECT_EQ(std::tuple(fast.Sqrt(9.0f * 4096.0f), fast.Sqrt(0.5f * 0x1p-100f)),
+            std::tuple(fast.Sqrt(9.0f) * 64.0f, fast.Sqrt(0.5f) * 0x1p-50f));
+  EXPECT_EQ(std::tuple(fast.Sqrt(FromBits(0x40801FFF)), fast.Sqrt(2.0f), fast.Sqrt(9.0f)),
+            std::tuple(2.0f, 1.4142135f, 2.9999998f));
   EXPECT_EQ(Bits(fast.Sqrt(0.0f)), 0x1FB504F3u);
 }
 
@@ -70,9 +70,8 @@ TEST(FastFloat, PowerAndReciprocalTablesMatchTheirConstructionForEveryEntry) {
     ExpectSameFloat(fast.OneOver(static_cast<unsigned char>(n)), expected);
     ExpectSameFloat(fast.OneOver(n), expected);
   }
-  EXPECT_EQ(fast.OneOver(0.0f), kInfinity);
-  EXPECT_EQ(fast.OneOver(256), 1.0f / 256.0f);
-  EXPECT_EQ(fast.OneOver(-1), -1.0f);
+  EXPECT_EQ(std::tuple(fast.OneOver(0.0f), fast.OneOver(256), fast.OneOver(-1)),
+            std::tuple(kInfinity, 1.0f / 256.0f, -1.0f));
 }
 
 TEST(FastFloat, AngleTablesMatchTheirConstructionForEveryEntry) {
@@ -81,17 +80,14 @@ TEST(FastFloat, AngleTablesMatchTheirConstructionForEveryEntry) {
     ExpectSameFloat(fast.Tan(i), std::tan(i * kTurn / 1024.0));
     float s, c;
     fast.SinCos(i - 3072, s, c);  // any integer wraps by its low 10 bits
-    EXPECT_EQ(Bits(s), Bits(fast.Sin(i)));
-    EXPECT_EQ(Bits(c), Bits(fast.Sin(i + 256)));
-    EXPECT_EQ(Bits(fast.Cos(i + 4096)), Bits(c));
+    EXPECT_EQ(std::tuple(Bits(s), Bits(c), Bits(fast.Cos(i + 4096))),
+              std::tuple(Bits(fast.Sin(i)), Bits(fast.Sin(i + 256)), Bits(c)));
   }
-  EXPECT_EQ(fast.Cos(0), 1.0f);
-  EXPECT_EQ(fast.Sin(-256), -1.0f);
+  EXPECT_EQ(std::tuple(fast.Cos(0), fast.Sin(-256)), std::tuple(1.0f, -1.0f));
   EXPECT_EQ(Bits(fast.Cos(INT_MAX)), Bits(fast.Cos(1023)));  // no overflow on the way
   EXPECT_EQ(Bits(fast.OneOverSmall(256 + 4)), Bits(fast.OneOverSmall(4)));
   // The table's turn is slightly more than 2 pi: large but finite at the quarter turns.
-  EXPECT_EQ(fast.Tan(256), -22877332.0f);
-  EXPECT_EQ(fast.Tan(768), -7625777.5f);
+  EXPECT_EQ(std::tuple(fast.Tan(256), fast.Tan(768)), std::tuple(-22877332.0f, -7625777.5f));
 }
 
 TEST(FastFloat, TableOperationsStayWithinTheirErrorBound) {
@@ -111,15 +107,13 @@ TEST(FastFloat, TableOperationsStayWithinTheirErrorBound) {
   }
 }
 
-TEST(FastFloat, SignsAndClassificationOfSpecialValues) {
+TEST(FastFloat, SpecialValuesAndLibraryFunctions) {
   EXPECT_TRUE(fast.SignBit(-0.0f) == 1 && fast.IsNegative(-kNaN) && fast.IsPositive(0.0f));
-  EXPECT_EQ(fast.Sign(-0.0f), 0);
-  EXPECT_EQ(fast.Sign(kNaN), -1);
-  EXPECT_EQ(fast.Sign(kNaN, 0.5f), 0);
   // Within the dead zone, its edges included, the sign is 0.
-  EXPECT_EQ(fast.Sign(0.5f, 0.5f) + 2 * fast.Sign(-0.5f, 0.5f), 0);
-  EXPECT_EQ(fast.Sign(0.51f, 0.5f) - fast.Sign(-0.51f, 0.5f), 2);
-  EXPECT_EQ(Bits(fast.Abs(-0.0f)), 0u);
+  EXPECT_EQ(std::tuple(fast.Sign(-0.0f), fast.Sign(kNaN), fast.Sign(kNaN, 0.5f),
+                       fast.Sign(0.5f, 0.5f), fast.Sign(-0.5f, 0.5f), fast.Sign(0.51f, 0.5f),
+                       fast.Sign(-0.51f, 0.5f), Bits(fast.Abs(-0.0f))),
+            std::tuple(0, -1, 0, 0, 0, 1, -1, 0u));
   EXPECT_TRUE(fast.IsInfinite(-kInfinity) && !fast.IsInfinite(kNaN));
   EXPECT_TRUE(fast.IsFinite(kNaN) && !fast.IsFinite(kInfinity));
   EXPECT_TRUE(!fast.IsANumber(kInfinity) && !fast.IsANumber(kNaN) && fast.IsANumber(FromBits(1)));
@@ -130,6 +124,17 @@ TEST(FastFloat, SignsAndClassificationOfSpecialValues) {
   EXPECT_TRUE(fast.IsNear(1.0f, 1.001f, -10) && !fast.IsNear(1.0f, 1.003f, -10));
   const float nan = kNaN, copy = nan;  // compared by their bits
   EXPECT_TRUE(fast.IsEqual(nan, copy) && fast.IsNotEqual(0.0f, -0.0f));
+
+  float s, c;
+  fast.SinCos(0.5f, s, c);
+  // ArcTan2's first argument is the numerator.
+  EXPECT_EQ(std::tuple(fast.Pow(2.0f, 10.0f), fast.Mod(-7.5f, 2.0f), fast.ArcTan2(1.0f, 0.0f),
+                       fast.ArcCos(-1.0f), s, c),
+            std::tuple(1024.0f, -1.5f, 1.5707964f, 3.1415927f, static_cast<float>(std::sin(0.5)),
+                       static_cast<float>(std::cos(0.5))));
+  EXPECT_EQ(std::tuple(fast.SmoothStep(kNaN), fast.SmoothStep(-0.1f), fast.SmoothStep(1.5f),
+                       fast.SmoothStep(0.5f), fast.SmoothStep(0.25f)),
+            std::tuple(0.0f, 0.0f, 1.0f, 0.5f, 0.15625f));
 }
 
 TEST(FastFloat, FixedPointRoundsWithSevenSixteenthsOfTheLastUnit) {
@@ -146,24 +151,10 @@ TEST(FastFloat, FixedPointRoundsWithSevenSixteenthsOfTheLastUnit) {
   }
 }
 
-TEST(FastFloat, LibraryFunctions) {
-  EXPECT_EQ(fast.Pow(2.0f, 10.0f), 1024.0f);
-  EXPECT_EQ(fast.Mod(-7.5f, 2.0f), -1.5f);
-  EXPECT_EQ(fast.ArcTan2(1.0f, 0.0f), 1.5707964f);  // the first argument is the numerator
-  EXPECT_EQ(fast.ArcCos(-1.0f), 3.1415927f);
-  float s, c;
-  fast.SinCos(0.5f, s, c);
-  EXPECT_TRUE(s == static_cast<float>(std::sin(0.5)) && c == static_cast<float>(std::cos(0.5)));
-  EXPECT_EQ(fast.SmoothStep(kNaN) + fast.SmoothStep(-0.1f), 0.0f);
-  EXPECT_EQ(fast.SmoothStep(1.5f), 1.0f);
-  EXPECT_EQ(fast.SmoothStep(0.5f), 0.5f);
-  EXPECT_EQ(fast.SmoothStep(0.25f), 0.15625f);
-}
-
 TEST(FastFloatAtLoad, EngineTablesAreBuiltBeforeFirstUse) {
   // The quaternion's length takes the engine's own fast square root, whose
   // entry 0 would be 0 in unbuilt tables.
-  EXPECT_EQ(Bits(cQuaternion(0, 0, 0, 0).Length()), 0x1FB504F3u);
-  EXPECT_EQ(cQuaternion(0, 0, 3, 0).Length(), 2.9999998f);
+  EXPECT_EQ(std::tuple(Bits(cQuaternion(0, 0, 0, 0).Length()), cQuaternion(0, 0, 3, 0).Length()),
+            std::tuple(0x1FB504F3u, 2.9999998f));
   EXPECT_EQ(cQuaternion::sIdentity.ToString(), "(x=   0.000, y=   0.000, z=   0.000, w=   1.000)");
 }

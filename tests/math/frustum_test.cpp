@@ -64,6 +64,14 @@ TEST(FrustumInfo, DefaultLensAndMatrices) {
   EXPECT_NE(info.GetProjection(), lens);
   info.Set(cMatrix4x3(), 1000.0f, 76.0f, 1.0f);
   EXPECT_TRUE(info.GetRotation() == view && info.GetProjection() == lens);
+
+  cFrustum frustum;
+  frustum.Set(cFrustumInfo());
+  ExpectPlane(frustum.GetPlane(0), cPlane(0, 0, -1, 1000));
+  ExpectPlane(frustum.GetPlane(1), cPlane(0, 0, 1, -1));
+  EXPECT_EQ(frustum.ClipCode(cVector3(0, 0, 1)), 0x3Fu);  // on the near plane
+  EXPECT_EQ(frustum.ClipCode(cVector3(0, 0, 0.5f)), 0x3Du);
+  EXPECT_EQ(frustum.ClipCode(cVector3(0, 0, -10)), 0x01u);  // behind the eye
 }
 
 TEST(FrustumInfo, ViewAndProjectionMapTheViewVolumeToTheUnitCube) {
@@ -82,16 +90,6 @@ TEST(FrustumInfo, ViewAndProjectionMapTheViewVolumeToTheUnitCube) {
     ExpectNear(Project(camera.At(1, r, t) * view, projection), cVector3(-1, 1, -1), 1e-3f);
     ExpectNear(Project(camera.At(f, -r, -t) * view, projection), cVector3(1, -1, 1), 1e-3f);
   }
-}
-
-TEST(Frustum, PlanesOfTheDefaultCamera) {
-  cFrustum frustum;
-  frustum.Set(cFrustumInfo());
-  ExpectPlane(frustum.GetPlane(0), cPlane(0, 0, -1, 1000));
-  ExpectPlane(frustum.GetPlane(1), cPlane(0, 0, 1, -1));
-  EXPECT_EQ(frustum.ClipCode(cVector3(0, 0, 1)), 0x3Fu);  // on the near plane
-  EXPECT_EQ(frustum.ClipCode(cVector3(0, 0, 0.5f)), 0x3Du);
-  EXPECT_EQ(frustum.ClipCode(cVector3(0, 0, -10)), 0x01u);  // behind the eye
 }
 
 TEST(Frustum, ContainsExactlyThePointsInsideRandomViewVolumes) {

@@ -50,7 +50,7 @@ TEST(Plane, SignedZerosSurviveDotProductsAndPlanes) {
   EXPECT_TRUE(down.IsBack(cVector3(0, 0, 1)));
 }
 
-TEST(Plane, SidesAndDistances) {
+TEST(Plane, SidesDistancesAndPointsSolvedOnEachAxis) {
   const cPlane plane(0, 1, 0, -2);
   EXPECT_TRUE(plane.IsFront(cVector3(0, 2, 0)));  // on the plane counts as in front
   EXPECT_FALSE(plane.IsBack(cVector3(0, 2, 0)));
@@ -60,6 +60,14 @@ TEST(Plane, SidesAndDistances) {
   EXPECT_EQ(plane.Distance(cVector3(0, -1, 0)), 3.0f);
   EXPECT_EQ(cPlane(cVector3(0, 2, 0), -4).Distance(cVector3(0, 5, 0)), 12.0f);  // as stored
   EXPECT_EQ(cPlane(0, 0, 1, 0).ToString(), "0.000000x + 0.000000y + 1.000000z + 0.000000 = 0");
+
+  EXPECT_EQ(cPlane(0, 2, 0, -6).GetPointOnPlane(3, 4, cPlane::EType(1)), cVector3(3, 3, 4));
+  EXPECT_EQ(cPlane(0, 2, 0, -6).GetPointOnPlane(3, 4, cPlane::EType(7)), cVector3(0, 0, 0));
+  const cPlane slant(2, -3, 4, 5);
+  EXPECT_EQ(slant.GetPointOnPlane(1, 2, cPlane::X), cVector3(-5, 1, 2));
+  for (cPlane::EType axis : {cPlane::X, cPlane::Y, cPlane::Z})
+    EXPECT_NEAR(E(slant, slant.GetPointOnPlane(-7, 3, axis)), 0.0f, 1e-5f);
+  EXPECT_FALSE(std::isfinite(cPlane(0, 1, 0, 0).GetPointOnPlane(1, 1, cPlane::X).x));
 }
 
 TEST(Plane, LinesMeetThePlane) {
@@ -79,16 +87,6 @@ TEST(Plane, LinesMeetThePlane) {
     EXPECT_NEAR(E(tilted, hit), 0.0f, 1e-3f * (1 + std::fabs(t)));
     ExpectNear(hit, p + (q - p) * t, 1e-3f * (1 + std::fabs(t)));
   }
-}
-
-TEST(Plane, PointsSolvedOnEachAxis) {
-  EXPECT_EQ(cPlane(0, 2, 0, -6).GetPointOnPlane(3, 4, cPlane::EType(1)), cVector3(3, 3, 4));
-  EXPECT_EQ(cPlane(0, 2, 0, -6).GetPointOnPlane(3, 4, cPlane::EType(7)), cVector3(0, 0, 0));
-  const cPlane plane(2, -3, 4, 5);
-  EXPECT_EQ(plane.GetPointOnPlane(1, 2, cPlane::X), cVector3(-5, 1, 2));
-  for (cPlane::EType axis : {cPlane::X, cPlane::Y, cPlane::Z})
-    EXPECT_NEAR(E(plane, plane.GetPointOnPlane(-7, 3, axis)), 0.0f, 1e-5f);
-  EXPECT_FALSE(std::isfinite(cPlane(0, 1, 0, 0).GetPointOnPlane(1, 1, cPlane::X).x));
 }
 
 TEST(Ray, DirectionIsUnitLengthUnlessZeroAndFollowsTransforms) {

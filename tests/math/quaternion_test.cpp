@@ -23,7 +23,7 @@ cQuaternion About(float x, float y, float z, float angle) {
 
 }  // namespace
 
-TEST(Quaternion, WorkedValues) {
+TEST(Quaternion, WorkedValuesSphericalAnglesAndTheIdentitysAxis) {
   ExpectNear(About(0, 0, 0, 1.0f), cQuaternion(0, 0, 0, 1), 0.0f);
   const cQuaternion half = About(0, 0, 2, kPi);  // the axis is normalised
   EXPECT_EQ(half.z, 1.0f);
@@ -44,6 +44,20 @@ TEST(Quaternion, WorkedValues) {
   EXPECT_FALSE(cQuaternion(0, 0, 0, 0).Inverse().IsRational());
   EXPECT_EQ(cQuaternion(1.5f, -2.25f, 1000.125f, 0).ToString(),
             "(x=   1.500, y=  -2.250, z=1000.125, w=   0.000)");
+
+  cVector2 spherical;
+  float a;
+  cQuaternion(cVector2(0.3f, 1.0f), 1.0f).MakeSpherical(spherical, a);
+  EXPECT_NEAR(spherical.x, -0.3f, 1e-5f);  // the latitude comes back negated
+  EXPECT_NEAR(spherical.y, 1.0f, 1e-5f);
+  EXPECT_NEAR(a, 1.0f, 1e-5f);
+  cQuaternion(cVector2(0.0f, -1.0f), 2.0f).MakeSpherical(spherical, a);
+  EXPECT_NEAR(spherical.y, 6.2831855f - 1.0f, 1e-5f);  // longitudes lie in [0, 2 pi)
+  cQuaternion(cVector2(1.5707964f, 0.7f), 2.0f).MakeSpherical(spherical, a);
+  EXPECT_EQ(spherical.y, 0.0f);  // straight up: no longitude
+  cVector3 axis;
+  cQuaternion::sIdentity.MakeAxisAngle(axis, a);
+  EXPECT_FALSE(std::isfinite(axis.x));
 }
 
 TEST(Quaternion, RotationsMatrixProductsLogarithmAndAxisAngleAgree) {
@@ -109,20 +123,4 @@ TEST(Quaternion, SlerpFollowsTheShorterGreatArc) {
     ExpectNear(p.Slerp(p, t, 0.0f), p, 1e-4f);
     ExpectNear(p.Lerp(q, t) -= Scaled(p, 1 - t), Scaled(nearQ, t), 1e-6f);
   }
-}
-
-TEST(Quaternion, SphericalAnglesAndTheIdentitysAxis) {
-  cVector2 spherical;
-  float a;
-  cQuaternion(cVector2(0.3f, 1.0f), 1.0f).MakeSpherical(spherical, a);
-  EXPECT_NEAR(spherical.x, -0.3f, 1e-5f);  // the latitude comes back negated
-  EXPECT_NEAR(spherical.y, 1.0f, 1e-5f);
-  EXPECT_NEAR(a, 1.0f, 1e-5f);
-  cQuaternion(cVector2(0.0f, -1.0f), 2.0f).MakeSpherical(spherical, a);
-  EXPECT_NEAR(spherical.y, 6.2831855f - 1.0f, 1e-5f);  // longitudes lie in [0, 2 pi)
-  cQuaternion(cVector2(1.5707964f, 0.7f), 2.0f).MakeSpherical(spherical, a);
-  EXPECT_EQ(spherical.y, 0.0f);  // straight up: no longitude
-  cVector3 axis;
-  cQuaternion::sIdentity.MakeAxisAngle(axis, a);
-  EXPECT_FALSE(std::isfinite(axis.x));
 }

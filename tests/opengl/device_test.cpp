@@ -1,13 +1,17 @@
-// The OpenGL device's own promises: its window, what it sends to the card
-// per frame, and its failures.
+// The OpenGL devices' own promises: their windows, what the 3D device sends
+// to the card per frame, and its failures.
 #include <SDL.h>
+#include <epoxy/gl.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <tuple>
 
 #include "gl_fixtures.h"
+#include "opengl_video2d.h"
+#include "sdl_event_pump.h"
 #include "test_support.h"
 
 namespace zunfert::test {
@@ -62,12 +66,11 @@ TEST_F(OpenGlDevice, DeviceBuffersAndProgramsAreMadeOnce) {
     m_Device.DrawIndexedBuffer(E3::EPrimitive::Triangles, vertices, index, 0, 3);
     m_Device.DrawIndexedBuffer(E3::EPrimitive::Triangles, vertices, index, 3, 3);
     m_Device.EndScene();
-    EXPECT_EQ(m_Device.GetCounts().draws, 2u);
-    EXPECT_EQ(m_Device.GetPrimitivesDrawn(), 2u);
-    if (frame > 0) {
-      EXPECT_EQ(m_Device.GetCounts().uploads, 0u);
-      EXPECT_EQ(m_Device.GetCounts().compiles, 0u);
-      EXPECT_LE(m_Device.GetCounts().stateChanges, 1u);  // the clear's masks, then the draw's
+    const gl::cGlCounts& counts = m_Device.GetCounts();
+    EXPECT_EQ(std::tuple(counts.draws, m_Device.GetPrimitivesDrawn()), std::tuple(2u, 2u));
+    if (frame > 0) {  // the clear's masks, then the draw's, and nothing else
+      EXPECT_EQ(std::tuple(counts.uploads, counts.compiles), std::tuple(0u, 0u));
+      EXPECT_LE(counts.stateChanges, 1u);
     }
     ASSERT_TRUE(m_Device.Flip());
   }
@@ -176,44 +179,32 @@ TEST_F(OpenGlDevice, FramesScreenshotsAndRenderTargetsReadBack) {
   EXPECT_EQ(PixelAt(*m_Device.GetSurface(E3::ESurface::Front), 5, 5), 0xFF336699u);
 }
 
-// The window is opened, drawn into, resized, read and closed; run under
-// Xvfb with SDL_VIDEODRIVER=x11 this is the X11 smoke test.
-TEST_F(OpenGlDevice, WindowOpensResizesAndCloses) {
+// The window is resized by the player, then by the program, and closed;
+// run under Xvfb with SDL_VIDEODRIVER=x11 this is the X11 smoke test. The
+// player's resize works as ResizeDevice does: the frame and the viewport
+// follow the window, nothing is stretched; the program's own ResizeDevice
+// is not undone by the window's event.
+TEST_F(OpenGlDevice, WindowResizedByThePlayerOrTheProgramResizesTheFrame) {
   ASSERT_NE(m_Device.GetWindow(), nullptr);
-  ASSERT_TRUE(m_Device.ResizeDevice(80, 60));
-  ASSERT_TRUE(m_Device.BeginScene());
-  m_Device.SetClearColor(cColor(1, 1, 1, 0));
-  m_Device.Clear(true, true, true);
-  m_Device.EndScene();
-  ASSERT_TRUE(m_Device.Flip());
-  const cSurface& back = *m_Device.GetSurface(E3::ESurface::Back);
-  EXPECT_EQ(back.GetWidth(), 80);
-  EXPECT_EQ(PixelAt(back, 79, 59), 0xFFFFFF00u);
-  m_Device.ShutdownDevice();
-  EXPECT_FALSE(m_Device.IsInitialized());
-  EXPECT_FALSE(m_Device.Flip());
-}
-
-// A player resizing the window resizes the device as ResizeDevice does:
-// the frame and the viewport follow the window, nothing is stretched; a
-// program's own ResizeDevice is not undone.
-TEST_F(OpenGlDevice, PlayerResizingTheWindowResizesTheFrame) {
   SDL_SetWindowSize(m_Device.GetWindow(), 100, 70);
   const cSurface& back = DrawFrame(m_Device, [](cSoftwareVideo3D& device) {
     int x, y, width, height;
     device.GetViewport(x, y, width, height);
-    EXPECT_EQ(width, 100);
-    EXPECT_EQ(height, 70);
+    EXPECT_EQ(std::tuple(width, height), std::tuple(100, 70));
     device.DrawPrimitive(E3::EPrimitive::TriangleFan, Quad(0, 1, 1, -1, -1, 0xFF20C040), 0, 4);
   });
-  ASSERT_EQ(back.GetWidth(), 100);
-  ASSERT_EQ(back.GetHeight(), 70);
+  ASSERT_EQ(std::tuple(back.GetWidth(), back.GetHeight()), std::tuple(100, 70));
   EXPECT_EQ(PixelAt(back, 99, 69), 0xFF20C040u);
   EXPECT_EQ(PixelAt(back, 48, 35), 0xFF000000u);
-  ASSERT_TRUE(m_Device.ResizeDevice(50, 35));
-  ASSERT_TRUE(m_Device.BeginScene());
-  EXPECT_EQ(m_Device.GetWidth(), 50);
-  m_Device.EndScene();
+  ASSERT_TRUE(m_Device.ResizeDevice(80, 60));
+  const cSurface& yellow = DrawFrame(m_Device, [](cSoftwareVideo3D& device) {
+    device.SetClearColor(cColor(1, 1, 1, 0));
+    device.Clear(true, true, true);
+  });
+  EXPECT_EQ(std::tuple(m_Device.GetWidth(), yellow.GetWidth()), std::tuple(80, 80));
+  EXPECT_EQ(PixelAt(yellow, 79, 59), 0xFFFFFF00u);
+  m_Device.ShutdownDevice();
+  EXPECT_FALSE(m_Device.IsInitialized() || m_Device.Flip());
 }
 
 // The window shows the picture through the gamma ramp, as the front
@@ -274,6 +265,47 @@ TEST(OpenGlFailures, NoDisplayAndRefusedShadersAreReported) {
                                     "#version 330 core\nvoid main() {}\n", error),
             0u);
   EXPECT_NE(error.find("vertex shader does not compile"), std::string::npos) << error;
+}
+
+/// The pixel the window shows at x, y from its top left corner.
+uint32_t ShownAt(int windowHeight, int x, int y) {
+  uint32_t shown = 0;
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+  glReadPixels(x, windowHeight - 1 - y, 1, 1, GL_BGRA, GL_UNSIGNED_BYTE, &shown);
+  return shown | 0xFF000000u;
+}
+
+// A player resizing the window resizes the device from the next frame on,
+// as ResizeDevice does: the surfaces take the window's size and the frame
+// is shown pixel for pixel, not stretched; a program's own ResizeDevice is
+// not undone.
+TEST(OpenGlVideo2D, PlayerResizingTheWindowResizesTheSurfaces) {
+  UseOffscreenVideo();
+  cOpenGLVideo2D device;
+  cInitInfo info(64, 48, 32, true, false);
+  ASSERT_TRUE(device.InitDevice(&info)) << device.GetError();
+  SDL_SetWindowSize(device.GetWindow(), 100, 70);
+  cSdlEventPump::Instance().Pump();
+  ASSERT_TRUE(device.Flip());  // the frame drawn at the old size
+  ASSERT_EQ(device.GetWidth(), 100);
+  ASSERT_EQ(device.GetHeight(), 70);
+  cSurface* back = device.GetBackSurface();
+  EXPECT_EQ(back->GetWidth(), 100);
+  EXPECT_EQ(device.GetFrontSurface()->GetHeight(), 70);
+  back->Clear(0xFF000000);
+  back->FillRect(50, 35, 50, 35, 0xFF20C040);
+  ASSERT_TRUE(device.Flip());
+  const cSurface& front = *device.GetFrontSurface();
+  EXPECT_EQ(PixelAt(front, 99, 69), 0xFF20C040u);
+  if (kVideoDriver == "offscreen") {  // only an offscreen window keeps what it showed
+    EXPECT_EQ(ShownAt(70, 50, 35), 0xFF20C040u);
+    EXPECT_EQ(ShownAt(70, 49, 34), 0xFF000000u);
+  }
+  ASSERT_TRUE(device.ResizeDevice(50, 35));
+  cSdlEventPump::Instance().Pump();
+  ASSERT_TRUE(device.Flip());
+  EXPECT_EQ(device.GetWidth(), 50);
+  EXPECT_EQ(device.GetBackSurface()->GetHeight(), 35);
 }
 
 }  // namespace

@@ -80,7 +80,7 @@ TEST(SceneDescriptors, NameParentInterfaceAndIdentifier) {
                                    c.parent == entity ? cInterfaceID(0, false) : idiSerializable);
 }
 
-TEST_F(CameraLight, LightValuesRoundTripByNameAndOnlyThere) {
+TEST_F(CameraLight, LightValuesRoundTripByNameAndDirectSettersKeepThetaUpToPhi) {
   cTestLight light;
   cPropertySheet sheet;
   ASSERT_EQ(Listing(light, sheet),
@@ -113,9 +113,6 @@ TEST_F(CameraLight, LightValuesRoundTripByNameAndOnlyThere) {
     for (const auto& f : kFloats) EXPECT_TRUE(SameBits((l->*f.get)(), f.next)) << f.name;
   }
   EXPECT_EQ(cTestLight().GetPriority(), 0);
-}
-
-TEST_F(CameraLight, DirectSettersKeepThetaNoGreaterThanPhiUnlessUnordered) {
   cTestLight up, down, equal, nanTheta, nanPhi;
   up.SetTheta(60);
   down.SetPhi(30);

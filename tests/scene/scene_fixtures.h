@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <tolmak.h>
 
-#include <cstring>
 #include <vector>
 
 #include "scene_classes.h"
@@ -33,11 +32,6 @@ class SceneTest : public ::testing::Test {
   }
 };
 
-/// Bit-for-bit equality of two values, such as floats or matrices (NaN
-/// payloads and signed zeros count).
-template <class T>
-bool SameBits(const T& a, const T& b) {
-  return std::memcmp(&a, &b, sizeof a) == 0;
-}
+using tolmak::test::SameBits;
 
 }  // namespace scene_test

@@ -70,7 +70,7 @@ TEST(MemoryStream, WritesLittleEndianFieldsAndReadsThemBack) {
   EXPECT_EQ(text, "Box");
 }
 
-TEST_F(StreamFiles, MemoryFilesRoundTripThroughOpen) {
+TEST_F(StreamFiles, MemoryFilesRoundTripAndWhatIsNotAReadableFileFailsCleanly) {
   const cUrl url("mem://scene/a.bin");
   EXPECT_EQ(streams->Open(url, cStreamManager::OpenRead), nullptr);
   iIOStream* out = Write(url, "payload", false);
@@ -86,6 +86,12 @@ TEST_F(StreamFiles, MemoryFilesRoundTripThroughOpen) {
   EXPECT_TRUE(streams->GetMemoryFile(url, bytes) && bytes.GetCount() == 11);
   EXPECT_TRUE(streams->DeleteMemoryFile(url));
   EXPECT_FALSE(streams->GetMemoryFile(url, bytes));
+  const cUrl self(cString(folder.Path().string().c_str()));
+  EXPECT_EQ(streams->Open(Path("missing.bin"), cStreamManager::OpenRead), nullptr);
+  EXPECT_EQ(streams->Open(self, cStreamManager::OpenRead), nullptr);
+  EXPECT_EQ(streams->Open(self, cStreamManager::OpenWrite), nullptr);
+  EXPECT_EQ(streams->Open(Path("no/such/folder/x.bin"), cStreamManager::OpenWrite), nullptr);
+  EXPECT_EQ(streams->Open(Path("x.bin"), 0), nullptr);
 }
 
 TEST_F(StreamFiles, FilesReplaceTheOldContentsOnlyAtClose) {
@@ -107,15 +113,6 @@ TEST_F(StreamFiles, FilesReplaceTheOldContentsOnlyAtClose) {
   cStreamManager::Delete();
   streams = cStreamManager::New();
   EXPECT_EQ(ReadText(Path("left-open.bin")), "open");
-}
-
-TEST_F(StreamFiles, OpeningWhatIsNotAReadableFileFailsCleanly) {
-  const cUrl self(cString(folder.Path().string().c_str()));
-  EXPECT_EQ(streams->Open(Path("missing.bin"), cStreamManager::OpenRead), nullptr);
-  EXPECT_EQ(streams->Open(self, cStreamManager::OpenRead), nullptr);
-  EXPECT_EQ(streams->Open(self, cStreamManager::OpenWrite), nullptr);
-  EXPECT_EQ(streams->Open(Path("no/such/folder/x.bin"), cStreamManager::OpenWrite), nullptr);
-  EXPECT_EQ(streams->Open(Path("x.bin"), 0), nullptr);
 }
 
 TEST(Url, LocationIsTheFolderWithItsSeparator) {

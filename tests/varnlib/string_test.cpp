@@ -2,8 +2,12 @@
 #include <varnlib.h>
 
 #include <cstring>
+#include <string>
+#include <vector>
 
-TEST(String, JoinsResizesAndKeepsEmbeddedZeros) {
+#include "test_support.h"
+
+TEST(String, JoinsResizesFormatsAndOrdersBytewiseKeepingEmbeddedZeros) {
   EXPECT_STREQ(cString().c_str(), "");
   const cString joined(cString("hello"), cString(", world"));
   EXPECT_EQ(joined, "hello, world");
@@ -29,11 +33,8 @@ TEST(String, JoinsResizesAndKeepsEmbeddedZeros) {
   EXPECT_EQ(text.GetLength(), 24);
   text = text.c_str() + 20;  // the text points into the string itself
   EXPECT_EQ(text, "cccc");
-}
-
-TEST(String, FormatsLikePrintfAndOrdersBytewiseShorterFirst) {
   EXPECT_EQ(cString::StringF("(x=%0.4f, y=%0.4f)", 1.0, -2.5), "(x=1.0000, y=-2.5000)");
-  cString text("old");
+  text = "old";  // Format replaces what the string held
   EXPECT_EQ(text.Format("%s-%03d", "id", 7), "id-007");
   EXPECT_EQ(cString::StringF("%0500d", 1).GetLength(), 500);
 
@@ -56,4 +57,76 @@ TEST(StringTable, KeepsEntriesInOrderAndFindsTheFirst) {
   EXPECT_EQ(value, 1);
   EXPECT_FALSE(table.FindValue("uno", value));
   EXPECT_EQ(table.GetName(2), "Uno");
+}
+
+TEST(Crc, MatchesTheStandardCheckValuesOfCrc32AndFnv1a) {
+  EXPECT_EQ(static_cast<uint32_t>(gCRC32("123456789")), 0xCBF43926u);
+  EXPECT_EQ(gCRC32("123456789"), gCRC32("123456789", 9));
+  EXPECT_EQ(gCRC32(""), 0);
+  EXPECT_EQ(gCRC32("x", 0), 0);
+  EXPECT_NE(gCRC32("cEntity"), gCRC32("centity"));
+  EXPECT_EQ(static_cast<uint32_t>(gHash("", 0)), 2166136261u);
+  EXPECT_EQ(static_cast<uint32_t>(gHash("a", 1)), 0xE40C292Cu);
+  uint32_t block[256] = {};
+  const int32_t zeros = gHash(block, sizeof block);
+  block[255] = 1;
+  EXPECT_NE(gHash(block, sizeof block), zeros);
+}
+
+TEST(Errors, SinksReceiveMessagesAndTraceLines) {
+  const tolmak::test::cMessages messages;
+  gShowError("Can't do it.");
+  trace("\t- %s : %d", "value", 42);
+  trace(cString("joined"));
+  EXPECT_EQ(messages.shown, std::vector<std::string>{"Can't do it."});
+  EXPECT_EQ(messages.traced, (std::vector<std::string>{"\t- value : 42", "joined"}));
+}
+
+// Typed accessors, listing order and read-only properties are checked on the
+// scene's lights and cameras; here the sheet itself.
+TEST(PropertySheet, ReadsAndWritesByExactNameThroughTheOwner) {
+  cNamedObject object;
+  object.SetName("fuel");
+  cPropertySheet sheet;
+  object.AddProperties(&sheet);
+  ASSERT_EQ(sheet.GetCount(), 1);
+  EXPECT_EQ(sheet.GetProperty(0)->GetName(), "Name");
+  EXPECT_EQ(sheet.GetProperty(0)->GetType(), cProperty::String);
+  EXPECT_EQ(sheet.GetProperty(0)->GetOwner(), &object);
+  EXPECT_FALSE(sheet.Find("Name")->IsReadOnly());
+
+  cString name("tank");
+  EXPECT_TRUE(sheet.Set("Name", &name));
+  EXPECT_EQ(object.GetName(), "tank");
+  cString read;
+  EXPECT_FALSE(sheet.Get("name", &read));
+  EXPECT_TRUE(sheet.Get("Name", &read));
+  EXPECT_EQ(read, "tank");
+  sheet.Clear();
+  EXPECT_EQ(sheet.GetCount(), 0);
+  EXPECT_FALSE(sheet.Get("Name", &read));
+}
+
+// The typed path refuses what the untyped one would pass to the accessor as
+// the wrong kind of memory, and says why.
+TEST(PropertySheet, TypedPathChecksNameAndTypeAndSaysWhy) {
+  const tolmak::test::cMessages messages;
+  cNamedObject object;
+  EXPECT_TRUE(gSetProperty(&object, "Name", "tank"));  // text as const char* is a cString
+  EXPECT_EQ(object.GetName(), "tank");
+  EXPECT_FALSE(gSetProperty(&object, "Name", 42));
+  EXPECT_FALSE(gSetProperty(&object, "Nmae", cString("x")));
+  cPropertySheet sheet;
+  object.AddProperties(&sheet);
+  float wrong = 0;
+  EXPECT_FALSE(sheet.GetValue("Name", wrong));
+  cString read;
+  EXPECT_TRUE(sheet.GetValue("Name", read));
+  EXPECT_EQ(read, "tank");
+  EXPECT_EQ(messages.traced,
+            (std::vector<std::string>{
+                "Property \"Name\" holds a cString, but an int32_t was given: pass a cString",
+                "Property \"Nmae\" not found: the object publishes no such value (check the "
+                "spelling)",
+                "Property \"Name\" holds a cString, but a float was given: pass a cString"}));
 }

@@ -66,7 +66,12 @@ class cGoldenScenes {
       const int x = i % 4, y = i / 4;
       texels[i] = (x + y) % 2 ? 0xFF302020 : colors[y / 2 * 2 + x / 2];
     }
-    cArgbSprite sprite(4, 4, texels);
+    return Texture(4, 4, texels);
+  }
+  /// A texture of ARGB8888 texels, keyed by the colour key unless it is 0.
+  cSurface* Texture(int width, int height, const std::vector<uint32_t>& texels, uint32_t key = 0) {
+    cArgbSprite sprite(width, height, texels);
+    if (key != 0) sprite.EnableColorKey(key);
     return m_Device.CreateTextureFrom(&sprite, 0, E3::ETextureUsage::Normal,
                                       E3::EMemoryType::DriverDecides);
   }
@@ -91,18 +96,16 @@ class cGoldenScenes {
   // CounterClockwise.
   void CullingByScreenWinding() {
     OpenScene(96, 48);
-    const cVertexBuffer wheel = MakeVertices({{0, 0, 0, 0xFFFF4040},
-                                              {1, 0.2f, 0, 0xFFFF4040},
-                                              {0.8f, 1, 0, 0xFFFF4040},
-                                              {0, 0, 0, 0xFF40FF40},
-                                              {-0.2f, 1, 0, 0xFF40FF40},
-                                              {-1, 0.8f, 0, 0xFF40FF40},
-                                              {0, 0, 0, 0xFF4040FF},
-                                              {-0.8f, -1, 0, 0xFF4040FF},
-                                              {-1, -0.2f, 0, 0xFF4040FF},
-                                              {0, 0, 0, 0xFFFFFF40},
-                                              {0.2f, -1, 0, 0xFFFFFF40},
-                                              {1, -0.8f, 0, 0xFFFFFF40}});
+    // Each blade: the centre and two tips, in one colour.
+    const float tips[4][4] = {
+        {1, 0.2f, 0.8f, 1}, {-0.2f, 1, -1, 0.8f}, {-0.8f, -1, -1, -0.2f}, {0.2f, -1, 1, -0.8f}};
+    const uint32_t colors[4] = {0xFFFF4040, 0xFF40FF40, 0xFF4040FF, 0xFFFFFF40};
+    std::vector<cTestVertex> blades;
+    for (int i = 0; i < 4; ++i)
+      blades.insert(blades.end(), {{0, 0, 0, colors[i]},
+                                   {tips[i][0], tips[i][1], 0, colors[i]},
+                                   {tips[i][2], tips[i][3], 0, colors[i]}});
+    const cVertexBuffer wheel = MakeVertices(blades);
     const E3::ECulling modes[2] = {E3::ECulling::Clockwise, E3::ECulling::CounterClockwise};
     for (int i = 0; i < 2; ++i) {
       Tile(i, 0, 48);
@@ -130,21 +133,19 @@ class cGoldenScenes {
     m_Device.SetMaterialSpecular(cColor::clWhite);
     m_Device.SetMaterialPower(12);
     m_Device.EnableSpecular(true);
-    detail::cLightSlot omni;
-    omni.type = E3::ELight::Omni;
-    omni.position = {-0.4f, 0.3f, 0.6f};
-    omni.diffuse = {1, 0.6f, 0.2f, 1};
-    omni.attenuation[0] = 0.2f, omni.attenuation[2] = 1.5f;
-    detail::cLightSlot spot;
-    spot.type = E3::ELight::Spot;
-    spot.position = {0.2f, -0.2f, 2};
-    spot.direction = {-0.1f, 0.1f, -1};
-    spot.diffuse = {0.3f, 0.8f, 1, 1};
-    spot.theta = 20, spot.phi = 40, spot.falloff = 2;
-    detail::cLightSlot directional;
-    directional.direction = {0.6f, -0.3f, -1};
-    directional.diffuse = {0.9f, 0.9f, 0.5f, 1};
-    const detail::cLightSlot lights[3] = {omni, spot, directional};
+    const detail::cLightSlot lights[3] = {
+        {.type = E3::ELight::Omni,
+         .diffuse = {1, 0.6f, 0.2f, 1},
+         .position = {-0.4f, 0.3f, 0.6f},
+         .attenuation = {0.2f, 0, 1.5f}},
+        {.type = E3::ELight::Spot,
+         .diffuse = {0.3f, 0.8f, 1, 1},
+         .position = {0.2f, -0.2f, 2},
+         .direction = {-0.1f, 0.1f, -1},
+         .falloff = 2,
+         .theta = 20,
+         .phi = 40},
+        {.diffuse = {0.9f, 0.9f, 0.5f, 1}, .position = {}, .direction = {0.6f, -0.3f, -1}}};
     for (int i = 0; i < 3; ++i) {
       Tile(i, 0, 48);
       m_Device.SetLightValues(0, lights[i]);
@@ -198,11 +199,7 @@ class cGoldenScenes {
     m_Device.SetPixelFunction(E3::EPixelFunction::Disable);
     std::vector<uint32_t> texels(16, 0xFFF0F0F0);
     for (int i : {1, 2, 4, 7, 8, 11, 13, 14}) texels[i] = 0xFFFF00FF;
-    cArgbSprite sprite(4, 4, texels);
-    sprite.EnableColorKey(0xFFFF00FF);
-    cSurface* texture = m_Device.CreateTextureFrom(&sprite, 0, E3::ETextureUsage::Normal,
-                                                   E3::EMemoryType::DriverDecides);
-    m_Device.SetTexture(0, texture);
+    m_Device.SetTexture(0, Texture(4, 4, texels, 0xFFFF00FF));
     m_Device.EnableAlphaTest(true);
     m_Device.SetAlphaFunction(E3::ECompareFunction::Greater);
     m_Device.SetAlphaReference(128);
@@ -369,12 +366,8 @@ class cGoldenScenes {
       texels[i] = (0x30 + 0x40 * x) << 24 | (0x20 + 0x48 * y) << 16 | (0xF0 - 0x40 * x) << 8 |
                   (0x40 + 0x30 * (x ^ y));
     }
-    cArgbSprite sprite(4, 4, texels);
-    cSurface* texture = m_Device.CreateTextureFrom(&sprite, 0, E3::ETextureUsage::Normal,
-                                                   E3::EMemoryType::DriverDecides);
-    cArgbSprite spots(2, 2, {0x40FF8000, 0xC00040FF, 0xFF80FF80, 0x80202020});
-    cSurface* second = m_Device.CreateTextureFrom(&spots, 0, E3::ETextureUsage::Normal,
-                                                  E3::EMemoryType::DriverDecides);
+    cSurface* texture = Texture(4, 4, texels);
+    cSurface* second = Texture(2, 2, {0x40FF8000, 0xC00040FF, 0xFF80FF80, 0x80202020});
     ASSERT_TRUE(texture && second);
     for (int s = 0; s < 2; ++s) {
       m_Device.SetTextureFilter(s, E3::EFilter::Bilinear);
@@ -442,12 +435,11 @@ class cGoldenScenes {
     m_Device.SetMaterialSpecular(cColor(1, 0.3f, 0.3f, 0.3f));
     m_Device.SetMaterialEmissive(cColor(1, 0.2f, 0, 0));
     m_Device.SetMaterialPower(4);
-    detail::cLightSlot light;
-    light.direction = {0.3f, -0.4f, -1};
-    light.diffuse = {0.8f, 0.8f, 0.7f, 1};
-    light.specular = {0.7f, 0.7f, 0.7f, 1};
-    light.ambient = {0.1f, 0.1f, 0.1f, 1};
-    m_Device.SetLightValues(0, light);
+    m_Device.SetLightValues(0, {.ambient = {0.1f, 0.1f, 0.1f, 1},
+                                .diffuse = {0.8f, 0.8f, 0.7f, 1},
+                                .specular = {0.7f, 0.7f, 0.7f, 1},
+                                .position = {},
+                                .direction = {0.3f, -0.4f, -1}});
     using ES = E3::ESource;
     // Diffuse, ambient, specular and emissive source of each tile.
     const ES sources[6][4] = {{ES::Material, ES::Material, ES::Material, ES::Material},

@@ -168,7 +168,7 @@ TEST(HostileFiles, InputLimitHoldsWhetherOrNotTheLengthIsKnown) {
     limits.maxInputBytes = sample.bytes.size() - 1;
     ExpectDecodeError(sample.decode, sample.bytes, "larger than the input limit", limits);
     cTrickleSource again(sample.bytes);
-    ExpectError([&] { sample.decode(again, limits); }, "larger than the input limit");
+    ExpectError<cImageError>([&] { sample.decode(again, limits); }, "larger than the input limit");
   }
 }
 
@@ -179,16 +179,19 @@ class cShortSink : public iByteSink {
 
 TEST(Encoders, RefuseWhatTheyCannotWrite) {
   cMemorySink sink;
-  ExpectError([&] { EncodePng(cImage(), sink); }, "PNG: cannot write an empty image");
-  ExpectError([&] { EncodeTga(cImage::MakeArgb(65536, 1), sink, ETgaEncoding::Rgb24, false); },
-              "too large");
-  ExpectError([&] { EncodeBmp(MakeArgbPattern(2, 2), sink, EBmpEncoding::Rle8); },
-              "BMP: an indexed encoding needs an indexed image");
+  ExpectError<cImageError>([&] { EncodePng(cImage(), sink); }, "PNG: cannot write an empty image");
+  ExpectError<cImageError>(
+      [&] { EncodeTga(cImage::MakeArgb(65536, 1), sink, ETgaEncoding::Rgb24, false); },
+      "too large");
+  ExpectError<cImageError>([&] { EncodeBmp(MakeArgbPattern(2, 2), sink, EBmpEncoding::Rle8); },
+                           "BMP: an indexed encoding needs an indexed image");
   EXPECT_TRUE(sink.GetBytes().empty());
   cShortSink shortSink;
-  ExpectError([&] { EncodeJpeg(MakeArgbPattern(8, 8), shortSink); }, "JPEG: could not write");
-  ExpectError([&] { EncodePcx(MakeArgbPattern(8, 8), shortSink, EPcxEncoding::Rgb24); },
-              "PCX: could not write");
+  ExpectError<cImageError>([&] { EncodeJpeg(MakeArgbPattern(8, 8), shortSink); },
+                           "JPEG: could not write");
+  ExpectError<cImageError>(
+      [&] { EncodePcx(MakeArgbPattern(8, 8), shortSink, EPcxEncoding::Rgb24); },
+      "PCX: could not write");
 }
 
 }  // namespace

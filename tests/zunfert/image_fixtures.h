@@ -4,10 +4,10 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <initializer_list>
 #include <string>
 #include <vector>
 
+#include "test_support.h"
 #include "zunfert_image.h"
 
 namespace zunfert::test {
@@ -65,15 +65,8 @@ inline void PrintTo(const cVariant& variant, std::ostream* out) {
 }
 
 /// Builds hand-made files field by field, little-endian.
-struct cFile {
-  tBytes bytes;
-  cFile& U8(std::initializer_list<uint32_t> values) {
-    for (uint32_t v : values) bytes.push_back(static_cast<uint8_t>(v));
-    return *this;
-  }
-  cFile& U16(uint32_t v) { return U8({v, v >> 8}); }
-  cFile& U32(uint32_t v) { return U8({v, v >> 8, v >> 16, v >> 24}); }
-};
+using cFile = tolmak::test::cLEBytes;
+using tolmak::test::ExpectError;
 
 /// The 54 bytes of a BMP's file and info headers; the size field may claim a
 /// longer info header whose rest the caller appends.
@@ -159,21 +152,10 @@ inline int ChannelError(uint32_t a, uint32_t b) {
   return largest;
 }
 
-/// Runs f and expects an exception of type E whose message contains text.
-template <class E = cImageError, class F>
-void ExpectError(F f, const std::string& text) {
-  try {
-    f();
-    ADD_FAILURE() << "no error, expected \"" << text << "\"";
-  } catch (const E& error) {
-    EXPECT_NE(std::string(error.what()).find(text), std::string::npos) << error.what();
-  }
-}
-
 /// Decodes bytes expecting a cImageError whose message contains text.
 inline void ExpectDecodeError(tDecoder decode, const tBytes& bytes, const std::string& text,
                               const cImageLimits& limits = {}) {
-  ExpectError([&] { Decode(decode, bytes, limits); }, text);
+  ExpectError<cImageError>([&] { Decode(decode, bytes, limits); }, text);
 }
 
 }  // namespace zunfert::test

@@ -168,7 +168,7 @@ TEST_F(SceneTest, TruncatedFilesOfASavedSceneFailCleanly) {
   }
 }
 
-TEST_F(SceneTest, ObjectsThatWouldShareAFileAreRefusedBeforeWriting) {
+TEST_F(SceneTest, FilesThatWouldBeSharedOrReferToThemselvesAreRefused) {
   world->GetRootSector()->GetRoot()->GetChild(0)->GetMaterial(1)->SetName("Turret");
   ExpectError<cException>(
       [&] { cPluginSystem::GetInstance()->SavePlugin(world, Url("level.world")); },
@@ -178,12 +178,9 @@ TEST_F(SceneTest, ObjectsThatWouldShareAFileAreRefusedBeforeWriting) {
       [&] { cPluginSystem::GetInstance()->SavePlugin(world, Url("level.world")); },
       "\"level.world\"");
   EXPECT_TRUE(fs::is_empty(folder.Path()));
-}
-
-// Two entities of one name: the child's file is written first and then
-// replaced by its parent's, which so refers to itself. Loading it nests
-// until the plug-in system refuses, and leaves nothing behind.
-TEST_F(SceneTest, AFileThatRefersToItselfIsRefused) {
+  // Two entities of one name: the child's file is written first and then
+  // replaced by its parent's, which so refers to itself. Loading it nests
+  // until the plug-in system refuses, and leaves nothing behind.
   auto* parent = Create<cDefaultEntity>("cDefaultEntity");
   auto* child = Create<cDefaultEntity>("cDefaultEntity");
   parent->SetName("Loop");
