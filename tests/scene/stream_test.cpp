@@ -204,7 +204,8 @@ TEST_F(EntityStream, EveryBadStreamThrowsAndLeavesTheEntityAsItWas) {
     cases.emplace_back(std::vector<uint8_t>(full.GetData(), full.GetData() + size),
                        "entity stream");
   const int live = cLiveCount::sLive;
-  for (const auto& [bytes, message] : cases) {
+  for (const auto& [stream, message] : cases) {
+    const std::vector<uint8_t>& bytes = stream;  // a lambda cannot capture a binding in C++20
     cTestEntity entity;
     entity.SetName("Kept");
     tolmak::test::ExpectError<cException>([&] { LoadBytes(entity, bytes); }, message);
