@@ -41,8 +41,7 @@ void cMipChain::Update(const cSoftwareSurface& texture) {
   if (m_Source == &texture && m_Version == texture.GetVersion() && m_Count > 0) return;
   m_Source = &texture;
   m_Version = texture.GetVersion();
-  Build({reinterpret_cast<const uint32_t*>(texture.GetRow(0)), texture.GetWidth(),
-         texture.GetHeight(), texture.GetPitch() / 4});
+  Build(ViewOf(texture));
 }
 
 void cMipChain::Build(const cTextureView& base) {

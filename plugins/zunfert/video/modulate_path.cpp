@@ -4,7 +4,6 @@
 
 #include "compare.h"
 #include "sampler_sse2.h"
-#include "software_surface.h"
 
 namespace zunfert::detail {
 
@@ -62,10 +61,8 @@ bool cModulatePath::Configure(const cRenderState& state, const cRasterTarget& ta
       stage.filter == cVideo3D::EFilter::Point || stage.mips ||
       state.stages[1].color != ETexel::DisableStage)
     return false;
-  const cSoftwareSurface& texture = *stage.texture;
-  m_Texture = {reinterpret_cast<const uint32_t*>(texture.GetRow(0)), texture.GetWidth(),
-               texture.GetHeight(), texture.GetPitch() / 4};
-  if (!MasksWrap(m_Texture, {true, stage.addressU, stage.addressV})) return false;
+  m_Texture = ViewOf(*stage.texture);
+  if (!MasksWrap(m_Texture, SamplerOf(stage))) return false;
   m_Target = target;
   m_DepthFunction = state.depthFunction;
   m_DepthWrite = state.depthWrite;

@@ -122,11 +122,8 @@ void cPixelPipeline::ApplyStages(cBatch& batch, const cTriangleSetup& setup) con
     if (!stage.texture) continue;  // a stage without a texture passes the colour on
     Interpolate(setup, kTexture + 2 * s, batch, batch.u);
     Interpolate(setup, kTexture + 2 * s + 1, batch, batch.v);
-    const cSoftwareSurface& texture = *stage.texture;
-    const cTextureView view{reinterpret_cast<const uint32_t*>(texture.GetRow(0)),
-                            texture.GetWidth(), texture.GetHeight(), texture.GetPitch() / 4};
-    const cSamplerState sampler{stage.filter != cVideo3D::EFilter::Point, stage.addressU,
-                                stage.addressV};
+    const cTextureView view = ViewOf(*stage.texture);
+    const cSamplerState sampler = SamplerOf(stage);
     if (stage.mips) {
       float lod[kBatch];
       LevelsOfDetail(setup, kTexture + 2 * s, batch, static_cast<float>(view.width),

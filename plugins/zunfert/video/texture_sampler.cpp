@@ -4,6 +4,7 @@
 
 #include "mip_chain.h"
 #include "sampler_sse2.h"
+#include "software_surface.h"
 
 namespace zunfert::detail {
 
@@ -208,6 +209,11 @@ void SampleMipmappedBatch(const cMipChain& mips, const cSamplerState& sampler, c
 }
 
 }  // namespace
+
+cTextureView ViewOf(const cSoftwareSurface& texture) {
+  return {reinterpret_cast<const uint32_t*>(texture.GetRow(0)), texture.GetWidth(),
+          texture.GetHeight(), texture.GetPitch() / 4};
+}
 
 int AddressTexel(cVideo3D::EAddressMode mode, int i, int size) {
   AddressArray(mode, size, &i, 1);

@@ -20,6 +20,14 @@ struct cSamplerState {
   cVideo3D::EAddressMode v = cVideo3D::EAddressMode::Wrap;
 };
 
+/// A texture's texels as the sampler reads them.
+cTextureView ViewOf(const cSoftwareSurface& texture);
+
+/// How a stage samples its texture.
+inline cSamplerState SamplerOf(const cStageState& stage) {
+  return {stage.filter != cVideo3D::EFilter::Point, stage.addressU, stage.addressV};
+}
+
 /// Coordinates stay within what 32-bit texel positions with 8 fraction bits hold.
 constexpr float kCoordinateLimit = 1 << 22;
 
