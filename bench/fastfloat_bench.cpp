@@ -74,7 +74,8 @@ const std::vector<float>& Radians() {
 template <class T>
 float* OutputFor(const std::vector<T>& in, std::vector<float>& storage) {
   storage.resize(in.size() + 1024);
-  const auto gap = reinterpret_cast<uintptr_t>(storage.data()) - reinterpret_cast<uintptr_t>(in.data());
+  const auto gap =
+      reinterpret_cast<uintptr_t>(storage.data()) - reinterpret_cast<uintptr_t>(in.data());
   return storage.data() + (2048 - gap % 4096) % 4096 / sizeof(float);
 }
 

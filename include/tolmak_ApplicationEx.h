@@ -76,9 +76,9 @@ class TOLMAK_API cApplicationEx : public cApplication {
   /// with CreateFrom(loader, frameWidth, frameHeight). False, without a
   /// message box, for a null sprite (no loader is made), a loader that
   /// cannot be created or is no sprite, or a file that cannot be opened (as
-  /// without a stream manager); a trace line names the cause. The loader is destroyed on every path; an exception
-  /// from it or from the sprite passes through after the loader was
-  /// destroyed and the stream closed.
+  /// without a stream manager); a trace line names the cause. The loader is destroyed on every
+  /// path; an exception from it or from the sprite passes through after the loader was destroyed
+  /// and the stream closed.
   bool LoadImage(EImageType type, const cString& fileName, cSprite* sprite, int frameWidth,
                  int frameHeight);
 
@@ -94,8 +94,7 @@ class TOLMAK_API cApplicationEx : public cApplication {
   /// LoadImage of any file the plug-in's loaders read (BMP, PCX, TGA, JPEG,
   /// PNG), the loader chosen by the file's first bytes, not its name; a
   /// file of another kind gives false with a trace line.
-  bool LoadImage(const cString& fileName, cSprite* sprite, int frameWidth = 0,
-                 int frameHeight = 0);
+  bool LoadImage(const cString& fileName, cSprite* sprite, int frameWidth = 0, int frameHeight = 0);
 
   /// Makes the video device write each frame it presents to a file named
   /// by the pattern, "%d" or "%03d" standing for the frame number

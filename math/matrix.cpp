@@ -32,7 +32,8 @@ cMatrix4x3 cMatrix4x3::EulerRotation(float ax, float ay, float az) {
 
 cMatrix4x3 cMatrix4x3::LookAt(const cVector3& eye, const cVector3& target, const cVector3& up) {
   const cVector3 view = target - eye;
-  if (view.GetSquareLength() == 0) return cMatrix4x3(cVector3(1, 0, 0), cVector3(0, 1, 0), cVector3(0, 0, 1), eye);
+  if (view.GetSquareLength() == 0)
+    return cMatrix4x3(cVector3(1, 0, 0), cVector3(0, 1, 0), cVector3(0, 0, 1), eye);
   const cVector3 z = view.Normalized();
   cVector3 x = up.Cross(z);
   if (x.GetSquareLength() < 1e-12f) x = cVector3(0, 0, 1).Cross(z);

@@ -180,9 +180,10 @@ void cWorld::SelectCamera(const cString& name) {
       return;
     }
   }
-  trace("SelectCamera: world \"%s\" has no camera named \"%s\" (check the spelling; a "
-        "camera counts once it is in the tree under the root sector)",
-        GetName().c_str(), name.c_str());
+  trace(
+      "SelectCamera: world \"%s\" has no camera named \"%s\" (check the spelling; a "
+      "camera counts once it is in the tree under the root sector)",
+      GetName().c_str(), name.c_str());
 }
 
 void cWorld::GetCameraList(tArray<cString>& list) {
@@ -217,9 +218,10 @@ cSector::~cSector() {
 void cSector::SetRoot(cEntity* entity) {
   if (entity == nullptr) return;
   if (m_World == nullptr) {
-    trace("SetRoot on sector \"%s\" before it belongs to a world: call the world's "
-          "SetRootSector(sector) first; the root was not set",
-          GetName().c_str());
+    trace(
+        "SetRoot on sector \"%s\" before it belongs to a world: call the world's "
+        "SetRootSector(sector) first; the root was not set",
+        GetName().c_str());
     return;
   }
   if (m_Root != nullptr && m_Root != entity && m_Root->m_Sector == this) m_Root->SetSector(nullptr);

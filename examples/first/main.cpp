@@ -43,4 +43,6 @@ class cFirst : public cApplicationEx {
   }
 };
 
-int main() { return cFirst().Main(); }
+int main() {
+  return cFirst().Main();
+}

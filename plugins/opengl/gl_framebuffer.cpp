@@ -31,7 +31,8 @@ bool cGlFramebuffer::Create(int width, int height, GLuint colorTexture) {
   glClearDepth(1.0);
   glClearStencil(0);
   glClearColor(0, 0, 0, 0);
-  glClear(GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT | (colorTexture == 0 ? GL_COLOR_BUFFER_BIT : 0));
+  glClear(GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT |
+          (colorTexture == 0 ? GL_COLOR_BUFFER_BIT : 0));
   glEnable(GL_SCISSOR_TEST);
   return true;
 }

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include <assimp/scene.h>
 #include <assimp/BaseImporter.h>
+#include <assimp/scene.h>
 #include <assimp/Importer.hpp>
 #include <assimp/ProgressHandler.hpp>
 

@@ -88,9 +88,7 @@ class tArray {
 
   /// Pointer lists: appends p unless it is null or already present; returns
   /// whether it was added.
-  bool AddUnique(T p)
-    requires std::is_pointer_v<T>
-  {
+  bool AddUnique(T p) requires std::is_pointer_v<T> {
     if (p == nullptr || IndexOf(p) >= 0) return false;
     Add(p);
     return true;
@@ -98,9 +96,7 @@ class tArray {
 
   /// Pointer lists: removes p, keeping the order of the others; null and
   /// absent entries are ignored. Returns whether p was removed.
-  bool Delete(T p)
-    requires std::is_pointer_v<T>
-  {
+  bool Delete(T p) requires std::is_pointer_v<T> {
     const int32_t i = p == nullptr ? -1 : IndexOf(p);
     if (i < 0) return false;
     RemoveAt(i);
@@ -151,13 +147,12 @@ class tArray {
 
   /// Plain element types: sets the count, growing the storage to exactly n
   /// when it is smaller; new elements are zero.
-  void SetCount(int32_t n)
-    requires std::is_trivially_copyable_v<T>
-  {
+  void SetCount(int32_t n) requires std::is_trivially_copyable_v<T> {
     if (n < 0) n = 0;
     if (n > m_Capacity) SetCapacity(n);
     if (n > m_Count)
-      std::memset(static_cast<void*>(m_Data + m_Count), 0, sizeof(T) * static_cast<size_t>(n - m_Count));
+      std::memset(static_cast<void*>(m_Data + m_Count), 0,
+                  sizeof(T) * static_cast<size_t>(n - m_Count));
     m_Count = n;
   }
 

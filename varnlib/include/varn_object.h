@@ -72,37 +72,49 @@ class VARN_API iClassDesc {
 /// Declares a class's descriptor inside its class body: the nested
 /// cDescriptor, the static m_Descriptor, Descriptor() and the GetDescriptor()
 /// override. API is the export macro of the library that defines the class.
-#define VARN_CLASS_DESCRIPTOR(API)   \
-  VARN_CLASS_DESCRIPTOR_BODY(API)    \
+#define VARN_CLASS_DESCRIPTOR(API) \
+  VARN_CLASS_DESCRIPTOR_BODY(API)  \
   iClassDesc* GetDescriptor() const override;
 
 /// The part of VARN_CLASS_DESCRIPTOR shared with the root class, which
 /// declares GetDescriptor itself.
-#define VARN_CLASS_DESCRIPTOR_BODY(API)            \
- public:                                           \
-  class API cDescriptor : public iClassDesc {      \
-   public:                                         \
-    cDescriptor();                                 \
-    cObject* CreateInstance() const override;      \
-    const char* GetClassName() const override;     \
-    const char* GetDescription() const override;   \
-    float GetVersion() const override;             \
-  };                                               \
-  static cDescriptor m_Descriptor;                 \
+#define VARN_CLASS_DESCRIPTOR_BODY(API)          \
+ public:                                         \
+  class API cDescriptor : public iClassDesc {    \
+   public:                                       \
+    cDescriptor();                               \
+    cObject* CreateInstance() const override;    \
+    const char* GetClassName() const override;   \
+    const char* GetDescription() const override; \
+    float GetVersion() const override;           \
+  };                                             \
+  static cDescriptor m_Descriptor;               \
   static iClassDesc* Descriptor();
 
 /// Defines the operations declared by VARN_CLASS_DESCRIPTOR for a class that
 /// is not instantiated through its descriptor (CreateInstance gives null,
 /// version 1.0). The static m_Descriptor object itself is defined where the
 /// library fixes the order in which its statics are built.
-#define VARN_DEFINE_CLASS_DESCRIPTOR(Class, Name, Description, ParentDesc, InterfaceID) \
+#define VARN_DEFINE_CLASS_DESCRIPTOR(Class, Name, Description, ParentDesc, InterfaceID)    \
   Class::cDescriptor::cDescriptor() : iClassDesc(ParentDesc, gCRC32(Name), InterfaceID) {} \
-  cObject* Class::cDescriptor::CreateInstance() const { return nullptr; }                \
-  const char* Class::cDescriptor::GetClassName() const { return Name; }                  \
-  const char* Class::cDescriptor::GetDescription() const { return Description; }         \
-  float Class::cDescriptor::GetVersion() const { return 1.0f; }                          \
-  iClassDesc* Class::Descriptor() { return &m_Descriptor; }                              \
-  iClassDesc* Class::GetDescriptor() const { return &m_Descriptor; }
+  cObject* Class::cDescriptor::CreateInstance() const {                                    \
+    return nullptr;                                                                        \
+  }                                                                                        \
+  const char* Class::cDescriptor::GetClassName() const {                                   \
+    return Name;                                                                           \
+  }                                                                                        \
+  const char* Class::cDescriptor::GetDescription() const {                                 \
+    return Description;                                                                    \
+  }                                                                                        \
+  float Class::cDescriptor::GetVersion() const {                                           \
+    return 1.0f;                                                                           \
+  }                                                                                        \
+  iClassDesc* Class::Descriptor() {                                                        \
+    return &m_Descriptor;                                                                  \
+  }                                                                                        \
+  iClassDesc* Class::GetDescriptor() const {                                               \
+    return &m_Descriptor;                                                                  \
+  }
 
 /// Base of every object the plug-in system, a property sheet or a stream
 /// must recognise. Virtual slots: destructor, GetDescriptor, AddProperties.

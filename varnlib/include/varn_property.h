@@ -23,10 +23,10 @@ class VARN_API cProperty {
  public:
   /// Type codes: what the accessors exchange.
   enum EType : int32_t {
-    Int = 3,         ///< 32-bit signed integer
-    Float = 8,       ///< 32-bit float
-    String = 0x1008, ///< cString
-    Color = 0x100C,  ///< the engine's cColor
+    Int = 3,          ///< 32-bit signed integer
+    Float = 8,        ///< 32-bit float
+    String = 0x1008,  ///< cString
+    Color = 0x100C,   ///< the engine's cColor
   };
 
   cProperty(int32_t type, const cString& name, cObject* owner, tPropertyAccessor getter,

@@ -9,7 +9,9 @@ VARN_DEFINE_CLASS_DESCRIPTOR(cApplication, "cApplication", "cApplication", &cObj
 
 cApplication::~cApplication() = default;
 
-bool cApplication::Init() { return true; }
+bool cApplication::Init() {
+  return true;
+}
 
 void cApplication::Exit() {}
 

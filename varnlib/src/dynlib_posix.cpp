@@ -23,8 +23,12 @@ std::string BaseLibraryFolder() {
   return path.substr(0, path.find_last_of('/') + 1);
 }
 
-void* OpenLibrary(const std::string& path) { return dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL); }
+void* OpenLibrary(const std::string& path) {
+  return dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+}
 
-void* FindSymbol(void* library, const char* name) { return dlsym(library, name); }
+void* FindSymbol(void* library, const char* name) {
+  return dlsym(library, name);
+}
 
 }  // namespace varn::detail

@@ -9,12 +9,15 @@
 
 namespace varn::detail {
 
-std::string PlatformLibraryName(const std::string& name) { return name; }
+std::string PlatformLibraryName(const std::string& name) {
+  return name;
+}
 
 std::string BaseLibraryFolder() {
   HMODULE module = nullptr;
-  if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                          reinterpret_cast<LPCSTR>(&BaseLibraryFolder), &module))
+  if (!GetModuleHandleExA(
+          GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+          reinterpret_cast<LPCSTR>(&BaseLibraryFolder), &module))
     return std::string();
   char path[MAX_PATH];
   const DWORD length = GetModuleFileNameA(module, path, MAX_PATH);

@@ -5,7 +5,9 @@
 
 namespace {
 
-void WriteToStandardError(const char* text, void*) { std::fprintf(stderr, "%s\n", text); }
+void WriteToStandardError(const char* text, void*) {
+  std::fprintf(stderr, "%s\n", text);
+}
 
 struct cSink {
   tMessageSink function = WriteToStandardError;
@@ -31,11 +33,17 @@ cException::cException(const char* file, int line, const cString& message)
 
 cException::~cException() = default;
 
-const char* cException::what() const noexcept { return m_Message.c_str(); }
+const char* cException::what() const noexcept {
+  return m_Message.c_str();
+}
 
-void gShowError(const cString& message) { gErrorSink.function(message.c_str(), gErrorSink.user); }
+void gShowError(const cString& message) {
+  gErrorSink.function(message.c_str(), gErrorSink.user);
+}
 
-tMessageSink gSetErrorSink(tMessageSink sink, void* user) { return gErrorSink.Replace(sink, user); }
+tMessageSink gSetErrorSink(tMessageSink sink, void* user) {
+  return gErrorSink.Replace(sink, user);
+}
 
 void trace(const char* format, ...) {
   va_list args;
@@ -46,6 +54,10 @@ void trace(const char* format, ...) {
   gTraceSink.function(line.c_str(), gTraceSink.user);
 }
 
-void trace(const cString& line) { gTraceSink.function(line.c_str(), gTraceSink.user); }
+void trace(const cString& line) {
+  gTraceSink.function(line.c_str(), gTraceSink.user);
+}
 
-tMessageSink gSetTraceSink(tMessageSink sink, void* user) { return gTraceSink.Replace(sink, user); }
+tMessageSink gSetTraceSink(tMessageSink sink, void* user) {
+  return gTraceSink.Replace(sink, user);
+}

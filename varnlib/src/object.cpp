@@ -34,8 +34,12 @@ void cNamedObject::AddProperties(cPropertySheet* sheet) {
              PropertyAccessor(&cNamedObject::SetPropertyName));
 }
 
-void cNamedObject::GetPropertyName(void* value) { *static_cast<cString*>(value) = m_Name; }
+void cNamedObject::GetPropertyName(void* value) {
+  *static_cast<cString*>(value) = m_Name;
+}
 
-void cNamedObject::SetPropertyName(void* value) { m_Name = *static_cast<const cString*>(value); }
+void cNamedObject::SetPropertyName(void* value) {
+  m_Name = *static_cast<const cString*>(value);
+}
 
 iSerializable::~iSerializable() = default;

@@ -27,7 +27,8 @@ class cPluginSystem::cNestingGuard {
  public:
   explicit cNestingGuard(cImpl& impl) : m_Impl(impl) {
     if (m_Impl.nesting >= kMaxNesting)
-      throw cException(__FILE__, __LINE__, "Objects are nested too deeply (a cycle of references?)");
+      throw cException(__FILE__, __LINE__,
+                       "Objects are nested too deeply (a cycle of references?)");
     ++m_Impl.nesting;
   }
   ~cNestingGuard() { --m_Impl.nesting; }
@@ -40,7 +41,9 @@ class cPluginSystem::cNestingGuard {
 
 cPluginSystem::cPluginSystem() : m_Impl(new cImpl) {}
 
-cPluginSystem::~cPluginSystem() { delete m_Impl; }
+cPluginSystem::~cPluginSystem() {
+  delete m_Impl;
+}
 
 cPluginSystem* cPluginSystem::GetInstance() {
   // Never destroyed: plug-in libraries stay loaded until the process ends,
@@ -69,11 +72,13 @@ bool cPluginSystem::LinkDLL(const cString& fileName) {
                                     .c_str());
     return false;
   }
-  if (std::find(m_Impl->libraries.begin(), m_Impl->libraries.end(), library) == m_Impl->libraries.end()) {
+  if (std::find(m_Impl->libraries.begin(), m_Impl->libraries.end(), library) ==
+      m_Impl->libraries.end()) {
     using tEntryPoint = void (*)(cPluginSystem*);
     const auto entry = reinterpret_cast<tEntryPoint>(FindSymbol(library, VARN_PLUGIN_ENTRY_POINT));
     if (entry == nullptr) {
-      m_Impl->linkError = cString(("Plug-in library " + name + " has no " VARN_PLUGIN_ENTRY_POINT).c_str());
+      m_Impl->linkError =
+          cString(("Plug-in library " + name + " has no " VARN_PLUGIN_ENTRY_POINT).c_str());
       return false;
     }
     m_Impl->libraries.push_back(library);
@@ -83,7 +88,9 @@ bool cPluginSystem::LinkDLL(const cString& fileName) {
   return true;
 }
 
-const cString& cPluginSystem::GetLinkError() const { return m_Impl->linkError; }
+const cString& cPluginSystem::GetLinkError() const {
+  return m_Impl->linkError;
+}
 
 void cPluginSystem::AddSearchFolder(const cString& folder) {
   std::string path(folder.c_str());
@@ -116,7 +123,9 @@ cObject* cPluginSystem::Create(int32_t classID) {
   return desc ? desc->CreateInstance() : nullptr;
 }
 
-void cPluginSystem::Destroy(cObject* object) { delete object; }
+void cPluginSystem::Destroy(cObject* object) {
+  delete object;
+}
 
 void cPluginSystem::Find(int32_t classID, tArray<uint32_t>& result) {
   for (const iClassDesc* desc : m_Impl->classes)

@@ -16,7 +16,9 @@ bool cProperty::Set(void* value) const {
   return true;
 }
 
-cPropertySheet::~cPropertySheet() { Clear(); }
+cPropertySheet::~cPropertySheet() {
+  Clear();
+}
 
 cProperty* cPropertySheet::Add(int32_t type, const cString& name, cObject* owner,
                                tPropertyAccessor getter, tPropertyAccessor setter) {
@@ -57,11 +59,16 @@ namespace {
 
 const char* TypeName(int32_t type) {
   switch (type) {
-    case cProperty::Int: return "an int32_t";
-    case cProperty::Float: return "a float";
-    case cProperty::String: return "a cString";
-    case cProperty::Color: return "a cColor";
-    default: return "a type no property holds";
+    case cProperty::Int:
+      return "an int32_t";
+    case cProperty::Float:
+      return "a float";
+    case cProperty::String:
+      return "a cString";
+    case cProperty::Color:
+      return "a cColor";
+    default:
+      return "a type no property holds";
   }
 }
 

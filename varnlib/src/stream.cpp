@@ -12,7 +12,8 @@ bool ReadLittleEndian(iInStream& stream, T& value) {
   uint8_t bytes[sizeof(T)];
   if (!stream.ReadExact(bytes, sizeof bytes)) return false;
   T result = 0;
-  for (size_t i = 0; i < sizeof(T); ++i) result |= static_cast<T>(static_cast<T>(bytes[i]) << (8 * i));
+  for (size_t i = 0; i < sizeof(T); ++i)
+    result |= static_cast<T>(static_cast<T>(bytes[i]) << (8 * i));
   value = result;
   return true;
 }
@@ -28,9 +29,15 @@ bool WriteLittleEndian(iOutStream& stream, T value) {
 
 iInStream::~iInStream() = default;
 
-bool iInStream::ReadUInt8(uint8_t& value) { return ReadExact(&value, 1); }
-bool iInStream::ReadUInt16(uint16_t& value) { return ReadLittleEndian(*this, value); }
-bool iInStream::ReadUInt32(uint32_t& value) { return ReadLittleEndian(*this, value); }
+bool iInStream::ReadUInt8(uint8_t& value) {
+  return ReadExact(&value, 1);
+}
+bool iInStream::ReadUInt16(uint16_t& value) {
+  return ReadLittleEndian(*this, value);
+}
+bool iInStream::ReadUInt32(uint32_t& value) {
+  return ReadLittleEndian(*this, value);
+}
 
 bool iInStream::ReadInt32(int32_t& value) {
   uint32_t bits;
@@ -60,10 +67,18 @@ bool iInStream::ReadText(cString& text) {
 
 iOutStream::~iOutStream() = default;
 
-bool iOutStream::WriteUInt8(uint8_t value) { return Write(&value, 1) == 1; }
-bool iOutStream::WriteUInt16(uint16_t value) { return WriteLittleEndian(*this, value); }
-bool iOutStream::WriteUInt32(uint32_t value) { return WriteLittleEndian(*this, value); }
-bool iOutStream::WriteInt32(int32_t value) { return WriteUInt32(static_cast<uint32_t>(value)); }
+bool iOutStream::WriteUInt8(uint8_t value) {
+  return Write(&value, 1) == 1;
+}
+bool iOutStream::WriteUInt16(uint16_t value) {
+  return WriteLittleEndian(*this, value);
+}
+bool iOutStream::WriteUInt32(uint32_t value) {
+  return WriteLittleEndian(*this, value);
+}
+bool iOutStream::WriteInt32(int32_t value) {
+  return WriteUInt32(static_cast<uint32_t>(value));
+}
 
 bool iOutStream::WriteFloat(float value) {
   uint32_t bits;
@@ -84,7 +99,9 @@ cMemoryStream::cMemoryStream(const void* data, uint32_t size, const cUrl& url) :
   m_Position = 0;
 }
 
-cMemoryStream::~cMemoryStream() { std::free(m_Data); }
+cMemoryStream::~cMemoryStream() {
+  std::free(m_Data);
+}
 
 uint32_t cMemoryStream::Read(void* buffer, uint32_t size) {
   const uint32_t count = std::min(size, m_Size - m_Position);
@@ -93,13 +110,16 @@ uint32_t cMemoryStream::Read(void* buffer, uint32_t size) {
   return count;
 }
 
-int64_t cMemoryStream::GetRemaining() const { return m_Size - m_Position; }
+int64_t cMemoryStream::GetRemaining() const {
+  return m_Size - m_Position;
+}
 
 uint32_t cMemoryStream::Write(const void* buffer, uint32_t size) {
   const uint64_t end = static_cast<uint64_t>(m_Position) + size;
   if (end > UINT32_MAX) return 0;
   if (end > m_Capacity) {
-    const uint64_t capacity = std::min<uint64_t>(std::max<uint64_t>(end, 2ull * m_Capacity), UINT32_MAX);
+    const uint64_t capacity =
+        std::min<uint64_t>(std::max<uint64_t>(end, 2ull * m_Capacity), UINT32_MAX);
     void* data = std::realloc(m_Data, capacity);
     if (data == nullptr) return 0;
     m_Data = static_cast<uint8_t*>(data);
@@ -111,4 +131,6 @@ uint32_t cMemoryStream::Write(const void* buffer, uint32_t size) {
   return size;
 }
 
-void cMemoryStream::Seek(uint32_t position) { m_Position = std::min(position, m_Size); }
+void cMemoryStream::Seek(uint32_t position) {
+  m_Position = std::min(position, m_Size);
+}

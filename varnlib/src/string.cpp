@@ -6,11 +6,17 @@
 #include <cstring>
 #include <new>
 
-cString::cString(const char* text) { Assign(text, text ? static_cast<int32_t>(std::strlen(text)) : 0); }
+cString::cString(const char* text) {
+  Assign(text, text ? static_cast<int32_t>(std::strlen(text)) : 0);
+}
 
-cString::cString(const char* bytes, int32_t length) { Assign(bytes, bytes ? length : 0); }
+cString::cString(const char* bytes, int32_t length) {
+  Assign(bytes, bytes ? length : 0);
+}
 
-cString::cString(const cString& other) { Assign(other.m_Data, other.m_Length); }
+cString::cString(const cString& other) {
+  Assign(other.m_Data, other.m_Length);
+}
 
 cString::cString(cString&& other) noexcept
     : m_Data(other.m_Data), m_Length(other.m_Length), m_Capacity(other.m_Capacity) {
@@ -27,7 +33,9 @@ cString::cString(const cString& first, const cString& second) {
   if (m_Data) m_Data[m_Length] = '\0';
 }
 
-cString::~cString() { std::free(m_Data); }
+cString::~cString() {
+  std::free(m_Data);
+}
 
 cString& cString::operator=(const cString& other) {
   if (this != &other) Assign(other.m_Data, other.m_Length);
@@ -125,7 +133,9 @@ cString& cString::operator+=(const cString& other) {
   return *this;
 }
 
-cString operator+(const cString& a, const cString& b) { return cString(a, b); }
+cString operator+(const cString& a, const cString& b) {
+  return cString(a, b);
+}
 
 bool operator==(const cString& a, const cString& b) {
   return a.m_Length == b.m_Length &&

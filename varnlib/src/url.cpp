@@ -14,7 +14,9 @@ int32_t NameStart(const cString& text) {
 
 }  // namespace
 
-cString cUrl::GetLocation() const { return cString(m_Text.c_str(), NameStart(m_Text)); }
+cString cUrl::GetLocation() const {
+  return cString(m_Text.c_str(), NameStart(m_Text));
+}
 
 cString cUrl::GetFileName() const {
   const int32_t start = NameStart(m_Text);

@@ -61,14 +61,15 @@ class cMeshBuilder {
       const float phi = float(s) / float(segments) * 2 * kPi;
       const float c = std::cos(phi), n = std::sin(phi);
       Vertex(cVector3(radius * c, y, radius * n), normal, 0.5f + c / 2, 0.5f - n / 2);
-      if (s > 0) Triangle(centre, static_cast<uint16_t>(centre + s), static_cast<uint16_t>(centre + s + 1));
+      if (s > 0)
+        Triangle(centre, static_cast<uint16_t>(centre + s), static_cast<uint16_t>(centre + s + 1));
     }
   }
   uint32_t GetIndexCount() const { return static_cast<uint32_t>(m_Indices.size()); }
   void Finish(cMeshModel& mesh) const {
-    cVertexBuffer vertices(static_cast<uint32_t>(m_Vertices.size()),
-                           cVertexBuffer::Position | cVertexBuffer::Normal |
-                               cVertexBuffer::TextureSetBits(1));
+    cVertexBuffer vertices(
+        static_cast<uint32_t>(m_Vertices.size()),
+        cVertexBuffer::Position | cVertexBuffer::Normal | cVertexBuffer::TextureSetBits(1));
     for (uint32_t i = 0; i < vertices.GetLength(); ++i) {
       vertices.SetPos(i, m_Vertices[i].position);
       vertices.SetNormal(i, m_Vertices[i].normal);

@@ -1,7 +1,7 @@
 #include <algorithm>
-#include <utility>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "../class_desc.h"
@@ -27,9 +27,10 @@ void cDefaultWorld::Render(cVideo3D* video) {
   if (video == nullptr) video = GetVideo();
   if (video == nullptr) return;
   if (cEntity::GetMatrixQueue().GetCount() > 0 && !std::exchange(m_ToldStaleMatrices, true))
-    trace("World \"%s\" draws entities moved since the last cEntity::UpdateMatrices: call it "
-          "once a frame after moving them and before Render",
-          GetName().c_str());
+    trace(
+        "World \"%s\" draws entities moved since the last cEntity::UpdateMatrices: call it "
+        "once a frame after moving them and before Render",
+        GetName().c_str());
   SetCamera(video);
   SetLights(video);
   if (GetRootSector() != nullptr) GetRootSector()->Render(video);
@@ -54,9 +55,10 @@ bool cDefaultWorld::Step(float seconds) {
 void cDefaultWorld::SetCamera(cVideo3D* video) {
   cCamera* camera = GetSelectedCamera();
   if (camera == nullptr && !std::exchange(m_ToldNoCamera, true))
-    trace("World \"%s\" draws without a camera: put a camera under the root sector and "
-          "select it with SelectCamera(name)",
-          GetName().c_str());
+    trace(
+        "World \"%s\" draws without a camera: put a camera under the root sector and "
+        "select it with SelectCamera(name)",
+        GetName().c_str());
   if (camera == nullptr) return;
   const cFrustumInfo& info = camera->GetFrustumInfo(nullptr);
   video->SetMatrix(cVideo3D::EMatrix::Projection, info.GetProjection());

@@ -27,7 +27,6 @@ class cSoftwareVideo2D : public tFrameOutputDevice<cVideo2D> {
   cSoftwareVideo2D();
   ~cSoftwareVideo2D() override;
 
-
   bool InitDevice(cInitInfo* info) override;
   void ShutdownDevice() override;
   bool IsInitialized() const override { return m_Front != nullptr; }

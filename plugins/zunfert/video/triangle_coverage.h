@@ -76,8 +76,8 @@ class cEdgeWalk {
 /// that each drawing thread finds the spans of its own rows.
 struct cTriangleCoverage {
   cEdge edges[3];
-  int first = 0, last = 0;   // rows, last exclusive
-  int left = 0, right = 0;   // columns of the target, right exclusive
+  int first = 0, last = 0;  // rows, last exclusive
+  int left = 0, right = 0;  // columns of the target, right exclusive
 
   /// Calls span(y, x0, x1) for every non-empty span on rows [from, to).
   template <class F>
