@@ -15,13 +15,13 @@ void cRasterBands::Prepare(uint32_t lists) {
 }
 
 void cRasterBands::Forget() {
-  for (uint32_t list = 0; list < m_Used; ++list) m_Lists[list].clear();
+  for (uint32_t list = 0; list < m_Used; ++list) m_Lists[list].triangles.clear();
   for (std::vector<int64_t>& rows : m_RowWork) std::fill(rows.begin(), rows.end(), 0);
 }
 
 void cRasterBands::AddTriangle(uint32_t list, int thread, const cTriangleSetup& setup,
                                const cTriangleCoverage& coverage) {
-  m_Lists[list].push_back({setup, coverage});
+  m_Lists[list].triangles.push_back({setup, coverage});
   // Work in 1/16 pixel: the pixels spread evenly over the rows, and a row's
   // and a triangle's own cost in pixels' worth.
   constexpr int64_t kRowCost = 4 * 16, kTriangleCost = 24 * 16;
@@ -63,7 +63,7 @@ int cRasterBands::Cut(int k) const {
 void cRasterBands::DrawBand(int k, const cPixelPipeline& pipeline) const {
   const int from = Cut(k), to = Cut(k + 1);
   for (uint32_t list = 0; list < m_Used; ++list)
-    for (const tTriangle& triangle : m_Lists[list]) {
+    for (const tTriangle& triangle : m_Lists[list].triangles) {
       const cTriangleCoverage& coverage = triangle.coverage;
       if (coverage.last <= from || coverage.first >= to) continue;
       cSpanBatcher batcher(pipeline, triangle.setup);

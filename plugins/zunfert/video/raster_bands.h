@@ -45,6 +45,11 @@ class cRasterBands {
     cTriangleSetup setup;
     cTriangleCoverage coverage;
   };
+  /// A line of its own, since neighbouring lists grow on different threads
+  /// at once.
+  struct alignas(64) tList {
+    std::vector<tTriangle> triangles;
+  };
 
   /// Row from which band k draws, of the rows the recorded triangles may
   /// touch; every band finds the same cuts.
@@ -52,7 +57,7 @@ class cRasterBands {
 
   int m_Bands = 1;
   uint32_t m_Used = 0;  // lists in use since Prepare
-  std::vector<std::vector<tTriangle>> m_Lists;
+  std::vector<tList> m_Lists;
   /// By thread, the change of the estimated work per row from row y - 1
   /// to row y, of the triangles it recorded; zero after Forget.
   std::vector<std::vector<int64_t>> m_RowWork = std::vector<std::vector<int64_t>>(1);
