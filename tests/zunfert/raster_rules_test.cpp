@@ -76,6 +76,43 @@ TEST_F(RasterRules, DepthCompareFunctionsMatchTheComparison) {
   }
 }
 
+// A triangle reaching behind the camera: what is drawn is what the rays
+// through the pixel centres hit in front of the near plane (a reference
+// intersection), up to the pixels the edges pass through.
+TEST_F(RasterRules, NearPlaneCutsTrianglesReachingBehindTheCamera) {
+  cFrustumInfo lens;
+  lens.Set(cMatrix4x3(), 100.0f, 90.0f, 1.0f);
+  m_Device.SetMatrix(cVideo3D::EMatrix::View, lens.GetRotation());
+  m_Device.SetMatrix(cVideo3D::EMatrix::Projection, lens.GetProjection());
+  m_Device.SetClearColor(cColor::clBlack);
+  m_Device.Clear(true, true, false);
+  const cVector3 corners[3] = {{-3, -1, 4}, {2, -1.5f, 6}, {0.5f, 1, -3}};
+  cVertexBuffer triangle = MakeVertices({{corners[0].x, corners[0].y, corners[0].z, 0xFF00FF00},
+                                         {corners[1].x, corners[1].y, corners[1].z, 0xFF00FF00},
+                                         {corners[2].x, corners[2].y, corners[2].z, 0xFF00FF00}});
+  m_Device.DrawPrimitive(cVideo3D::EPrimitive::Triangles, triangle, 0, 3);
+  int mismatches = 0, inside = 0;
+  for (int y = 0; y < 64; ++y)
+    for (int x = 0; x < 64; ++x) {
+      // The camera looks along +Z with +X to the left of the picture;
+      // slopes are tan(45) = 1 on both axes.
+      const cVector3 ray(-((x + 0.5f) / 32 - 1), 1 - (y + 0.5f) / 32, 1);
+      const cVector3 e1 = corners[1] - corners[0], e2 = corners[2] - corners[0];
+      const cVector3 p = ray.Cross(e2);
+      const float det = e1.Dot(p);
+      const cVector3 s = -corners[0];
+      const float u = s.Dot(p) / det;
+      const cVector3 q = s.Cross(e1);
+      const float v = ray.Dot(q) / det, t = e2.Dot(q) / det;
+      const bool expected = u >= 0 && v >= 0 && u + v <= 1 && t >= 1;
+      const bool drawn = Pixel(x, y) == 0xFF00FF00;
+      inside += expected;
+      mismatches += drawn != expected;
+    }
+  EXPECT_GT(inside, 150);  // the scene shows a good part of the triangle
+  EXPECT_LE(mismatches, 24) << "of " << inside;
+}
+
 // Corners at NaN, at infinity or absurdly far draw what is sane of them
 // and return: no hang, no overflow (the sanitizers watch).
 TEST_F(RasterRules, HostileCoordinatesNeitherHangNorCrash) {
