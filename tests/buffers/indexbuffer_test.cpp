@@ -61,20 +61,13 @@ TEST(IndexBuffer, WorkedExamples) {
   cIndexBuffer one;
   one += 5;
   EXPECT_EQ(State(one), tState({5}, 0, 5, false));
-  cIndexBuffer sum;
-  sum.Add(Optimized({10, 12}));
-  EXPECT_EQ(State(sum), tState({10, 12}, 0, 12, false));
 
-  // Shrinking finds the maximum again, growing keeps it; emptying resets all.
+  // Shrinking finds the maximum again, growing keeps it.
   cIndexBuffer resized(values, 3);
   resized.SetLength(1);
   EXPECT_EQ(resized.GetMaxIndex(), 10);
   resized.SetLength(4);
   EXPECT_EQ(resized.GetMaxIndex(), 10);
-  cIndexBuffer cleared = Optimized({10, 12});
-  cleared.SetLength(0);
-  cleared.Optimize();
-  EXPECT_EQ(State(cleared), tState({}, 0, 0, false));
 }
 
 TEST(IndexBuffer, RandomOperationSequencesMatchAPlainModel) {

@@ -136,7 +136,6 @@ TEST(Color, HSVHLSCMYKAndYIQMatchTheWorkedValues) {
   c.SetHLS(420, 0.25f, 1);  // one turn folded back, at half the lightness
   ExpectNear(c, cColor(1, 0.5f, 0.5f, 0), 1e-7f);
 
-  EXPECT_EQ(RGB(FromHSV(150, 1, 1)), (Triple{0, 1, 0.5f}));
   EXPECT_EQ(FromHSV(360, 1, 1, cColor::clBlue), cColor::clRed);
   for (float outside : {-10.0f, 400.0f, kNaN})
     EXPECT_EQ(FromHSV(outside, 1, 1, cColor::clTeal), cColor::clTeal);
@@ -176,20 +175,6 @@ TEST(Color, ColourModelsRoundTripRandomColours) {
     ExpectNear(c, original, 4e-6f);  // the inverse's coefficients carry six digits
     if (HasFailure()) return;
   }
-}
-
-TEST(Color, NamedColoursHoldTheirValues) {
-  // Each digit a channel (red, green, blue) in quarters; alpha is always 1.
-  const std::pair<const cColor&, const char*> named[] = {
-      {cColor::clBlack, "000"},  {cColor::clNavy, "002"},    {cColor::clBlue, "004"},
-      {cColor::clGreen, "020"},  {cColor::clLime, "040"},    {cColor::clTeal, "022"},
-      {cColor::clAqua, "044"},   {cColor::clMaroon, "200"},  {cColor::clRed, "400"},
-      {cColor::clPurple, "202"}, {cColor::clFuchsia, "404"}, {cColor::clOlive, "220"},
-      {cColor::clYellow, "440"}, {cColor::clGray, "222"},    {cColor::clSilver, "333"},
-      {cColor::clWhite, "444"}};
-  for (const auto& [colour, q] : named)
-    EXPECT_EQ(colour, cColor(1, (q[0] - '0') / 4.0f, (q[1] - '0') / 4.0f, (q[2] - '0') / 4.0f))
-        << q;
 }
 
 TEST(Palette, CopiesMoveExactly1024BytesOrClearAndHashesFollowThem) {

@@ -119,21 +119,6 @@ class cScratchFolder {
   std::filesystem::path m_Path;
 };
 
-/// A class descriptor of an interface class as published: its name,
-/// description, parent and interface, the identifier its name hashes to,
-/// version 1, and no instance.
-inline void ExpectDescriptor(iClassDesc* desc, const char* name, const char* description,
-                             iClassDesc* parent, const cInterfaceID& interface) {
-  SCOPED_TRACE(name);
-  EXPECT_STREQ(desc->GetClassName(), name);
-  EXPECT_STREQ(desc->GetDescription(), description);
-  EXPECT_EQ(desc->GetParent(), parent);
-  EXPECT_EQ(desc->GetClassID(), gCRC32(name));
-  EXPECT_TRUE(desc->GetInterfaceID() == interface);
-  EXPECT_EQ(desc->CreateInstance(), nullptr);
-  EXPECT_EQ(desc->GetVersion(), 1.0f);
-}
-
 /// The trace lines and the error messages shown to the player while in
 /// scope, one string each.
 class cMessages {

@@ -91,29 +91,6 @@ cMouse::EState& RecordOf(cMouse& m, int r) {
 
 }  // namespace
 
-TEST(DeviceDescriptors, NamesParentsAndInterfacesAreAsPublished) {
-  const cInterfaceID none(0, false);
-#define EXPECT_DESCRIPTOR(Class, Description, Parent, Interface)                                  \
-  EXPECT_EQ(Class::Descriptor(), &Class::m_Descriptor);                                           \
-  tolmak::test::ExpectDescriptor(Class::Descriptor(), #Class, Description, &Parent::m_Descriptor, \
-                                 Interface)
-  EXPECT_DESCRIPTOR(cVideo3D, "cVideo3D class", cObject, none);
-  EXPECT_DESCRIPTOR(cVideo2D, "cVideo2D class", cObject, none);
-  EXPECT_DESCRIPTOR(cPixelEffects, "cPixelEffects", cObject, none);
-  EXPECT_DESCRIPTOR(cBitmap, "cBitmap", cObject, idiSerializable);
-  EXPECT_DESCRIPTOR(cSurface, "cSurface", cBitmap, none);
-  EXPECT_DESCRIPTOR(cMediaStreamSurface, "cMediaStreamSurface", cSurface, none);
-  EXPECT_DESCRIPTOR(cSprite, "cSprite", cBitmap, none);
-  EXPECT_DESCRIPTOR(cKeyboard, "cKeyboard", cObject, none);
-  EXPECT_DESCRIPTOR(cMouse, "cMouse", cObject, none);
-  EXPECT_DESCRIPTOR(cSoundSample, "cSoundSample", cObject, none);
-  EXPECT_DESCRIPTOR(cSoundStream, "cSoundStream", cObject, none);
-  EXPECT_DESCRIPTOR(cSoundChannel, "cSoundChannel", cObject, none);
-  EXPECT_DESCRIPTOR(cSoundSystem, "cSoundSystem", cObject, none);
-  EXPECT_DESCRIPTOR(cCDPlayer, "cCDPlayer", cObject, none);
-#undef EXPECT_DESCRIPTOR
-}
-
 // Slots 0 and 1 are the destructor on this ABI, 2 and 3 those of cObject.
 TEST(DeviceVirtualTables, DeviceOperationsTakeTheirFixedSlots) {
   if (!kCanReadSlots) GTEST_SKIP() << "slot numbers are read on the Itanium ABI only";

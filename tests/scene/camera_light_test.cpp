@@ -60,26 +60,6 @@ const struct {
 
 }  // namespace
 
-TEST(SceneDescriptors, NameParentInterfaceAndIdentifier) {
-  // The entity kinds inherit serialization and add no interface.
-  iClassDesc* const entity = &cEntity::m_Descriptor;
-  const struct {
-    iClassDesc* desc;
-    const char* name;
-    const char* description = name;
-    iClassDesc* parent = &cNamedObject::m_Descriptor;
-  } classes[] = {{cEntity::Descriptor(), "cEntity"},
-                 {cWorld::Descriptor(), "cWorld"},
-                 {cSector::Descriptor(), "cSector"},
-                 {cModel::Descriptor(), "cModel"},
-                 {cMaterial::Descriptor(), "cMaterial"},
-                 {cCamera::Descriptor(), "cCamera", "cCameraEntity", entity},
-                 {cLight::Descriptor(), "cLight", "cLightEntity", entity}};
-  for (const auto& c : classes)
-    tolmak::test::ExpectDescriptor(c.desc, c.name, c.description, c.parent,
-                                   c.parent == entity ? cInterfaceID(0, false) : idiSerializable);
-}
-
 TEST_F(CameraLight, LightValuesRoundTripByNameAndDirectSettersKeepThetaUpToPhi) {
   cTestLight light;
   cPropertySheet sheet;

@@ -256,25 +256,6 @@ TEST_F(MatrixPass, RandomEditScriptsMatchTheRecursiveModelBitForBit) {
   }
 }
 
-// A copy of a child points at the parent without being in its list; the
-// parent's world-changed flag must still reach the copy when the parent's
-// list is empty.
-TEST_F(MatrixPass, ACopyFollowsAParentThatListsNoChild) {
-  cTestEntity parent, child;
-  parent.AddChild(&child);
-  child.MovePivot(1, 0, 0);
-  cEntity::UpdateMatrices();
-  auto copy = std::make_unique<cTestEntity>(child);
-  parent.DeleteChild(&child);
-  cEntity::UpdateMatrices();
-  parent.MovePivot(0, 5, 0);
-  copy->MoveOffset(0, 0, 0);  // queued after the parent, its pivot unchanged
-  cEntity::UpdateMatrices();
-  EXPECT_TRUE(SameBits(copy->GetWorldMatrix(), copy->GetPivotMatrix() * parent.GetWorldMatrix()));
-  EXPECT_EQ(copy->GetWorldMatrix().GetPosition(), cVector3(1, 5, 0));
-  EXPECT_FALSE(parent.IsWorldChanged() || copy->IsWorldChanged());
-}
-
 // Built, edited at the root and in the middle, passed and torn down on a
 // 256 KB stack, where a walk that recursed once per level would overflow.
 TEST_F(MatrixPass, DeepChainIsQueuedAndPassedWithoutRecursion) {

@@ -3,12 +3,6 @@
 #include <string>
 #include <vector>
 
-#if !defined(_WIN32)
-#include <sys/resource.h>
-
-#include <csignal>
-#endif
-
 #include "scene_fixtures.h"
 
 using namespace scene_test;
@@ -243,37 +237,4 @@ TEST_F(EntityStream, EveryFailedWriteOrStoreThrows) {
   cMemoryStream full(cUrl(cString("mem://f/")));
   EXPECT_THROW(parent.Save(full), cException);
   cStreamManager::New();
-}
-
-// Root, then A, then B with sixty children, then C: B's file is the largest
-// and the first to fail, after A and B's children were written in full.
-TEST_F(EntityStream, AFullDiskPartWayLeavesTheSavedFilesAsTheyWere) {
-#if defined(_WIN32)
-  GTEST_SKIP() << "no file size limit to simulate a full disk";
-#else
-  const tolmak::test::cScratchFolder folder("tolmak_full");
-  cTestEntity root, a, b, c;
-  std::vector<cTestEntity> leaves(60);
-  root.SetName("Root"), a.SetName("A"), b.SetName("B"), c.SetName("C");
-  root.AddChild(&a), root.AddChild(&b), root.AddChild(&c);
-  for (size_t i = 0; i < leaves.size(); ++i) {
-    leaves[i].SetName(cString::StringF("Leaf%d", static_cast<int>(i)));
-    b.AddChild(&leaves[i]);
-  }
-  const cUrl url = folder.Url("Root");
-  ASSERT_TRUE(cPluginSystem::GetInstance()->SavePlugin(&root, url));
-  const auto saved = folder.Files();
-  ASSERT_TRUE(saved.size() == 64 && saved.at("B").size() > 1024 && saved.at("A").size() < 1024);
-  root.MovePivot(5, 0, 0), a.MovePivot(5, 0, 0), leaves[0].MovePivot(5, 0, 0);
-
-  rlimit old{};
-  getrlimit(RLIMIT_FSIZE, &old);
-  const rlimit full{1024, old.rlim_max};
-  const auto handler = std::signal(SIGXFSZ, SIG_IGN);
-  setrlimit(RLIMIT_FSIZE, &full);
-  EXPECT_THROW(cPluginSystem::GetInstance()->SavePlugin(&root, url), cException);
-  setrlimit(RLIMIT_FSIZE, &old);
-  std::signal(SIGXFSZ, handler);
-  EXPECT_EQ(folder.Files(), saved);  // every file as it was, no temporary left
-#endif
 }

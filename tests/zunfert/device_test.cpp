@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <numbers>
 #include <random>
 #include <thread>
 
@@ -232,51 +231,6 @@ TEST_F(Device, Rgb565FramebufferMatchesTheTruncatedArgbFrame) {
       const auto* row = static_cast<const uint16_t*>(back->GetPtr()) + y * back->GetPitch() / 2;
       ASSERT_EQ(row[x], rgb565.ConvertFromARGB(Pixel(x, y))) << x << ", " << y;
     }
-}
-
-// Flat shading shows the first corner's lit colour: each kind of light
-// against the formula worked out here.
-TEST_F(Device, LightsFollowAttenuationConeAndFacing) {
-  m_Device.SetShading(E3::EShading::Flat);
-  m_Device.EnableLighting(true);
-  const cVector3 corner(-0.9f, -0.8f, -1);
-  detail::cLightSlot omni, spot, directional;
-  omni.type = E3::ELight::Omni;
-  omni.position = {0.5f, 0.2f, 0.5f};
-  omni.attenuation[0] = 0.5f, omni.attenuation[1] = 0.25f, omni.attenuation[2] = 0.3f;
-  spot = omni;
-  spot.type = E3::ELight::Spot;
-  spot.direction = {-0.775f, -0.133f, -0.618f};  // 20 degrees off the corner
-  spot.theta = 20, spot.phi = 60, spot.falloff = 2;
-  directional.direction = {0.3f, 0.4f, -1};
-  const auto expected = [&](const detail::cLightSlot& light) -> double {
-    if (light.type == E3::ELight::Directional) {
-      const cVector3 d = light.direction.Normalized();
-      return -d.z;
-    }
-    const cVector3 toLight = light.position - corner;
-    const double distance = toLight.GetLength();
-    double value = toLight.z / distance /
-                   (light.attenuation[0] + light.attenuation[1] * distance +
-                    light.attenuation[2] * distance * distance);
-    if (light.type == E3::ELight::Spot) {
-      const double rho = -toLight.Normalized().Dot(light.direction.Normalized());
-      const double inner = std::cos(light.theta * 0.5 * std::numbers::pi / 180);
-      const double outer = std::cos(light.phi * 0.5 * std::numbers::pi / 180);
-      EXPECT_GT(rho, outer);
-      EXPECT_LT(rho, inner);  // in the fading ring
-      value *= std::pow((rho - outer) / (inner - outer), light.falloff);
-    }
-    return value;
-  };
-  for (const detail::cLightSlot& light : {omni, spot, directional}) {
-    m_Device.SetLightValues(0, light);
-    m_Device.EnableLight(0, true);
-    m_Device.DrawPrimitive(E3::EPrimitive::Triangles, Triangle(), 0, 3);
-    const double want = 255 * std::min(expected(light), 1.0);
-    EXPECT_NEAR(static_cast<double>((Pixel(32, 40) >> 16) & 0xFF), want, 1.0)
-        << static_cast<int>(light.type);
-  }
 }
 
 class Mipmaps : public cDeviceTest {

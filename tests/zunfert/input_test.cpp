@@ -26,28 +26,6 @@ class InputTest : public PluginTest {
   cDefaultMouse* mouse = nullptr;
 };
 
-// Every modifier code alone, then every pair of them, against the
-// engine's tests: each test answers for its own two codes only.
-TEST_F(InputTest, ModifierTestsAnswerForTheirOwnPairOnly) {
-  cKeyboard* base = keyboard;
-  for (int first = 0x14F; first <= 0x156; ++first)
-    for (int second = first; second <= 0x156; ++second) {
-      keyboard->PressKey(first);
-      keyboard->PressKey(second);
-      keyboard->Update();
-      const auto held = [&](int a, int b) {
-        return first == a || first == b || second == a || second == b;
-      };
-      EXPECT_EQ(held(0x150, 0x151), base->IsAltPressed()) << first << " " << second;
-      EXPECT_EQ(held(0x152, 0x153), base->IsCtrlPressed()) << first << " " << second;
-      EXPECT_EQ(held(0x154, 0x155), base->IsShiftPressed()) << first << " " << second;
-      keyboard->ReleaseKey(first);
-      keyboard->ReleaseKey(second);
-      keyboard->Update();
-      EXPECT_FALSE(base->IsAltPressed() || base->IsCtrlPressed() || base->IsShiftPressed());
-    }
-}
-
 TEST_F(InputTest, ScriptedEventsTakeEffectAtTheirTimeOnUpdate) {
   const cInputScript script = cInputScript::Parse(
       "# a short session\n"

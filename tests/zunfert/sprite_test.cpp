@@ -160,7 +160,6 @@ TEST_F(SpriteTest, HostileFilesThrowAndLeaveTheLoaderEmpty) {
     const char* message;
   } hostile[] = {
       {"cBmpSprite", tBytes(rle.begin(), rle.end() - 9), "BMP: file is truncated"},
-      {"cJpegSprite", BmpHeaders(100000, 100000, 24, 0, 0, 54).bytes, "JPEG: "},
       {"cBmpSprite", BmpHeaders(100000, 100000, 24, 0, 0, 54).bytes, "exceeds"},
   };
   for (const auto& file : hostile) {
@@ -172,48 +171,6 @@ TEST_F(SpriteTest, HostileFilesThrowAndLeaveTheLoaderEmpty) {
     EXPECT_TRUE(loader->GetFrames() == 0 && loader->GetWidth() == 0 && !loader->GetFramePtr(0));
     Destroy(loader);
   }
-}
-
-class cTestApplication : public cApplicationEx {
- public:
-  cTestApplication() : cApplicationEx("loader test") {}
-  int Run() override { return 0; }
-};
-
-// The engine's path: the application links the library, starts the
-// software device at 16 bits and loads an image into a sprite of the
-// device's pixel format. (Which loader each image type takes is the
-// application suite's check, what each loader reads and each conversion
-// are checked above.)
-TEST_F(SpriteTest, ApplicationLoadsAnImageInTheDevicePixelFormat) {
-  cTestApplication app;
-  ASSERT_TRUE(app.Init());
-  for (const auto& [type, name] : {std::pair{cApplicationEx::Video2D, "cSoftwareVideo2D"},
-                                   std::pair{cApplicationEx::Video3D, "cSoftwareVideo3D"}}) {
-    tArray<cString> drivers;  // the 3D enumeration comes last: it picks the kind of device
-    app.EnumerateVideoDevices(type, drivers);
-    // The OpenGL drivers are listed too where their library was built.
-    EXPECT_TRUE(drivers.Contains(cString(name)));
-  }
-  ASSERT_TRUE(app.Initialize(cApplicationEx::Video, "cSoftwareVideo3D"));
-  ASSERT_TRUE(app.Initialize(cApplicationEx::StreamManager));
-  app.InitVideo(64, 48, 16, true, 0);
-  ASSERT_EQ(cPixelFormat::RGB565, app.GetPixelFormat().GetFormat());
-  const tBytes file = Encode(Use<EncodeBmp, EBmpEncoding::Rle8>, MakeIndexedPattern(9, 5));
-  const cUrl url(cString("mem://images/file"));
-  cStreamManager::GetInstance()->SetMemoryFile(url, file.data(), uint32_t(file.size()));
-  const cImage expected = Decode(DecodeBmp, file);
-  cMemorySprite sprite;
-  ASSERT_TRUE(app.LoadImage(cApplicationEx::Bmp, url.GetText(), &sprite, 0, 0));
-  ASSERT_EQ(std::tuple(sprite.GetPixelFormat().GetFormat(), sprite.GetWidth(), sprite.GetHeight()),
-            std::tuple(cPixelFormat::RGB565, 9, 5));
-  const cPixelFormat rgb565(cPixelFormat::RGB565);
-  for (int y = 0; y < 5; ++y)
-    for (int x = 0; x < 9; ++x)
-      ASSERT_EQ(rgb565.ConvertToARGB(rgb565.ConvertFromARGB(expected.GetPixel(x, y))),
-                sprite.GetPixel(0, x, y))
-          << x << ", " << y;
-  Destroy(app.GetVideo());
 }
 
 }  // namespace
