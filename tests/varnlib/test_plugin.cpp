@@ -12,8 +12,12 @@ class cLinkedWidget : public cObject {
 tPluginClassDesc<cLinkedWidget> gLinkedWidgetClass(TEST_PLUGIN_CLASS, "a class of a linked library",
                                                    &cObject::m_Descriptor);
 
-iClassDesc* cLinkedWidget::GetDescriptor() const { return &gLinkedWidgetClass; }
+iClassDesc* cLinkedWidget::GetDescriptor() const {
+  return &gLinkedWidgetClass;
+}
 
 }  // namespace
 
-VARN_PLUGIN_REGISTER(plugins) { plugins->Register(&gLinkedWidgetClass); }
+VARN_PLUGIN_REGISTER(plugins) {
+  plugins->Register(&gLinkedWidgetClass);
+}
