@@ -39,11 +39,15 @@ void cWorkCrew::Await(const std::atomic<T>& value, Done done) {
 #if defined(__x86_64__) || defined(__i386__)
     _mm_pause();
 #endif
-    if (i % 64 == 0 && tClock::now() >= until) {
+    if (i % 64 != 0) continue;
+    if (tClock::now() >= until) {
       std::unique_lock lock(m_Mutex);
       m_Changed.wait(lock, [&] { return done(value.load(std::memory_order_acquire)); });
       return;
     }
+    // When another program holds the other core, the thread awaited may be
+    // queued behind this one on the same core: let it run.
+    std::this_thread::yield();
   }
 }
 
