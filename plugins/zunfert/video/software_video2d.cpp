@@ -12,28 +12,20 @@ cSoftwareVideo2D::~cSoftwareVideo2D() = default;
 bool cSoftwareVideo2D::InitDevice(cInitInfo* info) {
   if (!info || !IsModeSupported(info->m_Width, info->m_Height, info->m_Depth)) return false;
   ShutdownDevice();
-  m_Format = detail::DisplayFormat(info->m_Depth);
   m_Windowed = info->m_Windowed;
   m_VSync = info->m_VSync;
-  const tSize<int> size{info->m_Width, info->m_Height};
-  m_Front = std::make_unique<cSoftwareSurface>(size, m_Format);
-  m_Back = std::make_unique<cSoftwareSurface>(size, m_Format);
-  m_Front->SetAttachedSurface(m_Back.get());
+  m_Display.Open({info->m_Width, info->m_Height}, info->m_Depth);
   SetPalette(m_Palette);
   return true;
 }
 
 void cSoftwareVideo2D::ShutdownDevice() {
   m_Surfaces.clear();
-  m_Back.reset();
-  m_Front.reset();
+  m_Display.Close();
 }
 
 bool cSoftwareVideo2D::ResizeDevice(int width, int height) {
-  if (!m_Front || !detail::IsDisplaySize(width, height)) return false;
-  m_Front->Allocate({width, height}, m_Format);
-  m_Back->Allocate({width, height}, m_Format);
-  return true;
+  return m_Display.Resize(width, height);
 }
 
 bool cSoftwareVideo2D::SetWindowed(bool windowed) {
@@ -42,11 +34,11 @@ bool cSoftwareVideo2D::SetWindowed(bool windowed) {
 }
 
 cSurface* cSoftwareVideo2D::CreateSurface(const tSize<int>& size, EMemoryType) {
-  if (!m_Front || size.width <= 0 || size.height <= 0 ||
-      static_cast<uint64_t>(size.width) * size.height * m_Format.GetTotalBytes() >
+  if (!m_Display.IsOpen() || size.width <= 0 || size.height <= 0 ||
+      static_cast<uint64_t>(size.width) * size.height * m_Display.Format().GetTotalBytes() >
           GetAvailableMemory())
     return nullptr;
-  m_Surfaces.push_back(std::make_unique<cSoftwareSurface>(size, m_Format));
+  m_Surfaces.push_back(std::make_unique<cSoftwareSurface>(size, m_Display.Format()));
   m_Surfaces.back()->SetPalette(m_Palette);
   return m_Surfaces.back().get();
 }
@@ -68,14 +60,15 @@ void cSoftwareVideo2D::DestroySurface(cSurface* surface) {
 }
 
 bool cSoftwareVideo2D::Flip() {
-  return m_Front && m_Front->Flip() && Output().Present(*m_Front);
+  cSoftwareSurface* front = m_Display.Front();
+  return front && front->Flip() && Output().Present(*front);
 }
 
 bool cSoftwareVideo2D::SetPalette(const cPalette& palette) {
   m_Palette = palette;
-  if (m_Front) {
-    m_Front->SetPalette(palette);
-    m_Back->SetPalette(palette);
+  if (m_Display.IsOpen()) {
+    m_Display.Front()->SetPalette(palette);
+    m_Display.Back()->SetPalette(palette);
   }
   return true;
 }

@@ -5,6 +5,7 @@
 
 #include <tolmak.h>
 
+#include "display_surfaces.h"
 #include "frame_output_device.h"
 #include "software_surface.h"
 
@@ -29,18 +30,18 @@ class cSoftwareVideo2D : public tFrameOutputDevice<cVideo2D> {
 
   bool InitDevice(cInitInfo* info) override;
   void ShutdownDevice() override;
-  bool IsInitialized() const override { return m_Front != nullptr; }
+  bool IsInitialized() const override { return m_Display.IsOpen(); }
   bool ResizeDevice(int width, int height) override;
-  int GetWidth() const override { return m_Front ? m_Front->GetWidth() : 0; }
-  int GetHeight() const override { return m_Front ? m_Front->GetHeight() : 0; }
+  int GetWidth() const override { return IsInitialized() ? m_Display.Front()->GetWidth() : 0; }
+  int GetHeight() const override { return IsInitialized() ? m_Display.Front()->GetHeight() : 0; }
   bool SetWindowed(bool windowed) override;
   bool IsWindowed() const override { return m_Windowed; }
-  cSurface* GetFrontSurface() override { return m_Front.get(); }
-  cSurface* GetBackSurface() override { return m_Back.get(); }
+  cSurface* GetFrontSurface() override { return m_Display.Front(); }
+  cSurface* GetBackSurface() override { return m_Display.Back(); }
   cSurface* CreateSurface(const tSize<int>& size, EMemoryType memory) override;
   cSurface* CreateSurfaceFrom(cSprite* sprite, int frame, EMemoryType memory) override;
   void DestroySurface(cSurface* surface) override;
-  const cPixelFormat& GetPixelFormat() const override { return m_Format; }
+  const cPixelFormat& GetPixelFormat() const override { return m_Display.Format(); }
   /// False before InitDevice or when the PNG file cannot be written.
   bool Flip() override;
   void EnableVSync(bool enable) override { m_VSync = enable; }
@@ -55,10 +56,8 @@ class cSoftwareVideo2D : public tFrameOutputDevice<cVideo2D> {
   static constexpr uint32_t kMemory = 256u << 20;
 
  private:
-  std::unique_ptr<cSoftwareSurface> m_Front;
-  std::unique_ptr<cSoftwareSurface> m_Back;
+  detail::cDisplaySurfaces m_Display;
   std::vector<std::unique_ptr<cSoftwareSurface>> m_Surfaces;
-  cPixelFormat m_Format;
   cPalette m_Palette;
   bool m_Windowed = true;
   bool m_VSync = false;

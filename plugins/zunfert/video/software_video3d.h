@@ -5,6 +5,7 @@
 
 #include <tolmak.h>
 
+#include "display_surfaces.h"
 #include "frame_output_device.h"
 #include "mip_chain.h"
 #include "pixel_pipeline.h"
@@ -83,7 +84,7 @@ class cSoftwareVideo3D : public tFrameOutputDevice<cVideo3D> {
   // Device and frame
   bool InitDevice(cInitInfo* info) override;
   void ShutdownDevice() override;
-  bool IsInitialized() const override { return m_Back != nullptr; }
+  bool IsInitialized() const override { return m_Display.IsOpen(); }
   bool ResizeDevice(int width, int height) override;
   const cVideoCaps& GetCaps() const override { return m_Caps; }
   int GetWidth() const override;
@@ -95,7 +96,7 @@ class cSoftwareVideo3D : public tFrameOutputDevice<cVideo3D> {
   void SetClearDepth(float depth) override;
   void SetClearStencil(uint32_t value) override;
   void Clear(bool color, bool depth, bool stencil) override;
-  const cPixelFormat& GetPixelFormat() const override { return m_Format; }
+  const cPixelFormat& GetPixelFormat() const override { return m_Display.Format(); }
 
   // Display
   bool SetWindowed(bool windowed) override;
@@ -274,10 +275,9 @@ class cSoftwareVideo3D : public tFrameOutputDevice<cVideo3D> {
   void DrawIndexed(EPrimitive type, const cVertexBuffer& vertices, const uint16_t* entries,
                    uint32_t base, uint32_t count);
 
-  cPixelFormat m_Format;
   cVideoCaps m_Caps;
   detail::cRenderState m_State;
-  std::unique_ptr<cSoftwareSurface> m_Front, m_Back;
+  detail::cDisplaySurfaces m_Display;
   cSoftwareSurface* m_Target = nullptr;  // a texture drawn into, or null for the back buffer
   std::vector<float> m_Depth;
   std::vector<uint8_t> m_Stencil;

@@ -31,15 +31,11 @@ cSoftwareVideo3D::~cSoftwareVideo3D() {
 bool cSoftwareVideo3D::InitDevice(cInitInfo* info) {
   if (!info || !IsModeSupported(info->m_Width, info->m_Height, info->m_Depth)) return false;
   ShutdownDevice();
-  m_Format = detail::DisplayFormat(info->m_Depth);
   m_Windowed = info->m_Windowed;
   m_VSync = info->m_VSync;
-  const tSize<int> size{info->m_Width, info->m_Height};
-  m_Front = std::make_unique<cSoftwareSurface>(size, m_Format);
-  m_Back = std::make_unique<cSoftwareSurface>(size, m_Format);
-  m_Front->SetAttachedSurface(m_Back.get());
-  AllocateDepthStencil(size.width, size.height);
-  SetViewport(0, 0, size.width, size.height);
+  m_Display.Open({info->m_Width, info->m_Height}, info->m_Depth);
+  AllocateDepthStencil(info->m_Width, info->m_Height);
+  SetViewport(0, 0, info->m_Width, info->m_Height);
   FillCaps();
   return true;
 }
@@ -50,31 +46,28 @@ void cSoftwareVideo3D::ShutdownDevice() {
   for (auto& stage : m_State.stages) stage.texture = nullptr;
   m_Target = nullptr;
   m_Textures.clear();
-  m_Front.reset();
-  m_Back.reset();
+  m_Display.Close();
   m_Depth.clear();
   m_Stencil.clear();
   m_InScene = false;
 }
 
 bool cSoftwareVideo3D::ResizeDevice(int width, int height) {
-  if (!m_Back || !detail::IsDisplaySize(width, height)) return false;
-  m_Front->Allocate({width, height}, m_Format);
-  m_Back->Allocate({width, height}, m_Format);
+  if (!m_Display.Resize(width, height)) return false;
   if (!m_Target) AllocateDepthStencil(width, height);
   SetViewport(0, 0, width, height);
   return true;
 }
 
 int cSoftwareVideo3D::GetWidth() const {
-  return m_Back ? m_Back->GetWidth() : 0;
+  return IsInitialized() ? m_Display.Back()->GetWidth() : 0;
 }
 int cSoftwareVideo3D::GetHeight() const {
-  return m_Back ? m_Back->GetHeight() : 0;
+  return IsInitialized() ? m_Display.Back()->GetHeight() : 0;
 }
 
 bool cSoftwareVideo3D::BeginScene() {
-  if (!m_Back || m_InScene) return false;
+  if (!IsInitialized() || m_InScene) return false;
   m_InScene = true;
   m_ToldOutsideScene = false;
   m_Primitives = 0;
@@ -86,23 +79,24 @@ void cSoftwareVideo3D::EndScene() {
 }
 
 bool cSoftwareVideo3D::Flip() {
-  if (!m_Back) return false;
+  if (!IsInitialized()) return false;
+  cSoftwareSurface &back = *m_Display.Back(), &front = *m_Display.Front();
   const std::clock_t start = std::clock();
   const uint8_t(*gamma)[256] = GetGammaRamp();
   // Blocks of rows, shared out between the drawing threads.
   constexpr int kRows = 64;
-  const int width = m_Back->GetWidth(), height = m_Back->GetHeight();
-  const auto rowBytes = static_cast<size_t>(m_Back->GetPitch());
+  const int width = back.GetWidth(), height = back.GetHeight();
+  const auto rowBytes = static_cast<size_t>(back.GetPitch());
   auto present = [&](int, uint32_t block) {
     const int from = static_cast<int>(block) * kRows;
     for (int y = from; y < std::min(from + kRows, height); ++y) {
       if (!gamma) {
-        std::copy_n(m_Back->GetRow(y), rowBytes, m_Front->GetRow(y));
+        std::copy_n(back.GetRow(y), rowBytes, front.GetRow(y));
         continue;
       }
       // The gamma ramp acts on what is shown, never on what is drawn into.
-      const auto* in = reinterpret_cast<const uint32_t*>(m_Back->GetRow(y));
-      auto* out = reinterpret_cast<uint32_t*>(m_Front->GetRow(y));
+      const auto* in = reinterpret_cast<const uint32_t*>(back.GetRow(y));
+      auto* out = reinterpret_cast<uint32_t*>(front.GetRow(y));
       for (int x = 0; x < width; ++x) {
         const uint32_t p = in[x];
         out[x] = (p & 0xFF000000u) | uint32_t{gamma[0][(p >> 16) & 0xFF]} << 16 |
@@ -112,7 +106,7 @@ bool cSoftwareVideo3D::Flip() {
   };
   m_Crew.Run(
       {detail::cWorkCrew::Phase(static_cast<uint32_t>((height + kRows - 1) / kRows), present)});
-  const bool written = Output().Present(*m_Front);
+  const bool written = Output().Present(front);
   if (!written)
     trace("Flip: could not write the frame to \"%s\" (can that folder be created and written?)",
           Output().FileName(Output().GetFrameCount()).c_str());
@@ -177,7 +171,7 @@ void cSoftwareVideo3D::SetGamma(float red, float green, float blue) {
 }
 
 const uint8_t (*cSoftwareVideo3D::GetGammaRamp() const)[256] {
-  return m_GammaIdentity || m_Format != cPixelFormat::ARGB8888 ? nullptr : m_Gamma;
+  return m_GammaIdentity || m_Display.Format() != cPixelFormat::ARGB8888 ? nullptr : m_Gamma;
 }
 
 void cSoftwareVideo3D::ResetRenderStates() {
@@ -222,13 +216,13 @@ void cSoftwareVideo3D::PopMatrix(EMatrix which) {
 }
 
 cSurface* cSoftwareVideo3D::GetSurface(ESurface which) {
-  return which == ESurface::Front  ? m_Front.get()
-         : which == ESurface::Back ? m_Back.get()
+  return which == ESurface::Front  ? m_Display.Front()
+         : which == ESurface::Back ? m_Display.Back()
                                    : nullptr;
 }
 
 bool cSoftwareVideo3D::SetRenderTarget(cSurface* target) {
-  if (!m_Back) return false;
+  if (!IsInitialized()) return false;
   const cTexture* texture = target ? FindTexture(target) : nullptr;
   if (target && (!texture || texture->usage != ETextureUsage::Dynamic)) return false;
   m_Target = texture ? texture->surface.get() : nullptr;
@@ -255,7 +249,7 @@ void cSoftwareVideo3D::AllocateDepthStencil(int width, int height) {
 }
 
 cSoftwareSurface* cSoftwareVideo3D::DrawSurface() const {
-  return m_Target ? m_Target : m_Back.get();
+  return m_Target ? m_Target : m_Display.Back();
 }
 
 detail::cRasterTarget cSoftwareVideo3D::MakeTarget() {
