@@ -21,6 +21,8 @@ class cDisplaySurfaces {
   bool Resize(int width, int height);
 
   bool IsOpen() const { return m_Front != nullptr; }
+  /// The surfaces' size, 0 by 0 when closed.
+  tSize<int> Size() const { return IsOpen() ? m_Front->GetSize() : tSize<int>{0, 0}; }
   cSoftwareSurface* Front() const { return m_Front.get(); }
   cSoftwareSurface* Back() const { return m_Back.get(); }
   const cPixelFormat& Format() const { return m_Format; }

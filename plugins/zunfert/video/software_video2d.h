@@ -32,8 +32,8 @@ class cSoftwareVideo2D : public tFrameOutputDevice<cVideo2D> {
   void ShutdownDevice() override;
   bool IsInitialized() const override { return m_Display.IsOpen(); }
   bool ResizeDevice(int width, int height) override;
-  int GetWidth() const override { return IsInitialized() ? m_Display.Front()->GetWidth() : 0; }
-  int GetHeight() const override { return IsInitialized() ? m_Display.Front()->GetHeight() : 0; }
+  int GetWidth() const override { return m_Display.Size().width; }
+  int GetHeight() const override { return m_Display.Size().height; }
   bool SetWindowed(bool windowed) override;
   bool IsWindowed() const override { return m_Windowed; }
   cSurface* GetFrontSurface() override { return m_Display.Front(); }

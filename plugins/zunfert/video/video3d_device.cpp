@@ -60,10 +60,10 @@ bool cSoftwareVideo3D::ResizeDevice(int width, int height) {
 }
 
 int cSoftwareVideo3D::GetWidth() const {
-  return IsInitialized() ? m_Display.Back()->GetWidth() : 0;
+  return m_Display.Size().width;
 }
 int cSoftwareVideo3D::GetHeight() const {
-  return IsInitialized() ? m_Display.Back()->GetHeight() : 0;
+  return m_Display.Size().height;
 }
 
 bool cSoftwareVideo3D::BeginScene() {
