@@ -37,31 +37,33 @@ void cRasterBands::AddTriangle(uint32_t list, int thread, const cTriangleSetup& 
   work[coverage.last] -= perRow + kRowCost;
 }
 
-int cRasterBands::Cut(int k) const {
-  if (k == 0) return 0;
+std::pair<int, int> cRasterBands::Rows(int k) const {
   size_t rows = 0;
   for (const std::vector<int64_t>& work : m_RowWork) rows = std::max(rows, work.size());
-  if (k == m_Bands) return static_cast<int>(rows);
+  const auto change = [&](size_t y) {
+    int64_t sum = 0;
+    for (const std::vector<int64_t>& work : m_RowWork)
+      if (y < work.size()) sum += work[y];
+    return sum;
+  };
   int64_t total = 0, perRow = 0;
-  for (size_t y = 0; y < rows; ++y) {
-    for (const std::vector<int64_t>& work : m_RowWork)
-      if (y < work.size()) perRow += work[y];
-    total += perRow;
-  }
-  const int64_t share = total * k / m_Bands;
-  int64_t sum = 0;
+  for (size_t y = 0; y < rows; ++y) total += perRow += change(y);
+  // A cut falls on the first row with its share of the work above it; the
+  // last band ends at the last row.
+  const int64_t shares[2] = {total * k / m_Bands, total * (k + 1) / m_Bands};
+  const int cuts = k + 1 == m_Bands ? 1 : 2;
+  int found[2] = {static_cast<int>(rows), static_cast<int>(rows)}, c = 0;
+  int64_t above = 0;
   perRow = 0;
-  for (size_t y = 0; y < rows; ++y) {
-    if (sum >= share) return static_cast<int>(y);
-    for (const std::vector<int64_t>& work : m_RowWork)
-      if (y < work.size()) perRow += work[y];
-    sum += perRow;
+  for (size_t y = 0; y < rows && c < cuts; ++y) {
+    while (c < cuts && above >= shares[c]) found[c++] = static_cast<int>(y);
+    above += perRow += change(y);
   }
-  return static_cast<int>(rows);
+  return {found[0], found[1]};
 }
 
 void cRasterBands::DrawBand(int k, const cPixelPipeline& pipeline) const {
-  const int from = Cut(k), to = Cut(k + 1);
+  const auto [from, to] = Rows(k);
   for (uint32_t list = 0; list < m_Used; ++list)
     for (const tTriangle& triangle : m_Lists[list].triangles) {
       const cTriangleCoverage& coverage = triangle.coverage;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "pixel_pipeline.h"
@@ -51,9 +52,9 @@ class cRasterBands {
     std::vector<tTriangle> triangles;
   };
 
-  /// Row from which band k draws, of the rows the recorded triangles may
-  /// touch; every band finds the same cuts.
-  int Cut(int k) const;
+  /// The rows band k draws, from and to (exclusive), of the rows the
+  /// recorded triangles may touch; every band finds the same cuts.
+  std::pair<int, int> Rows(int k) const;
 
   int m_Bands = 1;
   uint32_t m_Used = 0;  // lists in use since Prepare
