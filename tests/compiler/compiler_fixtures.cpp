@@ -130,15 +130,4 @@ void CompilerTest::ExpectRendersAs(cDefaultWorld* world, const std::string& name
   zunfert::test::ExpectGolden(*s_Video->GetSurface(cVideo3D::ESurface::Back), name);
 }
 
-uint32_t CompilerTest::PixelAt(int x, int y) const {
-  cSurface* surface = s_Video->GetSurface(cVideo3D::ESurface::Back);
-  const auto* row = static_cast<const uint8_t*>(surface->Lock()) + y * surface->GetPitch();
-  uint32_t argb = 0;
-  zunfert::detail::ConvertRow(row + x * surface->GetPixelFormat().GetTotalBytes(),
-                              surface->GetPixelFormat(), &surface->GetPalette(),
-                              reinterpret_cast<uint8_t*>(&argb), cPixelFormat::ARGB8888, 1);
-  surface->Unlock();
-  return argb;
-}
-
 }  // namespace tolmak::test

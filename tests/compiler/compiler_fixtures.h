@@ -65,8 +65,6 @@ class CompilerTest : public testing::Test {
   /// Draws the world with its selected camera and compares the picture
   /// with tests/compiler/golden/<name>.png.
   void ExpectRendersAs(cDefaultWorld* world, const std::string& name);
-  /// The colour at a pixel of the last picture drawn (ARGB).
-  uint32_t PixelAt(int x, int y) const;
 
   cSceneCompiler m_Compiler;
   const cScratchFolder m_Folder{"tolmak_compiler_test"};

@@ -70,9 +70,8 @@ void ExpectMatches(const cImage& expected, const cImage& actual, int tolerance) 
       const uint32_t a = expected.GetPixel(x, y);
       const uint32_t b = actual.GetPixel(x, y);
       if ((a | b) >> 24 == 0) continue;
-      for (int shift = 0; shift < 32; shift += 8)
-        ASSERT_LE(std::abs(int(a >> shift & 255) - int(b >> shift & 255)), tolerance)
-            << std::hex << a << " " << b << std::dec << " at " << x << ", " << y;
+      ASSERT_LE(ChannelError(a, b), tolerance)
+          << std::hex << a << " " << b << std::dec << " at " << x << ", " << y;
     }
 }
 
