@@ -55,7 +55,6 @@ TEST(IndexBuffer, WorkedExamples) {
   EXPECT_EQ((std::vector<int>{b[0], b[1], b[2]}), (std::vector<int>{10, 12, 11}));
   const Bytes bytes{3, 0, 0, 0, 0, 0, 2, 0, 1, 0, 0x0A, 0, 2, 0, 1};
   EXPECT_EQ(SavedBytes(b), bytes);
-  LoadBoth<cIndexBuffer>(bytes, [&](cIndexBuffer& l) { EXPECT_EQ(SavedBytes(l), bytes); });
   b = uint16_t{7};
   EXPECT_EQ(State(b), tState({7}, 0, 7, false));
   cIndexBuffer one;

@@ -52,8 +52,6 @@ TEST(Plane, SignedZerosSurviveDotProductsAndPlanes) {
 
 TEST(Plane, SidesDistancesAndPointsSolvedOnEachAxis) {
   const cPlane plane(0, 1, 0, -2);
-  EXPECT_TRUE(plane.IsFront(cVector3(0, 2, 0)));  // on the plane counts as in front
-  EXPECT_FALSE(plane.IsBack(cVector3(0, 2, 0)));
   EXPECT_TRUE(plane.IsBack(cVector3(5, 1, 5)));
   EXPECT_TRUE(cPlane(1, 1, 1, -0.0f).IsBack(cVector3(-0.0f, -0.0f, -0.0f)));  // e = -0.0
   EXPECT_EQ(plane.Distance(cVector3(0, 5, 0)), 3.0f);
@@ -73,7 +71,6 @@ TEST(Plane, SidesDistancesAndPointsSolvedOnEachAxis) {
 TEST(Plane, LinesMeetThePlane) {
   const cPlane plane(0, 1, 0, -2);
   EXPECT_EQ(plane.Interpolate(cRay(cVector3(0, 0, 0), cVector3(0, 4, 0))), 2.0f);
-  EXPECT_EQ(plane.Intersect(cVector3(0, 0, 0), cVector3(0, 4, 0)), cVector3(0, 2, 0));
   EXPECT_FALSE(std::isfinite(plane.Interpolate(cVector3(0, 0, 0), cVector3(1, 0, 0))));
   EXPECT_FALSE(std::isfinite(plane.Intersect(cVector3(0, 0, 0), cVector3(1, 0, 0)).y));
   std::mt19937 random(2);

@@ -42,20 +42,8 @@ TEST(Vector, MultiTermResultsAreRoundedOnceFromDoublePrecision) {
   EXPECT_EQ(cVector3(1, 1, 1).Distance(cVector3(3, 4, 7)), 7.0f);
 }
 
-TEST(Matrix, ProductAppliesTheLeftMatrixFirstAndPrintsItsRows) {
-  EXPECT_EQ(cMatrix4x3::Identity(), cMatrix4x3());
-  cMatrix4x3 translate;
-  translate.SetPosition(cVector3(5, 0, 0));
-  const cMatrix4x3 rotate = cMatrix4x3::EulerRotation(0, 0, 90);  // +X towards +Y
-  ExpectNear(cVector3(1, 0, 0) * (translate * rotate), cVector3(0, 6, 0), 1e-6f);
-  ExpectNear(cVector3(1, 0, 0) * (rotate * translate), cVector3(5, 1, 0), 1e-6f);
-  EXPECT_EQ(cMatrix4x3().ToString(),
-            "[(x=1.0000, y=0.0000, z=0.0000), (x=0.0000, y=1.0000, z=0.0000), "
-            "(x=0.0000, y=0.0000, z=1.0000), (x=0.0000, y=0.0000, z=0.0000)]");
-}
-
 // Rotate and Scale work in the matrix's frame and keep the translation.
-TEST(Matrix, EulerRotationRotateAndScaleTurnEachAxisTheDocumentedWay) {
+TEST(Matrix, EulerRotationRotateAndScaleTurnEachAxisTheDocumentedWayAndPrint) {
   ExpectNear(cVector3(1, 0, 0) * cMatrix4x3::EulerRotation(0, 90, 0), cVector3(0, 0, 1), 1e-6f);
   ExpectNear(cVector3(0, 1, 0) * cMatrix4x3::EulerRotation(90, 0, 0), cVector3(0, 0, 1), 1e-6f);
   ExpectNear(cVector3(1, 0, 0) * cMatrix4x3::EulerRotation(0, 0, 90), cVector3(0, 1, 0), 1e-6f);
@@ -77,11 +65,15 @@ TEST(Matrix, EulerRotationRotateAndScaleTurnEachAxisTheDocumentedWay) {
   cMatrix4x3 turned = cMatrix4x3::Scaling(1, 3, 1);
   turned.Rotate(0, 0, 90);  // R * S: X turns onto the scaled Y
   ExpectNear(cVector3(1, 0, 0) * turned, cVector3(0, 3, 0), 1e-6f);
+  EXPECT_EQ(cMatrix4x3().ToString(),
+            "[(x=1.0000, y=0.0000, z=0.0000), (x=0.0000, y=1.0000, z=0.0000), "
+            "(x=0.0000, y=0.0000, z=1.0000), (x=0.0000, y=0.0000, z=0.0000)]");
 }
 
-// The product and the transforms run on faster paths; each element must stay
-// the plain double-precision sum in its documented order, rounded once, bit
-// for bit, over any floats: huge, tiny, denormal, infinite, signed zeros.
+// The product (the left matrix applied first) and the transforms run on
+// faster paths; each element must stay the plain double-precision sum in its
+// documented order, rounded once, bit for bit, over any floats: huge, tiny,
+// denormal, infinite, signed zeros.
 TEST(Matrix, FastPathsGiveThePlainDoubleSumsBitForBit) {
   std::mt19937 random(13);
   auto element = [&random] {

@@ -1,4 +1,3 @@
-#include <bit>
 #include <cmath>
 #include <random>
 #include <string>
@@ -108,14 +107,11 @@ TEST_F(CameraLight, LightValuesRoundTripByNameAndDirectSettersKeepThetaUpToPhi) 
 
 TEST_F(CameraLight, LensFollowsEverySetterAndOnlyThem) {
   cTestCamera camera, viaSheet;
-  EXPECT_TRUE(camera.GetFieldOfView() == 45 && camera.GetHorizon() == 1000);
-  EXPECT_EQ(std::bit_cast<uint32_t>(camera.GetAspect()), 0x3FAAAAABu);
-  EXPECT_TRUE(SameBits(camera.GetInversedMatrix(), cMatrix4x3()));
   cPropertySheet sheet;
   ASSERT_EQ(Listing(viaSheet, sheet), "Name:4104 FieldOfView:8 Horizon:8 AspectRatio:8 ");
 
   // Random edits, zero and negative values included, against a frustum info
-  // given the lens directly.
+  // given the lens directly, from the default lens on.
   std::mt19937 random(11);
   std::uniform_real_distribution<float> value(-10, 500);
   float lens[3] = {45.0f, 1000.0f, 4.0f / 3.0f};  // in the sheet's order

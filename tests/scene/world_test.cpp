@@ -100,7 +100,6 @@ TEST_F(World, RegistrationIsOnceAndManyRemovalsKeepTheOrder) {
 TEST_F(World, RootSectorAndRootEntityReplaceTheirPredecessors) {
   cTestWorld world, other;
   cTestSector first, second;
-  EXPECT_EQ(world.GetVideo(), nullptr);
   world.SetRootSector(&first);
   world.SetRootSector(nullptr);
   EXPECT_EQ(world.GetRootSector(), &first);
