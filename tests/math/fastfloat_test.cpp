@@ -93,7 +93,13 @@ TEST(FastFloat, SpecialValuesAndLibraryFunctions) {
   const float nan = kNaN, copy = nan;  // compared by their bits
   EXPECT_TRUE(fast.IsEqual(nan, copy) && fast.IsNotEqual(0.0f, -0.0f));
 
-  EXPECT_EQ(fast.ArcTan2(1.0f, 0.0f), 1.5707964f);  // the first argument is the numerator
+  float s, c;
+  fast.SinCos(0.5f, s, c);
+  // ArcTan2's first argument is the numerator.
+  EXPECT_EQ(std::tuple(fast.Pow(2.0f, 10.0f), fast.Mod(-7.5f, 2.0f), fast.ArcTan2(1.0f, 0.0f),
+                       fast.ArcCos(-1.0f), s, c),
+            std::tuple(1024.0f, -1.5f, 1.5707964f, 3.1415927f, static_cast<float>(std::sin(0.5)),
+                       static_cast<float>(std::cos(0.5))));
   EXPECT_EQ(std::tuple(fast.SmoothStep(kNaN), fast.SmoothStep(-0.1f), fast.SmoothStep(1.5f),
                        fast.SmoothStep(0.5f), fast.SmoothStep(0.25f)),
             std::tuple(0.0f, 0.0f, 1.0f, 0.5f, 0.15625f));
