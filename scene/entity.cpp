@@ -7,11 +7,11 @@
 VARN_DEFINE_CLASS_DESCRIPTOR(cEntity, "cEntity", "cEntity", &cNamedObject::m_Descriptor,
                              idiSerializable)
 
-cEntity::cEntity() : m_Matrices(tMatrices::New()), m_WorldMatrix(m_Matrices->world) {
+cEntity::cEntity() : m_MatrixSlot(tMatrices::New()), m_WorldMatrix(tMatrices::World(m_MatrixSlot)) {
   try {
     MatrixQueue();
   } catch (...) {
-    tMatrices::Delete(m_Matrices);  // no destructor runs for a constructor that throws
+    tMatrices::Delete(m_MatrixSlot);  // no destructor runs for a constructor that throws
     throw;
   }
 }
@@ -19,10 +19,10 @@ cEntity::cEntity() : m_Matrices(tMatrices::New()), m_WorldMatrix(m_Matrices->wor
 cEntity::cEntity(const cEntity& other)
     : cNamedObject(other),
       iSerializable(other),
-      m_Matrices(tMatrices::New()),
-      m_WorldMatrix(m_Matrices->world) {
+      m_MatrixSlot(tMatrices::New()),
+      m_WorldMatrix(tMatrices::World(m_MatrixSlot)) {
   try {
-    m_Childs = other.m_Childs;  // here, so that a failure frees the record too
+    m_Childs = other.m_Childs;  // here, so that a failure frees the slot too
     m_Materials = other.m_Materials;
     CopyFields(other);
     SetSector(other.m_Sector);  // the sector then clears the copy's pointer if it goes first
@@ -30,7 +30,7 @@ cEntity::cEntity(const cEntity& other)
   } catch (...) {
     LeaveQueue();  // no destructor runs for a constructor that throws
     Detach();
-    tMatrices::Delete(m_Matrices);
+    tMatrices::Delete(m_MatrixSlot);
     throw;
   }
 }
@@ -51,12 +51,13 @@ cEntity& cEntity::operator=(const cEntity& other) {
 void cEntity::CopyFields(const cEntity& other) {
   m_Visible = other.m_Visible;
   m_OffsetMatrix = other.m_OffsetMatrix;
-  const tMatrices& from = *other.m_Matrices;
-  m_Matrices->pivot = from.pivot;
-  m_Matrices->world = from.world;
-  m_Matrices->offsetChanged = from.offsetChanged;
-  m_Matrices->pivotChanged = from.pivotChanged;
-  m_Matrices->worldChanged = from.worldChanged;
+  tMatrices::Pivot(m_MatrixSlot) = tMatrices::Pivot(other.m_MatrixSlot);
+  tMatrices::World(m_MatrixSlot) = tMatrices::World(other.m_MatrixSlot);
+  const tMatrices::tState& from = tMatrices::State(other.m_MatrixSlot);
+  tMatrices::tState& to = tMatrices::State(m_MatrixSlot);
+  to.offsetChanged = from.offsetChanged;
+  to.pivotChanged = from.pivotChanged;
+  to.worldChanged = from.worldChanged;
   cWorld::Point(this, other.m_World);
   SetParent(other.m_Parent);
   m_Model = other.m_Model;
@@ -70,16 +71,16 @@ cEntity::~cEntity() {
   Detach();
   m_Materials.Free();
   m_Childs.Free();
-  tMatrices::Delete(m_Matrices);
+  tMatrices::Delete(m_MatrixSlot);
 }
 
 void cEntity::LeaveQueue() {
-  if (m_Matrices->queued && m_QueueSlot < m_MatrixQueue.GetCount() &&
-      m_MatrixQueue[m_QueueSlot] == this) {
+  bool& queued = tMatrices::State(m_MatrixSlot).queued;
+  if (queued && m_QueueSlot < m_MatrixQueue.GetCount() && m_MatrixQueue[m_QueueSlot] == this) {
     m_MatrixQueue[m_QueueSlot] = nullptr;  // the pass skips the hole
-    m_QueuedMatrices[m_QueueSlot] = nullptr;
+    m_QueuedSlots[m_QueueSlot] = tMatrices::kNone;
   }
-  m_Matrices->queued = false;
+  queued = false;
   m_QueueSlot = -1;
 }
 
@@ -97,10 +98,11 @@ cEntity* cEntity::GetChild(int i) const {
 }
 
 void cEntity::SetParent(cEntity* parent) {
-  if (m_Parent != nullptr) --m_Parent->m_Matrices->referrers;
+  if (m_Parent != nullptr) --tMatrices::Links(m_Parent->m_MatrixSlot).referrers;
   m_Parent = parent;
-  m_Matrices->parent = parent != nullptr ? parent->m_Matrices : nullptr;
-  if (parent != nullptr) ++parent->m_Matrices->referrers;
+  tMatrices::Links(m_MatrixSlot).parent =
+      parent != nullptr ? parent->m_MatrixSlot : tMatrices::kNone;
+  if (parent != nullptr) ++tMatrices::Links(parent->m_MatrixSlot).referrers;
 }
 
 void cEntity::LinkChild(cEntity* child) {

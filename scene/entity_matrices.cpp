@@ -1,62 +1,50 @@
-// The pool of the entities' matrix records.
-//
-// Records are cut in creation order from chunks, so that the records of
-// entities made together lie together; freed ones are reused first. Like
-// the matrix queue, the pool is used from the game's one scene thread.
+// The pool of the entities' matrix slots.
 
 #include "entity_matrices.h"
 
+#include <algorithm>
+#include <climits>
 #include <new>
-#include <utility>
 
-namespace {
-
-constexpr size_t kChunkBytes = 64 * 1024;
-// Records start on cache lines (the record type is private to the entity).
-constexpr std::align_val_t kChunkAlignment{128};
-
-// A chunk's first record-sized slot links it to the chunk made before it.
-struct tChunk {
-  tChunk* previous;
-};
-
-tChunk* gNewestChunk = nullptr;
-char* gNextSlot = nullptr;
-char* gChunkEnd = nullptr;
-void* gFreeSlots = nullptr;  // linked through their first bytes
-int64_t gLiveRecords = 0;
-
-void ReleaseChunks() {
-  while (gNewestChunk != nullptr)
-    ::operator delete(std::exchange(gNewestChunk, gNewestChunk->previous), kChunkAlignment);
-  gNextSlot = gChunkEnd = nullptr;
-  gFreeSlots = nullptr;
-}
-
-}  // namespace
-
-cEntity::tMatrices* cEntity::tMatrices::New() {
-  static_assert(sizeof(tMatrices) == 128 && alignof(tMatrices) <= 128, "two cache lines");
-  void* slot = gFreeSlots;
-  if (slot != nullptr) {
-    gFreeSlots = *static_cast<void**>(slot);
+int32_t cEntity::tMatrices::New() {
+  int32_t slot = s_FreeSlot;
+  if (slot != kNone) {
+    s_FreeSlot = Links(slot).parent;
   } else {
-    if (gNextSlot == gChunkEnd) {
-      void* memory = ::operator new(kChunkBytes, kChunkAlignment);
-      gNewestChunk = new (memory) tChunk{gNewestChunk};
-      gNextSlot = static_cast<char*>(memory) + sizeof(tMatrices);
-      gChunkEnd = static_cast<char*>(memory) + kChunkBytes;
-    }
-    slot = gNextSlot;
-    gNextSlot += sizeof(tMatrices);
+    if (s_SlotsCut == s_ChunkCount * kSlots) AddChunk();
+    slot = s_SlotsCut++;
   }
-  ++gLiveRecords;
-  return new (slot) tMatrices;
+  Pivot(slot) = World(slot) = cMatrix4x3();
+  Links(slot) = tLinks();
+  State(slot) = tState();
+  ++s_LiveSlots;
+  return slot;
 }
 
-void cEntity::tMatrices::Delete(tMatrices* matrices) {
-  matrices->~tMatrices();
-  *reinterpret_cast<void**>(matrices) = gFreeSlots;
-  gFreeSlots = matrices;
-  if (--gLiveRecords == 0) ReleaseChunks();
+void cEntity::tMatrices::Delete(int32_t slot) {
+  Links(slot).parent = s_FreeSlot;
+  s_FreeSlot = slot;
+  if (--s_LiveSlots == 0) ReleaseChunks();
+}
+
+void cEntity::tMatrices::AddChunk() {
+  if (s_ChunkCount == INT32_MAX / kSlots) throw std::bad_alloc();
+  if (s_ChunkCount == s_ChunkCapacity) {
+    const int32_t capacity = std::min(std::max(16, s_ChunkCapacity * 2), INT32_MAX / kSlots);
+    tChunk** table = new tChunk*[size_t(capacity)];
+    std::copy(s_Chunks, s_Chunks + s_ChunkCount, table);
+    delete[] s_Chunks;
+    s_Chunks = table;
+    s_ChunkCapacity = capacity;
+  }
+  s_Chunks[s_ChunkCount] = new tChunk;
+  ++s_ChunkCount;
+}
+
+void cEntity::tMatrices::ReleaseChunks() {
+  for (int32_t c = 0; c < s_ChunkCount; ++c) delete s_Chunks[c];
+  delete[] s_Chunks;
+  s_Chunks = nullptr;
+  s_ChunkCount = s_ChunkCapacity = s_SlotsCut = 0;
+  s_FreeSlot = kNone;
 }

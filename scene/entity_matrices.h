@@ -1,102 +1,147 @@
 #pragma once
 
+#include <cstdint>
+
 #include "../math/matrix_product.h"
 #include "tolmak_entity.h"
 
-/// The part of an entity that the matrix pass reads and writes: its pivot,
-/// world matrix, change flags and the links the pass follows, in two cache
-/// lines. The records live apart from the entities, in pools filled in
-/// creation order, so that a pass over a large tree streams through these
-/// lines alone: touching any line of each entity instead makes the memory
-/// stream whole entities.
-struct alignas(64) cEntity::tMatrices {
-  // The first line is only read by the pass.
-  cMatrix4x3 pivot;
-  /// The parent entity's record, null at a root.
-  tMatrices* parent = nullptr;
-  /// The entities whose parent this is: its children, and copies of them,
-  /// which point at it without being in its list. Only these read its
-  /// world-changed flag.
-  int32_t referrers = 0;
+/// What the matrix pass reads and writes of the entities: pivots, world
+/// matrices, links and change flags, kept apart from the entities in chunks
+/// of slots, each kind in an array of its own. A pass over a large tree then
+/// streams through the bytes it uses and no others, as a loop over flat
+/// arrays would, where one record per entity would bring in whole cache
+/// lines of fields it does not touch. Slots are cut in creation order, so
+/// that entities made together lie together, and freed ones are reused
+/// first. A slot's matrices stay where they are while it lives. Like the
+/// matrix queue, the pool is used from the game's one scene thread.
+struct cEntity::tMatrices {
+  static constexpr int32_t kNone = -1;
 
-  // The second line is the pass's to write.
-  alignas(64) cMatrix4x3 world;
-  bool offsetChanged = true;
-  bool pivotChanged = true;
-  bool worldChanged = true;
-  bool queued = false;
-  /// During a pass, the referrers after it in the queue that have not yet
-  /// read its world-changed flag; 0 outside a pass.
-  int32_t unreadBy = 0;
+  struct tLinks {
+    /// The parent entity's slot, kNone at a root.
+    int32_t parent = kNone;
+    /// The entities whose parent this is: its children, and copies of
+    /// them, which point at it without being in its list. Only these read
+    /// its world-changed flag.
+    int32_t referrers = 0;
+  };
 
-  /// A record with identity matrices and all three change flags set, from
-  /// the pool. Throws std::bad_alloc.
-  static tMatrices* New();
-  /// Returns the record to the pool; the pool's memory goes back to the
-  /// system when its last record does.
-  static void Delete(tMatrices* matrices);
+  struct tState {
+    bool offsetChanged = true;
+    bool pivotChanged = true;
+    bool worldChanged = true;
+    bool queued = false;
+    /// During a pass, the referrers after it in the queue that have not
+    /// yet read its world-changed flag; 0 outside a pass.
+    int32_t unreadBy = 0;
+  };
 
-  /// Recomputes the world matrix when the pivot or the parent's world
-  /// changed, and then sets the world-changed flag.
+  /// A slot with identity matrices, no links and all three change flags
+  /// set. Throws std::bad_alloc.
+  static int32_t New();
+  /// Frees the slot; the pool's memory goes back to the system when its
+  /// last slot does.
+  static void Delete(int32_t slot);
+
+  static cMatrix4x3& Pivot(int32_t slot) { return ChunkOf(slot).pivot[Index(slot)]; }
+  static cMatrix4x3& World(int32_t slot) { return ChunkOf(slot).world[Index(slot)]; }
+  static tLinks& Links(int32_t slot) { return ChunkOf(slot).links[Index(slot)]; }
+  static tState& State(int32_t slot) { return ChunkOf(slot).state[Index(slot)]; }
+
+  /// The pass over the queued slots (kNone entries skipped), with the
+  /// products of tolmak::detail's cFmaChain or cPlainChain: recomputes each
+  /// world matrix whose pivot or parent's world changed, and leaves every
+  /// flag clear. Inlined, so that the fma products inline into the caller
+  /// compiled for them.
   template <class tChain>
-  [[gnu::always_inline]] void Update(tChain& products) {
-    if (parent != nullptr) {
-      if (!parent->worldChanged && !pivotChanged) return;
-      products.Multiply(pivot, parent->world, world);
-    } else {
-      if (!pivotChanged) return;
-      products.Copy(pivot, world);
-    }
-    worldChanged = true;
-  }
+  [[gnu::always_inline]] static void Pass(int32_t* queue, int32_t count, tChain& products);
 
-  /// The pass over the queued records (null entries skipped), with the
-  /// products of tolmak::detail's cFmaChain or cPlainChain.
-  /// Inlined, so that the fma products inline into the caller compiled for
-  /// them.
-  template <class tChain>
-  [[gnu::always_inline]] static void Pass(tMatrices** queue, int32_t count, tChain& products);
+ private:
+  static constexpr int32_t kShift = 8;
+  static constexpr int32_t kSlots = 1 << kShift;
 
-  /// Asks for both lines, a few entities ahead of the pass.
-  void Prefetch() const {
+  struct tChunk {
+    cMatrix4x3 pivot[kSlots];
+    cMatrix4x3 world[kSlots];
+    tLinks links[kSlots];
+    tState state[kSlots];
+  };
+
+  static int32_t Index(int32_t slot) { return slot & (kSlots - 1); }
+  static tChunk& ChunkOf(int32_t slot) { return *s_Chunks[slot >> kShift]; }
+  /// Asks for everything the pass touches of a slot, a few entries ahead.
+  static void Prefetch(const tChunk& chunk, int32_t k) {
 #if defined(__GNUC__)
-    __builtin_prefetch(&pivot);
-    __builtin_prefetch(&world);
+    __builtin_prefetch(&chunk.pivot[k]);
+    __builtin_prefetch(&chunk.world[k]);
+    __builtin_prefetch(&chunk.links[k]);
+    __builtin_prefetch(&chunk.state[k]);
 #endif
   }
+  static void AddChunk();
+  static void ReleaseChunks();
+
+  // Plain pointers and counts: nothing to destroy at exit before the last
+  // entity goes.
+  static inline tChunk** s_Chunks = nullptr;
+  static inline int32_t s_ChunkCount = 0;
+  static inline int32_t s_ChunkCapacity = 0;
+  static inline int32_t s_SlotsCut = 0;
+  /// Freed slots, linked through their parent links.
+  static inline int32_t s_FreeSlot = kNone;
+  static inline int32_t s_LiveSlots = 0;
 };
 
 template <class tChain>
-inline void cEntity::tMatrices::Pass(tMatrices** queue, int32_t count, tChain& products) {
+inline void cEntity::tMatrices::Pass(int32_t* queue, int32_t count, tChain& products) {
+  // The flag stores below may alias anything, so the table is read once.
+  tChunk* const* const chunks = s_Chunks;
   // An entity's world-changed flag is read only by its referrers, so it is
   // cleared as soon as the last of those queued after it has read it, while
-  // the record is still in the cache; those whose readers do not all come
+  // the slot is still in the cache; those whose readers do not all come
   // after them wait at the front of the queue, already swept, for a short
   // second sweep. In a tree queued in pre-order that front is a stack whose
   // top is the next to be read out, so it stays short.
-  constexpr int32_t kAhead = 24;
+  constexpr int32_t kAhead = 16;
   int32_t waiting = 0;
   for (int32_t i = 0; i < count; ++i) {
-    if (i + kAhead < count && queue[i + kAhead] != nullptr) queue[i + kAhead]->Prefetch();
-    tMatrices* node = queue[i];
-    if (node == nullptr) continue;
-    node->Update(products);
-    node->offsetChanged = node->pivotChanged = false;
-    node->queued = false;
-    tMatrices* parent = node->parent;
-    if (parent != nullptr && parent->unreadBy > 0 && --parent->unreadBy == 0) {
-      parent->worldChanged = false;
-      if (queue[waiting - 1] == parent) --waiting;
+    if (i + kAhead < count && queue[i + kAhead] != kNone) {
+      const int32_t ahead = queue[i + kAhead];
+      Prefetch(*chunks[ahead >> kShift], Index(ahead));
     }
-    if (node->referrers == 0) {
-      node->worldChanged = false;
+    const int32_t slot = queue[i];
+    if (slot == kNone) continue;
+    tChunk& chunk = *chunks[slot >> kShift];
+    const int32_t k = Index(slot);
+    tState& state = chunk.state[k];
+    const tLinks links = chunk.links[k];
+    if (links.parent != kNone) {
+      tChunk& above = *chunks[links.parent >> kShift];
+      const int32_t j = Index(links.parent);
+      tState& parent = above.state[j];
+      if (parent.worldChanged || state.pivotChanged) {
+        products.Multiply(chunk.pivot[k], above.world[j], chunk.world[k]);
+        state.worldChanged = true;
+      }
+      if (parent.unreadBy > 0 && --parent.unreadBy == 0) {
+        parent.worldChanged = false;
+        if (queue[waiting - 1] == links.parent) --waiting;
+      }
+    } else if (state.pivotChanged) {
+      products.Copy(chunk.pivot[k], chunk.world[k]);
+      state.worldChanged = true;
+    }
+    state.offsetChanged = state.pivotChanged = state.queued = false;
+    if (links.referrers == 0) {
+      state.worldChanged = false;
     } else {
-      node->unreadBy = node->referrers;
-      queue[waiting++] = node;
+      state.unreadBy = links.referrers;
+      queue[waiting++] = slot;
     }
   }
   for (int32_t i = 0; i < waiting; ++i) {
-    queue[i]->worldChanged = false;
-    queue[i]->unreadBy = 0;
+    tState& state = chunks[queue[i] >> kShift]->state[Index(queue[i])];
+    state.worldChanged = false;
+    state.unreadBy = 0;
   }
 }

@@ -463,7 +463,7 @@ def notes(runs, goals, context):
             + (f" (one product alone: {product['ns'] / 256:.1f} ns)" if product else "")
             + f", so on this machine, at the load average of {load} it had during the run, 20 ns "
             f"leave the entities at most {max(0.0, 20 - min(per)):.1f} ns beyond the arithmetic. "
-            f"What they add is reaching each entity's matrices in its own heap block: {worst} the "
+            f"What they add is finding each entity's slot in the matrix pool's chunks: {worst} the "
             "flat loop at worst (see the comparison with the other engines below for why).")
     if "time per entity at 1,000,000 against 1,000 (everything edited)" in missed:
         def per_node(variant, shape, size):
@@ -479,9 +479,9 @@ def notes(runs, goals, context):
             f"{per_node('entity', shape, 1000000):.1f} ns at 1,000,000 ({growth:.2f} ×)"
             + (f", where the flat loop on the same tree goes from {flat[0]:.1f} to {flat[1]:.1f} ns "
                f"({flat[1] / flat[0]:.2f} ×)" if all(flat) else "")
-            + ": a thousand entities' records stay in the cache from pass to pass, a million's come "
-            "from memory, where the pass reads two cache lines an entity from the pools and the flat "
-            "loop 108 bytes from arrays it streams through.")
+            + ": a thousand entities' slots stay in the cache from pass to pass, a million's come "
+            "from memory, where the pass reads 116 bytes an entity from the pool's arrays and the flat "
+            "loop 108 bytes from its own.")
     pixel_misses = [m for m in missed if m.startswith(("`ConvertFromARGB", "`ConvertToARGB"))]
     if pixel_misses:
         out.append(
