@@ -463,8 +463,8 @@ def notes(runs, goals, context):
             + (f" (one product alone: {product['ns'] / 256:.1f} ns)" if product else "")
             + f", so on this machine, at the load average of {load} it had during the run, 20 ns "
             f"leave the entities at most {max(0.0, 20 - min(per)):.1f} ns beyond the arithmetic. "
-            f"What they add is finding each entity's slot in the matrix pool's chunks: {worst} the "
-            "flat loop at worst (see the comparison with the other engines below for why).")
+            f"The entities, reached through their slots in the matrix pool, take {worst} the flat "
+            "loop's time at worst (see the comparison with the other engines below).")
     if "time per entity at 1,000,000 against 1,000 (everything edited)" in missed:
         def per_node(variant, shape, size):
             r = runs.get(f"pass/{variant}/{shape}/all/{size}")
