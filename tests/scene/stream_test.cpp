@@ -95,9 +95,10 @@ using EntityStream = SceneTest;
 }  // namespace
 
 // The references are stored beside the stream by name, each with its class.
-// What was loaded saves to the same files again and composes the same world
-// matrices.
-TEST_F(EntityStream, TreeRoundTripsThroughMemoryFiles) {
+// (That a loaded tree saves to the same files again and composes the same
+// world matrices is the plug-in's whole-scene round trip, whose entities
+// save through these streams.)
+TEST_F(EntityStream, TreeIsStoredBesideTheStreamAndSharedObjectsLoadOnce) {
   const auto files = [] {
     std::vector<std::vector<uint8_t>> all;
     for (const char* name : {"Root", "Box", "Stone", "Wood", "Left", "Right", "LeftFoot"}) {
@@ -121,15 +122,9 @@ TEST_F(EntityStream, TreeRoundTripsThroughMemoryFiles) {
 
   auto* loaded = dynamic_cast<cEntity*>(plugins->LoadPlugin(url));
   ASSERT_NE(loaded, nullptr);
-  ASSERT_TRUE(plugins->SavePlugin(loaded, url));
-  EXPECT_EQ(files(), saved);
   EXPECT_TRUE(loaded->GetWorld() == nullptr && loaded->GetChild(0)->GetSector() == nullptr);
   // Stone, shared when saved, is one object again.
   EXPECT_EQ(loaded->GetChild(0)->GetChild(0)->GetMaterial(0), loaded->GetMaterial(0));
-  cEntity::UpdateMatrices();
-  EXPECT_TRUE(
-      SameBits(loaded->GetChild(0)->GetChild(0)->GetWorldMatrix(), tree.foot.GetWorldMatrix()));
-  EXPECT_TRUE(SameBits(loaded->GetChild(1)->GetWorldMatrix(), tree.right.GetWorldMatrix()));
   DestroyLoaded(loaded);
   EXPECT_EQ(cLiveCount::sLive, live + 9);  // only the saved tree is left
 }

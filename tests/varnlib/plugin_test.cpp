@@ -87,12 +87,7 @@ class Plugins : public ::testing::Test {
 TEST_F(Plugins, CreatesAndFindsRegisteredClasses) {
   EXPECT_FALSE(plugins->Register(&gNodeClass));
   EXPECT_FALSE(plugins->Register(nullptr));
-  cObject* node = plugins->Create(gCRC32("cTestNode"));
-  ASSERT_NE(node, nullptr);
-  EXPECT_EQ(node->GetDescriptor(), &gNodeClass);
-  plugins->Destroy(node);
   EXPECT_EQ(plugins->Create(gCRC32("cUnknownClass")), nullptr);
-
   tArray<uint32_t> found, derived;
   plugins->Find(cNamedObject::m_Descriptor.GetClassID(), found);
   EXPECT_EQ((std::vector<uint32_t>(found.begin(), found.end())),
@@ -108,20 +103,9 @@ TEST_F(Plugins, CreatesAndFindsRegisteredClasses) {
   EXPECT_FALSE(gPlainClass.IsOfType(gCRC32("cNamedObject")));
 }
 
-// Deeper trees and their byte layout are the scene stream tests' business.
-TEST_F(Plugins, SavesAndLoadsObjectTreesAndRefusesFilesThatCannotBeRecreated) {
-  cNode root;
-  root.SetName("root");
-  root.children.push_back(new cSpecialNode);
-  root.children[0]->SetName("child");
-  ASSERT_TRUE(plugins->SavePlugin(&root, cUrl("mem://scene/root")));
-  auto* node = dynamic_cast<cNode*>(plugins->LoadPlugin(cUrl("mem://scene/root")));
-  ASSERT_TRUE(node != nullptr && node->children.size() == 1);
-  EXPECT_EQ(node->GetName(), "root");
-  EXPECT_EQ(node->children[0]->GetDescriptor(), &gSpecialClass);  // stored with its own class
-  EXPECT_EQ(node->children[0]->GetName(), "child");
-  plugins->Destroy(node);
-
+// Trees saved with each object's class and loaded back are the scene
+// stream tests' business; here what cannot be saved or recreated.
+TEST_F(Plugins, RefusesWhatCannotBeSavedAndFilesThatCannotBeRecreated) {
   cPlain plain;
   EXPECT_FALSE(plugins->SavePlugin(&plain, cUrl("mem://plain")));
   EXPECT_FALSE(plugins->SavePlugin(nullptr, cUrl("mem://null")));

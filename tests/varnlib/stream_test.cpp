@@ -41,7 +41,7 @@ class StreamFiles : public ::testing::Test {
 
 }  // namespace
 
-TEST(MemoryStream, WritesLittleEndianFieldsAndReadsThemBack) {
+TEST(MemoryStream, WritesLittleEndianFieldsAndRefusesImpossibleTextLengths) {
   cMemoryStream stream;
   EXPECT_TRUE(stream.WriteUInt32(0x01020304) && stream.WriteUInt16(0xA0B0) &&
               stream.WriteInt32(-2) && stream.WriteFloat(1.0f) && stream.WriteText("Box") &&
@@ -49,20 +49,8 @@ TEST(MemoryStream, WritesLittleEndianFieldsAndReadsThemBack) {
   EXPECT_EQ(tolmak::test::StreamBytes(stream),
             (std::vector<uint8_t>{4, 3,    2,    1, 0xB0, 0xA0, 0xFE, 0xFF, 0xFF, 0xFF, 0,
                                   0, 0x80, 0x3F, 3, 0,    0,    0,    'B',  'o',  'x',  1}));
-  stream.Seek(0);
-  uint32_t u32 = 0;
-  uint16_t u16 = 0;
-  int32_t i32 = 0;
-  float f = 0;
-  cString text;
-  uint8_t u8 = 0;
-  EXPECT_TRUE(stream.ReadUInt32(u32) && stream.ReadUInt16(u16) && stream.ReadInt32(i32) &&
-              stream.ReadFloat(f) && stream.ReadText(text) && stream.ReadUInt8(u8));
-  EXPECT_TRUE(u32 == 0x01020304u && u16 == 0xA0B0 && i32 == -2 && f == 1.0f && u8 == 1);
-  EXPECT_EQ(text, "Box");
-  EXPECT_FALSE(stream.ReadUInt8(u8));
-  EXPECT_EQ(stream.GetRemaining(), 0);
-
+  // Reading each field back is every saved object's round trip.
+  cString text("Box");
   // Text lengths that are negative or one byte beyond the stream are refused.
   const uint8_t negative[] = {0xFF, 0xFF, 0xFF, 0xFF}, tooLong[] = {3, 0, 0, 0, 'a', 'b'};
   EXPECT_FALSE(cMemoryStream(negative, sizeof negative).ReadText(text));

@@ -68,12 +68,11 @@ inline void PrintTo(const cVariant& variant, std::ostream* out) {
 using cFile = tolmak::test::cLEBytes;
 using tolmak::test::ExpectError;
 
-/// The 54 bytes of a BMP's file and info headers; the size field may claim a
-/// longer info header whose rest the caller appends.
+/// The 54 bytes of a BMP's file and info headers.
 inline cFile BmpHeaders(int32_t width, int32_t height, uint32_t bits, uint32_t compression,
-                        uint32_t colours, uint32_t dataOffset, uint32_t infoSize = 40) {
+                        uint32_t colours, uint32_t dataOffset) {
   cFile f;
-  f.U8({'B', 'M'}).U32(0).U32(0).U32(dataOffset).U32(infoSize);
+  f.U8({'B', 'M'}).U32(0).U32(0).U32(dataOffset).U32(40);
   f.U32(static_cast<uint32_t>(width)).U32(static_cast<uint32_t>(height)).U16(1).U16(bits);
   return f.U32(compression).U32(0).U32(2835).U32(2835).U32(colours).U32(0);
 }
