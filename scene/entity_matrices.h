@@ -68,7 +68,11 @@ struct cEntity::tMatrices {
   };
 
   static int32_t Index(int32_t slot) { return slot & (kSlots - 1); }
-  static tChunk& ChunkOf(int32_t slot) { return *s_Chunks[slot >> kShift]; }
+  /// The slot's chunk in a copy of the table (the pass keeps one: its flag
+  /// stores may alias anything, so the table itself would be read again).
+  static tChunk& ChunkOf(int32_t slot, tChunk* const* chunks = s_Chunks) {
+    return *chunks[slot >> kShift];
+  }
   /// Asks for everything the pass touches of a slot, a few entries ahead.
   static void Prefetch(const tChunk& chunk, int32_t k) {
 #if defined(__GNUC__)
@@ -94,7 +98,6 @@ struct cEntity::tMatrices {
 
 template <class tChain>
 inline void cEntity::tMatrices::Pass(int32_t* queue, int32_t count, tChain& products) {
-  // The flag stores below may alias anything, so the table is read once.
   tChunk* const* const chunks = s_Chunks;
   // An entity's world-changed flag is read only by its referrers, so it is
   // cleared as soon as the last of those queued after it has read it, while
@@ -107,16 +110,16 @@ inline void cEntity::tMatrices::Pass(int32_t* queue, int32_t count, tChain& prod
   for (int32_t i = 0; i < count; ++i) {
     if (i + kAhead < count && queue[i + kAhead] != kNone) {
       const int32_t ahead = queue[i + kAhead];
-      Prefetch(*chunks[ahead >> kShift], Index(ahead));
+      Prefetch(ChunkOf(ahead, chunks), Index(ahead));
     }
     const int32_t slot = queue[i];
     if (slot == kNone) continue;
-    tChunk& chunk = *chunks[slot >> kShift];
+    tChunk& chunk = ChunkOf(slot, chunks);
     const int32_t k = Index(slot);
     tState& state = chunk.state[k];
     const tLinks links = chunk.links[k];
     if (links.parent != kNone) {
-      tChunk& above = *chunks[links.parent >> kShift];
+      tChunk& above = ChunkOf(links.parent, chunks);
       const int32_t j = Index(links.parent);
       tState& parent = above.state[j];
       if (parent.worldChanged || state.pivotChanged) {
@@ -140,7 +143,7 @@ inline void cEntity::tMatrices::Pass(int32_t* queue, int32_t count, tChain& prod
     }
   }
   for (int32_t i = 0; i < waiting; ++i) {
-    tState& state = chunks[queue[i] >> kShift]->state[Index(queue[i])];
+    tState& state = ChunkOf(queue[i], chunks).state[Index(queue[i])];
     state.worldChanged = false;
     state.unreadBy = 0;
   }
