@@ -33,7 +33,7 @@ const cColor cColor::clWhite(1.0f, 1.0f, 1.0f, 1.0f);
 const cQuaternion cQuaternion::sIdentity(0, 0, 0, 1);
 
 tArray<cEntity*> cEntity::m_MatrixQueue;
-tArray<int32_t> cEntity::m_QueuedSlots;
+tArray<cEntity::tMatrices*> cEntity::m_QueuedMatrices;
 
 const cInterfaceID idiCompiler(16385, true);
 

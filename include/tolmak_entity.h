@@ -117,8 +117,8 @@ class TOLMAK_API cEntity : public cNamedObject, public iSerializable {
   /// cleared and the queue emptied, its storage kept. A child queued before
   /// its parent is therefore computed from the parent's old world matrix.
   /// One linear sweep; it allocates nothing, and it touches only the
-  /// entities' pivots, world matrices, links and flags (kept in pooled
-  /// arrays, in creation order), never the entities themselves.
+  /// entities' matrix records (pivot, world matrix, flags: two cache lines
+  /// each, pooled in creation order), never the entities themselves.
   static void UpdateMatrices();
   /// The entities waiting for the next pass, in queue order. An entity
   /// destroyed while waiting leaves a null entry, skipped by the pass.
@@ -227,11 +227,11 @@ class TOLMAK_API cEntity : public cNamedObject, public iSerializable {
   cSector* m_Sector = nullptr;
   cWorld* m_World = nullptr;
 
-  /// The pool that keeps every entity's pivot, world matrix, change and
-  /// queued flags, and what the pass needs of the links, where the pass
-  /// finds them without touching the entity; and this entity's slot in it.
+  /// The pivot, the world matrix and the change and queued flags, with what
+  /// the pass needs of the links: a record of the entity's own, kept in a
+  /// pool where the pass finds it without touching the entity.
   struct tMatrices;
-  int32_t m_MatrixSlot;
+  tMatrices* m_Matrices;
   cEntity* m_Parent = nullptr;
 
   // Where the entity sits in the lists that hold it, so that leaving them
@@ -252,11 +252,11 @@ class TOLMAK_API cEntity : public cNamedObject, public iSerializable {
   int32_t m_WalkResume = 0;
 
   static tArray<cEntity*> m_MatrixQueue;
-  /// The queued entities' slots, entry for entry: what the pass walks.
-  static tArray<int32_t> m_QueuedSlots;
+  /// The queued entities' records, entry for entry: what the pass walks.
+  static tArray<tMatrices*> m_QueuedMatrices;
 
  protected:
   /// The pivot combined with the parent's world matrix, read by the classes
-  /// that place things by it (GetWorldMatrix's, in the matrix pool).
+  /// that place things by it (GetWorldMatrix's, in the matrix record).
   const cMatrix4x3& m_WorldMatrix;
 };

@@ -7,11 +7,11 @@
 VARN_DEFINE_CLASS_DESCRIPTOR(cEntity, "cEntity", "cEntity", &cNamedObject::m_Descriptor,
                              idiSerializable)
 
-cEntity::cEntity() : m_MatrixSlot(tMatrices::New()), m_WorldMatrix(tMatrices::World(m_MatrixSlot)) {
+cEntity::cEntity() : m_Matrices(tMatrices::New()), m_WorldMatrix(m_Matrices->Written().world) {
   try {
     MatrixQueue();
   } catch (...) {
-    tMatrices::Delete(m_MatrixSlot);  // no destructor runs for a constructor that throws
+    tMatrices::Delete(m_Matrices);  // no destructor runs for a constructor that throws
     throw;
   }
 }
@@ -19,10 +19,10 @@ cEntity::cEntity() : m_MatrixSlot(tMatrices::New()), m_WorldMatrix(tMatrices::Wo
 cEntity::cEntity(const cEntity& other)
     : cNamedObject(other),
       iSerializable(other),
-      m_MatrixSlot(tMatrices::New()),
-      m_WorldMatrix(tMatrices::World(m_MatrixSlot)) {
+      m_Matrices(tMatrices::New()),
+      m_WorldMatrix(m_Matrices->Written().world) {
   try {
-    m_Childs = other.m_Childs;  // here, so that a failure frees the slot too
+    m_Childs = other.m_Childs;  // here, so that a failure frees the record too
     m_Materials = other.m_Materials;
     CopyFields(other);
     SetSector(other.m_Sector);  // the sector then clears the copy's pointer if it goes first
@@ -30,7 +30,7 @@ cEntity::cEntity(const cEntity& other)
   } catch (...) {
     LeaveQueue();  // no destructor runs for a constructor that throws
     Detach();
-    tMatrices::Delete(m_MatrixSlot);
+    tMatrices::Delete(m_Matrices);
     throw;
   }
 }
@@ -51,10 +51,10 @@ cEntity& cEntity::operator=(const cEntity& other) {
 void cEntity::CopyFields(const cEntity& other) {
   m_Visible = other.m_Visible;
   m_OffsetMatrix = other.m_OffsetMatrix;
-  tMatrices::Pivot(m_MatrixSlot) = tMatrices::Pivot(other.m_MatrixSlot);
-  tMatrices::World(m_MatrixSlot) = tMatrices::World(other.m_MatrixSlot);
-  const tMatrices::tState& from = tMatrices::State(other.m_MatrixSlot);
-  tMatrices::tState& to = tMatrices::State(m_MatrixSlot);
+  m_Matrices->pivot = other.m_Matrices->pivot;
+  const tMatrices::tWritten& from = other.m_Matrices->Written();
+  tMatrices::tWritten& to = m_Matrices->Written();
+  to.world = from.world;
   to.offsetChanged = from.offsetChanged;
   to.pivotChanged = from.pivotChanged;
   to.worldChanged = from.worldChanged;
@@ -71,14 +71,14 @@ cEntity::~cEntity() {
   Detach();
   m_Materials.Free();
   m_Childs.Free();
-  tMatrices::Delete(m_MatrixSlot);
+  tMatrices::Delete(m_Matrices);
 }
 
 void cEntity::LeaveQueue() {
-  bool& queued = tMatrices::State(m_MatrixSlot).queued;
+  bool& queued = m_Matrices->Written().queued;
   if (queued && m_QueueSlot < m_MatrixQueue.GetCount() && m_MatrixQueue[m_QueueSlot] == this) {
     m_MatrixQueue[m_QueueSlot] = nullptr;  // the pass skips the hole
-    m_QueuedSlots[m_QueueSlot] = tMatrices::kNone;
+    m_QueuedMatrices[m_QueueSlot] = nullptr;
   }
   queued = false;
   m_QueueSlot = -1;
@@ -98,11 +98,10 @@ cEntity* cEntity::GetChild(int i) const {
 }
 
 void cEntity::SetParent(cEntity* parent) {
-  if (m_Parent != nullptr) --tMatrices::Links(m_Parent->m_MatrixSlot).referrers;
+  if (m_Parent != nullptr) --m_Parent->m_Matrices->referrers;
   m_Parent = parent;
-  tMatrices::Links(m_MatrixSlot).parent =
-      parent != nullptr ? parent->m_MatrixSlot : tMatrices::kNone;
-  if (parent != nullptr) ++tMatrices::Links(parent->m_MatrixSlot).referrers;
+  m_Matrices->parent = parent != nullptr ? parent->m_Matrices : nullptr;
+  if (parent != nullptr) ++parent->m_Matrices->referrers;
 }
 
 void cEntity::LinkChild(cEntity* child) {

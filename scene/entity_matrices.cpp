@@ -1,50 +1,39 @@
-// The pool of the entities' matrix slots.
+// The pool of the entities' matrix records.
 
 #include "entity_matrices.h"
 
-#include <algorithm>
-#include <climits>
-#include <new>
-
-int32_t cEntity::tMatrices::New() {
-  int32_t slot = s_FreeSlot;
-  if (slot != kNone) {
-    s_FreeSlot = Links(slot).parent;
+cEntity::tMatrices* cEntity::tMatrices::New() {
+  static_assert(sizeof(tMatrices) == 64 && sizeof(tWritten) == 64, "a cache line each");
+  tMatrices* record = s_FreeRecord;
+  if (record != nullptr) {
+    s_FreeRecord = record->parent;
   } else {
-    if (s_SlotsCut == s_ChunkCount * kSlots) AddChunk();
-    slot = s_SlotsCut++;
+    if (s_RecordsCut == kRecords) {
+      tChunk* chunk = new tChunk;
+      chunk->read[0].parent = s_NewestChunk != nullptr ? s_NewestChunk->read : nullptr;
+      s_NewestChunk = chunk;
+      s_RecordsCut = 1;
+    }
+    record = &s_NewestChunk->read[s_RecordsCut++];
   }
-  Pivot(slot) = World(slot) = cMatrix4x3();
-  Links(slot) = tLinks();
-  State(slot) = tState();
-  ++s_LiveSlots;
-  return slot;
+  *record = tMatrices();
+  record->Written() = tWritten();
+  ++s_LiveRecords;
+  return record;
 }
 
-void cEntity::tMatrices::Delete(int32_t slot) {
-  Links(slot).parent = s_FreeSlot;
-  s_FreeSlot = slot;
-  if (--s_LiveSlots == 0) ReleaseChunks();
-}
-
-void cEntity::tMatrices::AddChunk() {
-  if (s_ChunkCount == INT32_MAX / kSlots) throw std::bad_alloc();
-  if (s_ChunkCount == s_ChunkCapacity) {
-    const int32_t capacity = std::min(std::max(16, s_ChunkCapacity * 2), INT32_MAX / kSlots);
-    tChunk** table = new tChunk*[size_t(capacity)];
-    std::copy(s_Chunks, s_Chunks + s_ChunkCount, table);
-    delete[] s_Chunks;
-    s_Chunks = table;
-    s_ChunkCapacity = capacity;
-  }
-  s_Chunks[s_ChunkCount] = new tChunk;
-  ++s_ChunkCount;
+void cEntity::tMatrices::Delete(tMatrices* record) {
+  record->parent = s_FreeRecord;
+  s_FreeRecord = record;
+  if (--s_LiveRecords == 0) ReleaseChunks();
 }
 
 void cEntity::tMatrices::ReleaseChunks() {
-  for (int32_t c = 0; c < s_ChunkCount; ++c) delete s_Chunks[c];
-  delete[] s_Chunks;
-  s_Chunks = nullptr;
-  s_ChunkCount = s_ChunkCapacity = s_SlotsCut = 0;
-  s_FreeSlot = kNone;
+  while (s_NewestChunk != nullptr) {
+    tMatrices* const previous = s_NewestChunk->read[0].parent;
+    delete s_NewestChunk;
+    s_NewestChunk = previous != nullptr ? &ChunkOf(previous) : nullptr;
+  }
+  s_RecordsCut = kRecords;
+  s_FreeRecord = nullptr;
 }

@@ -5,28 +5,30 @@
 #include "../math/matrix_product.h"
 #include "tolmak_entity.h"
 
-/// What the matrix pass reads and writes of the entities: pivots, world
-/// matrices, links and change flags, kept apart from the entities in chunks
-/// of slots, each kind in an array of its own. A pass over a large tree then
-/// streams through the bytes it uses and no others, as a loop over flat
-/// arrays would, where one record per entity would bring in whole cache
-/// lines of fields it does not touch. Slots are cut in creation order, so
-/// that entities made together lie together, and freed ones are reused
-/// first. A slot's matrices stay where they are while it lives. Like the
-/// matrix queue, the pool is used from the game's one scene thread.
-struct cEntity::tMatrices {
-  static constexpr int32_t kNone = -1;
+/// What the matrix pass reads and writes of an entity, in two cache lines:
+/// this one, with the pivot and the links, which the pass only reads, and
+/// the line it writes, with the world matrix and the flags (Written()).
+/// The records live apart from the entities, in chunks that keep each kind
+/// of line in an array of its own: a pass over a large tree then streams
+/// through these lines alone, as a loop over flat arrays would, and a pass
+/// over a few scattered entities touches two lines of each. Records are
+/// cut in creation order, so that entities made together lie together, and
+/// freed ones are reused first; a record stays where it is while it lives.
+/// Like the matrix queue, the pool is used from the game's one scene
+/// thread.
+struct alignas(64) cEntity::tMatrices {
+  cMatrix4x3 pivot;
+  /// The parent entity's record, null at a root.
+  tMatrices* parent = nullptr;
+  /// The entities whose parent this is: its children, and copies of them,
+  /// which point at it without being in its list. Only these read its
+  /// world-changed flag.
+  int32_t referrers = 0;
 
-  struct tLinks {
-    /// The parent entity's slot, kNone at a root.
-    int32_t parent = kNone;
-    /// The entities whose parent this is: its children, and copies of
-    /// them, which point at it without being in its list. Only these read
-    /// its world-changed flag.
-    int32_t referrers = 0;
-  };
-
-  struct tState {
+  /// The record's second line, at the same index of its chunk's second
+  /// array.
+  struct alignas(64) tWritten {
+    cMatrix4x3 world;
     bool offsetChanged = true;
     bool pivotChanged = true;
     bool worldChanged = true;
@@ -36,115 +38,106 @@ struct cEntity::tMatrices {
     int32_t unreadBy = 0;
   };
 
-  /// A slot with identity matrices, no links and all three change flags
+  tWritten& Written();
+
+  /// A record with identity matrices, no links and all three change flags
   /// set. Throws std::bad_alloc.
-  static int32_t New();
-  /// Frees the slot; the pool's memory goes back to the system when its
-  /// last slot does.
-  static void Delete(int32_t slot);
+  static tMatrices* New();
+  /// Frees the record; the pool's memory goes back to the system when its
+  /// last record does.
+  static void Delete(tMatrices* record);
 
-  static cMatrix4x3& Pivot(int32_t slot) { return ChunkOf(slot).pivot[Index(slot)]; }
-  static cMatrix4x3& World(int32_t slot) { return ChunkOf(slot).world[Index(slot)]; }
-  static tLinks& Links(int32_t slot) { return ChunkOf(slot).links[Index(slot)]; }
-  static tState& State(int32_t slot) { return ChunkOf(slot).state[Index(slot)]; }
-
-  /// The pass over the queued slots (kNone entries skipped), with the
+  /// The pass over the queued records (null entries skipped), with the
   /// products of tolmak::detail's cFmaChain or cPlainChain: recomputes each
   /// world matrix whose pivot or parent's world changed, and leaves every
   /// flag clear. Inlined, so that the fma products inline into the caller
   /// compiled for them.
   template <class tChain>
-  [[gnu::always_inline]] static void Pass(int32_t* queue, int32_t count, tChain& products);
+  [[gnu::always_inline]] static void Pass(tMatrices** queue, int32_t count, tChain& products);
 
  private:
-  static constexpr int32_t kShift = 8;
-  static constexpr int32_t kSlots = 1 << kShift;
+  static constexpr int32_t kRecords = 256;
 
-  struct tChunk {
-    cMatrix4x3 pivot[kSlots];
-    cMatrix4x3 world[kSlots];
-    tLinks links[kSlots];
-    tState state[kSlots];
-  };
-
-  static int32_t Index(int32_t slot) { return slot & (kSlots - 1); }
-  /// The slot's chunk in a copy of the table (the pass keeps one: its flag
-  /// stores may alias anything, so the table itself would be read again).
-  static tChunk& ChunkOf(int32_t slot, tChunk* const* chunks = s_Chunks) {
-    return *chunks[slot >> kShift];
-  }
-  /// Asks for everything the pass touches of a slot, a few entries ahead.
-  static void Prefetch(const tChunk& chunk, int32_t k) {
+  struct tChunk;
+  static tChunk& ChunkOf(const tMatrices* record);
+  /// Asks for both lines of a record a few entries ahead of the pass.
+  static void Prefetch(tMatrices* record) {
 #if defined(__GNUC__)
-    __builtin_prefetch(&chunk.pivot[k]);
-    __builtin_prefetch(&chunk.world[k]);
-    __builtin_prefetch(&chunk.links[k]);
-    __builtin_prefetch(&chunk.state[k]);
+    __builtin_prefetch(record);
+    __builtin_prefetch(&record->Written());
 #endif
   }
-  static void AddChunk();
   static void ReleaseChunks();
 
   // Plain pointers and counts: nothing to destroy at exit before the last
-  // entity goes.
-  static inline tChunk** s_Chunks = nullptr;
-  static inline int32_t s_ChunkCount = 0;
-  static inline int32_t s_ChunkCapacity = 0;
-  static inline int32_t s_SlotsCut = 0;
-  /// Freed slots, linked through their parent links.
-  static inline int32_t s_FreeSlot = kNone;
-  static inline int32_t s_LiveSlots = 0;
+  // entity goes. A chunk's first record is not handed out: its parent link
+  // leads to the first record of the chunk cut before.
+  static inline tChunk* s_NewestChunk = nullptr;
+  static inline int32_t s_RecordsCut = kRecords;
+  /// Freed records, linked through their parent links.
+  static inline tMatrices* s_FreeRecord = nullptr;
+  static inline int64_t s_LiveRecords = 0;
 };
 
+struct cEntity::tMatrices::tChunk {
+  /// Aligned to the chunk's size, so that a record's address leads to its
+  /// chunk.
+  alignas(kRecords * 2 * 64) tMatrices read[kRecords];
+  tWritten written[kRecords];
+};
+
+inline cEntity::tMatrices::tChunk& cEntity::tMatrices::ChunkOf(const tMatrices* record) {
+  static_assert(sizeof(tChunk) == alignof(tChunk));
+  return *reinterpret_cast<tChunk*>(reinterpret_cast<uintptr_t>(record) &
+                                    ~uintptr_t(sizeof(tChunk) - 1));
+}
+
+inline cEntity::tMatrices::tWritten& cEntity::tMatrices::Written() {
+  tChunk& chunk = ChunkOf(this);
+  return chunk.written[this - chunk.read];
+}
+
 template <class tChain>
-inline void cEntity::tMatrices::Pass(int32_t* queue, int32_t count, tChain& products) {
-  tChunk* const* const chunks = s_Chunks;
+inline void cEntity::tMatrices::Pass(tMatrices** queue, int32_t count, tChain& products) {
   // An entity's world-changed flag is read only by its referrers, so it is
   // cleared as soon as the last of those queued after it has read it, while
-  // the slot is still in the cache; those whose readers do not all come
+  // the record is still in the cache; those whose readers do not all come
   // after them wait at the front of the queue, already swept, for a short
   // second sweep. In a tree queued in pre-order that front is a stack whose
   // top is the next to be read out, so it stays short.
   constexpr int32_t kAhead = 16;
   int32_t waiting = 0;
   for (int32_t i = 0; i < count; ++i) {
-    if (i + kAhead < count && queue[i + kAhead] != kNone) {
-      const int32_t ahead = queue[i + kAhead];
-      Prefetch(ChunkOf(ahead, chunks), Index(ahead));
-    }
-    const int32_t slot = queue[i];
-    if (slot == kNone) continue;
-    tChunk& chunk = ChunkOf(slot, chunks);
-    const int32_t k = Index(slot);
-    tState& state = chunk.state[k];
-    const tLinks links = chunk.links[k];
-    if (links.parent != kNone) {
-      tChunk& above = ChunkOf(links.parent, chunks);
-      const int32_t j = Index(links.parent);
-      tState& parent = above.state[j];
-      if (parent.worldChanged || state.pivotChanged) {
-        products.Multiply(chunk.pivot[k], above.world[j], chunk.world[k]);
-        state.worldChanged = true;
+    if (i + kAhead < count && queue[i + kAhead] != nullptr) Prefetch(queue[i + kAhead]);
+    tMatrices* const record = queue[i];
+    if (record == nullptr) continue;
+    tWritten& written = record->Written();
+    tMatrices* const parent = record->parent;
+    if (parent != nullptr) {
+      tWritten& above = parent->Written();
+      if (above.worldChanged || written.pivotChanged) {
+        products.Multiply(record->pivot, above.world, written.world);
+        written.worldChanged = true;
       }
-      if (parent.unreadBy > 0 && --parent.unreadBy == 0) {
-        parent.worldChanged = false;
-        if (queue[waiting - 1] == links.parent) --waiting;
+      if (above.unreadBy > 0 && --above.unreadBy == 0) {
+        above.worldChanged = false;
+        if (queue[waiting - 1] == parent) --waiting;
       }
-    } else if (state.pivotChanged) {
-      products.Copy(chunk.pivot[k], chunk.world[k]);
-      state.worldChanged = true;
+    } else if (written.pivotChanged) {
+      products.Copy(record->pivot, written.world);
+      written.worldChanged = true;
     }
-    state.offsetChanged = state.pivotChanged = state.queued = false;
-    if (links.referrers == 0) {
-      state.worldChanged = false;
+    written.offsetChanged = written.pivotChanged = written.queued = false;
+    if (record->referrers == 0) {
+      written.worldChanged = false;
     } else {
-      state.unreadBy = links.referrers;
-      queue[waiting++] = slot;
+      written.unreadBy = record->referrers;
+      queue[waiting++] = record;
     }
   }
   for (int32_t i = 0; i < waiting; ++i) {
-    tState& state = ChunkOf(queue[i], chunks).state[Index(queue[i])];
-    state.worldChanged = false;
-    state.unreadBy = 0;
+    tWritten& written = queue[i]->Written();
+    written.worldChanged = false;
+    written.unreadBy = 0;
   }
 }

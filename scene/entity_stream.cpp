@@ -169,7 +169,7 @@ void cEntity::Load(iIOStream& stream) {
 
   SetName(name);
   AdoptLoaded(materials, children);
-  tMatrices::Pivot(m_MatrixSlot) = pivot;
+  m_Matrices->pivot = pivot;
   m_OffsetMatrix = offset;
   m_Visible = visible;
   if (hasModel) m_Model = model;

@@ -4,41 +4,41 @@
 #include "tolmak_entity.h"
 
 const cMatrix4x3& cEntity::GetPivotMatrix() const {
-  return tMatrices::Pivot(m_MatrixSlot);
+  return m_Matrices->pivot;
 }
 
 const cMatrix4x3& cEntity::GetWorldMatrix() const {
-  return tMatrices::World(m_MatrixSlot);
+  return m_Matrices->Written().world;
 }
 
 bool cEntity::IsOffsetChanged() const {
-  return tMatrices::State(m_MatrixSlot).offsetChanged;
+  return m_Matrices->Written().offsetChanged;
 }
 
 bool cEntity::IsPivotChanged() const {
-  return tMatrices::State(m_MatrixSlot).pivotChanged;
+  return m_Matrices->Written().pivotChanged;
 }
 
 bool cEntity::IsWorldChanged() const {
-  return tMatrices::State(m_MatrixSlot).worldChanged;
+  return m_Matrices->Written().worldChanged;
 }
 
 bool cEntity::IsQueued() const {
-  return tMatrices::State(m_MatrixSlot).queued;
+  return m_Matrices->Written().queued;
 }
 
 void cEntity::PivotEdited() {
-  tMatrices::State(m_MatrixSlot).pivotChanged = true;
+  m_Matrices->Written().pivotChanged = true;
   MatrixQueue();
 }
 
 void cEntity::OffsetEdited() {
-  tMatrices::State(m_MatrixSlot).offsetChanged = true;
+  m_Matrices->Written().offsetChanged = true;
   MatrixQueue();
 }
 
 void cEntity::SetPivotMatrix(const cMatrix4x3& matrix) {
-  tMatrices::Pivot(m_MatrixSlot) = matrix;
+  m_Matrices->pivot = matrix;
   PivotEdited();
 }
 
@@ -47,7 +47,7 @@ void cEntity::SetPivotPosition(const cVector3& position) {
 }
 
 void cEntity::SetPivotPosition(float x, float y, float z) {
-  tMatrices::Pivot(m_MatrixSlot).SetPosition(cVector3(x, y, z));
+  m_Matrices->pivot.SetPosition(cVector3(x, y, z));
   PivotEdited();
 }
 
@@ -56,7 +56,7 @@ void cEntity::MovePivot(const cVector3& distance) {
 }
 
 void cEntity::MovePivot(float x, float y, float z) {
-  tMatrices::Pivot(m_MatrixSlot)[3] += cVector3(x, y, z);
+  m_Matrices->pivot[3] += cVector3(x, y, z);
   PivotEdited();
 }
 
@@ -65,7 +65,7 @@ void cEntity::RotatePivot(const cVector3& angles) {
 }
 
 void cEntity::RotatePivot(float x, float y, float z) {
-  tMatrices::Pivot(m_MatrixSlot).Rotate(x, y, z);
+  m_Matrices->pivot.Rotate(x, y, z);
   PivotEdited();
 }
 
@@ -74,7 +74,7 @@ void cEntity::ScalePivot(const cVector3& factors) {
 }
 
 void cEntity::ScalePivot(float x, float y, float z) {
-  tMatrices::Pivot(m_MatrixSlot).Scale(x, y, z);
+  m_Matrices->pivot.Scale(x, y, z);
   PivotEdited();
 }
 
@@ -122,17 +122,17 @@ void cEntity::ScaleOffset(float x, float y, float z) {
 void cEntity::Enqueue() {
   const int32_t slot = m_MatrixQueue.Add(this);
   try {
-    m_QueuedSlots.Add(m_MatrixSlot);
+    m_QueuedMatrices.Add(m_Matrices);
   } catch (...) {
     m_MatrixQueue.SetCount(slot);  // the two queues stay entry for entry
     throw;
   }
   m_QueueSlot = slot;
-  tMatrices::State(m_MatrixSlot).queued = true;
+  m_Matrices->Written().queued = true;
 }
 
 void cEntity::MatrixQueue() {
-  if (tMatrices::State(m_MatrixSlot).queued) return;
+  if (m_Matrices->Written().queued) return;
   Enqueue();
   // Depth-first pre-order without recursion, so that chains of any depth
   // are safe: descend into the next child not yet queued; when a node has
@@ -142,7 +142,7 @@ void cEntity::MatrixQueue() {
   for (;;) {
     if (next < node->m_Childs.GetCount()) {
       cEntity* child = node->m_Childs[next++];
-      if (child == nullptr || tMatrices::State(child->m_MatrixSlot).queued) continue;
+      if (child == nullptr || child->m_Matrices->Written().queued) continue;
       child->Enqueue();
       child->m_WalkFrom = node;
       child->m_WalkResume = next;
@@ -162,28 +162,28 @@ namespace {
 #ifdef TOLMAK_RUNTIME_AVX
 // Compiled for the fma instructions, so that the chain of products is
 // inlined and keeps its registers.
-template <class tPool>
-__attribute__((target("avx,fma"))) void PassWithFma(int32_t* queue, int32_t count) {
+template <class tRecord>
+__attribute__((target("avx,fma"))) void PassWithFma(tRecord** queue, int32_t count) {
   tolmak::detail::cFmaChain products;
-  tPool::Pass(queue, count, products);
+  tRecord::Pass(queue, count, products);
 }
 #endif
 
 }  // namespace
 
 void cEntity::UpdateMatrices() {
-  const int32_t count = m_QueuedSlots.GetCount();
+  const int32_t count = m_QueuedMatrices.GetCount();
   if (count > 0) {
 #ifdef TOLMAK_RUNTIME_AVX
     if (tolmak::detail::CpuHasAvxFma()) {
-      PassWithFma<tMatrices>(m_QueuedSlots.GetData(), count);
+      PassWithFma(m_QueuedMatrices.GetData(), count);
     } else
 #endif
     {
       tolmak::detail::cPlainChain products;
-      tMatrices::Pass(m_QueuedSlots.GetData(), count, products);
+      tMatrices::Pass(m_QueuedMatrices.GetData(), count, products);
     }
   }
-  m_QueuedSlots.Clear();
+  m_QueuedMatrices.Clear();
   m_MatrixQueue.Clear();
 }

@@ -463,7 +463,7 @@ def notes(runs, goals, context):
             + (f" (one product alone: {product['ns'] / 256:.1f} ns)" if product else "")
             + f", so on this machine, at the load average of {load} it had during the run, 20 ns "
             f"leave the entities at most {max(0.0, 20 - min(per)):.1f} ns beyond the arithmetic. "
-            f"The entities, reached through their slots in the matrix pool, take {worst} the flat "
+            f"The entities, reached through their records in the matrix pool, take {worst} the flat "
             "loop's time at worst (see the comparison with the other engines below).")
     if "time per entity at 1,000,000 against 1,000 (everything edited)" in missed:
         def per_node(variant, shape, size):
@@ -479,9 +479,9 @@ def notes(runs, goals, context):
             f"{per_node('entity', shape, 1000000):.1f} ns at 1,000,000 ({growth:.2f} ×)"
             + (f", where the flat loop on the same tree goes from {flat[0]:.1f} to {flat[1]:.1f} ns "
                f"({flat[1] / flat[0]:.2f} ×)" if all(flat) else "")
-            + ": a thousand entities' slots stay in the cache from pass to pass, a million's come "
-            "from memory, where the pass reads 116 bytes an entity from the pool's arrays and the flat "
-            "loop 108 bytes from its own.")
+            + ": a thousand entities' records stay in the cache from pass to pass, a million's come "
+            "from memory, where the pass reads 136 bytes an entity (two cache lines and its queue "
+            "entry) and the flat loop 108 bytes from its arrays.")
     pixel_misses = [m for m in missed if m.startswith(("`ConvertFromARGB", "`ConvertToARGB"))]
     if pixel_misses:
         out.append(

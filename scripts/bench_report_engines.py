@@ -80,11 +80,10 @@ def limits(runs, misses):
         per = [(e["ns"] / e["queued"], f["ns"] / f["queued"]) for e, f in big if e and f]
         text = ("- *Against the flat loop* (" + "; ".join(misses["flat"]) + "). The flat loop reads 108 bytes a "
                 "node (pivot, world, parent index, flags, queue entry) from arrays and writes 52; the pass "
-                "never touches the entities but reads the same kinds of arrays, kept by the matrix pool in "
-                "chunks of 256 slots in creation order (pivot, world, parent slot and referrer count, flags "
-                "and unread count, 4-byte queue entry): 116 bytes read and 56 written a node, plus the "
-                "lookup of each slot's chunk, in one sweep (a parent's world-changed flag is cleared as its "
-                "last child reads it).")
+                "never touches the entities but reads each one's matrix record, two cache lines (pivot and "
+                "links; world matrix and flags) kept in two arrays of a pooled chunk in creation order, "
+                "and an 8-byte queue entry, and writes back the record's second line: 136 bytes read and "
+                "64 written a node, in one sweep (a parent's world-changed flag is cleared as its last child reads it).")
         if per:
             text += (f" Once the trees outgrow the caches the pass is bound by memory traffic: at a million "
                      f"nodes, {min(p[0] for p in per):.1f} to {max(p[0] for p in per):.1f} ns a node against the "
