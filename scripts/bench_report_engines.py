@@ -146,10 +146,11 @@ def caller_limit(results):
     (t1, s1, r1), (t2, s2, r2) = [[float(x) for x in m.groups()] for m in phases]
     extra = lambda a, b: f"{b - a:+.2f} ms"
     rest = extra(single - t1 - s1 - r1, total - t2 - s2 - r2)
-    return text + (f", of which the transform {extra(t1, t2)}, the set-up and rasterising "
-                   f"{extra(s1 + r1, s2 + r2)} (where each thread reads vertices and set-ups that the other "
-                   f"wrote) and the rest {rest}: clear, present, and each thread spinning, up to 100 µs, while "
-                   f"it waits for the other's items at the end of a phase or for the next draw.")
+    drawing = extra(s1 + r1, s2 + r2) + (" (where each thread reads vertices and set-ups that the other wrote)"
+                                         if s2 + r2 > s1 + r1 else "")
+    return text + (f", of which the transform {extra(t1, t2)}, the set-up and rasterising {drawing} and the "
+                   f"rest {rest}: clear, present, and each thread spinning, up to 100 µs, while it waits for "
+                   f"the other's items at the end of a phase or for the next draw.")
 
 def renderers(results, runs, docs):
     ours, theirs = runs.get("render/zunfert"), runs.get("render/burnings")
