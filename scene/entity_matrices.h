@@ -73,6 +73,7 @@ struct alignas(64) cEntity::tMatrices {
   // entity goes. A chunk's first record is not handed out: its parent link
   // leads to the first record of the chunk cut before.
   static inline tChunk* s_NewestChunk = nullptr;
+  /// Records cut from the newest chunk: all of them when there is none.
   static inline int32_t s_RecordsCut = kRecords;
   /// Freed records, linked through their parent links.
   static inline tMatrices* s_FreeRecord = nullptr;
