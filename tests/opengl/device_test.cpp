@@ -247,8 +247,7 @@ TEST(OpenGlFailures, NoDisplayAndRefusedShadersAreReported) {
   setenv("SDL_VIDEODRIVER", "no-such-driver", 1);
   cOpenGLVideo3D device;
   cInitInfo info(64, 48, 32, true, true);
-  EXPECT_FALSE(device.InitDevice(&info));
-  EXPECT_FALSE(device.IsInitialized());
+  EXPECT_FALSE(device.InitDevice(&info) || device.IsInitialized());
   EXPECT_NE(device.GetError().find("no display"), std::string::npos) << device.GetError();
   setenv("SDL_VIDEODRIVER", "offscreen", 1);
   ASSERT_TRUE(device.InitDevice(&info)) << device.GetError();
@@ -271,11 +270,10 @@ TEST(OpenGlVideo2D, PlayerResizingTheWindowResizesTheSurfaces) {
   SDL_SetWindowSize(device.GetWindow(), 100, 70);
   cSdlEventPump::Instance().Pump();
   ASSERT_TRUE(device.Flip());  // the frame drawn at the old size
-  ASSERT_EQ(device.GetWidth(), 100);
-  ASSERT_EQ(device.GetHeight(), 70);
   cSurface* back = device.GetBackSurface();
-  EXPECT_EQ(back->GetWidth(), 100);
-  EXPECT_EQ(device.GetFrontSurface()->GetHeight(), 70);
+  ASSERT_EQ(std::tuple(device.GetWidth(), device.GetHeight(), back->GetWidth(),
+                       device.GetFrontSurface()->GetHeight()),
+            std::tuple(100, 70, 100, 70));
   back->Clear(0xFF000000);
   back->FillRect(50, 35, 50, 35, 0xFF20C040);
   ASSERT_TRUE(device.Flip());
