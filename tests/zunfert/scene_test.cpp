@@ -1,4 +1,3 @@
-#include <cstring>
 #include <filesystem>
 
 #ifndef _WIN32
