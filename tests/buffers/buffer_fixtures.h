@@ -4,7 +4,6 @@
 #include <tolmak.h>
 
 #include <algorithm>
-#include <cstring>
 #include <functional>
 #include <vector>
 

@@ -112,8 +112,8 @@ void CompilerTest::WriteCheckerPng(const std::string& name) const {
 
 cDefaultWorld* CompilerTest::CompileAndLoad(const std::string& model) {
   EXPECT_TRUE(Compile(model, "scene.world")) << m_Compiler.GetError().c_str();
-  cObject* loaded = cPluginSystem::GetInstance()->LoadPlugin(m_Folder.Url("scene.world"));
-  auto* typed = dynamic_cast<cDefaultWorld*>(loaded);
+  m_Loaded = cPluginSystem::GetInstance()->LoadPlugin(m_Folder.Url("scene.world"));
+  auto* typed = dynamic_cast<cDefaultWorld*>(m_Loaded);
   EXPECT_NE(typed, nullptr);
   cEntity::UpdateMatrices();
   return typed;

@@ -60,14 +60,16 @@ class CompilerTest : public testing::Test {
   int CountFiles() const { return static_cast<int>(m_Folder.Files().size()); }
 
   /// Compiles the model into scene.world and loads that through
-  /// LoadPlugin, matrices updated; the test destroys the world.
+  /// LoadPlugin, matrices updated; the world lasts to the end of the test.
   cDefaultWorld* CompileAndLoad(const std::string& model);
+  void TearDown() override { cPluginSystem::GetInstance()->Destroy(m_Loaded); }
   /// Draws the world with its selected camera and compares the picture
   /// with tests/compiler/golden/<name>.png.
   void ExpectRendersAs(cDefaultWorld* world, const std::string& name);
 
   cSceneCompiler m_Compiler;
   const cScratchFolder m_Folder{"tolmak_compiler_test"};
+  cObject* m_Loaded = nullptr;
   static cVideo3D* s_Video;
 };
 

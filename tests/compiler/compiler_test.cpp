@@ -64,7 +64,6 @@ TEST_F(CompilerTest, TexturedBoxDrawsWithItsTextureAndReportsProgress) {
   });
   cDefaultWorld* world = CompileAndLoad("box.gltf");
   ExpectRendersAs(world, "textured_box");
-  cPluginSystem::GetInstance()->Destroy(world);
 
   const cCompileSummary& summary = m_Compiler.GetSummary();
   EXPECT_EQ(summary.m_Textures, 1);
@@ -101,7 +100,6 @@ TEST_F(CompilerTest, NestedTransformsLandWhereTheFileSays) {
   // C's own +Y turns to +Z about X, then to +X about Y.
   expectNear(c->GetWorldMatrix()[1], cVector3(1, 0, 0), "C's Y axis");
   expectNear(c->GetWorldMatrix()[2], cVector3(0, -1, 0), "C's Z axis");
-  cPluginSystem::GetInstance()->Destroy(world);
 }
 
 // Two triangles side by side: the left one faces the camera, the right one
@@ -117,7 +115,6 @@ TEST_F(CompilerTest, FrontFacesAreTheOnesDrawn) {
   WriteFile("pair.gltf", gltf.Text());
   cDefaultWorld* world = CompileAndLoad("pair.gltf");
   ExpectRendersAs(world, "winding");
-  cPluginSystem::GetInstance()->Destroy(world);
 }
 
 // 280 x 250 vertices without normals: the mesh is cut into pieces that a
@@ -158,7 +155,6 @@ TEST_F(CompilerTest, LargeMeshIsSplitAndShadedWithComputedNormals) {
   EXPECT_EQ(pieces, 2);
   EXPECT_EQ(triangles, (kColumns - 1) * (kRows - 1) * 2);
   EXPECT_GE(vertices, kColumns * kRows);
-  cPluginSystem::GetInstance()->Destroy(world);
 }
 
 // A floor under a point, a spot and a directional light, seen by the
@@ -203,7 +199,6 @@ TEST_F(CompilerTest, CameraAndEachLightKindArrive) {
   WriteFile("lights.gltf", gltf.Text());
   cDefaultWorld* world = CompileAndLoad("lights.gltf");
   ExpectRendersAs(world, "camera_lights");
-  cPluginSystem::GetInstance()->Destroy(world);
 }
 
 // Without texture coordinates a textured material is drawn untextured;
@@ -223,7 +218,6 @@ TEST_F(CompilerTest, ObjWithoutCoordinatesOrNormalsGetsUntexturedMaterialAndNorm
       EXPECT_LT((model->GetVertices().GetNormal(0) - cVector3(0, 0, 1)).GetLength(), 1e-4f);
     }
   EXPECT_EQ(meshes, 1);
-  cPluginSystem::GetInstance()->Destroy(world);
 }
 
 TEST_F(CompilerTest, BadInputFailsNamingFileAndItemAndWritesNothing) {

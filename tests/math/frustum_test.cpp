@@ -1,5 +1,3 @@
-#include <cmath>
-
 #include "math_fixtures.h"
 
 using namespace math_fixtures;

@@ -1,7 +1,5 @@
-#include <algorithm>
 #include <cstdlib>
 #include <utility>
-#include <vector>
 
 #include "math_fixtures.h"
 

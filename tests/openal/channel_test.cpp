@@ -1,4 +1,5 @@
 #include <cstring>
+#include <tuple>
 
 #include "loopback.h"
 #include "test_support.h"
@@ -112,10 +113,9 @@ TEST_F(Decoding, FilesFromMemoryDecodeAsWritten) {
     cMemoryStream in(bytes.data(), uint32_t(bytes.size()));
     cSoundSample* sample = m_System.LoadSample(in);
     ASSERT_NE(sample, nullptr) << m_System.GetLastError().c_str();
-    EXPECT_EQ(sample->GetChannels(), 2);
-    EXPECT_EQ(sample->GetFrequency(), kRate);
-    EXPECT_EQ(sample->GetLength(), 4800u);
-    EXPECT_EQ(sample->GetDuration(), 100u);
+    EXPECT_EQ(std::tuple(sample->GetChannels(), sample->GetFrequency(), sample->GetLength(),
+                         sample->GetDuration()),
+              std::tuple(2, kRate, 4800u, 100u));
     if (type != ESoundFile::OggVorbis) {
       EXPECT_EQ(Samples(*sample), tone);  // lossless
     } else {

@@ -3,6 +3,7 @@
 #include <fstream>
 #include <random>
 #include <thread>
+#include <tuple>
 
 #include "loopback.h"
 
@@ -64,8 +65,7 @@ TEST_F(Streams, PauseResumeAndSeekKeepTheStreamInPlaceAndItEndsOnce) {
   const tPcm sought = Render(0.1);
   EXPECT_TRUE(std::equal(sought.begin(), sought.end(), noise.begin() + kRate));
   Render(0.5);  // past the end
-  EXPECT_FALSE(channel->IsPlaying());
-  EXPECT_EQ(channel->GetStream(), nullptr);
+  EXPECT_TRUE(!channel->IsPlaying() && channel->GetStream() == nullptr);
   EXPECT_LT(Rms(Side(Render(0.1), 0)), 1.0);
 }
 
@@ -85,8 +85,7 @@ TEST(LiveStreams, TheFeederThreadKeepsAStreamPlayingToItsEndWithoutUpdates) {
   EXPECT_GT(channel->GetPlayPosition(),
             3u * cOpenALSoundChannel::kStreamBuffers * cOpenALSoundChannel::kStreamFrames / 2);
   std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-  EXPECT_FALSE(channel->IsPlaying());
-  EXPECT_EQ(channel->GetStream(), nullptr);
+  EXPECT_TRUE(!channel->IsPlaying() && channel->GetStream() == nullptr);
   system.ShutdownSound();
   cStreamManager::Delete();
 }
@@ -118,9 +117,8 @@ TEST_F(Streams, CDPlayerPlaysTheFolderInNameOrderTrackAfterTrack) {
   EXPECT_FALSE(cd->OpenDrive(1));
   ASSERT_TRUE(cd->OpenDrive(0));
   ASSERT_EQ(cd->GetTrackCount(), 3);
-  EXPECT_EQ(cd->GetTrackLength(1), 500u);
-  EXPECT_EQ(cd->GetTrackLength(2), 300u);
-  EXPECT_EQ(cd->GetTrackLength(4), 0u);
+  EXPECT_EQ(std::tuple(cd->GetTrackLength(1), cd->GetTrackLength(2), cd->GetTrackLength(4)),
+            std::tuple(500u, 300u, 0u));
 
   ASSERT_TRUE(cd->Play(1, 2));
   EXPECT_EQ(cd->GetCurrentTrack(), 1);

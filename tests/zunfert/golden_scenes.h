@@ -24,9 +24,7 @@ class cGoldenScenes {
   /// Opens the device (culling off, inside a scene) and a camera at (0, 0, 4) looking down -Z (+X
   /// to the right).
   void OpenScene(int width, int height, float fov = 60.0f) {
-    cInitInfo info(width, height, 32, true, true);
-    ASSERT_TRUE(m_Device.InitDevice(&info));
-    m_Device.SetCulling(E3::ECulling::Disabled);
+    ASSERT_NO_FATAL_FAILURE(OpenFlat(m_Device, width, height));
     ASSERT_TRUE(m_Device.BeginScene());
     cFrustumInfo lens;
     lens.Set(cMatrix4x3({-1, 0, 0}, {0, 1, 0}, {0, 0, -1}, {0, 0, 4}), 50.0f, fov, 1.0f);
@@ -179,10 +177,8 @@ class cGoldenScenes {
   // texels are dropped, its alpha tested.
   void BlendingAlphaTestAndColorKey() {
     OpenScene(64, 64);
-    const cVertexBuffer bars = MakeVertices({{-1.2f, -1.2f, -0.5f, 0xFF2060C0},
-                                             {1.2f, -1.2f, -0.5f, 0xFFC0C0C0},
-                                             {1.2f, 1.2f, -0.5f, 0xFFC06020},
-                                             {-1.2f, 1.2f, -0.5f, 0xFF203020}});
+    const cVertexBuffer bars =
+        Quad(-1.2f, -1.2f, 1.2f, 1.2f, -0.5f, {0xFF2060C0, 0xFFC0C0C0, 0xFFC06020, 0xFF203020});
     m_Device.DrawPrimitive(E3::EPrimitive::TriangleFan, bars, 0, 4);
     const auto quad = [](float x, float y, uint32_t color) {
       return Quad(x, y, x + 0.9f, y - 0.9f, 0, color);
@@ -340,10 +336,8 @@ class cGoldenScenes {
     m_Device.EnableClipPlane(0, true);
     m_Device.EnableClipPlane(5, true);
     m_Device.SetMatrix(E3::EMatrix::World, cMatrix4x3::EulerRotation(0, 0, 30));
-    const cVertexBuffer quad = MakeVertices({{-0.8f, 0.8f, 0, 0xFFFF2020},
-                                             {0.8f, 0.8f, 0, 0xFF20FF20},
-                                             {0.8f, -0.8f, 0, 0xFF2020FF},
-                                             {-0.8f, -0.8f, 0, 0xFFFFFF20}});
+    const cVertexBuffer quad =
+        Quad(-0.8f, 0.8f, 0.8f, -0.8f, 0, {0xFFFF2020, 0xFF20FF20, 0xFF2020FF, 0xFFFFFF20});
     m_Device.DrawPrimitive(E3::EPrimitive::TriangleFan, quad, 0, 4);
     m_Device.SetMatrix(E3::EMatrix::World, cMatrix4x3());
     const cVertexBuffer strip = MakeVertices({{-0.95f, 0.2f, 0.1f, 0xFFFFFFFF},
@@ -375,10 +369,8 @@ class cGoldenScenes {
       m_Device.SetTextureCoordinateSet(s, 0);
     }
     m_Device.SetPixelFunction(E3::EPixelFunction::AlphaBlend);
-    const cVertexBuffer quad = MakeVertices({{-1, 1, 0, 0xFFE04020, 0, 0},
-                                             {1, 1, 0, 0xC020C060, 1, 0},
-                                             {1, -1, 0, 0x802060E0, 1, 1},
-                                             {-1, -1, 0, 0x40F0F0F0, 0, 1}});
+    const cVertexBuffer quad =
+        Quad(-1, 1, 1, -1, 0, {0xFFE04020, 0xC020C060, 0x802060E0, 0x40F0F0F0});
     // The first stage's colour and alpha functions, the second stage's.
     const ET tiles[16][3] = {{ET::Mul, ET::Mul, ET::DisableStage},
                              {ET::Mul2X, ET::Add, ET::DisableStage},

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "image_fixtures.h"
 #include "zunfert.h"
 

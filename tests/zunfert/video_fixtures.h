@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <initializer_list>
-#include <string>
 #include <vector>
 
 #include "zunfert_video.h"
@@ -59,40 +59,46 @@ inline cVertexBuffer MakeVertices(std::initializer_list<cTestVertex> list) {
   return MakeVertices(std::vector<cTestVertex>(list));
 }
 
-/// A quad from corner (x0, y0) to (x1, y1) at depth z, in one colour, with
-/// texture coordinates from (uv0, uv0) to (uv1, uv1).
+/// A quad from corner (x0, y0) to (x1, y1) at depth z, its corners coloured
+/// in that order round it, with texture coordinates from (uv0, uv0) to (uv1, uv1).
+inline cVertexBuffer Quad(float x0, float y0, float x1, float y1, float z,
+                          const std::array<uint32_t, 4>& colors, float uv0 = 0, float uv1 = 1) {
+  return MakeVertices({{x0, y0, z, colors[0], uv0, uv0},
+                       {x1, y0, z, colors[1], uv1, uv0},
+                       {x1, y1, z, colors[2], uv1, uv1},
+                       {x0, y1, z, colors[3], uv0, uv1}});
+}
+/// The same in one colour.
 inline cVertexBuffer Quad(float x0, float y0, float x1, float y1, float z, uint32_t color,
                           float uv0 = 0, float uv1 = 1) {
-  return MakeVertices({{x0, y0, z, color, uv0, uv0},
-                       {x1, y0, z, color, uv1, uv0},
-                       {x1, y1, z, color, uv1, uv1},
-                       {x0, y1, z, color, uv0, uv1}});
+  return Quad(x0, y0, x1, y1, z, {color, color, color, color}, uv0, uv1);
 }
 
-/// A 3D device opened at a small size in ARGB8888, inside a scene, with
-/// culling off and, unless a test sets others, matrices that map x and y
-/// in [-1, 1] straight onto the viewport (w = -z, depth 0.5).
+/// A projection whose clip z is the constant depthClip (for w = 1).
+inline cMatrix4x3 FlatProjection(float depthClip) {
+  cMatrix4x3 m;
+  m(2, 2) = 0;
+  m(3, 2) = depthClip;
+  return m;
+}
+
+/// Opens either 3D device with culling off and, unless a test sets others,
+/// matrices that map x and y in [-1, 1] straight onto the viewport (w = -z,
+/// depth 0.5).
+inline void OpenFlat(cSoftwareVideo3D& device, int width, int height, int depth = 32) {
+  cInitInfo info(width, height, depth, true, true);
+  ASSERT_TRUE(device.InitDevice(&info));
+  device.SetCulling(cVideo3D::ECulling::Disabled);
+  device.SetMatrix(cVideo3D::EMatrix::Projection, FlatProjection(0.0f));
+}
+
+/// A software 3D device opened flat at 64 by 64 in ARGB8888, inside a scene.
 class cDeviceTest : public ::testing::Test {
  protected:
-  void Open(int width, int height, int depth = 32) {
-    cInitInfo info(width, height, depth, true, true);
-    ASSERT_TRUE(m_Device.InitDevice(&info));
-    m_Device.SetCulling(cVideo3D::ECulling::Disabled);
-    m_Device.SetMatrix(cVideo3D::EMatrix::Projection, FlatProjection(0.0f));
+  void SetUp() override {
+    ASSERT_NO_FATAL_FAILURE(OpenFlat(m_Device, 64, 64));
     ASSERT_TRUE(m_Device.BeginScene());
   }
-  void SetUp() override { Open(64, 64); }
-
-  /// A projection whose clip z is the constant depthClip (for w = 1).
-  static cMatrix4x3 FlatProjection(float depthClip) {
-    cMatrix4x3 m;
-    m(2, 2) = 0;
-    m(3, 2) = depthClip;
-    return m;
-  }
-  /// The clip-space x of pixel column x (as a coordinate, not a centre).
-  float ClipX(float x) const { return 2.0f * x / static_cast<float>(m_Device.GetWidth()) - 1.0f; }
-  float ClipY(float y) const { return 1.0f - 2.0f * y / static_cast<float>(m_Device.GetHeight()); }
 
   uint32_t Pixel(int x, int y) {
     return PixelAt(*m_Device.GetSurface(cVideo3D::ESurface::Back), x, y);
