@@ -1,12 +1,17 @@
 #include "raster_bands.h"
 
 #include <algorithm>
+#include <chrono>
+#include <numeric>
 
 namespace zunfert::detail {
 
 void cRasterBands::SetBands(int bands) {
   m_Bands = std::max(bands, 1);
   m_RowWork.resize(static_cast<size_t>(m_Bands));
+  m_Shares.assign(static_cast<size_t>(m_Bands), kWhole / m_Bands);
+  m_Shares[0] += kWhole - kWhole / m_Bands * m_Bands;
+  m_Seconds.assign(static_cast<size_t>(m_Bands), 0.0);
 }
 
 void cRasterBands::Prepare(uint32_t lists) {
@@ -17,6 +22,29 @@ void cRasterBands::Prepare(uint32_t lists) {
 void cRasterBands::Forget() {
   for (uint32_t list = 0; list < m_Used; ++list) m_Lists[list].triangles.clear();
   for (std::vector<int64_t>& rows : m_RowWork) std::fill(rows.begin(), rows.end(), 0);
+  Rebalance();
+}
+
+void cRasterBands::Rebalance() {
+  // A band's time per share is its cost; equal times want shares in
+  // inverse proportion to it. Half the way there each draw, so that one
+  // odd draw (or a thread the machine held up once) moves the cuts little;
+  // no band goes below a quarter of an equal share.
+  const auto wanted = [this](size_t k) {
+    return static_cast<double>(m_Shares[k]) / std::max(m_Seconds[k], 1e-7);
+  };
+  double sum = 0;
+  for (size_t k = 0; k < m_Shares.size(); ++k) sum += wanted(k);
+  const int64_t least = kWhole / (4 * m_Bands);
+  int64_t given = 0;
+  for (size_t k = 0; k < m_Shares.size(); ++k) {
+    const auto toward = static_cast<int64_t>(static_cast<double>(kWhole) * wanted(k) / sum);
+    m_Shares[k] = std::max((m_Shares[k] + toward) / 2, least);
+    given += m_Shares[k];
+  }
+  // Whatever rounding and the floor left over goes to or comes from the
+  // largest share.
+  *std::max_element(m_Shares.begin(), m_Shares.end()) += kWhole - given;
 }
 
 void cRasterBands::AddTriangle(uint32_t list, int thread, const cTriangleSetup& setup,
@@ -50,7 +78,13 @@ std::pair<int, int> cRasterBands::Rows(int k) const {
   for (size_t y = 0; y < rows; ++y) total += perRow += change(y);
   // A cut falls on the first row with its share of the work above it; the
   // last band ends at the last row.
-  const int64_t shares[2] = {total * k / m_Bands, total * (k + 1) / m_Bands};
+  // In double: the total times a share could leave 64 bits. Every band
+  // rounds the same sums the same way, so neighbours agree on their cut.
+  const int64_t before = std::accumulate(m_Shares.begin(), m_Shares.begin() + k, int64_t{0});
+  const auto share = [total](int64_t upTo) {
+    return static_cast<int64_t>(static_cast<double>(total) * static_cast<double>(upTo) / kWhole);
+  };
+  const int64_t shares[2] = {share(before), share(before + m_Shares[k])};
   const int cuts = k + 1 == m_Bands ? 1 : 2;
   int found[2] = {static_cast<int>(rows), static_cast<int>(rows)}, c = 0;
   int64_t above = 0;
@@ -62,7 +96,8 @@ std::pair<int, int> cRasterBands::Rows(int k) const {
   return {found[0], found[1]};
 }
 
-void cRasterBands::DrawBand(int k, const cPixelPipeline& pipeline) const {
+void cRasterBands::DrawBand(int k, const cPixelPipeline& pipeline) {
+  const auto start = std::chrono::steady_clock::now();
   const auto [from, to] = Rows(k);
   for (uint32_t list = 0; list < m_Used; ++list)
     for (const tTriangle& triangle : m_Lists[list].triangles) {
@@ -72,6 +107,7 @@ void cRasterBands::DrawBand(int k, const cPixelPipeline& pipeline) const {
       coverage.EachSpan(from, to, [&](int y, int x0, int x1) { batcher.Add(y, x0, x1); });
       batcher.Finish();
     }
+  m_Seconds[k] = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 }  // namespace zunfert::detail

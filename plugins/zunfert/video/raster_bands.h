@@ -20,6 +20,11 @@ namespace zunfert::detail {
 /// in that order, finding the spans of its own rows: a block rather than
 /// rows dealt out in turn, so that most triangles are walked by one band.
 /// The lists keep their storage from draw to draw.
+///
+/// The estimate misjudges some work the same way draw after draw (small
+/// triangles far away, a thread the machine runs slower), so each band's
+/// share of the estimated work follows the time the bands took: a band
+/// that took longer than the others gets less of the next draw's work.
 class cRasterBands {
  public:
   /// Bands, and threads that record; at least 1.
@@ -36,9 +41,10 @@ class cRasterBands {
   void AddTriangle(uint32_t list, int thread, const cTriangleSetup& setup,
                    const cTriangleCoverage& coverage);
   /// Once every list is recorded: draws the rows of band k of every
-  /// triangle recorded.
-  void DrawBand(int k, const cPixelPipeline& pipeline) const;
-  /// After the bands are drawn: forgets the triangles and their work.
+  /// triangle recorded, and times them. Bands may be drawn at once.
+  void DrawBand(int k, const cPixelPipeline& pipeline);
+  /// After the bands are drawn: forgets the triangles and their work, and
+  /// moves the bands' shares toward equal times.
   void Forget();
 
  private:
@@ -56,7 +62,14 @@ class cRasterBands {
   /// recorded triangles may touch; every band finds the same cuts.
   std::pair<int, int> Rows(int k) const;
 
+  /// Shares in 1/kWhole of the estimated work; they add up to kWhole.
+  static constexpr int64_t kWhole = 1 << 16;
+  void Rebalance();
+
   int m_Bands = 1;
+  std::vector<int64_t> m_Shares = std::vector<int64_t>(1, kWhole);
+  /// Seconds band k took to draw, in the draw just done.
+  std::vector<double> m_Seconds = std::vector<double>(1);
   uint32_t m_Used = 0;  // lists in use since Prepare
   std::vector<tList> m_Lists;
   /// By thread, the change of the estimated work per row from row y - 1
