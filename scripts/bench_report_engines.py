@@ -190,8 +190,8 @@ def renderers(results, runs, docs):
     text += ("\nWith two threads a draw is three phases of items that either thread takes, whichever comes "
              "first: stretches of 128 vertices to transform, stretches of 64 primitives to set up, each "
              "stretch's triangles into a list of its own, and one block of rows a thread, drawn from every "
-             "list in the primitives' order (the blocks are cut where the recorded triangles' estimated "
-             "work halves). The picture is the one-thread picture bit for bit (a test compares them), and "
+             "list in the primitives' order (the blocks are cut by the recorded triangles' estimated work, "
+             "each block's share of it following the times the blocks took in the draws before). The picture is the one-thread picture bit for bit (a test compares them), and "
              "the calling thread waits only for items the other has taken, never for it to wake. The wall "
              "clock counts the time spent waiting for a core: on a shared machine the gain is bounded by the "
              "core the others leave free (see the load average).\n")
