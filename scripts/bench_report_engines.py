@@ -83,7 +83,8 @@ def limits(runs, misses):
                 "never touches the entities but reads each one's matrix record, two cache lines (pivot and "
                 "links; world matrix and flags) kept in two arrays of a pooled chunk in creation order, "
                 "and an 8-byte queue entry, and writes back the record's second line: 136 bytes read and "
-                "64 written a node, in one sweep (a parent's world-changed flag is cleared as its last child reads it).")
+                "64 written a node, in one sweep (a parent's world-changed flag is cleared as its last "
+                "child reads it).")
         if per:
             text += (f" Once the trees outgrow the caches the pass is bound by memory traffic: at a million "
                      f"nodes, {min(p[0] for p in per):.1f} to {max(p[0] for p in per):.1f} ns a node against the "
@@ -191,8 +192,9 @@ def renderers(results, runs, docs):
              "first: stretches of 128 vertices to transform, stretches of 64 primitives to set up, each "
              "stretch's triangles into a list of its own, and one block of rows a thread, drawn from every "
              "list in the primitives' order (the blocks are cut by the recorded triangles' estimated work, "
-             "each block's share of it following the times the blocks took in the draws before). The picture is the one-thread picture bit for bit (a test compares them), and "
-             "the calling thread waits only for items the other has taken, never for it to wake. The wall "
+             "each block's share of it following the times the blocks took in the draws before). The "
+             "picture is the one-thread picture bit for bit (a test compares them), and the calling thread "
+             "waits only for items the other has taken, never for it to wake. The wall "
              "clock counts the time spent waiting for a core: on a shared machine the gain is bounded by the "
              "core the others leave free (see the load average).\n")
     split = os.path.join(results, "video3d.txt")
