@@ -67,14 +67,22 @@ void cWorkCrew::Run(std::initializer_list<tPhase> phases, tWatch watch) {
     }
     return;
   }
-  if (m_Helpers.empty())
+  if (m_Helpers.empty()) {
+    m_Owned = std::make_unique<tOwned[]>(static_cast<size_t>(kMaxPhases) * m_Threads);
     for (int thread = 1; thread < m_Threads; ++thread)
       m_Helpers.emplace_back(&cWorkCrew::Help, this, thread, m_Run.load());
+  }
   m_PhaseCount = 0;
   for (const tPhase& phase : phases) {
     if (m_PhaseCount == kMaxPhases) break;
     m_Phases[m_PhaseCount] = phase;
-    m_Next[m_PhaseCount].store(0, std::memory_order_relaxed);
+    const auto share = [&](int thread) {
+      return static_cast<uint64_t>(phase.items) * static_cast<uint64_t>(thread) /
+             static_cast<uint64_t>(m_Threads);
+    };
+    for (int thread = 0; thread < m_Threads; ++thread)
+      Owned(m_PhaseCount, thread)
+          .items.store(share(thread) | share(thread + 1) << 32, std::memory_order_relaxed);
     m_Done[m_PhaseCount].store(0, std::memory_order_relaxed);
     ++m_PhaseCount;
   }
@@ -89,6 +97,25 @@ void cWorkCrew::Run(std::initializer_list<tPhase> phases, tWatch watch) {
   if (watch.seen) watch.seen(watch.context, m_PhaseCount - 1);
 }
 
+bool cWorkCrew::Take(int p, int thread, uint32_t& item) {
+  const auto take = [&item](tOwned& owned, bool front) {
+    uint64_t items = owned.items.load(std::memory_order_relaxed);
+    for (;;) {
+      const auto first = static_cast<uint32_t>(items), end = static_cast<uint32_t>(items >> 32);
+      if (first >= end) return false;
+      const uint64_t rest = front ? items + 1 : items - (uint64_t{1} << 32);
+      if (owned.items.compare_exchange_weak(items, rest, std::memory_order_relaxed)) {
+        item = front ? first : end - 1;
+        return true;
+      }
+    }
+  };
+  if (take(Owned(p, thread), true)) return true;
+  for (int other = 1; other < m_Threads; ++other)
+    if (take(Owned(p, (thread + other) % m_Threads), false)) return true;
+  return false;
+}
+
 void cWorkCrew::Work(int thread, tWatch watch) {
   for (int p = 0; p < m_PhaseCount; ++p) {
     if (p > 0) {
@@ -97,7 +124,7 @@ void cWorkCrew::Work(int thread, tWatch watch) {
       if (watch.seen) watch.seen(watch.context, p - 1);
     }
     const tPhase& phase = m_Phases[p];
-    for (uint32_t item; (item = m_Next[p].fetch_add(1, std::memory_order_relaxed)) < phase.items;) {
+    for (uint32_t item; Take(p, thread, item);) {
       phase.work(phase.context, thread, item);
       if (m_Done[p].fetch_add(1, std::memory_order_acq_rel) + 1 == phase.items) Wake();
     }

@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <initializer_list>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -15,10 +16,14 @@ namespace zunfert::detail {
 ///
 /// A run is a few phases, each a number of items. Every item is done once,
 /// by whichever thread takes it first, and a phase's items are taken only
-/// when the previous phase's are all done. The caller takes items until
-/// none is left and then waits only for items a helper has taken: a helper
-/// that the machine wakes late takes fewer items, and nothing waits for it
-/// to wake. What an item writes, every item of the later phases sees.
+/// when the previous phase's are all done. Each thread owns an equal run of
+/// a phase's items and takes them in order; a thread that has done its own
+/// takes from the far end of another's, so that neighbouring items (rows of
+/// a picture, stretches of a mesh) mostly stay with one thread and its
+/// cache. The caller takes items until none is left and then waits only for
+/// items a helper has taken: a helper that the machine wakes late takes
+/// fewer items, and nothing waits for it to wake. What an item writes,
+/// every item of the later phases sees.
 class cWorkCrew {
  public:
   /// work(context, thread, item): thread is the taker, 0 the caller's, below
@@ -65,6 +70,16 @@ class cWorkCrew {
  private:
   static constexpr int kMaxPhases = 4;
 
+  /// The items of phase p still to take that thread owns: the first in the
+  /// low half, one past the last in the high half, so that the owner and a
+  /// thief settle who takes an item with one compare-exchange.
+  struct alignas(64) tOwned {
+    std::atomic<uint64_t> items = 0;
+  };
+  tOwned& Owned(int p, int thread) { return m_Owned[p * m_Threads + thread]; }
+  /// Takes the next item of phase p for thread: its own first, then from
+  /// the back of the others'. False when none is left.
+  bool Take(int p, int thread, uint32_t& item);
   /// Takes and does items of the current run's phases, waiting at each
   /// phase for the previous one's items to be done.
   void Work(int thread, tWatch watch);
@@ -91,7 +106,7 @@ class cWorkCrew {
   // empty before it writes the next.
   tPhase m_Phases[kMaxPhases];
   int m_PhaseCount = 0;
-  std::atomic<uint32_t> m_Next[kMaxPhases] = {};  // the next item to take
+  std::unique_ptr<tOwned[]> m_Owned;              // kMaxPhases per thread
   std::atomic<uint32_t> m_Done[kMaxPhases] = {};  // items done
   std::atomic<uint32_t> m_Run = 0;                // counts the runs
   std::atomic<bool> m_Open = false;
