@@ -60,11 +60,16 @@ bool cSoftwareSurface::Clear(uint32_t pixel) {
 }
 
 bool cSoftwareSurface::FillRect(int x, int y, int width, int height, uint32_t pixel) {
+  if (m_PixelFormat.GetTotalBytes() == 0) return false;
+  MarkChanged();
+  FillRows(x, y, width, height, pixel);
+  return true;
+}
+
+void cSoftwareSurface::FillRows(int x, int y, int width, int height, uint32_t pixel) {
   const int x0 = std::max(x, 0), y0 = std::max(y, 0);
   const int x1 = std::min(x + width, m_Size.width), y1 = std::min(y + height, m_Size.height);
   const uint32_t bytes = m_PixelFormat.GetTotalBytes();
-  if (bytes == 0) return false;
-  MarkChanged();
   for (int row = y0; row < y1 && x0 < x1; ++row) {
     uint8_t* p = GetRow(row) + static_cast<size_t>(x0) * bytes;
     // Whole words where the width allows: clearing is a large part of a frame.
@@ -76,7 +81,6 @@ bool cSoftwareSurface::FillRect(int x, int y, int width, int height, uint32_t pi
       for (int i = x0; i < x1; ++i, p += bytes) detail::StorePixel(p, bytes, pixel);
     }
   }
-  return true;
 }
 
 bool cSoftwareSurface::Blit(int x, int y, cSurface* source) {

@@ -41,6 +41,9 @@ class cSoftwareSurface : public cSurface {
   bool Clear(uint32_t pixel) override;
   /// Clipped to the surface.
   bool FillRect(int x, int y, int width, int height, uint32_t pixel) override;
+  /// FillRect without counting a change, so that threads may fill separate
+  /// rows at once; whoever shares the work out calls MarkChanged.
+  void FillRows(int x, int y, int width, int height, uint32_t pixel);
   bool Blit(int x, int y, cSurface* source) override;
   bool BlitRect(int x, int y, cSurface* source, int sourceX, int sourceY, int width,
                 int height) override;

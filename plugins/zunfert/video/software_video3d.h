@@ -249,6 +249,14 @@ class cSoftwareVideo3D : public tFrameOutputDevice<cVideo3D> {
     std::unique_ptr<detail::cMipChain> mips;
   };
 
+  /// Clear and Flip share rows out to the threads by blocks of this many,
+  /// the same blocks in both, so that a thread mostly clears the rows it
+  /// last presented, still in its cache.
+  static constexpr int kBlockRows = 64;
+  static uint32_t Blocks(int rows) {
+    return static_cast<uint32_t>((rows + kBlockRows - 1) / kBlockRows);
+  }
+
   void FillCaps();
   /// The depth and stencil buffers for the current target, sized to it.
   void AllocateDepthStencil(int width, int height);

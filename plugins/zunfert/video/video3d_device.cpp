@@ -83,13 +83,11 @@ bool cSoftwareVideo3D::Flip() {
   cSoftwareSurface &back = *m_Display.Back(), &front = *m_Display.Front();
   const std::clock_t start = std::clock();
   const uint8_t(*gamma)[256] = GetGammaRamp();
-  // Blocks of rows, shared out between the drawing threads.
-  constexpr int kRows = 64;
   const int width = back.GetWidth(), height = back.GetHeight();
   const auto rowBytes = static_cast<size_t>(back.GetPitch());
   auto present = [&](int, uint32_t block) {
-    const int from = static_cast<int>(block) * kRows;
-    for (int y = from; y < std::min(from + kRows, height); ++y) {
+    const int from = static_cast<int>(block) * kBlockRows;
+    for (int y = from; y < std::min(from + kBlockRows, height); ++y) {
       if (!gamma) {
         std::copy_n(back.GetRow(y), rowBytes, front.GetRow(y));
         continue;
@@ -104,8 +102,7 @@ bool cSoftwareVideo3D::Flip() {
       }
     }
   };
-  m_Crew.Run(
-      {detail::cWorkCrew::Phase(static_cast<uint32_t>((height + kRows - 1) / kRows), present)});
+  m_Crew.Run({detail::cWorkCrew::Phase(Blocks(height), present)});
   const bool written = Output().Present(front);
   if (!written)
     trace("Flip: could not write the frame to \"%s\" (can that folder be created and written?)",
@@ -128,31 +125,29 @@ void cSoftwareVideo3D::Clear(bool color, bool depth, bool stencil) {
   cSoftwareSurface* surface = DrawSurface();
   if (!surface) return;
   const int x = m_Viewport[0], y = m_Viewport[1], width = m_Viewport[2], height = m_Viewport[3];
-  const auto clearColor = [&] {
-    const detail::cRgba& c = m_State.clearColor;
-    const cColor clear(c.a, c.r, c.g, c.b);
-    surface->FillRect(x, y, width, height, clear.GetColor(surface->GetPixelFormat()));
+  const detail::cRgba& c = m_State.clearColor;
+  const uint32_t clearColor = cColor(c.a, c.r, c.g, c.b).GetColor(surface->GetPixelFormat());
+  const int left = std::max(x, 0), right = std::min(x + width, m_DepthWidth);
+  const auto clearDepthStencil = [&](int row) {
+    const size_t at = static_cast<size_t>(row) * m_DepthWidth;
+    if (depth)
+      std::fill(m_Depth.begin() + at + left, m_Depth.begin() + at + right, m_State.clearDepth);
+    if (stencil)
+      std::fill(m_Stencil.begin() + at + left, m_Stencil.begin() + at + right,
+                static_cast<uint8_t>(m_State.clearStencil));
   };
-  const auto clearDepthStencil = [&] {
-    for (int row = std::max(y, 0); row < std::min(y + height, m_DepthHeight); ++row) {
-      const size_t at = static_cast<size_t>(row) * m_DepthWidth;
-      const int left = std::max(x, 0), right = std::min(x + width, m_DepthWidth);
-      if (left >= right) break;
-      if (depth)
-        std::fill(m_Depth.begin() + at + left, m_Depth.begin() + at + right, m_State.clearDepth);
-      if (stencil)
-        std::fill(m_Stencil.begin() + at + left, m_Stencil.begin() + at + right,
-                  static_cast<uint8_t>(m_State.clearStencil));
-    }
+  // Each block's colour, depth and stencil together, on one thread.
+  auto clear = [&](int, uint32_t block) {
+    const int from = std::max(y, static_cast<int>(block) * kBlockRows);
+    const int to = std::min(y + height, static_cast<int>(block + 1) * kBlockRows);
+    if (color) surface->FillRows(x, from, width, to - from, clearColor);
+    if (!depth && !stencil) return;
+    for (int row = std::max(from, 0); row < std::min(to, m_DepthHeight) && left < right; ++row)
+      clearDepthStencil(row);
   };
-  if (color && (depth || stencil) && m_Crew.GetThreads() > 1) {
-    // The colour and the depth and stencil on whichever threads take them.
-    auto both = [&](int, uint32_t item) { item == 0 ? clearColor() : clearDepthStencil(); };
-    m_Crew.Run({detail::cWorkCrew::Phase(2, both)});
-    return;
-  }
-  if (color) clearColor();
-  clearDepthStencil();
+  if (color) surface->MarkChanged();
+  m_Crew.Run(
+      {detail::cWorkCrew::Phase(Blocks(std::max(surface->GetHeight(), m_DepthHeight)), clear)});
 }
 
 bool cSoftwareVideo3D::SetWindowed(bool windowed) {
