@@ -44,6 +44,7 @@ def load(results, program):
         # the process's processor time, not the wall clock, which counts the
         # time spent waiting for a core of a shared machine.
         entry["ns"] = (b["real_time"] if manual else b["cpu_time"]) * scale
+        entry["cpu_ns"] = b["cpu_time"] * scale
         for key, value in b.items():
             if isinstance(value, (int, float)) and key not in ("real_time", "cpu_time"):
                 entry.setdefault(key, value)
@@ -582,7 +583,7 @@ def main():
            "benchmark programs in `bench/` with the project's own flags, runs them and writes this "
            f"page. Run on {context.get('date', '?')[:10]}.\n\n",
            "Every figure is the median of the repetitions of one run (small benchmarks: 7, "
-           "interleaved at random with their baselines; the matrix pass: 3), as processor time of the "
+           "interleaved at random with their baselines; the matrix pass: 3; the renderers: 9), as processor time of the "
            "benchmark itself, not wall-clock time: these machines are shared, and time spent waiting "
            "for a core is nobody's speed. Ours and the baseline always come from the same run, so "
            "the ratios are what to compare between machines. (Google Benchmark warns that Debian "
