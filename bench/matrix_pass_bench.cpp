@@ -3,12 +3,14 @@
 // order, the same flag tests and the same double-precision product. The
 // flat loop keeps everything in arrays indexed in queue order, so it is the
 // physical limit of that work; the entities live on the heap one by one,
-// allocated in depth-first pre-order, as a loaded scene would be.
+// allocated in depth-first pre-order, as a loaded scene would be. The same
+// loop over the pass's own layout of lines ("lines") parts what the layout
+// costs from what reaching the records costs.
 //
 // Irrlicht's and OGRE's passes over the same trees join them when those
 // libraries are found (matrix_pass_irrlicht.cpp, matrix_pass_ogre.cpp).
 //
-// Names: pass/<entity|flat|irrlicht|ogre>/<shape>/<all|1pct|none>/<entities>. The
+// Names: pass/<entity|flat|lines|irrlicht|ogre>/<shape>/<all|1pct|none>/<entities>. The
 // counter "queued" is the queue's length, so the time per queued entity is
 // the time per pass divided by it.
 
@@ -130,32 +132,82 @@ void EntityPass(benchmark::State& state, EShape shape, EEdit edit, int32_t size)
   state.counters["queued"] = static_cast<double>(queued);
 }
 
-/// The flat model: matrices and flags in arrays, the queue a list of indices.
-struct cFlatScene {
-  struct tFlags {
-    uint8_t offsetChanged, pivotChanged, worldChanged, queued;
-  };
+struct tFlags {
+  uint8_t offsetChanged, pivotChanged, worldChanged, queued;
+};
+
+/// The flat model's storage: pivots, world matrices, parents and flags each
+/// in an array of its own, the queue a list of 4-byte indices.
+struct tArrays {
+  using tEntry = int32_t;
   std::vector<cMatrix4x3> pivot, world;
   std::vector<int32_t> parent;
   std::vector<tFlags> flags;
-  std::vector<int32_t> queue;
 
-  explicit cFlatScene(const cTree& tree)
-      : world(tree.size), parent(tree.parent), flags(tree.size, tFlags{}) {
+  explicit tArrays(const cTree& tree) : world(tree.size), parent(tree.parent), flags(tree.size) {
     pivot.reserve(tree.size);
     for (const cBenchEntity* entity : tree.entities) pivot.push_back(entity->GetPivotMatrix());
-    queue.reserve(tree.size);
   }
+  const cMatrix4x3& Pivot(size_t i) const { return pivot[i]; }
+  cMatrix4x3& World(size_t i) { return world[i]; }
+  int32_t Parent(size_t i) const { return parent[i]; }
+  tFlags& Flags(size_t i) { return flags[i]; }
+  void Prefetch(size_t i) const {
+    __builtin_prefetch(&pivot[i]);
+    __builtin_prefetch(&world[i]);
+    __builtin_prefetch(&flags[i]);
+    __builtin_prefetch(&parent[i]);
+  }
+};
+
+/// The same data in the pass's own layout: a line it reads (pivot, parent)
+/// and a line it writes (world, flags) a node, in two arrays, and 8-byte
+/// queue entries; what the layout costs the flat loop, apart from how the
+/// pass reaches its records.
+struct tLines {
+  using tEntry = int64_t;
+  struct alignas(64) tRead {
+    cMatrix4x3 pivot;
+    int32_t parent;
+  };
+  struct alignas(64) tWritten {
+    cMatrix4x3 world;
+    tFlags flags;
+  };
+  std::vector<tRead> read;
+  std::vector<tWritten> written;
+
+  explicit tLines(const cTree& tree) : read(tree.size), written(tree.size) {
+    for (int32_t i = 0; i < tree.size; ++i)
+      read[i] = {tree.entities[i]->GetPivotMatrix(), tree.parent[i]};
+  }
+  const cMatrix4x3& Pivot(size_t i) const { return read[i].pivot; }
+  cMatrix4x3& World(size_t i) { return written[i].world; }
+  int32_t Parent(size_t i) const { return read[i].parent; }
+  tFlags& Flags(size_t i) { return written[i].flags; }
+  void Prefetch(size_t i) const {
+    __builtin_prefetch(&read[i]);
+    __builtin_prefetch(&written[i]);
+  }
+};
+
+/// The flat model: the pass's work on storage indexed in queue order.
+template <class tStorage>
+struct cFlatScene {
+  tStorage nodes;
+  std::vector<typename tStorage::tEntry> queue;
+
+  explicit cFlatScene(const cTree& tree) : nodes(tree) { queue.reserve(tree.size); }
 
   // Edited in depth-first order, an unqueued node's whole subtree is
   // unqueued and follows it in the same order: that is what the entities'
   // walk appends.
   void Edit(const cTree& tree, const std::vector<int32_t>& edited) {
     for (int32_t d : edited) {
-      flags[d].pivotChanged = 1;
-      if (flags[d].queued) continue;
+      nodes.Flags(d).pivotChanged = 1;
+      if (nodes.Flags(d).queued) continue;
       for (int32_t k = d; k < d + tree.subtree[d]; ++k) {
-        flags[k].queued = 1;
+        nodes.Flags(k).queued = 1;
         queue.push_back(k);
       }
     }
@@ -171,7 +223,7 @@ struct cFlatScene {
       tolmak::detail::cPlainChain products;
       Sweep(products);
     }
-    for (int32_t i : queue) flags[i] = tFlags{};
+    for (auto i : queue) nodes.Flags(i) = tFlags{};
     queue.clear();
   }
 
@@ -183,23 +235,17 @@ struct cFlatScene {
     // loop no more than it must.
     constexpr size_t kAhead = 8;
     for (size_t q = 0; q < queue.size(); ++q) {
-      if (q + kAhead < queue.size()) {
-        const int32_t next = queue[q + kAhead];
-        __builtin_prefetch(&pivot[next]);
-        __builtin_prefetch(&world[next]);
-        __builtin_prefetch(&flags[next]);
-        __builtin_prefetch(&parent[next]);
-      }
-      const int32_t i = queue[q];
-      const int32_t p = parent[i];
+      if (q + kAhead < queue.size()) nodes.Prefetch(queue[q + kAhead]);
+      const auto i = static_cast<size_t>(queue[q]);
+      const int32_t p = nodes.Parent(i);
       if (p >= 0) {
-        if (!flags[p].worldChanged && !flags[i].pivotChanged) continue;
-        products.Multiply(pivot[i], world[p], world[i]);
+        if (!nodes.Flags(p).worldChanged && !nodes.Flags(i).pivotChanged) continue;
+        products.Multiply(nodes.Pivot(i), nodes.World(p), nodes.World(i));
       } else {
-        if (!flags[i].pivotChanged) continue;
-        products.Copy(pivot[i], world[i]);
+        if (!nodes.Flags(i).pivotChanged) continue;
+        products.Copy(nodes.Pivot(i), nodes.World(i));
       }
-      flags[i].worldChanged = 1;
+      nodes.Flags(i).worldChanged = 1;
     }
   }
 
@@ -211,10 +257,11 @@ struct cFlatScene {
 #endif
 };
 
+template <class tStorage>
 void FlatPass(benchmark::State& state, EShape shape, EEdit edit, int32_t size) {
   cTree& tree = TreeOf(shape, size);
   const std::vector<int32_t> edited = EditedNodes(size, edit);
-  cFlatScene flat(tree);
+  cFlatScene<tStorage> flat(tree);
   // The model must queue exactly what the entities queue.
   EditEntities(tree, edited);
   flat.Edit(tree, edited);
@@ -234,7 +281,7 @@ void FlatPass(benchmark::State& state, EShape shape, EEdit edit, int32_t size) {
     queued = static_cast<int64_t>(flat.queue.size());
     const double start = ThreadSeconds();
     flat.Update();
-    benchmark::DoNotOptimize(flat.world.data());
+    benchmark::DoNotOptimize(&flat.nodes);
     state.SetIterationTime(ThreadSeconds() - start);
   }
   state.counters["queued"] = static_cast<double>(queued);
@@ -249,7 +296,7 @@ void EmptyPass(benchmark::State& state, EShape shape, int32_t size) {
 
 void FlatEmptyPass(benchmark::State& state, EShape shape, int32_t size) {
   cTree& tree = TreeOf(shape, size);
-  cFlatScene flat(tree);
+  cFlatScene<tArrays> flat(tree);
   for (auto _ : state) {
     flat.Update();
     benchmark::ClobberMemory();
@@ -285,11 +332,15 @@ bool RegisterBenchmarks() {
                                      EntityPass, shape, edit, size)
             ->UseManualTime()
             ->Unit(benchmark::kMicrosecond);
-        benchmark::RegisterBenchmark(Name("flat", shape, EditName(edit), size).c_str(), FlatPass,
-                                     shape, edit, size)
+        benchmark::RegisterBenchmark(Name("flat", shape, EditName(edit), size).c_str(),
+                                     FlatPass<tArrays>, shape, edit, size)
             ->UseManualTime()
             ->Unit(benchmark::kMicrosecond);
       }
+      benchmark::RegisterBenchmark(Name("lines", shape, "all", size).c_str(), FlatPass<tLines>,
+                                   shape, EEdit::kAll, size)
+          ->UseManualTime()
+          ->Unit(benchmark::kMicrosecond);
 #ifdef TOLMAK_BENCH_IRRLICHT
       RegisterIrrlichtPass(shape, size);
 #endif

@@ -89,6 +89,17 @@ def limits(runs, misses):
             text += (f" Once the trees outgrow the caches the pass is bound by memory traffic: at a million "
                      f"nodes, {min(p[0] for p in per):.1f} to {max(p[0] for p in per):.1f} ns a node against the "
                      f"flat loop's {min(p[1] for p in per):.1f} to {max(p[1] for p in per):.1f} ns.")
+        lined = [(e["ns"] / e["queued"], l["ns"] / l["queued"], f["ns"] / f["queued"])
+                 for e, l, f in ((runs.get(f"pass/{v}/{s}/all/1000000") for v in ("entity", "lines", "flat"))
+                                 for s, _ in SHAPES) if e and l and f]
+        if lined:
+            span = lambda values: f"{min(values):.2f} to {max(values):.2f} ×"
+            text += (f" The flat loop over the pass's own layout (the two lines a node in two arrays, 8-byte "
+                     f"queue entries) takes {min(l for _, l, _ in lined):.1f} to "
+                     f"{max(l for _, l, _ in lined):.1f} ns a node at a million: the layout's bytes cost "
+                     f"{span([l / f for _, l, f in lined])} the flat loop's time, and reaching the records "
+                     f"through their chunks, with the world-changed bookkeeping, "
+                     f"{span([e / l for e, l, _ in lined])} on top.")
         out.append(text)
     return ("\nWhere these goals are missed:\n\n" + "\n".join(out) + "\n") if out else ""
 
