@@ -583,9 +583,10 @@ def main():
            "benchmark programs in `bench/` with the project's own flags, runs them and writes this "
            f"page. Run on {context.get('date', '?')[:10]}.\n\n",
            "Every figure is the median of the repetitions of one run (small benchmarks: 7, "
-           "interleaved at random with their baselines; the matrix pass: 3; the renderers: 9), as processor time of the "
-           "benchmark itself, not wall-clock time: these machines are shared, and time spent waiting "
-           "for a core is nobody's speed. Ours and the baseline always come from the same run, so "
+           "interleaved at random with their baselines; the matrix pass: 3; the renderers: 9), as "
+           "processor time of the benchmark itself, not wall-clock time: these machines are shared, and "
+           "time spent waiting for a core is nobody's speed. Ours and the baseline always come from the "
+           "same run, so "
            "the ratios are what to compare between machines. (Google Benchmark warns that Debian "
            "built its own library without optimisation; that concerns its bookkeeping around the "
            "timed loops, not the code measured.)\n\n",
