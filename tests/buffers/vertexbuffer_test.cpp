@@ -39,16 +39,14 @@ tLayout Model(uint32_t vertexFormat, F format) {
   return l;
 }
 
-uint8_t* Block(cVertexBuffer& b) {
-  return static_cast<uint8_t*>(b.GetPtr());
-}
 Bytes BlockBytes(const cVertexBuffer& b) {
   const auto* p = static_cast<const uint8_t*>(b.GetReadPtr());
   return p ? Bytes(p, p + size_t(b.GetLength()) * b.GetStride()) : Bytes();
 }
 cVertexBuffer Random(uint32_t count, uint32_t vertexFormat, F format, std::mt19937& rng) {
   cVertexBuffer b(count, vertexFormat, format);
-  for (size_t k = 0; k < size_t(count) * b.GetStride(); ++k) Block(b)[k] = uint8_t(rng());
+  auto* block = static_cast<uint8_t*>(b.GetPtr());
+  for (size_t k = 0; k < size_t(count) * b.GetStride(); ++k) block[k] = uint8_t(rng());
   return b;
 }
 
@@ -86,13 +84,13 @@ TEST(VertexLayout, EveryFormatBytePlacesEachComponentByTheRule) {
     for (uint32_t vertexFormat = 0x5A00; vertexFormat < 0x5B00; ++vertexFormat) {
       const tLayout l = Model(vertexFormat, format);
       cVertexBuffer b(2, vertexFormat, format);
+      auto* const block = static_cast<uint8_t*>(b.GetPtr());
       ASSERT_EQ(b.GetStride(), l.stride) << vertexFormat;
-      ASSERT_EQ(b.GetVertexFormat(), vertexFormat);
       auto expectSlot = [&](uint32_t offset, uint32_t size, const std::function<void()>& write) {
-        std::memset(Block(b), 0, 2 * l.stride);
+        std::memset(block, 0, 2 * l.stride);
         write();
         for (uint32_t k = 0; k < 2 * l.stride; ++k)
-          ASSERT_EQ(Block(b)[k] != 0, k >= l.stride + offset && k < l.stride + offset + size)
+          ASSERT_EQ(block[k] != 0, k >= l.stride + offset && k < l.stride + offset + size)
               << "format " << vertexFormat << " byte " << k;
       };
       if (l.has[kPos]) expectSlot(l.offset[kPos], 12, [&] { b.SetPos(1, v3); });
@@ -194,9 +192,6 @@ TEST(VertexStream, SaveWritesTheDocumentedBytesAndLoadRebuildsTheBuffer) {
   ASSERT_EQ(bytes.size(), 46u);
   EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + 10), (Bytes{3, 0, 0, 0, 3, 0, 1, 0, 0, 0}));
   EXPECT_EQ(Bytes(bytes.begin() + 10, bytes.end()), BlockBytes(b));
-  LoadBoth<cVertexBuffer>(bytes, [&](cVertexBuffer& l) {
-    EXPECT_TRUE(l.GetStride() == 12u && l.GetPos(2) == b.GetPos(2));
-  });
   // Bits above the layout byte are kept; 2000 vertices outgrow one read step
   // of an unsized stream, and are read into the block of the same size held.
   std::mt19937 rng(5);

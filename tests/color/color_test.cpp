@@ -85,7 +85,7 @@ TEST(Color, EveryStoreClampsAndNaNStoresZeroAndComparisonIsExact) {
   }
 }
 
-TEST(Color, PackingRoundsHalfUpAndClearsTheUnusedByteOfRGB888X) {
+TEST(Color, PackingRoundsHalfUpAndUnpackingScalesByTheFloatReciprocal) {
   EXPECT_EQ(cColor::clGray.GetColor(F::RGB565), 0x8410u);
   EXPECT_EQ(cColor::clWhite.GetColor(F::RGB888X), 0x00FFFFFFu);
   EXPECT_EQ(cColor::clGray.GetColor(F::ARGB8888), 0xFF808080u);
@@ -94,9 +94,8 @@ TEST(Color, PackingRoundsHalfUpAndClearsTheUnusedByteOfRGB888X) {
   EXPECT_EQ(cColor(0.5f, 0, 1, 0).GetColor(F::Alpha), 0x80u);
   for (F::EFormat f : {F::Indexed, F::IndexAlpha, F::Invalid})
     EXPECT_EQ(cColor::clWhite.GetColor(f), 0u);
-}
 
-TEST(Color, UnpackingScalesBytesBySinglePrecisionReciprocal) {
+  // Unpacking scales bytes by the single-precision reciprocal of 255.
   const cColor c565(F::RGB565, 0xFFFF);
   EXPECT_EQ(std::bit_cast<uint32_t>(c565.GetRed()), 0x3F78F8FAu);  // 248 * 3B808081, rounded once
   EXPECT_EQ(RGB(c565), (Triple{c565.GetRed(), static_cast<float>(252 * kInv255), c565.GetRed()}));
@@ -187,8 +186,8 @@ TEST(Palette, CopiesMoveExactly1024BytesOrClearAndHashesFollowThem) {
   cPalette assigned, copied;
   assigned = ramp;
   copied.Copy(out);
-  for (const cPalette* p : {&fromWords, &fromBytes, const_cast<const cPalette*>(&assigned),
-                            const_cast<const cPalette*>(&copied)})
+  for (const cPalette* p :
+       std::initializer_list<const cPalette*>{&fromWords, &fromBytes, &assigned, &copied})
     EXPECT_TRUE(SameBits(*p, ramp) && p->Crc32() == ramp.Crc32() && p->Hash() == ramp.Hash());
   EXPECT_EQ(ramp.Crc32(), static_cast<uint32_t>(gCRC32(out, 1024)));
   EXPECT_EQ(ramp.Hash(), static_cast<uint32_t>(gHash(out, 1024)));

@@ -5,6 +5,7 @@
 #include "scene_fixtures.h"
 
 using namespace scene_test;
+using tolmak::test::SavedBytes;
 
 namespace {
 
@@ -29,11 +30,6 @@ std::string Listing(cObject& object, cPropertySheet& sheet) {
             (p->IsReadOnly() ? "! " : " ");
   }
   return text;
-}
-
-/// Neither the light nor the camera adds to the entity stream.
-void ExpectPlainStream(cEntity& entity) {
-  EXPECT_EQ(tolmak::test::SavedBytes(entity), tolmak::test::SavedBytes(cTestEntity()));
 }
 
 // A light's values by property name: direct getter, default, and the value
@@ -82,8 +78,8 @@ TEST_F(CameraLight, LightValuesRoundTripByNameAndDirectSettersKeepThetaUpToPhi) 
   }
   light.SetPriority(-7);
 
-  // Copying keeps every value (theta stays above phi).
-  ExpectPlainStream(light);
+  // Copying keeps every value (theta stays above phi); the stream is an entity's.
+  EXPECT_EQ(SavedBytes(light), SavedBytes(cTestEntity()));
   cTestLight copy(light), assigned;
   assigned = light;
   for (cTestLight* l : {&light, &copy, &assigned}) {
@@ -129,8 +125,9 @@ TEST_F(CameraLight, LensFollowsEverySetterAndOnlyThem) {
     ASSERT_TRUE(SameFrustum(viaSheet.GetFrustumInfo(nullptr), reference)) << i;
   }
 
-  // Copying keeps the lens, the frustum info and the inversed matrix.
-  ExpectPlainStream(camera);
+  // Copying keeps the lens, the frustum info and the inversed matrix; the
+  // stream is an entity's.
+  EXPECT_EQ(SavedBytes(camera), SavedBytes(cTestEntity()));
   camera.GetInversedMatrix()(3, 1) = 9.0f;
   cTestCamera copy(camera), assigned;
   assigned = camera;

@@ -130,32 +130,57 @@ TEST_F(Hierarchy, ChildrenAndMaterialsJoinTheParentsWorldAndSector) {
   EXPECT_TRUE(child.GetParent() == &parent && child.GetWorld() == nullptr);
 }
 
-TEST_F(Hierarchy, CopiesAreMemberwiseAndJoinNoListButTheQueue) {
+// Copies of worlds, sectors, materials and entities are memberwise; they join
+// no list, and neither their destruction nor an assignment's unlinks what
+// the source is linked with.
+TEST_F(Hierarchy, CopiesAreMemberwiseAndNeverUnlinkTheSourcesMembers) {
   cScene scene;
+  cTestWorld& world = *scene.world;
+  cTestMaterial& material = *scene.material;
   cTestEntity& source = *scene.middle;
-  source.SetName("Source");
+  int video = 0;
+  world.SetVideo(reinterpret_cast<cVideo3D*>(&video));
+  world.SetName("W"), source.SetName("Source");
   source.Hide();
-  source.AddMaterial(scene.material.get());
+  source.AddMaterial(&material);
+  scene.sector->SetFlag(false);
+  cTestWorld other;
+  other.AddMaterial(&material);  // moves, and back
+  world.AddMaterial(&material);
+  EXPECT_TRUE(other.GetMaterials().GetCount() == 0 && material.GetWorld() == &world);
   cEntity::UpdateMatrices();
 
+  auto worldCopy = std::make_unique<cTestWorld>(world);
+  EXPECT_TRUE(worldCopy->GetName() == "W" && worldCopy->GetVideo() == world.GetVideo());
+  EXPECT_EQ(worldCopy->GetRootSector(), scene.sector.get());
+  EXPECT_TRUE(world.GetMaterials().GetCount() == 1 && worldCopy->GetMaterials().GetCount() == 1);
+  worldCopy->AddEntity(scene.root.get());  // registered in the copy already: nothing
+  EXPECT_EQ(worldCopy->GetNumberOfEntities(), 3);
   auto copy = std::make_unique<cTestEntity>(source);
   EXPECT_TRUE(copy->GetName() == "Source" && copy->IsHidden());
-  EXPECT_TRUE(copy->GetModel() == scene.model.get() &&
-              copy->GetMaterial(0) == scene.material.get());
-  EXPECT_EQ(copy->GetWorld(), scene.world.get());
-  EXPECT_EQ(copy->GetSector(), scene.sector.get());
-  EXPECT_EQ(scene.world->GetNumberOfEntities(), 3);  // root, middle, camera
-  copy.reset();                                      // leaves the world and the sector as they were
-  EXPECT_EQ(scene.world->GetNumberOfEntities(), 3);
+  EXPECT_TRUE(copy->GetModel() == scene.model.get() && copy->GetMaterial(0) == &material);
+  EXPECT_TRUE(copy->GetWorld() == &world && copy->GetSector() == scene.sector.get());
+  cTestSector sectorCopy(*scene.sector);
+  EXPECT_FALSE(sectorCopy.GetFlag());
+  EXPECT_TRUE(sectorCopy.GetWorld() == &world && sectorCopy.GetRoot() == scene.root.get());
+  cTestMaterial materialCopy(material);
+  EXPECT_EQ(materialCopy.GetWorld(), &world);
+  worldCopy.reset();
+  copy.reset();
+  EXPECT_TRUE(world.GetNumberOfEntities() == 3 && world.GetMaterials().GetCount() == 1);
+  EXPECT_TRUE(scene.root->GetWorld() == &world && scene.sector->GetWorld() == &world &&
+              material.GetWorld() == &world);
 
   cTestEntity target;
-  cTestWorld otherWorld;
-  otherWorld.AddEntity(&target);
+  other.AddEntity(&target);
   target = source;  // the old links go first
-  EXPECT_TRUE(target.GetName() == "Source" && otherWorld.GetNumberOfEntities() == 0);
-  EXPECT_EQ(target.GetWorld(), scene.world.get());
-  scene.sector.reset();  // the copy's sector pointer is cleared too
-  EXPECT_EQ(target.GetSector(), nullptr);
+  EXPECT_TRUE(target.GetName() == "Source" && other.GetNumberOfEntities() == 0);
+  EXPECT_EQ(target.GetWorld(), &world);
+  scene.sector.reset();  // the copies' sector pointers are cleared too
+  EXPECT_TRUE(target.GetSector() == nullptr && sectorCopy.GetWorld() == &world);
+  scene.world.reset();
+  EXPECT_TRUE(material.GetWorld() == nullptr && materialCopy.GetWorld() == nullptr);
+  EXPECT_TRUE(scene.root->GetWorld() == nullptr && sectorCopy.GetWorld() == nullptr);
 }
 
 TEST_F(Hierarchy, EveryDestructionOrderLeavesOnlyLiveLinks) {

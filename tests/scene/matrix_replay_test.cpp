@@ -2,7 +2,6 @@
 // model of the queue; every matrix, flag, link and queue entry must agree.
 
 #include <algorithm>
-#include <functional>
 #include <memory>
 #include <random>
 #include <vector>
@@ -91,9 +90,10 @@ class Replay {
       ASSERT_TRUE(e->IsQueued() == node.queued && e->IsPivotChanged() == node.pivotChanged &&
                   e->IsOffsetChanged() == node.offsetChanged && !(passed && e->IsWorldChanged()))
           << "entity " << n;
-      ASSERT_TRUE(SameBits(e->GetPivotMatrix(), node.pivot)) << "entity " << n;
-      ASSERT_TRUE(SameBits(e->GetOffsetMatrix(), node.offset)) << "entity " << n;
-      ASSERT_TRUE(!passed || SameBits(e->GetWorldMatrix(), node.world)) << "entity " << n;
+      ASSERT_TRUE(SameBits(e->GetPivotMatrix(), node.pivot) &&
+                  SameBits(e->GetOffsetMatrix(), node.offset) &&
+                  (!passed || SameBits(e->GetWorldMatrix(), node.world)))
+          << "entity " << n;
       ASSERT_EQ(e->GetParent(), node.parent < 0 ? nullptr : m_Real[node.parent]);
       ASSERT_EQ(static_cast<size_t>(e->GetNumberOfChilds()), node.children.size());
       for (size_t c = 0; c < node.children.size(); ++c)
@@ -102,14 +102,9 @@ class Replay {
   }
 
   void Update(cModelNode& node) {
-    if (node.parent >= 0) {
-      const cModelNode& parent = m_Nodes[node.parent];
-      if (!parent.worldChanged && !node.pivotChanged) return;
-      node.world = node.pivot * parent.world;
-    } else {
-      if (!node.pivotChanged) return;
-      node.world = node.pivot;
-    }
+    const cModelNode* parent = node.parent < 0 ? nullptr : &m_Nodes[node.parent];
+    if (!node.pivotChanged && (parent == nullptr || !parent->worldChanged)) return;
+    node.world = parent == nullptr ? node.pivot : node.pivot * parent->world;
     node.worldChanged = true;
   }
 
@@ -262,29 +257,29 @@ TEST_F(MatrixPass, DeepChainIsQueuedAndPassedWithoutRecursion) {
 #if defined(_WIN32)
   GTEST_SKIP() << "the walk is the same on every platform";
 #else
-  std::function<void()> work = [] {
-    constexpr int kDepth = 100000;
-    const auto chain = std::make_unique<cTestEntity[]>(kDepth);
-    for (int i = 1; i < kDepth; ++i) chain[i - 1].AddChild(&chain[i]);
-    cEntity::UpdateMatrices();
-    chain[0].MovePivot(3, 0, 0);
-    chain[kDepth / 2].MovePivot(0, 2, 0);  // already queued with its subtree
-    ASSERT_EQ(cEntity::GetMatrixQueue().GetCount(), kDepth);
-    EXPECT_EQ(cEntity::GetMatrixQueue()[kDepth - 1], &chain[kDepth - 1]);
-    const int32_t capacity = cEntity::GetMatrixQueue().GetCapacity();
-    cEntity::UpdateMatrices();
-    EXPECT_EQ(cEntity::GetMatrixQueue().GetCapacity(), capacity);  // storage kept
-    EXPECT_EQ(chain[kDepth / 2 - 1].GetWorldMatrix().GetPosition(), cVector3(3, 0, 0));
-    EXPECT_EQ(chain[kDepth - 1].GetWorldMatrix().GetPosition(), cVector3(3, 2, 0));
+  const auto run = [](void*) -> void* {
+    [] {
+      constexpr int kDepth = 100000;
+      const auto chain = std::make_unique<cTestEntity[]>(kDepth);
+      for (int i = 1; i < kDepth; ++i) chain[i - 1].AddChild(&chain[i]);
+      cEntity::UpdateMatrices();
+      chain[0].MovePivot(3, 0, 0);
+      chain[kDepth / 2].MovePivot(0, 2, 0);  // already queued with its subtree
+      ASSERT_EQ(cEntity::GetMatrixQueue().GetCount(), kDepth);
+      EXPECT_EQ(cEntity::GetMatrixQueue()[kDepth - 1], &chain[kDepth - 1]);
+      const int32_t capacity = cEntity::GetMatrixQueue().GetCapacity();
+      cEntity::UpdateMatrices();
+      EXPECT_EQ(cEntity::GetMatrixQueue().GetCapacity(), capacity);  // storage kept
+      EXPECT_EQ(chain[kDepth / 2 - 1].GetWorldMatrix().GetPosition(), cVector3(3, 0, 0));
+      EXPECT_EQ(chain[kDepth - 1].GetWorldMatrix().GetPosition(), cVector3(3, 2, 0));
+    }();
+    return nullptr;
   };
   pthread_attr_t attributes;
   pthread_attr_init(&attributes);
   pthread_attr_setstacksize(&attributes, 256 * 1024);
   pthread_t thread;
-  const auto run = [](void* w) -> void* {
-    return (*static_cast<std::function<void()>*>(w))(), nullptr;
-  };
-  ASSERT_EQ(pthread_create(&thread, &attributes, run, &work), 0);
+  ASSERT_EQ(pthread_create(&thread, &attributes, run, nullptr), 0);
   pthread_attr_destroy(&attributes);
   pthread_join(thread, nullptr);
 #endif

@@ -1,5 +1,5 @@
 // The 3D device as a program meets it: presenting, drawing threads, the
-// 16-bit framebuffer, lighting values and mipmaps.
+// one-pass modulate path, the 16-bit framebuffer and mipmaps.
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "golden.h"
+#include "image_fixtures.h"
 #include "test_support.h"
 #include "timing_scene.h"
 #include "video_fixtures.h"
@@ -29,9 +30,11 @@ const cVertexBuffer& Triangle() {
 
 class Device : public cDeviceTest {};
 
-/// The presented picture, and how many of its pixels differ from the first.
-std::vector<uint32_t> FrontPicture(cSoftwareVideo3D& device) {
-  const cSurface* front = device.GetSurface(E3::ESurface::Front);
+/// The presented picture (or another surface's), and how many of its pixels
+/// differ from the first.
+std::vector<uint32_t> FrontPicture(cSoftwareVideo3D& device,
+                                   E3::ESurface surface = E3::ESurface::Front) {
+  const cSurface* front = device.GetSurface(surface);
   const auto* pixels = static_cast<const uint32_t*>(front->GetPtr());
   return {pixels, pixels + front->GetHeight() * front->GetPitch() / 4};
 }
@@ -45,11 +48,8 @@ long Drawn(const std::vector<uint32_t>& picture) {
 // present and not counted.
 TEST_F(Device, FramesWrittenBehindTheDrawingHoldTheirOwnPixels) {
   const tolmak::test::cScratchFolder folder("zunfert_frame_writer_test");
-  auto decode = [](const std::filesystem::path& path) {
-    const std::vector<uint8_t> bytes = tolmak::test::ReadFile(path);
-    cMemorySource source(bytes);
-    const cImage image = DecodePng(source);
-    return std::vector<uint32_t>(image.ArgbRow(0), image.ArgbRow(0) + 64 * 64);
+  const auto decode = [](const std::filesystem::path& path) {
+    return Decode(DecodePng, tolmak::test::ReadFile(path)).GetArgb();
   };
   // snprintf rather than string concatenation, which MinGW's 32-bit GCC 12
   // misreads as an overlapping copy.
@@ -227,69 +227,57 @@ TEST_F(Device, Rgb565FramebufferMatchesTheTruncatedArgbFrame) {
     }
 }
 
-class Mipmaps : public cDeviceTest {
- protected:
-  /// A 16 by 16 checker of single black and white texels, on stage 0.
-  void UseChecker(E3::EFilter filter) {
-    std::vector<uint32_t> texels(256);
-    for (int i = 0; i < 256; ++i) texels[i] = (i % 16 + i / 16) % 2 ? 0xFFFFFFFF : 0xFF000000;
-    cArgbSprite sprite(16, 16, texels);
-    m_Texture = m_Device.CreateTextureFrom(&sprite, 0, E3::ETextureUsage::Normal,
-                                           E3::EMemoryType::DriverDecides);
-    m_Device.SetTexture(0, m_Texture);
-    m_Device.SetTextureFilter(0, filter);
-  }
-  /// The lowest and highest red of rows y0 to y1 - 1.
-  std::pair<int, int> Spread(int y0, int y1) {
+// The far rows of a receding checker of single black and white texels
+// average to grey with Trilinear, where Bilinear picks single texels
+// (moire); the near rows keep their contrast. Where texels cover several
+// pixels Trilinear is Bilinear, bit for bit; a texture changed after drawing
+// gets new mipmaps.
+TEST_F(Device, TrilinearAveragesOnlyTheDistanceAndFollowsChangedTextures) {
+  std::vector<uint32_t> texels(256);
+  for (int i = 0; i < 256; ++i) texels[i] = (i % 16 + i / 16) % 2 ? 0xFFFFFFFF : 0xFF000000;
+  cArgbSprite checker(16, 16, texels);
+  cSurface* texture = nullptr;
+  // The lowest and highest red of rows y0 to y1 - 1.
+  const auto spread = [&](int y0, int y1) {
     int low = 255, high = 0;
     for (int y = y0; y < y1; ++y)
       for (int x = 0; x < 64; ++x) {
         const int red = static_cast<int>(Pixel(x, y) >> 16 & 0xFF);
         low = std::min(low, red), high = std::max(high, red);
       }
-    return {low, high};
-  }
-  /// A screen-filling quad running from depth 1 at the bottom to 16 at the
-  /// top, the checker once across and 4 times deep; the bottom row samples
-  /// texel centres.
-  void DrawFloor() {
-    constexpr float v0 = 1.0f / 32, v1 = v0 + 4;
-    const cVertexBuffer floor = MakeVertices({{-1, -1, -1, 0xFFFFFFFF, 0, v0},
-                                              {1, -1, -1, 0xFFFFFFFF, 1, v0},
-                                              {16, 16, -16, 0xFFFFFFFF, 1, v1},
-                                              {-16, 16, -16, 0xFFFFFFFF, 0, v1}});
-    m_Device.Clear(true, true, false);
-    m_Device.DrawPrimitive(E3::EPrimitive::TriangleFan, floor, 0, 4);
-  }
-  cSurface* m_Texture = nullptr;
-};
-
-// The far rows of a receding checker average to grey with Trilinear, where
-// Bilinear picks single texels (moire); the near rows keep their contrast.
-// Where texels cover several pixels Trilinear is Bilinear, bit for bit; a
-// texture changed after drawing gets new mipmaps.
-TEST_F(Mipmaps, TrilinearAveragesOnlyTheDistanceAndFollowsChangedTextures) {
+    return std::pair(low, high);
+  };
+  // A screen-filling floor from depth 1 at the bottom to 16 at the top, the
+  // checker once across and 4 times deep; the bottom row samples texel centres.
+  constexpr float v0 = 1.0f / 32, v1 = v0 + 4;
+  const cVertexBuffer floor = MakeVertices({{-1, -1, -1, 0xFFFFFFFF, 0, v0},
+                                            {1, -1, -1, 0xFFFFFFFF, 1, v0},
+                                            {16, 16, -16, 0xFFFFFFFF, 1, v1},
+                                            {-16, 16, -16, 0xFFFFFFFF, 0, v1}});
   const cVertexBuffer near = Quad(-1, -1, 1, 1, -1, 0xFFFFFFFF, 0, 0.75f);
   std::vector<uint32_t> magnified[2];
   for (E3::EFilter filter : {E3::EFilter::Bilinear, E3::EFilter::Trilinear}) {
     const bool trilinear = filter == E3::EFilter::Trilinear;
-    UseChecker(filter);
-    DrawFloor();
-    const auto [farLow, farHigh] = Spread(0, 4);
-    const auto [nearLow, nearHigh] = Spread(60, 64);
+    texture = m_Device.CreateTextureFrom(&checker, 0, E3::ETextureUsage::Normal,
+                                         E3::EMemoryType::DriverDecides);
+    m_Device.SetTexture(0, texture);
+    m_Device.SetTextureFilter(0, filter);
+    m_Device.Clear(true, true, false);
+    m_Device.DrawPrimitive(E3::EPrimitive::TriangleFan, floor, 0, 4);
+    const auto [farLow, farHigh] = spread(0, 4);
+    const auto [nearLow, nearHigh] = spread(60, 64);
     EXPECT_GT(nearHigh - nearLow, 200);
     EXPECT_TRUE(trilinear ? farLow >= 112 && farHigh <= 144 : farHigh - farLow > 150)
         << farLow << " to " << farHigh;
     m_Device.Clear(true, true, false);
     m_Device.DrawPrimitive(E3::EPrimitive::TriangleFan, near, 0, 4);
-    for (int y = 0; y < 64; ++y)
-      for (int x = 0; x < 64; ++x) magnified[trilinear].push_back(Pixel(x, y));
+    magnified[trilinear] = FrontPicture(m_Device, E3::ESurface::Back);
   }
   EXPECT_EQ(magnified[0], magnified[1]);
 
   const cVertexBuffer far = Quad(-1, -1, 1, 1, -1, 0xFFFFFFFF, 0, 16);
   cArgbSprite red(16, 16, std::vector<uint32_t>(256, 0xFFFF0000));
-  ASSERT_TRUE(m_Device.UpdateTexture(m_Texture, &red, 0));
+  ASSERT_TRUE(m_Device.UpdateTexture(texture, &red, 0));
   m_Device.DrawPrimitive(E3::EPrimitive::TriangleFan, far, 0, 4);
   EXPECT_EQ(0xFFFF0000u, Pixel(20, 20));
 }

@@ -71,7 +71,8 @@ TEST(HostileFiles, SizesOutsideTheLimitsAreRefusedBeforeAnyPixelIsRead) {
     ExpectDecodeError(sample.decode, sample.bytes, "exceeds the limit", few);
 }
 
-TEST(HostileFiles, RleThatOverrunsTheImageIsRefused) {
+// RLE that overruns the image, and palettes and offsets that do not fit.
+TEST(HostileFiles, OverrunsBadPalettesAndOffsetsAreRefused) {
   const auto rle8 = [](std::initializer_list<uint32_t> data, int32_t height = 1) {
     cFile f = BmpHeaders(2, height, 8, 1, 1, 58);
     return f.U32(0).U8(data).bytes;
@@ -87,9 +88,7 @@ TEST(HostileFiles, RleThatOverrunsTheImageIsRefused) {
   ExpectDecodeError(DecodePcx, pcx.U8({0xC7, 0x10}).bytes, "past the end of the image");
   cFile tga = TgaHeader({.type = 10, .width = 2});
   ExpectDecodeError(DecodeTga, tga.U8({0x82, 1, 2, 3}).bytes, "past the end of the image");
-}
 
-TEST(HostileFiles, BadPalettesOffsetsAndCompressionsAreRefused) {
   cFile headers = BmpHeaders(1, 1, 24, 0, 0, 20);
   ExpectDecodeError(DecodeBmp, headers.U8({1, 2, 3, 0}).bytes,
                     "BMP: pixel data offset 20 points inside the headers");
@@ -112,9 +111,9 @@ TEST(HostileFiles, BadPalettesOffsetsAndCompressionsAreRefused) {
   odd.mapBits = 12;
   ExpectDecodeError(DecodeTga, TgaHeader(odd).bytes, "entry size 12");
 
-  tBytes pcx = Encode(Use<EncodePcx, EPcxEncoding::Indexed8>, MakeIndexedPattern(5, 5));
-  pcx[pcx.size() - 769] = 0x0D;
-  ExpectDecodeError(DecodePcx, pcx, "256-colour palette is missing");
+  tBytes unpaletted = Encode(Use<EncodePcx, EPcxEncoding::Indexed8>, MakeIndexedPattern(5, 5));
+  unpaletted[unpaletted.size() - 769] = 0x0D;
+  ExpectDecodeError(DecodePcx, unpaletted, "256-colour palette is missing");
 }
 
 // Hands out a few bytes at a time and cannot tell its length, as a pipe.
