@@ -61,7 +61,9 @@ struct alignas(64) cEntity::tMatrices {
   struct tChunk;
   static tChunk& ChunkOf(const tMatrices* record);
   /// Asks for both lines of a record a few entries ahead of the pass.
-  static void Prefetch(tMatrices* record) {
+  /// Inlined by force: GCC takes a function whose only effect is a
+  /// prefetch for one without effects, and drops the calls.
+  [[gnu::always_inline]] static void Prefetch(tMatrices* record) {
 #if defined(__GNUC__)
     __builtin_prefetch(record);
     __builtin_prefetch(&record->Written());
@@ -106,7 +108,7 @@ inline void cEntity::tMatrices::Pass(tMatrices** queue, int32_t count, tChain& p
   // after them wait at the front of the queue, already swept, for a short
   // second sweep. In a tree queued in pre-order that front is a stack whose
   // top is the next to be read out, so it stays short.
-  constexpr int32_t kAhead = 16;
+  constexpr int32_t kAhead = 32;
   int32_t waiting = 0;
   for (int32_t i = 0; i < count; ++i) {
     if (i + kAhead < count && queue[i + kAhead] != nullptr) Prefetch(queue[i + kAhead]);
