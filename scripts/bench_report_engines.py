@@ -99,9 +99,9 @@ def limits(runs, misses):
             text += (f" The flat loop over the pass's own layout (the two lines a node in two arrays, 8-byte "
                      f"queue entries) takes {min(l for _, l, _ in lined):.1f} to "
                      f"{max(l for _, l, _ in lined):.1f} ns a node at a million: the layout's bytes cost "
-                     f"{span([l / f for _, l, f in lined])} the flat loop's time, and reaching the records "
-                     f"through their chunks, with the world-changed bookkeeping, "
-                     f"{span([e / l for e, l, _ in lined])} on top.")
+                     f"{span([l / f for _, l, f in lined])} the flat loop's time, and the pass, which "
+                     f"reaches the records through their chunks and keeps the world-changed bookkeeping, "
+                     f"takes {span([e / l for e, l, _ in lined])} the time of that loop.")
         out.append(text)
     return ("\nWhere these goals are missed:\n\n" + "\n".join(out) + "\n") if out else ""
 
