@@ -28,14 +28,6 @@ inline __m128i FloorToInt4(__m128 x) {
   return _mm_add_epi32(t, _mm_castps_si128(_mm_cmplt_ps(x, _mm_cvtepi32_ps(t))));
 }
 
-/// The low 32 bits of the products of four pairs (SSE2 has no such multiply).
-inline __m128i Multiply32(__m128i a, __m128i b) {
-  const __m128i even = _mm_mul_epu32(a, b);
-  const __m128i odd = _mm_mul_epu32(_mm_srli_si128(a, 4), _mm_srli_si128(b, 4));
-  return _mm_unpacklo_epi32(_mm_shuffle_epi32(even, _MM_SHUFFLE(0, 0, 2, 0)),
-                            _mm_shuffle_epi32(odd, _MM_SHUFFLE(0, 0, 2, 0)));
-}
-
 /// Four pixels' bilinear blends of their four texels c00 to c11 by the
 /// 8-bit fractions fx, fy: each 16-bit field of a packed pair of channels
 /// takes its product and sum in a 16-bit lane, as the scalar blend does in
@@ -69,7 +61,9 @@ inline cTexels4 BlendToFloats4(__m128i c00, __m128i c10, __m128i c01, __m128i c1
 }
 
 /// Bilinear sampling of a texture whose axes both wrap over powers of two,
-/// where masks do the addressing.
+/// where masks do the addressing. Its rows and pitch must stay below 2^15,
+/// as the device's textures do: a row's offset is then one 16-bit
+/// multiply-add (SSE2 has no 32-bit multiply).
 class cWrappedSampler4 {
  public:
   explicit cWrappedSampler4(const cTextureView& texture)
@@ -90,8 +84,10 @@ class cWrappedSampler4 {
     const __m128i x0 = _mm_srai_epi32(px, 8), y0 = _mm_srai_epi32(py, 8);
     const __m128i left = _mm_and_si128(x0, m_MaskX);
     const __m128i right = _mm_and_si128(_mm_add_epi32(x0, one), m_MaskX);
-    const __m128i top = Multiply32(_mm_and_si128(y0, m_MaskY), m_Pitch);
-    const __m128i bottom = Multiply32(_mm_and_si128(_mm_add_epi32(y0, one), m_MaskY), m_Pitch);
+    // Rows and pitch have nothing in their high 16 bits, whose product the
+    // multiply-add adds as zero.
+    const __m128i top = _mm_madd_epi16(_mm_and_si128(y0, m_MaskY), m_Pitch);
+    const __m128i bottom = _mm_madd_epi16(_mm_and_si128(_mm_add_epi32(y0, one), m_MaskY), m_Pitch);
     alignas(16) int at[4][4];
     _mm_store_si128(reinterpret_cast<__m128i*>(at[0]), _mm_add_epi32(top, left));
     _mm_store_si128(reinterpret_cast<__m128i*>(at[1]), _mm_add_epi32(top, right));

@@ -232,7 +232,9 @@ class cSoftwareVideo3D : public tFrameOutputDevice<cVideo3D> {
 
   /// Texture memory the device pretends to have, in bytes.
   static constexpr uint32_t kTextureMemory = 256u << 20;
+  /// Texels a side at most: below 2^15, which the samplers' row offsets need.
   static constexpr int kMaxTextureSide = 4096;
+  static_assert(kMaxTextureSide < 0x8000);
 
  protected:
   /// Primitives that count vertices of the type make, as GetPrimitivesDrawn
