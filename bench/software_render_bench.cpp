@@ -3,7 +3,7 @@
 // camera and resolution (zunfert::timing::cScene). Each iteration is one
 // whole frame, timed in the thread's processor time; and ours on one and
 // two threads by the wall clock, and on one thread held to each core in
-// turn. Burning's Video draws into an X window and needs a display: run
+// turn, alone and with the other core drawing too. Burning's Video draws into an X window and needs a display: run
 // under xvfb-run.
 //
 // With TOLMAK_BENCH_PICTURES set to a folder, frame 30 of both is written
@@ -17,6 +17,7 @@
 #endif
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <string>
 #include <thread>
@@ -160,6 +161,34 @@ void ZunfertOnCore(benchmark::State& state) {
   if (!held) return state.SkipWithError("could not hold the thread to that core");
   ZunfertWall(state, 1);
 }
+
+// The same while another one-thread device draws on the other core: the
+// cores of a virtual machine can slow each other down, and then two threads
+// can at best add these rates, not the ones above.
+void ZunfertOnBusyCore(benchmark::State& state) {
+  const int core = static_cast<int>(state.range(0));
+  std::atomic<int> other = 0;  // 1 once drawing, -1 if it cannot
+  std::atomic<bool> stop = false;
+  std::thread neighbour([&] {
+    const cHeldToCore held(1 - core);
+    cSoftwareVideo3D device;
+    zunfert::timing::cDeviceScene scene;
+    if (!held || !scene.Open(device)) return other.store(-1);
+    device.SetRasterThreads(1);
+    for (int frame = 0; !stop.load(std::memory_order_relaxed); ++frame) {
+      scene.DrawFrame(frame % 360);
+      other.store(1, std::memory_order_relaxed);
+    }
+  });
+  while (other.load() == 0) std::this_thread::yield();
+  if (other.load() < 0) {
+    state.SkipWithError("could not draw on the other core");
+  } else {
+    ZunfertOnCore(state);
+  }
+  stop.store(true);
+  neighbour.join();
+}
 #endif
 
 // One window for the whole run: the X server may refuse a second one while
@@ -213,6 +242,12 @@ bool RegisterBenchmarks() {
       ->DenseRange(0, std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, 2) - 1)
       ->UseRealTime()
       ->Unit(benchmark::kMillisecond);
+  if (std::thread::hardware_concurrency() >= 2)
+    benchmark::RegisterBenchmark("render/zunfert/wall/busy", ZunfertOnBusyCore)
+        ->ArgName("core")
+        ->DenseRange(0, 1)
+        ->UseRealTime()
+        ->Unit(benchmark::kMillisecond);
 #endif
   benchmark::RegisterBenchmark("render/burnings", Burnings)
       ->UseManualTime()

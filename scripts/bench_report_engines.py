@@ -195,8 +195,12 @@ def renderers(results, runs, docs):
             rows.append([f"Zunfert software device, {n} thread{'s' if n > 1 else ''} (wall clock)",
                          fmt(w["ns"] / 1e6), fmt(1e9 / w["ns"])])
     cores = [runs[name] for name in sorted(runs) if name.startswith("render/zunfert/wall/threads:1/core:")]
+    busy = [runs[name] for name in sorted(runs) if name.startswith("render/zunfert/wall/busy/core:")]
     for core, w in enumerate(cores):
         rows.append([f"Zunfert software device, one thread held to core {core} (wall clock)",
+                     fmt(w["ns"] / 1e6), fmt(1e9 / w["ns"])])
+    for core, w in enumerate(busy):
+        rows.append([f"the same on core {core} while another device draws on core {1 - core}",
                      fmt(w["ns"] / 1e6), fmt(1e9 / w["ns"])])
     text += table(["renderer", "ms a frame", "frames/s"], rows)
     if gain is not None and gain < 1.7:
@@ -210,6 +214,12 @@ def renderers(results, runs, docs):
             text += (f" Held to each core in turn, one thread took {cores[0]['ns'] / 1e6:.2f} and "
                      f"{cores[1]['ns'] / 1e6:.2f} ms a frame: two threads can at best add the two cores' frame "
                      f"rates, {best:.2f} × the one-thread rate here, of which they reached {gain / best:.0%}.")
+        if len(busy) == 2:
+            loaded = one["ns"] * sum(1 / w["ns"] for w in busy)
+            text += (f" But the cores slow each other down: with a second one-thread device drawing on the "
+                     f"other core at the same time, they took {busy[0]['ns'] / 1e6:.2f} and "
+                     f"{busy[1]['ns'] / 1e6:.2f} ms a frame, so that with both cores busy two threads can at "
+                     f"best reach {loaded:.2f} × the one-thread rate, of which they reached {gain / loaded:.0%}.")
         text += caller_limit(results) + "\n"
     text += ("\nWith two threads a draw is three phases of items, each thread taking its own half of a "
              "phase's items in order, then what the other has left from the far end: stretches of 128 "
