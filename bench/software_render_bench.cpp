@@ -3,8 +3,8 @@
 // camera and resolution (zunfert::timing::cScene). Each iteration is one
 // whole frame, timed in the thread's processor time; and ours on one and
 // two threads by the wall clock, and on one thread held to each core in
-// turn, alone and with the other core drawing too. Burning's Video draws into an X window and needs a display: run
-// under xvfb-run.
+// turn, alone and with the other core drawing too. Burning's Video draws
+// into an X window and needs a display: run under xvfb-run.
 //
 // With TOLMAK_BENCH_PICTURES set to a folder, frame 30 of both is written
 // there first, as zunfert.png and burnings.png.
