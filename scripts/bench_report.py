@@ -51,6 +51,12 @@ def load(results, program):
     return runs, data["context"]
 
 
+def per_node(runs, variant, shape, size):
+    """A matrix-pass run's time per queued node, everything edited; None if it did not run."""
+    r = runs.get(f"pass/{variant}/{shape}/all/{size}")
+    return r["ns"] / r["queued"] if r and r.get("queued") else None
+
+
 def fmt(value, digits=3):
     if value is None:
         return "–"
@@ -467,17 +473,15 @@ def notes(runs, goals, context):
             f"The entities, reached through their records in the matrix pool, take {worst} the flat "
             "loop's time at worst (see the comparison with the other engines below).")
     if "time per entity at 1,000,000 against 1,000 (everything edited)" in missed:
-        def per_node(variant, shape, size):
-            r = runs.get(f"pass/{variant}/{shape}/all/{size}")
-            return r["ns"] / r["queued"] if r and r.get("queued") else None
-        grown = [(per_node("entity", s, 1000000) / per_node("entity", s, 1000), s, t) for s, t in SHAPES
-                 if per_node("entity", s, 1000) and per_node("entity", s, 1000000)]
+        node = lambda variant, shape, size: per_node(runs, variant, shape, size)
+        grown = [(node("entity", s, 1000000) / node("entity", s, 1000), s, t) for s, t in SHAPES
+                 if node("entity", s, 1000) and node("entity", s, 1000000)]
         growth, shape, title = max(grown)
-        flat = [per_node("flat", shape, n) for n in (1000, 1000000)]
+        flat = [node("flat", shape, n) for n in (1000, 1000000)]
         out.append(
             f"- *Time per entity at a million.* On the worst tree ({title}) the pass takes "
-            f"{per_node('entity', shape, 1000):.1f} ns an entity at 1,000 entities and "
-            f"{per_node('entity', shape, 1000000):.1f} ns at 1,000,000 ({growth:.2f} ×)"
+            f"{node('entity', shape, 1000):.1f} ns an entity at 1,000 entities and "
+            f"{node('entity', shape, 1000000):.1f} ns at 1,000,000 ({growth:.2f} ×)"
             + (f", where the flat loop on the same tree goes from {flat[0]:.1f} to {flat[1]:.1f} ns "
                f"({flat[1] / flat[0]:.2f} ×)" if all(flat) else "")
             + ": a thousand entities' records stay in the cache from pass to pass, a million's come "
@@ -586,8 +590,7 @@ def main():
            "interleaved at random with their baselines; the matrix pass: 3; the renderers: 9), as "
            "processor time of the benchmark itself, not wall-clock time: these machines are shared, and "
            "time spent waiting for a core is nobody's speed. Ours and the baseline always come from the "
-           "same run, so "
-           "the ratios are what to compare between machines. (Google Benchmark warns that Debian "
+           "same run, so the ratios are what to compare between machines. (Google Benchmark warns that Debian "
            "built its own library without optimisation; that concerns its bookkeeping around the "
            "timed loops, not the code measured.)\n\n",
            "## Machine\n\n", machine(context, compile_commands, seconds),

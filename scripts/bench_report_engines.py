@@ -8,7 +8,7 @@ import os
 import re
 import shutil
 
-from bench_report import SHAPES, SIZES, fmt, ratio, table, verdict
+from bench_report import SHAPES, SIZES, fmt, per_node, ratio, table, verdict
 
 
 def engines_pass(runs):
@@ -18,10 +18,7 @@ def engines_pass(runs):
     misses = {k: [] for k in limit}
     for shape, name in SHAPES:
         for n in SIZES:
-            per = {}
-            for variant in ("entity", "flat", "irrlicht", "ogre"):
-                r = runs.get(f"pass/{variant}/{shape}/all/{n}")
-                per[variant] = r["ns"] / r["queued"] if r and r.get("queued") else None
+            per = {v: per_node(runs, v, shape, n) for v in ("entity", "flat", "irrlicht", "ogre")}
             if per["entity"] is None:
                 continue
             row = [name, f"{n:,}", fmt(per["entity"]), fmt(per["flat"]), fmt(per["irrlicht"]), fmt(per["ogre"])]
@@ -76,11 +73,8 @@ def limits(runs, misses):
                    "rule (sums in double precision, one rounding) costs that latency where Irrlicht sums "
                    "in single precision.")
     if misses["flat"]:
-        def node(variant, shape):
-            r = runs.get(f"pass/{variant}/{shape}/all/1000000")
-            return r["ns"] / r["queued"] if r and r.get("queued") else None
         # At a million nodes, by shape: the pass, the flat loop over its lines, the flat loop.
-        big = [(node("entity", s), node("lines", s), node("flat", s)) for s, _ in SHAPES]
+        big = [tuple(per_node(runs, v, s, 1000000) for v in ("entity", "lines", "flat")) for s, _ in SHAPES]
         per = [(e, f) for e, _, f in big if e and f]
         lined = [(e, l, f) for e, l, f in big if e and l and f]
         text = ("- *Against the flat loop* (" + "; ".join(misses["flat"]) + "). The flat loop reads 108 bytes a "
@@ -194,8 +188,10 @@ def renderers(results, runs, docs):
         if w:
             rows.append([f"Zunfert software device, {n} thread{'s' if n > 1 else ''} (wall clock)",
                          fmt(w["ns"] / 1e6), fmt(1e9 / w["ns"])])
-    cores = [runs[name] for name in sorted(runs) if name.startswith("render/zunfert/wall/threads:1/core:")]
-    busy = [runs[name] for name in sorted(runs) if name.startswith("render/zunfert/wall/busy/core:")]
+    by_core = lambda prefix: [runs[name] for name in sorted(runs) if name.startswith(prefix + "/core:")]
+    cores, busy = by_core("render/zunfert/wall/threads:1"), by_core("render/zunfert/wall/busy")
+    # What two threads can at best reach, in one-thread rates: the cores' frame rates added.
+    ceiling = lambda held: one["ns"] * sum(1 / w["ns"] for w in held)
     for core, w in enumerate(cores):
         rows.append([f"Zunfert software device, one thread held to core {core} (wall clock)",
                      fmt(w["ns"] / 1e6), fmt(1e9 / w["ns"])])
@@ -210,12 +206,12 @@ def renderers(results, runs, docs):
                  f"{two['ns'] / 1e6:.2f} ms a frame against one thread's {one['ns'] / 1e6:.2f} ms, for which the "
                  f"machine gave the benchmark {share:.2f} of a core.")
         if len(cores) == 2:
-            best = one["ns"] * sum(1 / w["ns"] for w in cores)
+            best = ceiling(cores)
             text += (f" Held to each core in turn, one thread took {cores[0]['ns'] / 1e6:.2f} and "
                      f"{cores[1]['ns'] / 1e6:.2f} ms a frame: two threads can at best add the two cores' frame "
                      f"rates, {best:.2f} × the one-thread rate here, of which they reached {gain / best:.0%}.")
         if len(busy) == 2:
-            loaded = one["ns"] * sum(1 / w["ns"] for w in busy)
+            loaded = ceiling(busy)
             text += (f" But the cores slow each other down: with a second one-thread device drawing on the "
                      f"other core at the same time, they took {busy[0]['ns'] / 1e6:.2f} and "
                      f"{busy[1]['ns'] / 1e6:.2f} ms a frame, so that with both cores busy two threads can at "
