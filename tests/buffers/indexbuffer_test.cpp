@@ -15,13 +15,10 @@ constexpr const char kFile[] = "tolmak_indexbuffer.cpp";
 constexpr uint32_t kUnset = 0x10000;
 using Model = std::vector<uint32_t>;
 
-std::vector<uint16_t> Entries(const cIndexBuffer& b) {
-  return std::vector<uint16_t>(b.GetReadPtr(), b.GetReadPtr() + b.GetLength());
-}
-
 using tState = std::tuple<std::vector<uint16_t>, int, int, bool>;  // entries, minimum, maximum
 tState State(const cIndexBuffer& b) {
-  return {Entries(b), b.GetMinIndex(), b.GetMaxIndex(), b.IsOptimized()};
+  const std::vector<uint16_t> entries(b.GetReadPtr(), b.GetReadPtr() + b.GetLength());
+  return {entries, b.GetMinIndex(), b.GetMaxIndex(), b.IsOptimized()};
 }
 
 cIndexBuffer Optimized(std::initializer_list<uint16_t> indices) {

@@ -5,9 +5,8 @@ using namespace math_fixtures;
 namespace {
 
 void ExpectPlane(const cPlane& actual, const cPlane& expected) {
-  EXPECT_NEAR(actual.a, expected.a, 1e-6f);
-  EXPECT_NEAR(actual.b, expected.b, 1e-6f);
-  EXPECT_NEAR(actual.c, expected.c, 1e-6f);
+  ExpectNear(cVector3(actual.a, actual.b, actual.c), cVector3(expected.a, expected.b, expected.c),
+             1e-6f);
   EXPECT_NEAR(actual.d, expected.d, 1e-3f);
 }
 

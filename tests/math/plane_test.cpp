@@ -1,4 +1,5 @@
 #include <cmath>
+#include <tuple>
 
 #include "math_fixtures.h"
 
@@ -41,12 +42,10 @@ TEST(Plane, SignedZerosSurviveDotProductsAndPlanes) {
   EXPECT_EQ(Bits(cQuaternion(-0.0f, -0.0f, -0.0f, -1.0f).Dot(cQuaternion(0, 0, 0, 0))),
             0x80000000u);
   const cPlane down(cVector3(0, 0, 0), cVector3(0, 1, 0), cVector3(1, 0, 0));
-  EXPECT_EQ(Bits(down.a), 0x80000000u);
-  EXPECT_EQ(Bits(down.b), 0x80000000u);
-  EXPECT_EQ(down.c, -1.0f);
-  EXPECT_EQ(Bits(down.d), 0u);
-  EXPECT_TRUE(down.IsFront(cVector3(0, 0, 0)));  // on the plane: e = +0
-  EXPECT_FALSE(down.IsBack(cVector3(0, 0, 0)));
+  EXPECT_EQ(std::tuple(Bits(down.a), Bits(down.b), down.c, Bits(down.d)),
+            std::tuple(0x80000000u, 0x80000000u, -1.0f, 0u));
+  // On the plane e = +0: in front, not behind.
+  EXPECT_TRUE(down.IsFront(cVector3(0, 0, 0)) && !down.IsBack(cVector3(0, 0, 0)));
   EXPECT_TRUE(down.IsBack(cVector3(0, 0, 1)));
 }
 

@@ -40,9 +40,8 @@ TEST(Quaternion, WorkedValuesSphericalAnglesAndTheIdentitysAxis) {
   cVector2 spherical;
   float a;
   cQuaternion(cVector2(0.3f, 1.0f), 1.0f).MakeSpherical(spherical, a);
-  EXPECT_NEAR(spherical.x, -0.3f, 1e-5f);  // the latitude comes back negated
-  EXPECT_NEAR(spherical.y, 1.0f, 1e-5f);
-  EXPECT_NEAR(a, 1.0f, 1e-5f);
+  // The latitude comes back negated.
+  ExpectNear(cVector3(spherical.x, spherical.y, a), cVector3(-0.3f, 1.0f, 1.0f), 1e-5f);
   cQuaternion(cVector2(0.0f, -1.0f), 2.0f).MakeSpherical(spherical, a);
   EXPECT_NEAR(spherical.y, 6.2831855f - 1.0f, 1e-5f);  // longitudes lie in [0, 2 pi)
   cQuaternion(cVector2(1.5707964f, 0.7f), 2.0f).MakeSpherical(spherical, a);

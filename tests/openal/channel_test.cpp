@@ -21,25 +21,20 @@ TEST_F(Channels, ToneKeepsItsPitchVolumeScalesAmplitudeFrequencyShiftsPitch) {
   EXPECT_NEAR(Frequency(Side(full, 0)), 440.0, 0.5);
   EXPECT_NEAR(channel->GetPlayPosition(), kRate / 2, 1100);
   channel->SetVolume(0.5f);
-  Render(0.05);  // OpenAL ramps gain changes over a few milliseconds
-  const tPcm half = Render(0.5);
+  const tPcm half = Settled(0.5);
   EXPECT_NEAR(Rms(Side(half, 0)) / Rms(Side(full, 0)), 0.5, 0.005);
   channel->SetFrequency(2 * kRate);
-  Render(0.05);
-  EXPECT_NEAR(Frequency(Side(Render(0.5), 1)), 880.0, 1.0);
+  EXPECT_NEAR(Frequency(Side(Settled(0.5), 1)), 880.0, 1.0);
 }
 
 TEST_F(Channels, PanAndASoundToTheCamerasRightAreHeardOnTheRight) {
   cSoundChannel* channel = PlayTone(300);
   channel->SetPan(0.0f);
-  Render(0.05);
-  EXPECT_NEAR(Balance(Render(0.2)), 1.0, 0.01);
+  EXPECT_NEAR(Balance(Settled(0.2)), 1.0, 0.01);
   channel->SetPan(1.0f);
-  Render(0.05);
-  EXPECT_LT(1.0 / Balance(Render(0.2)), 0.01);  // all on the right
+  EXPECT_LT(1.0 / Balance(Settled(0.2)), 0.01);  // all on the right
   channel->SetPan(0.5f);
-  Render(0.05);
-  const double halfRight = Balance(Render(0.2));
+  const double halfRight = Balance(Settled(0.2));
   EXPECT_GT(halfRight, 2.0);
   channel->Stop();
 
@@ -53,11 +48,9 @@ TEST_F(Channels, PanAndASoundToTheCamerasRightAreHeardOnTheRight) {
   cSoundChannel* placed = PlayTone(300, true);
   placed->Set3DDistances(10, 100);
   placed->Set3DPosition(camera[3] + (front + right) * 2.0f);
-  Render(0.05);
-  EXPECT_NEAR(Balance(Render(0.2)), halfRight, 0.02 * halfRight);
+  EXPECT_NEAR(Balance(Settled(0.2)), halfRight, 0.02 * halfRight);
   placed->Set3DPosition(camera[3] - right * 2.0f);
-  Render(0.05);
-  EXPECT_LT(Balance(Render(0.2)), 0.01);
+  EXPECT_LT(Balance(Settled(0.2)), 0.01);
 }
 
 TEST_F(Channels, LoudnessFallsWithDistanceAsTheInverseClampedModelSays) {
@@ -65,8 +58,7 @@ TEST_F(Channels, LoudnessFallsWithDistanceAsTheInverseClampedModelSays) {
   channel->Set3DDistances(2, 16);
   const auto heard = [&](float distance) {
     channel->Set3DPosition({0, 0, distance});  // straight ahead
-    Render(0.05);
-    return Rms(Side(Render(0.2), 0));
+    return Rms(Side(Settled(0.2), 0));
   };
   const double reference = heard(1);  // inside the minimum: full volume
   EXPECT_NEAR(heard(2) / reference, 1.0, 0.005);

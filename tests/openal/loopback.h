@@ -87,6 +87,13 @@ class cLoopbackTest : public ::testing::Test {
     return pcm;
   }
 
+  /// The mix once a change has settled: OpenAL ramps gain changes over a few
+  /// milliseconds.
+  tPcm Settled(double seconds) {
+    Render(0.05);
+    return Render(seconds);
+  }
+
   /// A mono sample of a sine, playing looped.
   cSoundChannel* PlayTone(double hertz, bool placed = false) {
     const tPcm pcm = Sine(hertz, 8000, kRate);

@@ -1,11 +1,11 @@
 #include <algorithm>
-#include <filesystem>
 #include <fstream>
 #include <random>
 #include <thread>
 #include <tuple>
 
 #include "loopback.h"
+#include "test_support.h"
 
 namespace tolmak::test {
 namespace {
@@ -91,28 +91,25 @@ TEST(LiveStreams, TheFeederThreadKeepsAStreamPlayingToItsEndWithoutUpdates) {
 }
 
 TEST_F(Streams, CDPlayerPlaysTheFolderInNameOrderTrackAfterTrack) {
-  const std::filesystem::path folder = std::filesystem::current_path() / "openal_cd";
-  std::filesystem::remove_all(folder);
-  std::filesystem::create_directories(folder);
+  const cScratchFolder folder("openal_cd");
   // Written out of order, with a file that is no sound: the names decide.
   const struct {
     const char* name;
+    ESoundFile type;
     double hertz, seconds;
-  } tracks[] = {{"track02.flac", 660, 0.3}, {"track01.ogg", 440, 0.5}, {"track03.wav", 880, 0.2}};
+  } tracks[] = {{"track02.flac", ESoundFile::Flac, 660, 0.3},
+                {"track01.ogg", ESoundFile::OggVorbis, 440, 0.5},
+                {"track03.wav", ESoundFile::Wav, 880, 0.2}};
   for (const auto& track : tracks) {
-    iIOStream* out = cStreamManager::GetInstance()->Open(
-        cUrl((folder / track.name).string().c_str()), cStreamManager::OpenWrite);
-    const auto bytes = Encode(Sine(track.hertz, 8000, uint32_t(track.seconds * kRate)), 1, kRate,
-                              track.name[8] == 'o'   ? ESoundFile::OggVorbis
-                              : track.name[8] == 'f' ? ESoundFile::Flac
-                                                     : ESoundFile::Wav);
-    out->Write(bytes.data(), uint32_t(bytes.size()));
-    ASSERT_TRUE(out->Close());
+    const auto bytes =
+        Encode(Sine(track.hertz, 8000, uint32_t(track.seconds * kRate)), 1, kRate, track.type);
+    std::ofstream(folder / track.name, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
   }
   { std::ofstream(folder / "notes.txt") << "not a track"; }
 
   auto* cd = static_cast<cOpenALCDPlayer*>(m_System.GetCDPlayer());
-  cd->SetFolder((folder.string() + "/").c_str());
+  cd->SetFolder((folder.Path().string() + "/").c_str());
   ASSERT_TRUE(cd->OpenDrive(0));
   EXPECT_FALSE(cd->OpenDrive(1));
   ASSERT_TRUE(cd->OpenDrive(0));
@@ -137,7 +134,6 @@ TEST_F(Streams, CDPlayerPlaysTheFolderInNameOrderTrackAfterTrack) {
   m_System.Update();
   EXPECT_FALSE(cd->IsPlaying());
   EXPECT_EQ(cd->GetCurrentTrack(), 0);  // the last track asked for was 2
-  std::filesystem::remove_all(folder);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <functional>
 #include <tuple>
+#include <utility>
 
 #include "gl_fixtures.h"
 #include "opengl_video2d.h"
@@ -47,61 +48,47 @@ class OpenGlDevice : public ::testing::Test {
   cOpenGLVideo3D m_Device;
 };
 
-// A model drawn from device buffers: after the first frame nothing is sent
-// again and nothing compiled; one draw call per subset.
-TEST_F(OpenGlDevice, DeviceBuffersAndProgramsAreMadeOnce) {
-  const cVertexBuffer quad = Quad(-0.5f, 0.5f, 0.5f, -0.5f, -1, 0xFF20C040);
+// A textured model drawn from device buffers: after the first frame nothing
+// is sent again and nothing compiled, one draw call per subset; texels
+// written through Lock and Unlock are sent again, once, and drawn.
+TEST_F(OpenGlDevice, DeviceBuffersProgramsAndChangedTexturesAreSentOnce) {
+  cSurface* texture = m_Device.CreateTexture(
+      {4, 4}, cPixelFormat::ARGB8888, E3::ETextureUsage::Normal, E3::EMemoryType::DriverDecides);
   const uint16_t entries[6] = {0, 1, 2, 0, 2, 3};
   const cIndexBuffer indices(entries, 6);
   hVertexBuffer* vertices =
-      m_Device.CreateVertexBuffer(quad, E3::ETextureUsage::Static, E3::EMemoryType::DriverDecides);
+      m_Device.CreateVertexBuffer(Quad(-0.5f, 0.5f, 0.5f, -0.5f, -1, 0xFF20C040),
+                                  E3::ETextureUsage::Static, E3::EMemoryType::DriverDecides);
   hIndexBuffer* index = m_Device.CreateIndexBuffer(indices, E3::ETextureUsage::Static,
                                                    E3::EMemoryType::DriverDecides);
-  for (int frame = 0; frame < 3; ++frame) {
-    ASSERT_TRUE(m_Device.BeginScene());
-    m_Device.Clear(true, true, false);
-    m_Device.DrawIndexedBuffer(E3::EPrimitive::Triangles, vertices, index, 0, 3);
-    m_Device.DrawIndexedBuffer(E3::EPrimitive::Triangles, vertices, index, 3, 3);
-    m_Device.EndScene();
-    const gl::cGlCounts& counts = m_Device.GetCounts();
-    EXPECT_EQ(std::tuple(counts.draws, m_Device.GetPrimitivesDrawn()), std::tuple(2u, 2u));
-    if (frame > 0) {  // the clear's masks, then the draw's, and nothing else
-      EXPECT_EQ(std::tuple(counts.uploads, counts.compiles), std::tuple(0u, 0u));
-      EXPECT_LE(counts.stateChanges, 1u);
-    }
-    ASSERT_TRUE(m_Device.Flip());
-  }
-  EXPECT_EQ(m_Device.GetProgramsCompiled(), 1);
-  const cSurface& back = *m_Device.GetSurface(E3::ESurface::Back);
-  EXPECT_EQ(PixelAt(back, 32, 24), 0xFF20C040u);
-  EXPECT_EQ(PixelAt(back, 2, 2), 0xFF000000u);
-}
-
-// A texture written through Lock and Unlock after it was drawn with is
-// sent again, once, and the next draw shows the new texels.
-TEST_F(OpenGlDevice, TexturesChangedInMemoryAreSentAgainOnce) {
-  cSurface* texture = m_Device.CreateTexture(
-      {4, 4}, cPixelFormat::ARGB8888, E3::ETextureUsage::Normal, E3::EMemoryType::DriverDecides);
-  const auto fill = [texture](uint32_t color) {
+  m_Device.SetTexture(0, texture);
+  // Texels, then what they make of the vertices' colour.
+  for (const auto& [texel, shown] :
+       {std::pair(0xFFFFFFFFu, 0xFF20C040u), std::pair(0xFF0000FFu, 0xFF000040u)}) {
     auto* row = static_cast<uint8_t*>(texture->Lock());
     for (int y = 0; y < 4; ++y, row += texture->GetPitch())
-      std::fill_n(reinterpret_cast<uint32_t*>(row), 4, color);
+      std::fill_n(reinterpret_cast<uint32_t*>(row), 4, texel);
     texture->Unlock();
-  };
-  hVertexBuffer* quad =
-      m_Device.CreateVertexBuffer(Quad(-1, 1, 1, -1, -1, 0xFFFFFFFF), E3::ETextureUsage::Static,
-                                  E3::EMemoryType::DriverDecides);
-  m_Device.SetTexture(0, texture);
-  for (const uint32_t color : {0xFFFF0000u, 0xFF0000FFu}) {
-    fill(color);
     for (int frame = 0; frame < 2; ++frame) {
-      const cSurface& back = DrawFrame(m_Device, [quad](cSoftwareVideo3D& device) {
-        device.DrawBuffer(E3::EPrimitive::TriangleFan, quad, 0, 4);
-      });
-      EXPECT_EQ(PixelAt(back, 32, 24), color);
-      EXPECT_EQ(m_Device.GetCounts().uploads, frame == 0 ? 1u : 0u);
+      ASSERT_TRUE(m_Device.BeginScene());
+      m_Device.Clear(true, true, false);
+      m_Device.DrawIndexedBuffer(E3::EPrimitive::Triangles, vertices, index, 0, 3);
+      m_Device.DrawIndexedBuffer(E3::EPrimitive::Triangles, vertices, index, 3, 3);
+      m_Device.EndScene();
+      const gl::cGlCounts& counts = m_Device.GetCounts();
+      EXPECT_EQ(std::tuple(counts.draws, m_Device.GetPrimitivesDrawn(), counts.uploads),
+                std::tuple(2u, 2u, frame == 0 ? 1u : 0u));
+      if (frame > 0) {  // the clear's masks, then the draw's, and nothing else
+        EXPECT_EQ(counts.compiles, 0u);
+        EXPECT_LE(counts.stateChanges, 1u);
+      }
+      ASSERT_TRUE(m_Device.Flip());
+      const cSurface& back = *m_Device.GetSurface(E3::ESurface::Back);
+      EXPECT_EQ(std::tuple(PixelAt(back, 32, 24), PixelAt(back, 2, 2)),
+                std::tuple(shown, 0xFF000000u));
     }
   }
+  EXPECT_EQ(m_Device.GetProgramsCompiled(), 1);
 }
 
 // The draws the software device takes apart primitive by primitive: a flat

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <initializer_list>
 #include <string>
 #include <tuple>
 
@@ -28,8 +29,8 @@ class SdlInputTest : public testing::Test {
     fill(event);
     ASSERT_EQ(1, SDL_PushEvent(&event)) << SDL_GetError();
   }
-  static void Key(Uint32 type, SDL_Keycode key) {
-    Push(type, [key](SDL_Event& e) { e.key.keysym.sym = key; });
+  static void Keys(Uint32 type, std::initializer_list<SDL_Keycode> keys) {
+    for (SDL_Keycode key : keys) Push(type, [key](SDL_Event& e) { e.key.keysym.sym = key; });
   }
   static void Text(const char* text) {
     Push(SDL_TEXTINPUT, [text](SDL_Event& e) { std::strcpy(e.text.text, text); });
@@ -57,17 +58,13 @@ class SdlInputTest : public testing::Test {
 };
 
 TEST_F(SdlInputTest, KeysAndTextReachTheKeyboardAtUpdateInOrder) {
-  Key(SDL_KEYDOWN, SDLK_RSHIFT);
-  Key(SDL_KEYDOWN, SDLK_a);
+  Keys(SDL_KEYDOWN, {SDLK_RSHIFT, SDLK_a});
   Text("A");
-  Key(SDL_KEYDOWN, SDLK_RETURN);
-  Key(SDL_KEYUP, SDLK_RSHIFT);
-  Key(SDL_KEYDOWN, SDLK_DELETE);
-  Key(SDL_KEYDOWN, SDLK_F5);
-  Key(SDL_KEYDOWN, SDLK_MENU);  // a key the engine does not name
+  Keys(SDL_KEYDOWN, {SDLK_RETURN});
+  Keys(SDL_KEYUP, {SDLK_RSHIFT});
+  Keys(SDL_KEYDOWN, {SDLK_DELETE, SDLK_F5, SDLK_MENU});  // the engine names no menu key
   Text("b\xC3\xA9");
-  Key(SDL_KEYDOWN, SDLK_BACKSPACE);
-  Key(SDL_KEYDOWN, SDLK_LCTRL);
+  Keys(SDL_KEYDOWN, {SDLK_BACKSPACE, SDLK_LCTRL});
   EXPECT_FALSE(keyboard.IsKeyPressed('A'));
   ASSERT_TRUE(keyboard.Update());
   EXPECT_TRUE(!keyboard.IsShiftPressed() && keyboard.IsCtrlPressed());
@@ -77,7 +74,7 @@ TEST_F(SdlInputTest, KeysAndTextReachTheKeyboardAtUpdateInOrder) {
   EXPECT_FALSE(keyboard.IsKeyPressed(127));
   // Printable characters only from the text, control ones with their keys.
   EXPECT_EQ("A\rb\xC3\xA9\b", Typed());
-  Key(SDL_KEYUP, SDLK_a);
+  Keys(SDL_KEYUP, {SDLK_a});
   keyboard.Update();
   EXPECT_FALSE(keyboard.IsKeyPressed('A'));
 }
@@ -115,8 +112,7 @@ TEST_F(SdlInputTest, MouseFollowsThePointerWithinTheWindow) {
 }
 
 TEST_F(SdlInputTest, FocusLossReleasesEverythingButACloseRequest) {
-  Key(SDL_KEYDOWN, SDLK_LALT);
-  Key(SDL_KEYDOWN, SDLK_LEFT);
+  Keys(SDL_KEYDOWN, {SDLK_LALT, SDLK_LEFT});
   Button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_LEFT);
   Button(SDL_MOUSEBUTTONDOWN, SDL_BUTTON_MIDDLE);
   Window(SDL_WINDOWEVENT_CLOSE);

@@ -29,8 +29,12 @@ struct cAgreement {
   double within = 0, coverageMiss = 0;
 };
 
-int Channel(uint32_t pixel, int shift) {
-  return static_cast<int>((pixel >> shift) & 0xFF);
+/// The largest difference of a colour channel.
+int Distance(uint32_t p, uint32_t q) {
+  int worst = 0;
+  for (int shift = 0; shift < 24; shift += 8)
+    worst = std::max(worst, std::abs(int((p >> shift) & 0xFF) - int((q >> shift) & 0xFF)));
+  return worst;
 }
 
 cAgreement Compare(const cSurface& a, const cSurface& b, uint32_t clear) {
@@ -39,14 +43,8 @@ cAgreement Compare(const cSurface& a, const cSurface& b, uint32_t clear) {
   for (int y = 0; y < a.GetHeight(); ++y)
     for (int x = 0; x < a.GetWidth(); ++x) {
       const uint32_t p = PixelAt(a, x, y), q = PixelAt(b, x, y);
-      int worst = 0, fromClearP = 0, fromClearQ = 0;
-      for (int shift = 0; shift < 24; shift += 8) {
-        worst = std::max(worst, std::abs(Channel(p, shift) - Channel(q, shift)));
-        fromClearP = std::max(fromClearP, std::abs(Channel(p, shift) - Channel(clear, shift)));
-        fromClearQ = std::max(fromClearQ, std::abs(Channel(q, shift) - Channel(clear, shift)));
-      }
-      within += worst <= kLevels;
-      miss += (fromClearP > 2) != (fromClearQ > 2);
+      within += Distance(p, q) <= kLevels;
+      miss += (Distance(p, clear) > 2) != (Distance(q, clear) > 2);
     }
   return {static_cast<double>(within) / count, static_cast<double>(miss) / count};
 }

@@ -101,7 +101,7 @@ TEST_F(CameraLight, LightValuesRoundTripByNameAndDirectSettersKeepThetaUpToPhi) 
   EXPECT_TRUE(std::isnan(nanTheta.GetTheta()) && std::isnan(nanPhi.GetPhi()));
 }
 
-TEST_F(CameraLight, LensFollowsEverySetterAndOnlyThem) {
+TEST_F(CameraLight, LensFollowsEverySetterAndTheFrustumTheLastPass) {
   cTestCamera camera, viaSheet;
   cPropertySheet sheet;
   ASSERT_EQ(Listing(viaSheet, sheet), "Name:4104 FieldOfView:8 Horizon:8 AspectRatio:8 ");
@@ -136,25 +136,23 @@ TEST_F(CameraLight, LensFollowsEverySetterAndOnlyThem) {
     EXPECT_TRUE(c->GetFieldOfView() == lens[0] && c->GetHorizon() == lens[1]);
     EXPECT_TRUE(c->GetAspect() == lens[2] && c->GetInversedMatrix()(3, 1) == 9.0f);
   }
-}
 
-TEST_F(CameraLight, FrustumIsPlacedByTheWorldMatrixOfTheLastPass) {
+  // The frustum is placed by the world matrix of the last pass.
   cTestEntity parent;
-  cTestCamera camera;
-  parent.AddChild(&camera);
-  camera.SetPivotPosition(0, 2, 0);
+  cTestCamera placed;  // queued after its parent
+  parent.AddChild(&placed);
+  placed.SetPivotPosition(0, 2, 0);
   parent.RotatePivot(0, 90, 0);
   parent.MovePivot(10, 0, 0);
   cEntity::UpdateMatrices();
-
-  const cMatrix4x3 world = camera.GetPivotMatrix() * parent.GetWorldMatrix();
-  EXPECT_TRUE(SameBits(camera.GetFrustumInfo(nullptr).GetCamera(), world));
-  EXPECT_TRUE(SameBits(camera.GetInversedMatrix(), cMatrix4x3()));
+  const cMatrix4x3 world = placed.GetPivotMatrix() * parent.GetWorldMatrix();
+  EXPECT_TRUE(SameBits(placed.GetFrustumInfo(nullptr).GetCamera(), world));
+  EXPECT_TRUE(SameBits(placed.GetInversedMatrix(), cMatrix4x3()));
   cMatrix4x3 m;
   m.SetPosition(cVector3(1, 2, 3));
   m(0, 1) = 0.5f;
-  EXPECT_TRUE(SameBits(camera.GetFrustumInfo(&m).GetCamera(), world * m));
-  EXPECT_TRUE(SameBits(camera.GetInversedMatrix(), world * m));
+  EXPECT_TRUE(SameBits(placed.GetFrustumInfo(&m).GetCamera(), world * m));
+  EXPECT_TRUE(SameBits(placed.GetInversedMatrix(), world * m));
   parent.MovePivot(5, 0, 0);  // no pass runs before the next placement
-  EXPECT_TRUE(SameBits(camera.GetFrustumInfo(nullptr).GetCamera(), world));
+  EXPECT_TRUE(SameBits(placed.GetFrustumInfo(nullptr).GetCamera(), world));
 }

@@ -38,7 +38,7 @@ class Replay {
   void BuildRandomTree(int count) {
     for (int i = 0; i < count; ++i) {
       Create();
-      if (i > 0 && Chance(0.9)) Link(Pick(i), i);
+      if (i > 0 && Uniform(0, 9) > 0) Link(Pick(i), i);
     }
   }
 
@@ -56,7 +56,9 @@ class Replay {
     if (kind == 5 && parent >= 0) DeleteChild(parent, n);
     if (kind == 6) m_Real[n]->ClearChilds(), ModelClearChilds(n);
     if (kind == 7) DestroyShadows();
-    if (kind == 7 && m_Real[n] != nullptr && Alive() > 1) Destroy(n);
+    if (kind == 7 && m_Real[n] != nullptr &&
+        std::count(m_Real.begin(), m_Real.end(), nullptr) + 1 < std::ssize(m_Real))
+      Destroy(n);
     if (kind == 8) Create();
     if (kind == 9) Copy(n);
     if (kind == 10) Create(), Assign(static_cast<int>(m_Real.size()) - 1, n);
@@ -150,8 +152,7 @@ class Replay {
   void EditTransform(int n, bool offset) {
     cEntity& e = *m_Real[n];
     cMatrix4x3& m = offset ? m_Nodes[n].offset : m_Nodes[n].pivot;
-    const cVector3 v(Value(), Value(), Value()), a(Angle(), Angle(), Angle());
-    const cVector3 f(Scale(), Scale(), Scale());
+    const cVector3 v = Vector(-10, 10), a = Vector(-180, 180), f = Vector(0.5f, 2);
     const int kind = Uniform(0, 4);
     if (kind == 0) m = cMatrix4x3::EulerRotation(a.x, a.y, a.z);
     if (kind == 0) offset ? e.SetOffsetMatrix(m) : e.SetPivotMatrix(m);
@@ -208,9 +209,6 @@ class Replay {
     ModelClearChilds(n);
   }
 
-  size_t Alive() const {
-    return m_Real.size() - static_cast<size_t>(std::count(m_Real.begin(), m_Real.end(), nullptr));
-  }
   int PickAlive() {
     for (;;) {
       const int n = Pick(static_cast<int>(m_Real.size()));
@@ -219,10 +217,10 @@ class Replay {
   }
   int Pick(int below) { return Uniform(0, below - 1); }
   int Uniform(int low, int high) { return std::uniform_int_distribution<int>(low, high)(m_Random); }
-  bool Chance(double p) { return std::bernoulli_distribution(p)(m_Random); }
-  float Value() { return std::uniform_real_distribution<float>(-10.0f, 10.0f)(m_Random); }
-  float Angle() { return std::uniform_real_distribution<float>(-180.0f, 180.0f)(m_Random); }
-  float Scale() { return std::uniform_real_distribution<float>(0.5f, 2.0f)(m_Random); }
+  cVector3 Vector(float low, float high) {
+    std::uniform_real_distribution<float> real(low, high);
+    return {real(m_Random), real(m_Random), real(m_Random)};
+  }
 
   std::mt19937 m_Random;
   std::vector<cTestEntity*> m_Real;  // null once destroyed

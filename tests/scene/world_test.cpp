@@ -11,7 +11,9 @@ using namespace scene_test;
 using World = SceneTest;
 
 TEST_F(World, SelectsTheFirstCameraWithExactlyThatName) {
+  const tolmak::test::cMessages messages;
   cTestWorld world;
+  world.SetName("Level");
   cTestLight impostor;  // an entity, but no camera
   cTestCamera main, top;
   impostor.SetName("Main"), main.SetName("Main"), top.SetName("Top");
@@ -23,6 +25,10 @@ TEST_F(World, SelectsTheFirstCameraWithExactlyThatName) {
   for (const cString& miss : {cString("main"), cString("Mai"), cString("Main\0", 5)})
     world.SelectCamera(miss);
   EXPECT_EQ(world.GetSelectedCamera(), &main);
+  ASSERT_EQ(messages.traced.size(), 3u);  // a miss names the fix
+  EXPECT_EQ(messages.traced[0],
+            "SelectCamera: world \"Level\" has no camera named \"main\" (check the spelling; "
+            "a camera counts once it is in the tree under the root sector)");
   world.SelectCamera("Top");
   EXPECT_EQ(world.GetSelectedCamera(), &top);
 
@@ -83,8 +89,10 @@ TEST_F(World, RegistrationIsOnceAndManyRemovalsKeepTheOrder) {
 }
 
 TEST_F(World, RootSectorAndRootEntityReplaceTheirPredecessors) {
+  const tolmak::test::cMessages messages;
   cTestWorld world, other;
   cTestSector first, second;
+  first.SetName("Hall");
   world.SetRootSector(&first);
   world.SetRootSector(nullptr);
   EXPECT_EQ(world.GetRootSector(), &first);
@@ -98,8 +106,11 @@ TEST_F(World, RootSectorAndRootEntityReplaceTheirPredecessors) {
   EXPECT_EQ(world.GetRootSector(), nullptr);
 
   cTestEntity a, b, child;
-  first.SetRoot(&a);  // no world: ignored
+  first.SetRoot(&a);  // no world: ignored, with a trace line naming the fix
   EXPECT_EQ(first.GetRoot(), nullptr);
+  EXPECT_EQ(messages.traced, std::vector<std::string>{
+                                 "SetRoot on sector \"Hall\" before it belongs to a world: call "
+                                 "the world's SetRootSector(sector) first; the root was not set"});
   second.SetRoot(&a);
   second.SetRoot(nullptr);
   EXPECT_EQ(second.GetRoot(), &a);
@@ -109,22 +120,4 @@ TEST_F(World, RootSectorAndRootEntityReplaceTheirPredecessors) {
   EXPECT_EQ(child.GetSector(), &second);  // descendants keep theirs
   EXPECT_TRUE(a.GetWorld() == &other && b.GetWorld() == &other);
   EXPECT_EQ(other.GetNumberOfEntities(), 3);
-}
-
-TEST_F(World, MistakesLeaveATraceLineNamingTheFix) {
-  const tolmak::test::cMessages messages;
-  cTestWorld world;
-  world.SetName("Level");
-  cTestSector sector;
-  sector.SetName("Hall");
-  cTestEntity root;
-  sector.SetRoot(&root);  // before the sector belongs to a world
-  world.SetRootSector(&sector);
-  world.SelectCamera("Main");  // no such camera
-  EXPECT_EQ(messages.traced,
-            (std::vector<std::string>{
-                "SetRoot on sector \"Hall\" before it belongs to a world: call the world's "
-                "SetRootSector(sector) first; the root was not set",
-                "SelectCamera: world \"Level\" has no camera named \"Main\" (check the spelling; "
-                "a camera counts once it is in the tree under the root sector)"}));
 }

@@ -61,14 +61,13 @@ TEST(HostileFiles, SizesOutsideTheLimitsAreRefusedBeforeAnyPixelIsRead) {
   ExpectDecodeError(DecodeTga, TgaHeader({.width = 65535, .height = 65535}).bytes,
                     "TGA: image size 65535 x 65535 exceeds");
 
-  cImageLimits narrow;
+  cImageLimits narrow, few;
   narrow.maxDimension = 12;
-  for (const cSample& sample : Samples())
-    ExpectDecodeError(sample.decode, sample.bytes, "13 x 4 exceeds the limit", narrow);
-  cImageLimits few;
   few.maxPixels = 51;
-  for (const cSample& sample : Samples())
+  for (const cSample& sample : Samples()) {
+    ExpectDecodeError(sample.decode, sample.bytes, "13 x 4 exceeds the limit", narrow);
     ExpectDecodeError(sample.decode, sample.bytes, "exceeds the limit", few);
+  }
 }
 
 // RLE that overruns the image, and palettes and offsets that do not fit.
@@ -101,14 +100,12 @@ TEST(HostileFiles, OverrunsBadPalettesAndOffsetsAreRefused) {
   const cTgaFields mapped{
       .type = 1, .bits = 8, .mapType = 1, .mapFirst = 200, .mapLength = 57, .mapBits = 24};
   ExpectDecodeError(DecodeTga, TgaHeader(mapped).bytes, "does not fit 8-bit indices");
-  cTgaFields empty = mapped;
-  empty.mapFirst = empty.mapLength = 0;
-  ExpectDecodeError(DecodeTga, TgaHeader(empty).bytes, "does not fit 8-bit indices");
-  cTgaFields missing = mapped;
-  missing.mapType = 0;
+  ExpectDecodeError(DecodeTga, TgaHeader({.type = 1, .bits = 8, .mapType = 1, .mapBits = 24}).bytes,
+                    "does not fit 8-bit indices");
+  const cTgaFields missing{.type = 1, .bits = 8, .mapFirst = 200, .mapLength = 57, .mapBits = 24};
   ExpectDecodeError(DecodeTga, TgaHeader(missing).bytes, "without a colour map");
-  cTgaFields odd = mapped;
-  odd.mapBits = 12;
+  const cTgaFields odd{
+      .type = 1, .bits = 8, .mapType = 1, .mapFirst = 200, .mapLength = 57, .mapBits = 12};
   ExpectDecodeError(DecodeTga, TgaHeader(odd).bytes, "entry size 12");
 
   tBytes unpaletted = Encode(Use<EncodePcx, EPcxEncoding::Indexed8>, MakeIndexedPattern(5, 5));

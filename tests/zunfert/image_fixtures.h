@@ -136,11 +136,9 @@ inline void ExpectSameImage(const cImage& expected, const cImage& actual, uint32
   if (expected.IsIndexed() && actual.IsIndexed()) {
     EXPECT_EQ(expected.GetIndices(), actual.GetIndices());
   }
-  for (uint32_t y = 0; y < expected.GetHeight(); ++y) {
-    for (uint32_t x = 0; x < expected.GetWidth(); ++x) {
+  for (uint32_t y = 0; y < expected.GetHeight(); ++y)
+    for (uint32_t x = 0; x < expected.GetWidth(); ++x)
       ASSERT_EQ(expected.GetPixel(x, y) | alphaOr, actual.GetPixel(x, y)) << x << ", " << y;
-    }
-  }
 }
 
 /// The largest difference of one channel (alpha included) between two pixels.

@@ -148,20 +148,15 @@ TEST_F(SpriteTest, SpriteStreamRoundTripsAndRefusesEveryTruncation) {
 // the codec suite's.)
 TEST_F(SpriteTest, HostileFilesThrowAndLeaveTheLoaderEmpty) {
   const tBytes rle = Encode(Use<EncodeBmp, EBmpEncoding::Rle8>, MakeIndexedPattern(9, 7));
-  const struct {
-    const char* loader;
-    tBytes bytes;
-    const char* message;
-  } hostile[] = {
-      {"cBmpSprite", tBytes(rle.begin(), rle.end() - 9), "BMP: file is truncated"},
-      {"cBmpSprite", BmpHeaders(100000, 100000, 24, 0, 0, 54).bytes, "exceeds"},
-  };
-  for (const auto& file : hostile) {
-    SCOPED_TRACE(file.message);
-    cMemorySprite* loader = Create<cMemorySprite>(file.loader);
+  const std::pair<tBytes, const char*> hostile[] = {
+      {tBytes(rle.begin(), rle.end() - 9), "BMP: file is truncated"},
+      {BmpHeaders(100000, 100000, 24, 0, 0, 54).bytes, "exceeds"}};
+  for (const auto& [bytes, message] : hostile) {
+    SCOPED_TRACE(message);
+    cMemorySprite* loader = Create<cMemorySprite>("cBmpSprite");
     loader->SetPixelFormat(cPixelFormat::RGB565);
     ASSERT_TRUE(loader->Create({3, 3}, 2));
-    ExpectError<cException>([&] { LoadFile(*loader, file.bytes); }, file.message);
+    ExpectError<cException>([&, &bytes = bytes] { LoadFile(*loader, bytes); }, message);
     EXPECT_TRUE(loader->GetFrames() == 0 && loader->GetWidth() == 0 && !loader->GetFramePtr(0));
     Destroy(loader);
   }
