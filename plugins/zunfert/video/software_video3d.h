@@ -1,5 +1,6 @@
 #pragma once
 
+#include <ctime>
 #include <memory>
 #include <vector>
 
@@ -75,11 +76,14 @@ class cSoftwareVideo3D : public tFrameOutputDevice<cVideo3D> {
   /// setup is the clipping and triangle set-up and raster the drawing of
   /// the bands, both on all the threads; with one, each triangle is drawn
   /// as it is set up, all in raster.
+  /// Kept only from KeepTimes(true) on: reading the processor clock is a
+  /// call into the system, a dozen or two a frame.
   struct cTimes {
     double transform = 0, setup = 0, raster = 0, present = 0;
   };
   const cTimes& GetTimes() const { return m_Times; }
   void ResetTimes() { m_Times = {}; }
+  void KeepTimes(bool keep) { m_KeepTimes = keep; }
 
   // Device and frame
   bool InitDevice(cInitInfo* info) override;
@@ -312,6 +316,22 @@ class cSoftwareVideo3D : public tFrameOutputDevice<cVideo3D> {
   bool m_ToldOutsideScene = false;
   bool m_Windowed = true, m_VSync = false;
   uint32_t m_Primitives = 0;
+  /// Adds the processor time since the last lap to a phase of m_Times,
+  /// when they are kept.
+  class cLapClock {
+   public:
+    explicit cLapClock(bool on) : m_Start(on ? std::clock() : -1) {}
+    void Lap(double& phase) {
+      if (m_Start == -1) return;
+      const std::clock_t now = std::clock();
+      phase += static_cast<double>(now - m_Start) / CLOCKS_PER_SEC;
+      m_Start = now;
+    }
+
+   private:
+    std::clock_t m_Start;
+  };
+  bool m_KeepTimes = false;
   cTimes m_Times;
 };
 

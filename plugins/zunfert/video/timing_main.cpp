@@ -40,6 +40,7 @@ int main(int argc, char** argv) {
   timing::cDeviceScene scene;
   if (!scene.Open(device)) return 1;
   device.SetRasterThreads(threads);
+  device.KeepTimes(true);
   const auto wallStart = std::chrono::steady_clock::now();
   const std::clock_t start = std::clock();  // processor time: the machine is shared
   const double threadStart = ThreadSeconds();

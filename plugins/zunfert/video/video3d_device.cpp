@@ -81,7 +81,7 @@ void cSoftwareVideo3D::EndScene() {
 bool cSoftwareVideo3D::Flip() {
   if (!IsInitialized()) return false;
   cSoftwareSurface &back = *m_Display.Back(), &front = *m_Display.Front();
-  const std::clock_t start = std::clock();
+  cLapClock laps(m_KeepTimes);
   const uint8_t(*gamma)[256] = GetGammaRamp();
   const int width = back.GetWidth(), height = back.GetHeight();
   const auto rowBytes = static_cast<size_t>(back.GetPitch());
@@ -107,7 +107,7 @@ bool cSoftwareVideo3D::Flip() {
   if (!written)
     trace("Flip: could not write the frame to \"%s\" (can that folder be created and written?)",
           Output().FileName(Output().GetFrameCount()).c_str());
-  m_Times.present += static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
+  laps.Lap(m_Times.present);
   return written;
 }
 

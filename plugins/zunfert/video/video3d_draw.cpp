@@ -1,6 +1,5 @@
 // The 3D device's geometry: buffers, primitive assembly and drawing.
 #include <algorithm>
-#include <ctime>
 #include <utility>
 
 #include "software_video3d.h"
@@ -122,22 +121,17 @@ void cSoftwareVideo3D::Draw(EPrimitive type, const cVertexBuffer& vertices, uint
   m_VertexCount = span;
   const uint32_t primitives = PrimitiveCount(type, count);
   m_Primitives += primitives;
-  std::clock_t start = std::clock();
-  const auto lap = [&start](double& phase) {
-    const std::clock_t now = std::clock();
-    phase += static_cast<double>(now - start) / CLOCKS_PER_SEC;
-    start = now;
-  };
+  cLapClock laps(m_KeepTimes);
   const auto threads = static_cast<uint32_t>(m_Crew.GetThreads());
   // Recording pays for itself only on a few dozen triangles; drawn on the
   // caller's, as set up, they give the same picture.
   if (threads == 1 || primitives < 64 * threads) {
     m_Processor.Process(vertices, first, span, m_Vertices.data());
-    lap(m_Times.transform);
+    laps.Lap(m_Times.transform);
     detail::cRasterizer rasterizer = m_Rasterizer;
     rasterizer.SetBands(nullptr);
     AssembleRange(type, index, rasterizer, 0, primitives);
-    lap(m_Times.raster);
+    laps.Lap(m_Times.raster);
     return;
   }
   // Vertices and primitives in stretches that any thread takes: the
@@ -159,7 +153,7 @@ void cSoftwareVideo3D::Draw(EPrimitive type, const cVertexBuffer& vertices, uint
   };
   auto draw = [&](int, uint32_t band) { m_Bands.DrawBand(static_cast<int>(band), m_Pipeline); };
   double* phaseTimes[] = {&m_Times.transform, &m_Times.setup, &m_Times.raster};
-  auto seen = [&](int p) { lap(*phaseTimes[p]); };
+  auto seen = [&](int p) { laps.Lap(*phaseTimes[p]); };
   using tCrew = detail::cWorkCrew;
   m_Crew.Run({tCrew::Phase((span + kVertices - 1) / kVertices, transform),
               tCrew::Phase(primitiveStretches, setUp), tCrew::Phase(threads, draw)},
