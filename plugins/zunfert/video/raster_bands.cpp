@@ -9,14 +9,16 @@ namespace zunfert::detail {
 void cRasterBands::SetBands(int bands) {
   m_Bands = std::max(bands, 1);
   m_RowWork.resize(static_cast<size_t>(m_Bands));
-  m_Shares.assign(static_cast<size_t>(m_Bands), kWhole / m_Bands);
-  m_Shares[0] += kWhole - kWhole / m_Bands * m_Bands;
+  m_Shares.assign(kDraws * static_cast<size_t>(m_Bands), kWhole / m_Bands);
+  for (uint32_t draw = 0; draw < kDraws; ++draw)
+    m_Shares[draw * m_Bands] += kWhole - kWhole / m_Bands * m_Bands;
   m_Seconds.assign(static_cast<size_t>(m_Bands), 0.0);
 }
 
-void cRasterBands::Prepare(uint32_t lists) {
+void cRasterBands::Prepare(uint32_t lists, uint32_t draw) {
   if (m_Lists.size() < lists) m_Lists.resize(lists);
   m_Used = lists;
+  m_Draw = std::min(draw, kDraws - 1);
 }
 
 void cRasterBands::Forget() {
@@ -30,21 +32,22 @@ void cRasterBands::Rebalance() {
   // inverse proportion to it. Half the way there each draw, so that one
   // odd draw (or a thread the machine held up once) moves the cuts little;
   // no band goes below a quarter of an equal share.
-  const auto wanted = [this](size_t k) {
-    return static_cast<double>(m_Shares[k]) / std::max(m_Seconds[k], 1e-7);
+  int64_t* shares = Shares();
+  const auto wanted = [&](int k) {
+    return static_cast<double>(shares[k]) / std::max(m_Seconds[k], 1e-7);
   };
   double sum = 0;
-  for (size_t k = 0; k < m_Shares.size(); ++k) sum += wanted(k);
+  for (int k = 0; k < m_Bands; ++k) sum += wanted(k);
   const int64_t least = kWhole / (4 * m_Bands);
   int64_t given = 0;
-  for (size_t k = 0; k < m_Shares.size(); ++k) {
+  for (int k = 0; k < m_Bands; ++k) {
     const auto toward = static_cast<int64_t>(static_cast<double>(kWhole) * wanted(k) / sum);
-    m_Shares[k] = std::max((m_Shares[k] + toward) / 2, least);
-    given += m_Shares[k];
+    shares[k] = std::max((shares[k] + toward) / 2, least);
+    given += shares[k];
   }
   // Whatever rounding and the floor left over goes to or comes from the
   // largest share.
-  *std::max_element(m_Shares.begin(), m_Shares.end()) += kWhole - given;
+  *std::max_element(shares, shares + m_Bands) += kWhole - given;
 }
 
 void cRasterBands::AddTriangle(uint32_t list, int thread, const cTriangleSetup& setup,
@@ -80,17 +83,18 @@ std::pair<int, int> cRasterBands::Rows(int k) const {
   // last band ends at the last row.
   // In double: the total times a share could leave 64 bits. Every band
   // rounds the same sums the same way, so neighbours agree on their cut.
-  const int64_t before = std::accumulate(m_Shares.begin(), m_Shares.begin() + k, int64_t{0});
+  const int64_t* shares = Shares();
+  const int64_t before = std::accumulate(shares, shares + k, int64_t{0});
   const auto share = [total](int64_t upTo) {
     return static_cast<int64_t>(static_cast<double>(total) * static_cast<double>(upTo) / kWhole);
   };
-  const int64_t shares[2] = {share(before), share(before + m_Shares[k])};
+  const int64_t ends[2] = {share(before), share(before + shares[k])};
   const int cuts = k + 1 == m_Bands ? 1 : 2;
   int found[2] = {static_cast<int>(rows), static_cast<int>(rows)}, c = 0;
   int64_t above = 0;
   perRow = 0;
   for (size_t y = 0; y < rows && c < cuts; ++y) {
-    while (c < cuts && above >= shares[c]) found[c++] = static_cast<int>(y);
+    while (c < cuts && above >= ends[c]) found[c++] = static_cast<int>(y);
     above += perRow += change(y);
   }
   return {found[0], found[1]};

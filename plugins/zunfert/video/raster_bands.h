@@ -21,10 +21,12 @@ namespace zunfert::detail {
 /// rows dealt out in turn, so that most triangles are walked by one band.
 /// The lists keep their storage from draw to draw.
 ///
-/// The estimate misjudges some work the same way draw after draw (small
+/// The estimate misjudges some work the same way frame after frame (small
 /// triangles far away, a thread the machine runs slower), so each band's
 /// share of the estimated work follows the time the bands took: a band
-/// that took longer than the others gets less of the next draw's work.
+/// that took longer than the others gets less of the work next time. Next
+/// time is the same draw of the next frame, as a game draws its scene in
+/// much the same order each frame and each draw misjudges in its own way.
 class cRasterBands {
  public:
   /// Bands, and threads that record; at least 1.
@@ -33,8 +35,9 @@ class cRasterBands {
   /// Whether triangles are to be recorded rather than drawn at once.
   bool IsRecording() const { return m_Bands > 1; }
 
-  /// Before a draw's recording: lists 0 to lists - 1 are empty.
-  void Prepare(uint32_t lists);
+  /// Before a draw's recording: lists 0 to lists - 1 are empty; draw is
+  /// the draw's number in its frame.
+  void Prepare(uint32_t lists, uint32_t draw);
   /// Keeps a triangle in a list, set up on thread thread (one list is
   /// filled by one thread at a time), and tallies its estimated work by
   /// row, which places the bands' cuts.
@@ -64,10 +67,16 @@ class cRasterBands {
 
   /// Shares in 1/kWhole of the estimated work; they add up to kWhole.
   static constexpr int64_t kWhole = 1 << 16;
+  /// Draws of a frame with shares of their own; later ones share the last.
+  static constexpr uint32_t kDraws = 64;
+  /// The current draw's shares, by band.
+  int64_t* Shares() { return m_Shares.data() + m_Draw * m_Bands; }
+  const int64_t* Shares() const { return m_Shares.data() + m_Draw * m_Bands; }
   void Rebalance();
 
   int m_Bands = 1;
-  std::vector<int64_t> m_Shares = std::vector<int64_t>(1, kWhole);
+  uint32_t m_Draw = 0;  // of kDraws
+  std::vector<int64_t> m_Shares = std::vector<int64_t>(kDraws, kWhole);
   /// Seconds band k took to draw, in the draw just done.
   std::vector<double> m_Seconds = std::vector<double>(1);
   uint32_t m_Used = 0;  // lists in use since Prepare

@@ -332,6 +332,8 @@ class cSoftwareVideo3D : public tFrameOutputDevice<cVideo3D> {
     std::clock_t m_Start;
   };
   bool m_KeepTimes = false;
+  /// Draws recorded into bands since BeginScene.
+  uint32_t m_RecordedDraws = 0;
   cTimes m_Times;
 };
 

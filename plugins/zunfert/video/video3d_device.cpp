@@ -71,6 +71,7 @@ bool cSoftwareVideo3D::BeginScene() {
   m_InScene = true;
   m_ToldOutsideScene = false;
   m_Primitives = 0;
+  m_RecordedDraws = 0;
   return true;
 }
 

@@ -139,7 +139,7 @@ void cSoftwareVideo3D::Draw(EPrimitive type, const cVertexBuffer& vertices, uint
   // them in the order of the primitives whoever set them up.
   constexpr uint32_t kVertices = 128, kPrimitives = 64;
   const uint32_t primitiveStretches = (primitives + kPrimitives - 1) / kPrimitives;
-  m_Bands.Prepare(primitiveStretches);
+  m_Bands.Prepare(primitiveStretches, m_RecordedDraws++);
   auto transform = [&](int, uint32_t stretch) {
     const uint32_t from = stretch * kVertices;
     m_Processor.Process(vertices, first + from, std::min(kVertices, span - from),
