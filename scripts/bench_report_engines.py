@@ -151,14 +151,14 @@ def caller_limit(results):
             f"{single:.2f} ms on one thread. Two cores cannot spend {total:.2f} ms in less than "
             f"{total / 2:.2f} ms, so two threads give at most {2 * single / total:.2f} × here: splitting the "
             f"frame costs {total / single - 1:.0%} more processor time")
-    (t1, s1, r1), (t2, s2, r2) = [[float(x) for x in m.groups()] for m in phases]
+    drawn = [sum(float(x) for x in m.groups()) for m in phases]
     extra = lambda a, b: f"{b - a:+.2f} ms"
-    rest = extra(single - t1 - s1 - r1, total - t2 - s2 - r2)
-    drawing = extra(s1 + r1, s2 + r2) + (" (where each thread reads vertices and set-ups that the other wrote)"
-                                         if s2 + r2 > s1 + r1 else "")
-    return text + (f", of which the transform {extra(t1, t2)}, the set-up and rasterising {drawing} and the "
-                   f"rest {rest}: clear, present, and each thread spinning, up to 100 µs, while it waits for "
-                   f"the other's items at the end of a phase or for the next draw.")
+    rest = extra(single - drawn[0], total - drawn[1])
+    drawing = extra(*drawn) + (" (where each thread reads vertices and set-ups that the other wrote)"
+                               if drawn[1] > drawn[0] else "")
+    return text + (f", of which the draws (transform, set-up and rasterising) {drawing} and the rest {rest}: "
+                   f"clear, present, and each thread spinning, up to 100 µs, while it waits for the other's "
+                   f"items at the end of a phase or for the next draw.")
 
 def renderers(results, runs, docs):
     ours, theirs = runs.get("render/zunfert"), runs.get("render/burnings")
@@ -217,12 +217,13 @@ def renderers(results, runs, docs):
                      f"{busy[1]['ns'] / 1e6:.2f} ms a frame, so that with both cores busy two threads can at "
                      f"best reach {loaded:.2f} × the one-thread rate, of which they reached {gain / loaded:.0%}.")
         text += caller_limit(results) + "\n"
-    text += ("\nWith two threads a draw is three phases of items, each thread taking its own half of a "
-             "phase's items in order, then what the other has left from the far end: stretches of 128 "
-             "vertices to transform, stretches of 64 primitives to set up, each stretch's triangles into a "
-             "list of its own, and one block of rows a thread, drawn from every list in the primitives' "
-             "order (the blocks are cut by the recorded triangles' estimated work, each block's share of it "
-             "following the times the blocks took in the draws before). Clear and present share the frame "
+    text += ("\nWith two threads a draw is two phases of items, each thread taking its own half of a "
+             "phase's items in order, then what the other has left from the far end: stretches of 64 "
+             "primitives to set up, each stretch's triangles into a list of its own (a stretch of 64 "
+             "vertices is transformed by the first thread whose triangles need it, so that no thread waits "
+             "for all of a draw's vertices), and one block of rows a thread, drawn from every list in the "
+             "primitives' order (the blocks are cut by the recorded triangles' estimated work, each block's "
+             "share of it following the times the blocks took in the same draw of the frames before). Clear and present share the frame "
              "out the same way, by blocks of 64 rows, so that a thread clears the rows it presented. The "
              "picture is the one-thread picture bit for bit (a test compares them), and the calling thread "
              "waits only for items the other has taken, never for it to wake. The wall "

@@ -13,6 +13,7 @@
 #include "image_fixtures.h"
 #include "test_support.h"
 #include "timing_scene.h"
+#include "vertex_stretches.h"
 #include "video_fixtures.h"
 #include "work_crew.h"
 
@@ -146,6 +147,40 @@ TEST(DeviceThreads, TheCrewDoesEachItemOnceAndThePhasesInOrder) {
           ASSERT_EQ(done[p][item], item < kItems[p] ? 1 : 0) << threads << " " << p << " " << item;
       ASSERT_TRUE(ordered && inRange) << threads;
     }
+  }
+}
+
+// Each stretch of a draw's vertices is transformed once, by whichever
+// thread needs it first, and no thread goes on before the stretch it asked
+// for is done: four threads ask for every vertex, each from a different
+// place, with some transforms held up.
+TEST(DeviceThreads, EachStretchOfVerticesIsTransformedOnceBeforeItIsUsed) {
+  using detail::cVertexStretches;
+  constexpr uint32_t kCount = 6 * cVertexStretches::kVertices + 5;
+  cVertexStretches stretches;
+  for (int run = 0; run < 20; ++run) {
+    stretches.Reset(kCount);
+    std::atomic<int> transforms[7] = {}, transformed[kCount] = {};
+    std::atomic<bool> ready = true, whole = true;
+    auto transform = [&](uint32_t from, uint32_t count) {
+      whole = whole && from % cVertexStretches::kVertices == 0 &&
+              count == std::min(cVertexStretches::kVertices, kCount - from);
+      ++transforms[from / cVertexStretches::kVertices];
+      if (from % 3 == 0) std::this_thread::sleep_for(std::chrono::microseconds(50));
+      for (uint32_t i = from; i < from + count; ++i) transformed[i] = 1;
+    };
+    std::vector<std::thread> threads;
+    for (uint32_t start = 0; start < 4; ++start)
+      threads.emplace_back([&, start] {
+        for (uint32_t n = 0; n < kCount; ++n) {
+          const uint32_t i = (n + start * kCount / 4) % kCount;
+          stretches.Ensure(i, transform);
+          ready = ready && transformed[i] == 1;
+        }
+      });
+    for (std::thread& thread : threads) thread.join();
+    for (const std::atomic<int>& count : transforms) ASSERT_EQ(count, 1) << run;
+    ASSERT_TRUE(ready && whole) << run;
   }
 }
 

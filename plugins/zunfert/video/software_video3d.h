@@ -14,6 +14,7 @@
 #include "render_state.h"
 #include "software_surface.h"
 #include "vertex_processor.h"
+#include "vertex_stretches.h"
 #include "work_crew.h"
 
 namespace zunfert {
@@ -73,9 +74,9 @@ class cSoftwareVideo3D : public tFrameOutputDevice<cVideo3D> {
   void SetLightValues(int index, const detail::cLightSlot& light);
   /// Processor seconds spent since the last ResetTimes in transforming and
   /// lighting, in rasterizing and in presenting. When several threads draw,
-  /// setup is the clipping and triangle set-up and raster the drawing of
-  /// the bands, both on all the threads; with one, each triangle is drawn
-  /// as it is set up, all in raster.
+  /// setup is the transform and lighting, the clipping and the triangle
+  /// set-up, and raster the drawing of the bands, both on all the threads;
+  /// with one, each triangle is drawn as it is set up, all in raster.
   /// Kept only from KeepTimes(true) on: reading the processor clock is a
   /// call into the system, a dozen or two a frame.
   struct cTimes {
@@ -278,14 +279,16 @@ class cSoftwareVideo3D : public tFrameOutputDevice<cVideo3D> {
   /// Transforms the vertices first to first + span - 1 into m_Vertices and
   /// draws the primitives of vertex numbers read through index(i), i from 0
   /// to count - 1, which give positions in m_Vertices; with several threads
-  /// on all of them in one round, when the draw is big enough to pay for it.
+  /// on all of them in one round, when the draw is big enough to pay for it,
+  /// each vertex transformed when a primitive first needs it.
   template <class Index>
   void Draw(EPrimitive type, const cVertexBuffer& vertices, uint32_t first, uint32_t span,
             uint32_t count, Index index);
-  /// Primitives from to to - 1 through the rasterizer; may run on any thread.
-  template <class Index>
+  /// Primitives from to to - 1 through the rasterizer; may run on any
+  /// thread. ready(position) makes m_Vertices[position] ready before it is read.
+  template <class Index, class Ready>
   void AssembleRange(EPrimitive type, const Index& index, detail::cRasterizer& rasterizer,
-                     uint32_t from, uint32_t to) const;
+                     uint32_t from, uint32_t to, Ready ready) const;
   void DrawIndexed(EPrimitive type, const cVertexBuffer& vertices, const uint16_t* entries,
                    uint32_t base, uint32_t count);
 
@@ -304,6 +307,7 @@ class cSoftwareVideo3D : public tFrameOutputDevice<cVideo3D> {
   std::vector<std::unique_ptr<hIndexBuffer>> m_IndexBuffers;
   std::vector<detail::cClipVertex> m_Vertices;  // grows, never shrinks: no allocation per draw
   uint32_t m_VertexCount = 0;                   // of the current draw
+  detail::cVertexStretches m_Stretches;         // of m_Vertices, when several threads draw
   detail::cVertexProcessor m_Processor;
   detail::cPixelPipeline m_Pipeline;
   detail::cRasterizer m_Rasterizer;

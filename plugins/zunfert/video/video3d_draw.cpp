@@ -130,33 +130,33 @@ void cSoftwareVideo3D::Draw(EPrimitive type, const cVertexBuffer& vertices, uint
     laps.Lap(m_Times.transform);
     detail::cRasterizer rasterizer = m_Rasterizer;
     rasterizer.SetBands(nullptr);
-    AssembleRange(type, index, rasterizer, 0, primitives);
+    AssembleRange(type, index, rasterizer, 0, primitives, [](uint32_t) {});
     laps.Lap(m_Times.raster);
     return;
   }
-  // Vertices and primitives in stretches that any thread takes: the
-  // triangles set up from a stretch go to its own list, so the lists hold
-  // them in the order of the primitives whoever set them up.
-  constexpr uint32_t kVertices = 128, kPrimitives = 64;
+  // Primitives in stretches that any thread takes, transforming the
+  // vertices they use on the way: the triangles set up from a stretch go to
+  // its own list, so the lists hold them in the order of the primitives
+  // whoever set them up.
+  constexpr uint32_t kPrimitives = 64;
   const uint32_t primitiveStretches = (primitives + kPrimitives - 1) / kPrimitives;
   m_Bands.Prepare(primitiveStretches, m_RecordedDraws++);
-  auto transform = [&](int, uint32_t stretch) {
-    const uint32_t from = stretch * kVertices;
-    m_Processor.Process(vertices, first + from, std::min(kVertices, span - from),
-                        m_Vertices.data() + from);
+  m_Stretches.Reset(span);
+  auto transform = [&](uint32_t from, uint32_t stretch) {
+    m_Processor.Process(vertices, first + from, stretch, m_Vertices.data() + from);
   };
   auto setUp = [&](int thread, uint32_t stretch) {
     detail::cRasterizer rasterizer = m_Rasterizer;
     rasterizer.SetBands(&m_Bands, stretch, thread);
     const uint32_t from = stretch * kPrimitives;
-    AssembleRange(type, index, rasterizer, from, std::min(primitives, from + kPrimitives));
+    AssembleRange(type, index, rasterizer, from, std::min(primitives, from + kPrimitives),
+                  [&](uint32_t position) { m_Stretches.Ensure(position, transform); });
   };
   auto draw = [&](int, uint32_t band) { m_Bands.DrawBand(static_cast<int>(band), m_Pipeline); };
-  double* phaseTimes[] = {&m_Times.transform, &m_Times.setup, &m_Times.raster};
+  double* phaseTimes[] = {&m_Times.setup, &m_Times.raster};
   auto seen = [&](int p) { laps.Lap(*phaseTimes[p]); };
   using tCrew = detail::cWorkCrew;
-  m_Crew.Run({tCrew::Phase((span + kVertices - 1) / kVertices, transform),
-              tCrew::Phase(primitiveStretches, setUp), tCrew::Phase(threads, draw)},
+  m_Crew.Run({tCrew::Phase(primitiveStretches, setUp), tCrew::Phase(threads, draw)},
              tCrew::Watch(seen));
   m_Bands.Forget();
 }
@@ -176,14 +176,16 @@ uint32_t cSoftwareVideo3D::PrimitiveCount(EPrimitive type, uint32_t count) {
   }
 }
 
-template <class Index>
+template <class Index, class Ready>
 void cSoftwareVideo3D::AssembleRange(EPrimitive type, const Index& index,
-                                     detail::cRasterizer& rasterizer, uint32_t from,
-                                     uint32_t to) const {
+                                     detail::cRasterizer& rasterizer, uint32_t from, uint32_t to,
+                                     Ready ready) const {
   const uint32_t size = m_VertexCount;
   const auto at = [&](uint32_t i) -> const detail::cClipVertex* {
     const uint32_t position = index(i);
-    return position < size ? &m_Vertices[position] : nullptr;
+    if (position >= size) return nullptr;
+    ready(position);
+    return &m_Vertices[position];
   };
   const auto triangle = [&](uint32_t i, uint32_t j, uint32_t k) {
     const auto *a = at(i), *b = at(j), *c = at(k);
