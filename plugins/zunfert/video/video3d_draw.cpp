@@ -142,8 +142,8 @@ void cSoftwareVideo3D::Draw(EPrimitive type, const cVertexBuffer& vertices, uint
   const uint32_t primitiveStretches = (primitives + kPrimitives - 1) / kPrimitives;
   m_Bands.Prepare(primitiveStretches, m_RecordedDraws++);
   m_Stretches.Reset(span);
-  auto transform = [&](uint32_t from, uint32_t stretch) {
-    m_Processor.Process(vertices, first + from, stretch, m_Vertices.data() + from);
+  auto transform = [&](uint32_t from, uint32_t length) {
+    m_Processor.Process(vertices, first + from, length, m_Vertices.data() + from);
   };
   auto setUp = [&](int thread, uint32_t stretch) {
     detail::cRasterizer rasterizer = m_Rasterizer;
