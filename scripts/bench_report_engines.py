@@ -134,7 +134,7 @@ def batch_pixels(runs):
 def caller_limit(results):
     """What splitting the frame costs, from the timing program's two-thread
     run: two cores cannot finish the threads' processor time in less than
-    half of it; and in which phases the extra time goes."""
+    half of it; and how much of the extra time is the threads waiting."""
     paths = [os.path.join(results, f) for f in ("video3d.txt", "video3d_2.txt")]
     if not all(os.path.exists(p) for p in paths):
         return ""
@@ -142,8 +142,7 @@ def caller_limit(results):
     single = re.search(r"on 1 thread\(s\): ([\d.]+) ms per frame", texts[0])
     two = re.search(r"on 2 thread\(s\): ([\d.]+) ms per frame.*the calling thread ([\d.]+) ms of processor time",
                     texts[1], re.S)
-    phases = [re.search(r"transform ([\d.]+) ms, setup ([\d.]+) ms, raster ([\d.]+) ms", t) for t in texts]
-    if not single or not two or not all(phases):
+    if not single or not two:
         return ""
     single, total, caller = float(single[1]), float(two[1]), float(two[2])
     text = (f" `zunfert_video_timing` in the same run gives the processor time: on two threads a frame costs "
@@ -151,14 +150,16 @@ def caller_limit(results):
             f"{single:.2f} ms on one thread. Two cores cannot spend {total:.2f} ms in less than "
             f"{total / 2:.2f} ms, so two threads give at most {2 * single / total:.2f} × here: splitting the "
             f"frame costs {total / single - 1:.0%} more processor time")
-    drawn = [sum(float(x) for x in m.groups()) for m in phases]
-    extra = lambda a, b: f"{b - a:+.2f} ms"
-    rest = extra(single - drawn[0], total - drawn[1])
-    drawing = extra(*drawn) + (" (where each thread reads vertices and set-ups that the other wrote)"
-                               if drawn[1] > drawn[0] else "")
-    return text + (f", of which the draws (transform, set-up and rasterising) {drawing} and the rest {rest}: "
-                   f"clear, present, and each thread spinning, up to 100 µs, while it waits for the other's "
-                   f"items at the end of a phase or for the next draw.")
+    spun = re.search(r"the threads spun ([\d.]+) ms", texts[1])
+    if not spun:
+        return text + "."
+    spun = float(spun[1])
+    more = total - spun - single
+    return text + (f": {spun:.2f} ms of it the threads spinning while one waited for the other (by the wall "
+                   f"clock; at the end of a draw's phases, and for the next draw), which alone holds two threads to "
+                   f"{2 * single / (single + spun):.2f} ×, and the rest {more:+.2f} ms"
+                   + (" of more work (each triangle kept for the bands and read back, each band finding its "
+                      "rows, each thread reading what the other wrote)." if more > 0 else "."))
 
 def renderers(results, runs, docs):
     ours, theirs = runs.get("render/zunfert"), runs.get("render/burnings")

@@ -83,7 +83,13 @@ class cSoftwareVideo3D : public tFrameOutputDevice<cVideo3D> {
     double transform = 0, setup = 0, raster = 0, present = 0;
   };
   const cTimes& GetTimes() const { return m_Times; }
-  void ResetTimes() { m_Times = {}; }
+  /// Seconds the threads spent spinning while they waited for each other,
+  /// by the wall clock, since the last ResetTimes, kept or not (cWorkCrew).
+  double GetSpunSeconds() const { return m_Crew.GetSpunSeconds(); }
+  void ResetTimes() {
+    m_Times = {};
+    m_Crew.ResetSpunSeconds();
+  }
   void KeepTimes(bool keep) { m_KeepTimes = keep; }
 
   // Device and frame

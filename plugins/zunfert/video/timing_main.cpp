@@ -64,8 +64,8 @@ int main(int argc, char** argv) {
   if (threads > 1)
     std::printf(
         "  wall clock %.2f ms per frame (%.0f fps); the calling thread %.2f ms of processor time "
-        "(%.0f %% of all)\n",
-        ms * wall, frames / wall, ms * caller, 100 * caller / total);
+        "(%.0f %% of all); the threads spun %.2f ms waiting for each other\n",
+        ms * wall, frames / wall, ms * caller, 100 * caller / total, ms * device.GetSpunSeconds());
   if (argc > 3) {
     device.SetOutput(cString(argv[3]));
     device.ResetTimes();

@@ -32,23 +32,30 @@ void cWorkCrew::StopHelpers() {
 
 template <class T, class Done>
 void cWorkCrew::Await(const std::atomic<T>& value, Done done) {
+  const auto met = [&] { return done(value.load(std::memory_order_acquire)); };
+  if (met()) return;
   using tClock = std::chrono::steady_clock;
   constexpr auto kSpin = std::chrono::microseconds(100);
-  const tClock::time_point until = tClock::now() + kSpin;
-  for (unsigned i = 1; !done(value.load(std::memory_order_acquire)); ++i) {
+  const tClock::time_point start = tClock::now(), until = start + kSpin;
+  bool spinning = true;
+  for (unsigned i = 1; !met(); ++i) {
 #if defined(__x86_64__) || defined(__i386__)
     _mm_pause();
 #endif
     if (i % 64 != 0) continue;
     if (tClock::now() >= until) {
-      std::unique_lock lock(m_Mutex);
-      m_Changed.wait(lock, [&] { return done(value.load(std::memory_order_acquire)); });
-      return;
+      spinning = false;
+      break;
     }
     // When another program holds the other core, the thread awaited may be
     // queued behind this one on the same core: let it run.
     std::this_thread::yield();
   }
+  const auto spun = std::chrono::duration_cast<std::chrono::nanoseconds>(tClock::now() - start);
+  m_SpunNanoseconds.fetch_add(static_cast<uint64_t>(spun.count()), std::memory_order_relaxed);
+  if (spinning) return;
+  std::unique_lock lock(m_Mutex);
+  m_Changed.wait(lock, met);
 }
 
 void cWorkCrew::Wake() {

@@ -67,6 +67,15 @@ class cWorkCrew {
   void Run(std::initializer_list<tPhase> phases, tWatch watch);
   void Run(std::initializer_list<tPhase> phases) { Run(phases, tWatch{}); }
 
+  /// Seconds the threads spent spinning while they waited, by the wall
+  /// clock, summed over the threads: for the others' items at the end of a
+  /// phase, for the helpers to leave a run, for the next run (until a
+  /// thread falls asleep).
+  double GetSpunSeconds() const {
+    return 1e-9 * static_cast<double>(m_SpunNanoseconds.load(std::memory_order_relaxed));
+  }
+  void ResetSpunSeconds() { m_SpunNanoseconds.store(0, std::memory_order_relaxed); }
+
  private:
   static constexpr int kMaxPhases = 4;
 
@@ -112,6 +121,7 @@ class cWorkCrew {
   std::atomic<bool> m_Open = false;
   std::atomic<int> m_Inside = 0;
   std::atomic<bool> m_Stop = false;
+  std::atomic<uint64_t> m_SpunNanoseconds = 0;
 };
 
 }  // namespace zunfert::detail
