@@ -1,10 +1,6 @@
 #include "vertex_stretches.h"
 
-#include <thread>
-
-#if defined(__x86_64__) || defined(__i386__)
-#include <immintrin.h>
-#endif
+#include "work_crew.h"
 
 namespace zunfert::detail {
 
@@ -19,14 +15,9 @@ void cVertexStretches::Reset(uint32_t count) {
 }
 
 void cVertexStretches::AwaitDone(const std::atomic<uint8_t>& state) {
-  // A stretch takes microseconds: spin, but let a thread queued behind
-  // this one on the same core finish it.
-  for (unsigned i = 1; state.load(std::memory_order_acquire) != kDone; ++i) {
-#if defined(__x86_64__) || defined(__i386__)
-    _mm_pause();
-#endif
-    if (i % 64 == 0) std::this_thread::yield();
-  }
+  // A stretch takes microseconds: spin rather than sleep.
+  for (unsigned turn = 1; state.load(std::memory_order_acquire) != kDone; ++turn)
+    cWorkCrew::Spin(turn);
 }
 
 }  // namespace zunfert::detail

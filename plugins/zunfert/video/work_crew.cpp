@@ -30,6 +30,13 @@ void cWorkCrew::StopHelpers() {
   m_Stop.store(false);
 }
 
+void cWorkCrew::Spin(unsigned turn) {
+#if defined(__x86_64__) || defined(__i386__)
+  _mm_pause();
+#endif
+  if (turn % 64 == 0) std::this_thread::yield();
+}
+
 template <class T, class Done>
 void cWorkCrew::Await(const std::atomic<T>& value, Done done) {
   const auto met = [&] { return done(value.load(std::memory_order_acquire)); };
@@ -38,18 +45,12 @@ void cWorkCrew::Await(const std::atomic<T>& value, Done done) {
   constexpr auto kSpin = std::chrono::microseconds(100);
   const tClock::time_point start = tClock::now(), until = start + kSpin;
   bool spinning = true;
-  for (unsigned i = 1; !met(); ++i) {
-#if defined(__x86_64__) || defined(__i386__)
-    _mm_pause();
-#endif
-    if (i % 64 != 0) continue;
-    if (tClock::now() >= until) {
+  for (unsigned turn = 1; !met(); ++turn) {
+    if (turn % 64 == 0 && tClock::now() >= until) {
       spinning = false;
       break;
     }
-    // When another program holds the other core, the thread awaited may be
-    // queued behind this one on the same core: let it run.
-    std::this_thread::yield();
+    Spin(turn);
   }
   const auto spun = std::chrono::duration_cast<std::chrono::nanoseconds>(tClock::now() - start);
   m_SpunNanoseconds.fetch_add(static_cast<uint64_t>(spun.count()), std::memory_order_relaxed);

@@ -67,6 +67,12 @@ class cWorkCrew {
   void Run(std::initializer_list<tPhase> phases, tWatch watch);
   void Run(std::initializer_list<tPhase> phases) { Run(phases, tWatch{}); }
 
+  /// Turn turn (from 1) of a thread spinning until another changes what it
+  /// waits for: a pause, and every 64th turn a yield, as when another
+  /// program holds the other core the thread awaited may be queued behind
+  /// this one on the same core.
+  static void Spin(unsigned turn);
+
   /// Seconds the threads spent spinning while they waited, by the wall
   /// clock, summed over the threads: for the others' items at the end of a
   /// phase, for the helpers to leave a run, for the next run (until a
