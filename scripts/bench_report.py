@@ -423,8 +423,7 @@ def video3d(results):
     text = open(path).read()
     head = re.search(r"(\d+) frames of (\d+) triangles at (\d+)x(\d+) on 1 thread\(s\): ([\d.]+) ms per frame "
                      r"\(([\d.]+) fps\)", text)
-    # On one thread each triangle is drawn as it is set up: setup is in raster.
-    split = re.search(r"transform ([\d.]+) ms, setup [\d.]+ ms, raster ([\d.]+) ms, present ([\d.]+) ms "
+    split = re.search(r"transform ([\d.]+) ms, raster ([\d.]+) ms, present ([\d.]+) ms "
                       r"\(in memory\), clear ([\d.]+) ms", text)
     if not head or not split:
         return [], "The timing program's output could not be read:\n\n```\n" + text + "```\n"

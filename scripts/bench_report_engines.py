@@ -231,7 +231,7 @@ def renderers(results, runs, docs):
              "clock counts the time spent waiting for a core: on a shared machine the gain is bounded by the "
              "core the others leave free (see the load average).\n")
     split = os.path.join(results, "video3d.txt")
-    found = re.search(r"on 1 thread\(s\): ([\d.]+) ms per frame.*transform ([\d.]+) ms, setup [\d.]+ ms, "
+    found = re.search(r"on 1 thread\(s\): ([\d.]+) ms per frame.*transform ([\d.]+) ms, "
                       r"raster ([\d.]+) ms", open(split).read(), re.S) if os.path.exists(split) else None
     if r < 1.0 and found:
         whole, transform, raster = map(float, found.groups())

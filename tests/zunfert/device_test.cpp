@@ -13,7 +13,6 @@
 #include "image_fixtures.h"
 #include "test_support.h"
 #include "timing_scene.h"
-#include "vertex_stretches.h"
 #include "video_fixtures.h"
 #include "work_crew.h"
 
@@ -83,15 +82,16 @@ TEST_F(Device, FramesWrittenBehindTheDrawingHoldTheirOwnPixels) {
 
 // Bands of rows drawn on several threads give the one-thread picture, bit
 // for bit: the timing scene (textures, lights, depth) on 1 and 3 threads,
-// then a spiral drawn as every kind of primitive, enough of each that the
-// threads share the work but for the triangles, too few, drawn on the
-// caller's.
+// then a dim spiral added on as every kind of primitive, enough of each that
+// the threads share the work but for the triangles, too few, drawn on the
+// caller's. Adding shows a pixel drawn twice as well as one missed.
 TEST(DeviceThreads, BandsOnSeveralThreadsDrawTheOneThreadPicture) {
   constexpr uint32_t kSpiral = 400;
-  cVertexBuffer spiral(kSpiral, 1);
+  cVertexBuffer spiral(kSpiral, 1 | cVertexBuffer::Diffuse);
   for (uint32_t n = 0; n < kSpiral; ++n) {
     const float r = 4.0f * static_cast<float>(n) / kSpiral;
     spiral.SetPos(n, {r * std::cos(0.37f * n), 1 + r * std::sin(0.37f * n), 0.01f * n});
+    spiral.SetDiffuse(n, cColor(1, 0.05f, 0.1f, 0.15f));
   }
   std::vector<uint32_t> pictures[2];
   for (int threads : {1, 3}) {
@@ -103,6 +103,10 @@ TEST(DeviceThreads, BandsOnSeveralThreadsDrawTheOneThreadPicture) {
     device.BeginScene();
     device.SetMatrix(E3::EMatrix::World, cMatrix4x3());
     device.SetCulling(E3::ECulling::Disabled);
+    device.EnableLighting(false);
+    device.EnableDepthTest(false);
+    device.EnableBlending(true);
+    device.SetBlendFunction(E3::EBlendFunction::One, E3::EBlendFunction::One);
     for (E3::EPrimitive type :
          {E3::EPrimitive::Triangles, E3::EPrimitive::TriangleStrip, E3::EPrimitive::TriangleFan,
           E3::EPrimitive::Lines, E3::EPrimitive::LineStrip, E3::EPrimitive::Points})
@@ -147,40 +151,6 @@ TEST(DeviceThreads, TheCrewDoesEachItemOnceAndThePhasesInOrder) {
           ASSERT_EQ(done[p][item], item < kItems[p] ? 1 : 0) << threads << " " << p << " " << item;
       ASSERT_TRUE(ordered && inRange) << threads;
     }
-  }
-}
-
-// Each stretch of a draw's vertices is transformed once, by whichever
-// thread needs it first, and no thread goes on before the stretch it asked
-// for is done: four threads ask for every vertex, each from a different
-// place, with some transforms held up.
-TEST(DeviceThreads, EachStretchOfVerticesIsTransformedOnceBeforeItIsUsed) {
-  using detail::cVertexStretches;
-  constexpr uint32_t kCount = 6 * cVertexStretches::kVertices + 5;
-  cVertexStretches stretches;
-  for (int run = 0; run < 20; ++run) {
-    stretches.Reset(kCount);
-    std::atomic<int> transforms[7] = {}, transformed[kCount] = {};
-    std::atomic<bool> ready = true, whole = true;
-    auto transform = [&](uint32_t from, uint32_t count) {
-      whole = whole && from % cVertexStretches::kVertices == 0 &&
-              count == std::min(cVertexStretches::kVertices, kCount - from);
-      ++transforms[from / cVertexStretches::kVertices];
-      if (from % 3 == 0) std::this_thread::sleep_for(std::chrono::microseconds(50));
-      for (uint32_t i = from; i < from + count; ++i) transformed[i] = 1;
-    };
-    std::vector<std::thread> threads;
-    for (uint32_t start = 0; start < 4; ++start)
-      threads.emplace_back([&, start] {
-        for (uint32_t n = 0; n < kCount; ++n) {
-          const uint32_t i = (n + start * kCount / 4) % kCount;
-          stretches.Ensure(i, transform);
-          ready = ready && transformed[i] == 1;
-        }
-      });
-    for (std::thread& thread : threads) thread.join();
-    for (const std::atomic<int>& count : transforms) ASSERT_EQ(count, 1) << run;
-    ASSERT_TRUE(ready && whole) << run;
   }
 }
 

@@ -1,30 +1,65 @@
 #include "raster_bands.h"
 
 #include <algorithm>
-#include <chrono>
-#include <numeric>
 
 namespace zunfert::detail {
 
 void cRasterBands::SetBands(int bands) {
   m_Bands = std::max(bands, 1);
-  m_RowWork.resize(static_cast<size_t>(m_Bands));
-  m_Shares.assign(kDraws * static_cast<size_t>(m_Bands), kWhole / m_Bands);
+  const auto perDraw = kDraws * static_cast<size_t>(m_Bands);
+  m_Shares.assign(perDraw, kWhole / m_Bands);
   for (uint32_t draw = 0; draw < kDraws; ++draw)
     m_Shares[draw * m_Bands] += kWhole - kWhole / m_Bands * m_Bands;
+  m_Cuts.assign(perDraw, 0);
+  m_Seen.assign(kDraws, false);
   m_Seconds.assign(static_cast<size_t>(m_Bands), 0.0);
+  m_Tallies.resize(static_cast<size_t>(m_Bands));
 }
 
-void cRasterBands::Prepare(uint32_t lists, uint32_t draw) {
-  if (m_Lists.size() < lists) m_Lists.resize(lists);
-  m_Used = lists;
+void cRasterBands::Begin(uint32_t draw, int top, int bottom) {
   m_Draw = std::min(draw, kDraws - 1);
+  m_Top = top, m_Bottom = bottom;
+  const auto rows = static_cast<size_t>(bottom) + 1;
+  for (tTally& tally : m_Tallies)
+    if (tally.change.size() < rows) tally.change.resize(rows);
+  if (m_Work.size() < rows) m_Work.resize(rows);
 }
 
-void cRasterBands::Forget() {
-  for (uint32_t list = 0; list < m_Used; ++list) m_Lists[list].triangles.clear();
-  for (std::vector<int64_t>& rows : m_RowWork) std::fill(rows.begin(), rows.end(), 0);
+std::pair<int, int> cRasterBands::Rows(int k) const {
+  const auto cut = [this](int i) {
+    if (i == 0) return m_Top;
+    if (i == m_Bands) return m_Bottom;
+    if (!m_Seen[m_Draw]) return m_Top + static_cast<int>(int64_t{m_Bottom - m_Top} * i / m_Bands);
+    // The draw may have moved to other rows since its cuts were found.
+    return std::clamp(Cuts()[i], m_Top, m_Bottom);
+  };
+  return {cut(k), cut(k + 1)};
+}
+
+void cRasterBands::Tally(int k, int from, int to, int rows, float area) {
+  // Work in 1/16 pixel: the pixels spread evenly over the rows, and a row's
+  // and a triangle's own cost in pixels' worth.
+  constexpr int64_t kRowCost = 4 * 16, kTriangleCost = 24 * 16;
+  const auto perRow = static_cast<int64_t>(16 * area / static_cast<float>(rows)) + kRowCost;
+  std::vector<int64_t>& change = m_Tallies[k].change;
+  change[from] += perRow + kTriangleCost;
+  change[from + 1] -= kTriangleCost;
+  change[to] -= perRow;
+}
+
+void cRasterBands::Sum(int k, int from, int to) {
+  std::vector<int64_t>& change = m_Tallies[k].change;
+  int64_t perRow = 0;
+  for (int y = from; y < to; ++y) {
+    m_Work[y] = perRow += change[y];
+    change[y] = 0;
+  }
+  change[to] = 0;
+}
+
+void cRasterBands::End() {
   Rebalance();
+  Cut();
 }
 
 void cRasterBands::Rebalance() {
@@ -50,68 +85,27 @@ void cRasterBands::Rebalance() {
   *std::max_element(shares, shares + m_Bands) += kWhole - given;
 }
 
-void cRasterBands::AddTriangle(uint32_t list, int thread, const cTriangleSetup& setup,
-                               const cTriangleCoverage& coverage) {
-  m_Lists[list].triangles.push_back({setup, coverage});
-  // Work in 1/16 pixel: the pixels spread evenly over the rows, and a row's
-  // and a triangle's own cost in pixels' worth.
-  constexpr int64_t kRowCost = 4 * 16, kTriangleCost = 24 * 16;
-  const cEdge &e0 = coverage.edges[0], &e1 = coverage.edges[1];
-  const int64_t area = e0.a * e1.dx - e0.dx * e1.a;  // twice the area, in sub-pixels squared
-  const int64_t rows = coverage.last - coverage.first;
-  const int64_t perRow = (area < 0 ? -area : area) / (2 * kSubPixels * kSubPixels / 16) / rows;
-  std::vector<int64_t>& work = m_RowWork[thread];
-  if (work.size() < static_cast<size_t>(coverage.last) + 1)
-    work.resize(static_cast<size_t>(coverage.last) + 1);
-  work[coverage.first] += perRow + kRowCost + kTriangleCost;
-  work[coverage.first + 1] -= kTriangleCost;
-  work[coverage.last] -= perRow + kRowCost;
-}
-
-std::pair<int, int> cRasterBands::Rows(int k) const {
-  size_t rows = 0;
-  for (const std::vector<int64_t>& work : m_RowWork) rows = std::max(rows, work.size());
-  const auto change = [&](size_t y) {
-    int64_t sum = 0;
-    for (const std::vector<int64_t>& work : m_RowWork)
-      if (y < work.size()) sum += work[y];
-    return sum;
-  };
-  int64_t total = 0, perRow = 0;
-  for (size_t y = 0; y < rows; ++y) total += perRow += change(y);
-  // A cut falls on the first row with its share of the work above it; the
-  // last band ends at the last row.
-  // In double: the total times a share could leave 64 bits. Every band
-  // rounds the same sums the same way, so neighbours agree on their cut.
+void cRasterBands::Cut() {
+  int64_t total = 0;
+  for (int y = m_Top; y < m_Bottom; ++y) total += m_Work[y];
+  if (total == 0) return;  // nothing drawn: nothing learnt
+  // Cut k falls on the first row with the shares of bands 0 to k - 1 above it.
   const int64_t* shares = Shares();
-  const int64_t before = std::accumulate(shares, shares + k, int64_t{0});
-  const auto share = [total](int64_t upTo) {
+  const auto portion = [total](int64_t upTo) {
+    // In double: the total times a share could leave 64 bits.
     return static_cast<int64_t>(static_cast<double>(total) * static_cast<double>(upTo) / kWhole);
   };
-  const int64_t ends[2] = {share(before), share(before + shares[k])};
-  const int cuts = k + 1 == m_Bands ? 1 : 2;
-  int found[2] = {static_cast<int>(rows), static_cast<int>(rows)}, c = 0;
-  int64_t above = 0;
-  perRow = 0;
-  for (size_t y = 0; y < rows && c < cuts; ++y) {
-    while (c < cuts && above >= ends[c]) found[c++] = static_cast<int>(y);
-    above += perRow += change(y);
-  }
-  return {found[0], found[1]};
-}
-
-void cRasterBands::DrawBand(int k, const cPixelPipeline& pipeline) {
-  const auto start = std::chrono::steady_clock::now();
-  const auto [from, to] = Rows(k);
-  for (uint32_t list = 0; list < m_Used; ++list)
-    for (const tTriangle& triangle : m_Lists[list].triangles) {
-      const cTriangleCoverage& coverage = triangle.coverage;
-      if (coverage.last <= from || coverage.first >= to) continue;
-      cSpanBatcher batcher(pipeline, triangle.setup);
-      coverage.EachSpan(from, to, [&](int y, int x0, int x1) { batcher.Add(y, x0, x1); });
-      batcher.Finish();
+  int* cuts = Cuts();
+  int k = 1;
+  int64_t before = shares[0], above = 0;
+  for (int y = m_Top; y <= m_Bottom && k < m_Bands; ++y) {
+    while (k < m_Bands && (y == m_Bottom || above >= portion(before))) {
+      cuts[k] = y;
+      before += shares[k++];
     }
-  m_Seconds[k] = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (y < m_Bottom) above += m_Work[y];
+  }
+  m_Seen[m_Draw] = true;
 }
 
 }  // namespace zunfert::detail

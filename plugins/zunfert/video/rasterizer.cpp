@@ -58,25 +58,41 @@ cScreenVertex cRasterizer::Project(const cClipVertex& v) const {
   return s;
 }
 
-void cRasterizer::DrawTriangle(cClipVertex a, cClipVertex b, cClipVertex c) {
-  if (a.code & b.code & c.code & m_RejectMask) return;
+bool cRasterizer::Accepts(const cClipVertex& a, const cClipVertex& b, const cClipVertex& c) const {
+  if (a.code & b.code & c.code & m_RejectMask) return false;
   if (m_State->culling != cVideo3D::ECulling::Disabled) {
     // Homogeneous winding: its sign is that of the projected area, y up.
     const double det = double{a.x} * (double{b.y} * c.w - double{c.y} * b.w) -
                        double{a.y} * (double{b.x} * c.w - double{c.x} * b.w) +
                        double{a.w} * (double{b.x} * c.y - double{c.x} * b.y);
     const bool clockwise = det < 0;
-    if (det == 0 || clockwise == (m_State->culling == cVideo3D::ECulling::Clockwise)) return;
+    if (det == 0 || clockwise == (m_State->culling == cVideo3D::ECulling::Clockwise)) return false;
   }
-  if (m_State->shading == cVideo3D::EShading::Flat)
-    for (int i = 0; i < kFog; ++i) b.a[i] = c.a[i] = a.a[i];
+  return m_Bands == nullptr || ((a.code | b.code | c.code) & m_ClipPlanes) ||
+         m_State->style != cVideo3D::EPrimitiveStyle::Solid || MayTouchBand(a, b, c);
+}
+
+void cRasterizer::DrawTriangle(const cClipVertex& a, const cClipVertex& b, const cClipVertex& c) {
   cClipPolygon polygon;
   polygon.vertex[0] = a, polygon.vertex[1] = b, polygon.vertex[2] = c;
+  if (m_State->shading == cVideo3D::EShading::Flat)
+    for (int i = 0; i < kFog; ++i) polygon.vertex[1].a[i] = polygon.vertex[2].a[i] = a.a[i];
   polygon.edge[0] = polygon.edge[1] = polygon.edge[2] = true;
   polygon.count = 3;
-  const uint32_t cut = (a.code | b.code | c.code) & m_ClipPlanes;
-  if (cut) ClipPolygon(polygon, cut);
+  if (const uint32_t cut = (a.code | b.code | c.code) & m_ClipPlanes) ClipPolygon(polygon, cut);
   DrawPolygon(polygon);
+}
+
+bool cRasterizer::MayTouchBand(const cClipVertex& a, const cClipVertex& b,
+                               const cClipVertex& c) const {
+  // The rows lie between the corners' as Project places them; a row more
+  // each way covers the snapping.
+  float top = m_OffsetY + a.y * (1.0f / a.w) * m_ScaleY, bottom = top;
+  for (const cClipVertex* v : {&b, &c}) {
+    const float y = m_OffsetY + v->y * (1.0f / v->w) * m_ScaleY;
+    top = std::min(top, y), bottom = std::max(bottom, y);
+  }
+  return bottom + 1 >= static_cast<float>(m_FromRow) && top - 1 < static_cast<float>(m_ToRow);
 }
 
 void cRasterizer::DrawPolygon(const cClipPolygon& polygon) {
@@ -175,21 +191,21 @@ void cRasterizer::FillTriangle(const cScreenVertex& a, const cScreenVertex& b,
   const cRasterTarget& target = m_Pipeline->GetTarget();
   const int64_t top = std::min({y[0], y[1], y[2]}), bottom = std::max({y[0], y[1], y[2]});
   // Rows whose centres lie between the highest and the lowest corner.
-  const int first =
-      static_cast<int>(std::max<int64_t>(target.top, -FloorShift(kSubPixels / 2 - top)));
-  const int last =
+  int first = static_cast<int>(std::max<int64_t>(target.top, -FloorShift(kSubPixels / 2 - top)));
+  int last =
       static_cast<int>(std::min<int64_t>(target.bottom, FloorShift(bottom - kSubPixels / 2) + 1));
+  const int rows = last - first;
+  if (m_Bands != nullptr) first = std::max(first, m_FromRow), last = std::min(last, m_ToRow);
   if (first >= last) return;
   cTriangleCoverage coverage;
   for (int i = 0; i < 3; ++i) coverage.edges[i].Set(x[i], y[i], x[(i + 1) % 3], y[(i + 1) % 3]);
   coverage.first = first, coverage.last = last;
   coverage.left = target.left, coverage.right = target.right;
+  const float pixels = static_cast<float>(std::llabs(area)) / (kSubPixels * kSubPixels);
   cTriangleSetup setup;
-  SetupPlanes(v, static_cast<float>(std::llabs(area)) / (kSubPixels * kSubPixels), setup);
-  if (m_Bands != nullptr && m_Bands->IsRecording())
-    m_Bands->AddTriangle(m_List, m_Thread, setup, coverage);
-  else
-    DrawCoverage(setup, coverage);
+  SetupPlanes(v, pixels, setup);
+  if (m_Bands != nullptr) m_Bands->Tally(m_Band, first, last, rows, 0.5f * pixels);
+  DrawCoverage(setup, coverage);
 }
 
 void cRasterizer::DrawCoverage(const cTriangleSetup& setup, const cTriangleCoverage& coverage) {

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <tuple>
 
 #include "clipper.h"
 #include "pixel_pipeline.h"
 #include "raster_bands.h"
+#include "triangle_coverage.h"
 
 namespace zunfert::detail {
 
@@ -30,14 +32,19 @@ class cRasterizer {
   /// userPlanes are the clip bits of the enabled user planes.
   void Configure(const cRenderState& state, cPixelPipeline* pipeline, int viewportX, int viewportY,
                  int viewportWidth, int viewportHeight, uint32_t userPlanes);
-  /// Triangles go to a list of the bands, set up on thread thread, when
-  /// they record (several threads draw), else their spans straight to the
-  /// pipeline; null: straight to the pipeline. A copy set to another list
-  /// may set up triangles on another thread at the same time.
-  void SetBands(cRasterBands* bands, uint32_t list = 0, int thread = 0) {
-    m_Bands = bands, m_List = list, m_Thread = thread;
+  /// Draws only the rows of band band, tallying the work there, for a
+  /// thread drawing one band of a draw; null: every row. A copy set to
+  /// another band may draw at the same time.
+  void SetBand(cRasterBands* bands, int band) {
+    m_Bands = bands, m_Band = band;
+    if (bands != nullptr) std::tie(m_FromRow, m_ToRow) = bands->Rows(band);
   }
-  void DrawTriangle(cClipVertex a, cClipVertex b, cClipVertex c);
+  /// Whether a triangle may draw anything: false when it lies outside a
+  /// side of the frustum, is culled, or misses the band's rows. Only its
+  /// positions and clip codes are read.
+  bool Accepts(const cClipVertex& a, const cClipVertex& b, const cClipVertex& c) const;
+  /// A triangle that Accepts.
+  void DrawTriangle(const cClipVertex& a, const cClipVertex& b, const cClipVertex& c);
   void DrawLine(cClipVertex a, cClipVertex b);
   void DrawPoint(const cClipVertex& a);
 
@@ -49,14 +56,17 @@ class cRasterizer {
 
  private:
   void SetupPlanes(const cScreenVertex* v, float area, cTriangleSetup& setup) const;
+  /// Whether a triangle inside the clip planes may touch the band's rows;
+  /// false saves a thread setting up what another band draws.
+  bool MayTouchBand(const cClipVertex& a, const cClipVertex& b, const cClipVertex& c) const;
   void DrawPolygon(const cClipPolygon& polygon);
   void DrawCoverage(const cTriangleSetup& setup, const cTriangleCoverage& coverage);
 
   const cRenderState* m_State = nullptr;
   cPixelPipeline* m_Pipeline = nullptr;
   cRasterBands* m_Bands = nullptr;
-  uint32_t m_List = 0;
-  int m_Thread = 0;
+  int m_Band = 0;
+  int m_FromRow = 0, m_ToRow = 0;  // of the band, when there is one
   float m_ScaleX = 0, m_ScaleY = 0, m_OffsetX = 0, m_OffsetY = 0;
   float m_DepthScale = 0, m_DepthOffset = 0;
   uint32_t m_ClipPlanes = 0;

@@ -7,6 +7,7 @@
 #include <tolmak.h>
 
 #include "display_surfaces.h"
+#include "draw_vertices.h"
 #include "frame_output_device.h"
 #include "mip_chain.h"
 #include "pixel_pipeline.h"
@@ -14,7 +15,6 @@
 #include "render_state.h"
 #include "software_surface.h"
 #include "vertex_processor.h"
-#include "vertex_stretches.h"
 #include "work_crew.h"
 
 namespace zunfert {
@@ -72,15 +72,15 @@ class cSoftwareVideo3D : public tFrameOutputDevice<cVideo3D> {
   const detail::cRenderState& GetRenderState() const { return m_State; }
   /// A light slot filled directly, without a scene light.
   void SetLightValues(int index, const detail::cLightSlot& light);
-  /// Processor seconds spent since the last ResetTimes in transforming and
-  /// lighting, in rasterizing and in presenting. When several threads draw,
-  /// setup is the transform and lighting, the clipping and the triangle
-  /// set-up, and raster the drawing of the bands, both on all the threads;
-  /// with one, each triangle is drawn as it is set up, all in raster.
+  /// Processor seconds spent since the last ResetTimes in transforming
+  /// the vertices' positions, in lighting, setting up and rasterizing (a
+  /// vertex is lit when a triangle drawn first needs it), and in
+  /// presenting. When several threads draw, each transforms the vertices
+  /// it needs, and that is in raster too.
   /// Kept only from KeepTimes(true) on: reading the processor clock is a
   /// call into the system, a dozen or two a frame.
   struct cTimes {
-    double transform = 0, setup = 0, raster = 0, present = 0;
+    double transform = 0, raster = 0, present = 0;
   };
   const cTimes& GetTimes() const { return m_Times; }
   /// Seconds the threads spent spinning while they waited for each other,
@@ -282,19 +282,19 @@ class cSoftwareVideo3D : public tFrameOutputDevice<cVideo3D> {
   void PrepareMipmaps();
   /// Prepares the transform, the pixel pipeline and the rasterizer.
   bool BeginDraw(const cVertexBuffer& vertices, uint32_t first, uint32_t count);
-  /// Transforms the vertices first to first + span - 1 into m_Vertices and
-  /// draws the primitives of vertex numbers read through index(i), i from 0
-  /// to count - 1, which give positions in m_Vertices; with several threads
-  /// on all of them in one round, when the draw is big enough to pay for it,
-  /// each vertex transformed when a primitive first needs it.
+  /// Transforms the vertices first to first + span - 1 of the buffer
+  /// BeginDraw prepared and draws the primitives of vertex numbers read
+  /// through index(i), i from 0 to count - 1, which give positions among
+  /// them; with several threads each drawing a band of rows, when the draw
+  /// is big enough to pay for it.
   template <class Index>
-  void Draw(EPrimitive type, const cVertexBuffer& vertices, uint32_t first, uint32_t span,
-            uint32_t count, Index index);
-  /// Primitives from to to - 1 through the rasterizer; may run on any
-  /// thread. ready(position) makes m_Vertices[position] ready before it is read.
-  template <class Index, class Ready>
-  void AssembleRange(EPrimitive type, const Index& index, detail::cRasterizer& rasterizer,
-                     uint32_t from, uint32_t to, Ready ready) const;
+  void Draw(EPrimitive type, uint32_t first, uint32_t span, uint32_t count, Index index);
+  /// The draw's primitives through the rasterizer, index(i) giving
+  /// positions among the placed vertices, which are shaded as needed from
+  /// vertex first of the buffer on; may run on any thread.
+  template <class Index>
+  void Assemble(EPrimitive type, const Index& index, detail::cRasterizer& rasterizer,
+                uint32_t primitives, detail::cDrawVertices& vertices, uint32_t first) const;
   void DrawIndexed(EPrimitive type, const cVertexBuffer& vertices, const uint16_t* entries,
                    uint32_t base, uint32_t count);
 
@@ -311,9 +311,8 @@ class cSoftwareVideo3D : public tFrameOutputDevice<cVideo3D> {
   std::vector<cTexture> m_Textures;
   std::vector<std::unique_ptr<hVertexBuffer>> m_VertexBuffers;
   std::vector<std::unique_ptr<hIndexBuffer>> m_IndexBuffers;
-  std::vector<detail::cClipVertex> m_Vertices;  // grows, never shrinks: no allocation per draw
-  uint32_t m_VertexCount = 0;                   // of the current draw
-  detail::cVertexStretches m_Stretches;         // of m_Vertices, when several threads draw
+  /// The draw's vertices by band: each thread transforms its own.
+  std::vector<detail::cDrawVertices> m_Vertices;
   detail::cVertexProcessor m_Processor;
   detail::cPixelPipeline m_Pipeline;
   detail::cRasterizer m_Rasterizer;
@@ -342,8 +341,8 @@ class cSoftwareVideo3D : public tFrameOutputDevice<cVideo3D> {
     std::clock_t m_Start;
   };
   bool m_KeepTimes = false;
-  /// Draws recorded into bands since BeginScene.
-  uint32_t m_RecordedDraws = 0;
+  /// Draws drawn in bands since BeginScene.
+  uint32_t m_BandedDraws = 0;
   cTimes m_Times;
 };
 

@@ -34,28 +34,21 @@ cRgba Select(cVideo3D::ESource source, const cRgba& material, const cRgba& diffu
 
 }  // namespace
 
-/// Where the components lie in a vertex, by the buffers' layout rule.
-struct cVertexProcessor::cLayout {
-  uint32_t stride = 0, normal = 0, diffuse = 0, specular = 0, texture = 0, sets = 0;
-  bool hasPosition, hasNormal, hasDiffuse, hasSpecular;
-  cPixelFormat colorFormat;
-  uint32_t colorBytes;
-
-  explicit cLayout(const cVertexBuffer& vertices)
-      : colorFormat(vertices.GetPixelFormat()), colorBytes(colorFormat.GetTotalBytes()) {
-    const uint32_t format = vertices.GetVertexFormat();
-    hasPosition = format & 1;
-    hasNormal = format & 2;
-    hasDiffuse = format & 4;
-    hasSpecular = format & 8;
-    sets = (format >> 4) & 15;
-    stride = hasPosition ? 12 : 0;
-    normal = stride, stride += hasNormal ? 12 : 0;
-    diffuse = stride, stride += hasDiffuse ? colorBytes : 0;
-    specular = stride, stride += hasSpecular ? colorBytes : 0;
-    texture = stride, stride += 8 * sets;
-  }
-};
+void cVertexProcessor::cLayout::Read(const cVertexBuffer& vertices) {
+  colorFormat = vertices.GetPixelFormat();
+  colorBytes = colorFormat.GetTotalBytes();
+  const uint32_t format = vertices.GetVertexFormat();
+  hasPosition = format & 1;
+  hasNormal = format & 2;
+  hasDiffuse = format & 4;
+  hasSpecular = format & 8;
+  sets = (format >> 4) & 15;
+  stride = hasPosition ? 12 : 0;
+  normal = stride, stride += hasNormal ? 12 : 0;
+  diffuse = stride, stride += hasDiffuse ? colorBytes : 0;
+  specular = stride, stride += hasSpecular ? colorBytes : 0;
+  texture = stride, stride += 8 * sets;
+}
 
 cMatrix4 cMatrix4::From(const cMatrix4x3& matrix, bool projection) {
   cMatrix4 result{};
@@ -105,7 +98,8 @@ uint32_t ClipCode(float x, float y, float z, float w) {
 }
 
 void cVertexProcessor::Prepare(const cRenderState& state, const cMatrix4x3& world,
-                               const cMatrix4x3& view, const cMatrix4x3& projection) {
+                               const cMatrix4x3& view, const cMatrix4x3& projection,
+                               const cVertexBuffer& vertices) {
   m_State = &state;
   m_World = world;
   m_Clip =
@@ -118,33 +112,43 @@ void cVertexProcessor::Prepare(const cRenderState& state, const cMatrix4x3& worl
     m_Planes[i] = state.clipPlanes[i];
     if (state.clipPlaneEnabled[i]) m_UserPlaneBits |= kClipUser << i;
   }
+  m_Layout.Read(vertices);
+  m_Data = static_cast<const uint8_t*>(vertices.GetReadPtr());
 }
 
-void cVertexProcessor::Process(const cVertexBuffer& vertices, uint32_t first, uint32_t count,
-                               cClipVertex* out) const {
-  const cLayout layout(vertices);
-  for (uint32_t i = 0; i < count; ++i) Fetch(vertices, layout, first + i, out[i]);
-}
-
-void cVertexProcessor::Fetch(const cVertexBuffer& vertices, const cLayout& layout, uint32_t index,
-                             cClipVertex& out) const {
-  const uint8_t* base = static_cast<const uint8_t*>(vertices.GetReadPtr()) +
-                        static_cast<size_t>(layout.stride) * index;
-  const cVector3 p = layout.hasPosition ? ReadVector(base) : cVector3();
+void cVertexProcessor::Place(uint32_t first, uint32_t count, cClipVertex* out) const {
   const float(*m)[4] = m_Clip.m;
-  out.x = p.x * m[0][0] + p.y * m[1][0] + p.z * m[2][0] + m[3][0];
-  out.y = p.x * m[0][1] + p.y * m[1][1] + p.z * m[2][1] + m[3][1];
-  out.z = p.x * m[0][2] + p.y * m[1][2] + p.z * m[2][2] + m[3][2];
-  out.w = p.x * m[0][3] + p.y * m[1][3] + p.z * m[2][3] + m[3][3];
-  out.code = ClipCode(out.x, out.y, out.z, out.w);
+  for (uint32_t i = 0; i < count; ++i) {
+    cClipVertex& v = out[i];
+    const cVector3 p = m_Layout.hasPosition ? ReadVector(At(first + i)) : cVector3();
+    v.x = p.x * m[0][0] + p.y * m[1][0] + p.z * m[2][0] + m[3][0];
+    v.y = p.x * m[0][1] + p.y * m[1][1] + p.z * m[2][1] + m[3][1];
+    v.z = p.x * m[0][2] + p.y * m[1][2] + p.z * m[2][2] + m[3][2];
+    v.w = p.x * m[0][3] + p.y * m[1][3] + p.z * m[2][3] + m[3][3];
+    v.code = ClipCode(v.x, v.y, v.z, v.w);
+    if (!m_UserPlaneBits) continue;
+    const cVector3 world = m_World.TransformPoint(p);
+    for (int k = 0; k < kClipPlanes; ++k) {
+      const cPlane& plane = m_Planes[k];
+      const float distance = plane.a * world.x + plane.b * world.y + plane.c * world.z + plane.d;
+      v.a[kRasterAttributes + k] = distance;
+      // What lies behind a plane is clipped.
+      if ((m_UserPlaneBits & (kClipUser << k)) && distance < 0) v.code |= kClipUser << k;
+    }
+  }
+}
 
+void cVertexProcessor::Shade(uint32_t index, cClipVertex& out) const {
+  const cLayout& layout = m_Layout;
+  const uint8_t* base = At(index);
   const cRenderState& state = *m_State;
-  const bool needWorld = state.lighting || m_UserPlaneBits;
-  const cVector3 world = needWorld ? m_World.TransformPoint(p) : cVector3();
-  cVector3 normal;
-  if (state.lighting && layout.hasNormal) {
-    normal = m_World.TransformDirection(ReadVector(base + layout.normal));
-    if (state.normalize) normal.Normalize();
+  cVector3 world, normal;
+  if (state.lighting) {
+    world = m_World.TransformPoint(layout.hasPosition ? ReadVector(base) : cVector3());
+    if (layout.hasNormal) {
+      normal = m_World.TransformDirection(ReadVector(base + layout.normal));
+      if (state.normalize) normal.Normalize();
+    }
   }
   const cRgba diffuse = layout.hasDiffuse ? Unpack(layout.colorFormat.ConvertToARGB(LoadPixel(
                                                 base + layout.diffuse, layout.colorBytes)))
@@ -168,13 +172,6 @@ void cVertexProcessor::Fetch(const cVertexBuffer& vertices, const cLayout& layou
     }
     out.a[kTexture + 2 * s] = uv[0];
     out.a[kTexture + 2 * s + 1] = uv[1];
-  }
-  for (int i = 0; i < kClipPlanes; ++i) {
-    const cPlane& plane = m_Planes[i];
-    const float distance = plane.a * world.x + plane.b * world.y + plane.c * world.z + plane.d;
-    out.a[kRasterAttributes + i] = distance;
-    // What lies behind a plane is clipped.
-    if ((m_UserPlaneBits & (kClipUser << i)) && distance < 0) out.code |= kClipUser << i;
   }
 }
 

@@ -59,21 +59,33 @@ uint32_t ClipCode(float x, float y, float z, float w);
 void CameraFromView(const cMatrix4x3& view, cVector3& eye, cVector3& forward);
 
 /// Transforms and lights vertices, prepared once per draw from the render
-/// state and the world, view and projection matrices.
+/// state, the world, view and projection matrices and the vertex buffer.
+/// A vertex is placed first (its clip-space position and clip code), and
+/// shaded (lit, fogged, its texture coordinates) only once a primitive that
+/// is drawn needs it: a vertex seen only by culled triangles is never lit.
 class cVertexProcessor {
  public:
   void Prepare(const cRenderState& state, const cMatrix4x3& world, const cMatrix4x3& view,
-               const cMatrix4x3& projection);
-  /// The clip vertices of count vertices from first.
-  void Process(const cVertexBuffer& vertices, uint32_t first, uint32_t count,
-               cClipVertex* out) const;
+               const cMatrix4x3& projection, const cVertexBuffer& vertices);
+  /// The positions and clip codes of count vertices from first.
+  void Place(uint32_t first, uint32_t count, cClipVertex* out) const;
+  /// The attributes of vertex index, placed in out, but for the distances
+  /// to the user clip planes, which Place gives.
+  void Shade(uint32_t index, cClipVertex& out) const;
   /// Bits of the user clip planes in use (kClipUser and up).
   uint32_t GetUserPlaneBits() const { return m_UserPlaneBits; }
 
  private:
-  struct cLayout;
-  void Fetch(const cVertexBuffer& vertices, const cLayout& layout, uint32_t index,
-             cClipVertex& out) const;
+  /// Where the components lie in a vertex, by the buffers' layout rule.
+  struct cLayout {
+    uint32_t stride = 0, normal = 0, diffuse = 0, specular = 0, texture = 0, sets = 0;
+    bool hasPosition = false, hasNormal = false, hasDiffuse = false, hasSpecular = false;
+    cPixelFormat colorFormat;
+    uint32_t colorBytes = 0;
+
+    void Read(const cVertexBuffer& vertices);
+  };
+  const uint8_t* At(uint32_t index) const { return m_Data + size_t{m_Layout.stride} * index; }
   void Colors(const cRgba& vertexDiffuse, const cRgba& vertexSpecular, const cVector3& position,
               const cVector3& normal, cClipVertex& out) const;
   float FogFactor(float distance) const;
@@ -84,6 +96,8 @@ class cVertexProcessor {
   cLighting m_Lighting;
   cPlane m_Planes[kClipPlanes];
   uint32_t m_UserPlaneBits = 0;
+  cLayout m_Layout;
+  const uint8_t* m_Data = nullptr;  // the vertex buffer's
 };
 
 }  // namespace zunfert::detail

@@ -21,7 +21,6 @@ cSoftwareVideo3D::cSoftwareVideo3D() {
   SetGamma(1, 1, 1);
   FillCaps();
   SetRasterThreads(static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 4u)));
-  m_Rasterizer.SetBands(&m_Bands);
 }
 
 cSoftwareVideo3D::~cSoftwareVideo3D() {
@@ -71,7 +70,7 @@ bool cSoftwareVideo3D::BeginScene() {
   m_InScene = true;
   m_ToldOutsideScene = false;
   m_Primitives = 0;
-  m_RecordedDraws = 0;
+  m_BandedDraws = 0;
   return true;
 }
 

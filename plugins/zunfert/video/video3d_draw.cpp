@@ -74,7 +74,7 @@ void cSoftwareVideo3D::DrawPrimitive(EPrimitive type, const cVertexBuffer& verti
   if (first >= vertices.GetLength()) return;
   count = std::min(count, vertices.GetLength() - first);
   if (!BeginDraw(vertices, first, count)) return;
-  Draw(type, vertices, first, count, count, [](uint32_t i) { return i; });
+  Draw(type, first, count, count, [](uint32_t i) { return i; });
 }
 
 void cSoftwareVideo3D::DrawIndexedPrimitive(EPrimitive type, const cVertexBuffer& vertices,
@@ -94,7 +94,7 @@ void cSoftwareVideo3D::DrawIndexed(EPrimitive type, const cVertexBuffer& vertice
   const uint32_t span = std::min<uint32_t>(*high - *low + 1, vertices.GetLength() - first);
   if (!BeginDraw(vertices, first, span)) return;
   const uint16_t lowest = *low;
-  Draw(type, vertices, first, span, count,
+  Draw(type, first, span, count,
        [entries, lowest](uint32_t i) { return uint32_t{entries[i]} - lowest; });
 }
 
@@ -106,7 +106,7 @@ bool cSoftwareVideo3D::BeginDraw(const cVertexBuffer& vertices, uint32_t first, 
     return false;
   const detail::cRasterTarget target = MakeTarget();
   if (target.left >= target.right || target.top >= target.bottom) return false;
-  m_Processor.Prepare(m_State, m_Matrices[2], m_Matrices[1], m_Matrices[0]);
+  m_Processor.Prepare(m_State, m_Matrices[2], m_Matrices[1], m_Matrices[0], vertices);
   PrepareMipmaps();
   m_Pipeline.Configure(m_State, target);
   m_Rasterizer.Configure(m_State, &m_Pipeline, m_Viewport[0], m_Viewport[1], m_Viewport[2],
@@ -115,50 +115,42 @@ bool cSoftwareVideo3D::BeginDraw(const cVertexBuffer& vertices, uint32_t first, 
 }
 
 template <class Index>
-void cSoftwareVideo3D::Draw(EPrimitive type, const cVertexBuffer& vertices, uint32_t first,
-                            uint32_t span, uint32_t count, Index index) {
-  if (m_Vertices.size() < span) m_Vertices.resize(span);
-  m_VertexCount = span;
+void cSoftwareVideo3D::Draw(EPrimitive type, uint32_t first, uint32_t span, uint32_t count,
+                            Index index) {
+  const auto threads = static_cast<uint32_t>(m_Crew.GetThreads());
   const uint32_t primitives = PrimitiveCount(type, count);
   m_Primitives += primitives;
+  // Bands pay for themselves only on a few dozen triangles; drawn on the
+  // caller's alone, they give the same picture.
+  const uint32_t bands = threads == 1 || primitives < 64 * threads ? 1 : threads;
+  if (m_Vertices.size() < bands) m_Vertices.resize(bands);
+  for (uint32_t band = 0; band < bands; ++band) m_Vertices[band].Reset(span);
   cLapClock laps(m_KeepTimes);
-  const auto threads = static_cast<uint32_t>(m_Crew.GetThreads());
-  // Recording pays for itself only on a few dozen triangles; drawn on the
-  // caller's, as set up, they give the same picture.
-  if (threads == 1 || primitives < 64 * threads) {
-    m_Processor.Process(vertices, first, span, m_Vertices.data());
+  if (bands == 1) {
+    m_Processor.Place(first, span, m_Vertices[0].Get());
     laps.Lap(m_Times.transform);
-    detail::cRasterizer rasterizer = m_Rasterizer;
-    rasterizer.SetBands(nullptr);
-    AssembleRange(type, index, rasterizer, 0, primitives, [](uint32_t) {});
+    Assemble(type, index, m_Rasterizer, primitives, m_Vertices[0], first);
     laps.Lap(m_Times.raster);
     return;
   }
-  // Primitives in stretches that any thread takes, transforming the
-  // vertices they use on the way: the triangles set up from a stretch go to
-  // its own list, so the lists hold them in the order of the primitives
-  // whoever set them up.
-  constexpr uint32_t kPrimitives = 64;
-  const uint32_t primitiveStretches = (primitives + kPrimitives - 1) / kPrimitives;
-  m_Bands.Prepare(primitiveStretches, m_RecordedDraws++);
-  m_Stretches.Reset(span);
-  auto transform = [&](uint32_t from, uint32_t length) {
-    m_Processor.Process(vertices, first + from, length, m_Vertices.data() + from);
+  // Each thread places every vertex and assembles every primitive for
+  // itself, and draws its own band of rows: it reads only what it wrote,
+  // and the threads share nothing but the target's rows at a cut. Setting
+  // up twice what culling and the bands throw away costs less than handing
+  // triangles from one core's cache to the other's.
+  const detail::cRasterTarget& target = m_Pipeline.GetTarget();
+  m_Bands.Begin(m_BandedDraws++, target.top, target.bottom);
+  auto draw = [&](int, uint32_t band) {
+    m_Bands.DrawBand(static_cast<int>(band), [&] {
+      m_Processor.Place(first, span, m_Vertices[band].Get());
+      detail::cRasterizer rasterizer = m_Rasterizer;
+      rasterizer.SetBand(&m_Bands, static_cast<int>(band));
+      Assemble(type, index, rasterizer, primitives, m_Vertices[band], first);
+    });
   };
-  auto setUp = [&](int thread, uint32_t stretch) {
-    detail::cRasterizer rasterizer = m_Rasterizer;
-    rasterizer.SetBands(&m_Bands, stretch, thread);
-    const uint32_t from = stretch * kPrimitives;
-    AssembleRange(type, index, rasterizer, from, std::min(primitives, from + kPrimitives),
-                  [&](uint32_t position) { m_Stretches.Ensure(position, transform); });
-  };
-  auto draw = [&](int, uint32_t band) { m_Bands.DrawBand(static_cast<int>(band), m_Pipeline); };
-  double* phaseTimes[] = {&m_Times.setup, &m_Times.raster};
-  auto seen = [&](int p) { laps.Lap(*phaseTimes[p]); };
-  using tCrew = detail::cWorkCrew;
-  m_Crew.Run({tCrew::Phase(primitiveStretches, setUp), tCrew::Phase(threads, draw)},
-             tCrew::Watch(seen));
-  m_Bands.Forget();
+  m_Crew.Run({detail::cWorkCrew::Phase(bands, draw)});
+  laps.Lap(m_Times.raster);
+  m_Bands.End();
 }
 
 uint32_t cSoftwareVideo3D::PrimitiveCount(EPrimitive type, uint32_t count) {
@@ -176,29 +168,35 @@ uint32_t cSoftwareVideo3D::PrimitiveCount(EPrimitive type, uint32_t count) {
   }
 }
 
-template <class Index, class Ready>
-void cSoftwareVideo3D::AssembleRange(EPrimitive type, const Index& index,
-                                     detail::cRasterizer& rasterizer, uint32_t from, uint32_t to,
-                                     Ready ready) const {
-  const uint32_t size = m_VertexCount;
-  const auto at = [&](uint32_t i) -> const detail::cClipVertex* {
+template <class Index>
+void cSoftwareVideo3D::Assemble(EPrimitive type, const Index& index,
+                                detail::cRasterizer& rasterizer, uint32_t primitives,
+                                detail::cDrawVertices& vertices, uint32_t first) const {
+  // Indices past the end drop their primitives.
+  constexpr uint32_t kNoVertex = ~0u;
+  const auto at = [&](uint32_t i) {
     const uint32_t position = index(i);
-    if (position >= size) return nullptr;
-    ready(position);
-    return &m_Vertices[position];
+    return position < vertices.GetCount() ? position : kNoVertex;
+  };
+  const auto shaded = [&](uint32_t position) -> const detail::cClipVertex& {
+    return vertices.Shaded(position,
+                           [&](detail::cClipVertex& v) { m_Processor.Shade(first + position, v); });
   };
   const auto triangle = [&](uint32_t i, uint32_t j, uint32_t k) {
-    const auto *a = at(i), *b = at(j), *c = at(k);
-    if (a && b && c) rasterizer.DrawTriangle(*a, *b, *c);
+    const uint32_t a = at(i), b = at(j), c = at(k);
+    if (a == kNoVertex || b == kNoVertex || c == kNoVertex ||
+        !rasterizer.Accepts(vertices[a], vertices[b], vertices[c]))
+      return;
+    rasterizer.DrawTriangle(shaded(a), shaded(b), shaded(c));
   };
   const auto line = [&](uint32_t i, uint32_t j) {
-    const auto *a = at(i), *b = at(j);
-    if (a && b) rasterizer.DrawLine(*a, *b);
+    const uint32_t a = at(i), b = at(j);
+    if (a != kNoVertex && b != kNoVertex) rasterizer.DrawLine(shaded(a), shaded(b));
   };
-  for (uint32_t p = from; p < to; ++p) {
+  for (uint32_t p = 0; p < primitives; ++p) {
     switch (type) {
       case EPrimitive::Points:
-        if (const auto* a = at(p)) rasterizer.DrawPoint(*a);
+        if (const uint32_t a = at(p); a != kNoVertex) rasterizer.DrawPoint(shaded(a));
         break;
       case EPrimitive::Lines:
         line(2 * p, 2 * p + 1);

@@ -65,14 +65,11 @@ void cWorkCrew::Wake() {
   m_Changed.notify_all();
 }
 
-void cWorkCrew::Run(std::initializer_list<tPhase> phases, tWatch watch) {
+void cWorkCrew::Run(std::initializer_list<tPhase> phases) {
   // A single item is not worth waking anyone for.
   if (m_Threads == 1 || (phases.size() == 1 && phases.begin()->items <= 1)) {
-    int p = 0;
-    for (const tPhase& phase : phases) {
+    for (const tPhase& phase : phases)
       for (uint32_t item = 0; item < phase.items; ++item) phase.work(phase.context, 0, item);
-      if (watch.seen) watch.seen(watch.context, p++);
-    }
     return;
   }
   if (m_Helpers.empty()) {
@@ -97,12 +94,11 @@ void cWorkCrew::Run(std::initializer_list<tPhase> phases, tWatch watch) {
   m_Open.store(true);
   m_Run.fetch_add(1, std::memory_order_release);
   Wake();
-  Work(0, watch);
+  Work(0);
   // The caller has found every item taken: once no helper is inside the
   // run, every item is done.
   m_Open.store(false);
   Await(m_Inside, [](int inside) { return inside == 0; });
-  if (watch.seen) watch.seen(watch.context, m_PhaseCount - 1);
 }
 
 bool cWorkCrew::Take(int p, int thread, uint32_t& item) {
@@ -124,12 +120,11 @@ bool cWorkCrew::Take(int p, int thread, uint32_t& item) {
   return false;
 }
 
-void cWorkCrew::Work(int thread, tWatch watch) {
+void cWorkCrew::Work(int thread) {
   for (int p = 0; p < m_PhaseCount; ++p) {
     if (p > 0) {
       const uint32_t items = m_Phases[p - 1].items;
       Await(m_Done[p - 1], [items](uint32_t done) { return done == items; });
-      if (watch.seen) watch.seen(watch.context, p - 1);
     }
     const tPhase& phase = m_Phases[p];
     for (uint32_t item; Take(p, thread, item);) {
@@ -148,7 +143,7 @@ void cWorkCrew::Help(int thread, uint32_t seen) {
     // it before it waits for the count to empty, so one of the two sees
     // the other.
     m_Inside.fetch_add(1);
-    if (m_Open.load() && m_Run.load() == seen) Work(thread, tWatch{});
+    if (m_Open.load() && m_Run.load() == seen) Work(thread);
     if (m_Inside.fetch_sub(1) == 1) Wake();
   }
 }

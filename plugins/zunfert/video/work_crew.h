@@ -43,15 +43,6 @@ class cWorkCrew {
         [](void* context, int thread, uint32_t item) { (*static_cast<F*>(context))(thread, item); },
         &work};
   }
-  /// Called on the caller's thread as it sees each phase p done, in order.
-  struct tWatch {
-    void (*seen)(void* context, int p) = nullptr;
-    void* context = nullptr;
-  };
-  template <class F>
-  static tWatch Watch(F& seen) {
-    return {[](void* context, int p) { (*static_cast<F*>(context))(p); }, &seen};
-  }
 
   cWorkCrew() = default;
   cWorkCrew(const cWorkCrew&) = delete;
@@ -64,14 +55,7 @@ class cWorkCrew {
 
   /// Does the phases' items (at most four phases), in order of phases;
   /// returns when all are done.
-  void Run(std::initializer_list<tPhase> phases, tWatch watch);
-  void Run(std::initializer_list<tPhase> phases) { Run(phases, tWatch{}); }
-
-  /// Turn turn (from 1) of a thread spinning until another changes what it
-  /// waits for: a pause, and every 64th turn a yield, as when another
-  /// program holds the other core the thread awaited may be queued behind
-  /// this one on the same core.
-  static void Spin(unsigned turn);
+  void Run(std::initializer_list<tPhase> phases);
 
   /// Seconds the threads spent spinning while they waited, by the wall
   /// clock, summed over the threads: for the others' items at the end of a
@@ -97,7 +81,12 @@ class cWorkCrew {
   bool Take(int p, int thread, uint32_t& item);
   /// Takes and does items of the current run's phases, waiting at each
   /// phase for the previous one's items to be done.
-  void Work(int thread, tWatch watch);
+  void Work(int thread);
+  /// Turn turn (from 1) of a thread spinning until another changes what it
+  /// waits for: a pause, and every 64th turn a yield, as when another
+  /// program holds the other core the thread awaited may be queued behind
+  /// this one on the same core.
+  static void Spin(unsigned turn);
   /// Waits until done(value) holds: spinning for 100 microseconds, as the
   /// next run of a frame is usually closer than that and a thread asleep
   /// must first be woken (tens of microseconds on a virtual machine), then
