@@ -156,10 +156,10 @@ def caller_limit(results):
     spun = float(spun[1])
     more = total - spun - single
     return text + (f": {spun:.2f} ms of it the threads spinning while one waited for the other (by the wall "
-                   f"clock; at the end of a draw's phases, and for the next draw), which alone holds two threads to "
+                   f"clock; at the end of a draw, and for the next draw), which alone holds two threads to "
                    f"{2 * single / (single + spun):.2f} ×, and the rest {more:+.2f} ms"
-                   + (" of more work (each triangle kept for the bands and read back, each band finding its "
-                      "rows, each thread reading what the other wrote)." if more > 0 else "."))
+                   + (" of more work (each thread places every vertex and tests every triangle against its "
+                      "band, and the two cores share the memory bus)." if more > 0 else "."))
 
 def renderers(results, runs, docs):
     ours, theirs = runs.get("render/zunfert"), runs.get("render/burnings")
@@ -218,14 +218,13 @@ def renderers(results, runs, docs):
                      f"{busy[1]['ns'] / 1e6:.2f} ms a frame, so that with both cores busy two threads can at "
                      f"best reach {loaded:.2f} × the one-thread rate, of which they reached {gain / loaded:.0%}.")
         text += caller_limit(results) + "\n"
-    text += ("\nWith two threads a draw is two phases of items, each thread taking its own half of a "
-             "phase's items in order, then what the other has left from the far end: stretches of 64 "
-             "primitives to set up, each stretch's triangles into a list of its own (a stretch of 64 "
-             "vertices is transformed by the first thread whose triangles need it, so that no thread waits "
-             "for all of a draw's vertices), and one block of rows a thread, drawn from every list in the "
-             "primitives' order (the blocks are cut by the recorded triangles' estimated work, each block's "
-             "share of it following the times the blocks took in the same draw of the frames before). Clear and present share the frame "
-             "out the same way, by blocks of 64 rows, so that a thread clears the rows it presented. The "
+    text += ("\nWith two threads each draw is cut into one band of rows a thread. Each thread transforms "
+             "the positions of all the draw's vertices and tests every triangle, and sets up, lights and "
+             "draws only the triangles on its own rows: nothing passes from one core's cache to the other's. "
+             "The cut of a draw comes from the same draw of the frame before: each band tallies the estimated "
+             "work of the rows it drew, by the triangles' areas, and each band's share of it follows the "
+             "times the bands took. Clear and present share the frame out by blocks of 64 rows, each thread "
+             "taking its own half first, so that a thread clears the rows it presented. The "
              "picture is the one-thread picture bit for bit (a test compares them), and the calling thread "
              "waits only for items the other has taken, never for it to wake. The wall "
              "clock counts the time spent waiting for a core: on a shared machine the gain is bounded by the "
