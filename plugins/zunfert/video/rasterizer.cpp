@@ -52,7 +52,7 @@ cScreenVertex cRasterizer::Project(const cClipVertex& v) const {
   cScreenVertex s;
   s.invW = 1.0f / v.w;
   s.x = m_OffsetX + v.x * s.invW * m_ScaleX;
-  s.y = m_OffsetY + v.y * s.invW * m_ScaleY;
+  s.y = ScreenY(v.y, s.invW);
   s.z = m_DepthOffset + v.z * s.invW * m_DepthScale;
   for (int i = 0; i < kRasterAttributes; ++i) s.a[i] = v.a[i] * s.invW;
   return s;
@@ -87,9 +87,9 @@ bool cRasterizer::MayTouchBand(const cClipVertex& a, const cClipVertex& b,
                                const cClipVertex& c) const {
   // The rows lie between the corners' as Project places them; a row more
   // each way covers the snapping.
-  float top = m_OffsetY + a.y * (1.0f / a.w) * m_ScaleY, bottom = top;
+  float top = ScreenY(a.y, 1.0f / a.w), bottom = top;
   for (const cClipVertex* v : {&b, &c}) {
-    const float y = m_OffsetY + v->y * (1.0f / v->w) * m_ScaleY;
+    const float y = ScreenY(v->y, 1.0f / v->w);
     top = std::min(top, y), bottom = std::max(bottom, y);
   }
   return bottom + 1 >= static_cast<float>(m_FromRow) && top - 1 < static_cast<float>(m_ToRow);
