@@ -58,8 +58,8 @@ class cRasterizer {
   /// The screen row coordinate of clip-space y with 1/w invW.
   float ScreenY(float y, float invW) const { return m_OffsetY + y * invW * m_ScaleY; }
   void SetupPlanes(const cScreenVertex* v, float area, cTriangleSetup& setup) const;
-  /// Whether a triangle inside the clip planes may touch the band's rows;
-  /// false saves a thread setting up what another band draws.
+  /// Whether a triangle may touch the band's rows; false saves a thread
+  /// setting up what another band draws.
   bool MayTouchBand(const cClipVertex& a, const cClipVertex& b, const cClipVertex& c) const;
   void DrawPolygon(const cClipPolygon& polygon);
   void DrawCoverage(const cTriangleSetup& setup, const cTriangleCoverage& coverage);
