@@ -34,7 +34,7 @@ void cWorkCrew::Spin(unsigned turn) {
 #if defined(__x86_64__) || defined(__i386__)
   _mm_pause();
 #endif
-  if (turn % 64 == 0) std::this_thread::yield();
+  if (turn % 256 == 0) std::this_thread::yield();
 }
 
 template <class T, class Done>

@@ -83,9 +83,11 @@ class cWorkCrew {
   /// phase for the previous one's items to be done.
   void Work(int thread);
   /// Turn turn (from 1) of a thread spinning until another changes what it
-  /// waits for: a pause, and every 64th turn a yield, as when another
+  /// waits for: a pause, and every 256th turn a yield, as when another
   /// program holds the other core the thread awaited may be queued behind
-  /// this one on the same core.
+  /// this one on the same core. Not more often: on a virtual machine a
+  /// yield takes as long as 64 pauses, and a thread inside one sees the
+  /// change late.
   static void Spin(unsigned turn);
   /// Waits until done(value) holds: spinning for 100 microseconds, as the
   /// next run of a frame is usually closer than that and a thread asleep
