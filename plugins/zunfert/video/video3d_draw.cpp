@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "index_range.h"
 #include "software_video3d.h"
 
 namespace zunfert {
@@ -87,13 +88,13 @@ void cSoftwareVideo3D::DrawIndexedPrimitive(EPrimitive type, const cVertexBuffer
 
 void cSoftwareVideo3D::DrawIndexed(EPrimitive type, const cVertexBuffer& vertices,
                                    const uint16_t* entries, uint32_t base, uint32_t count) {
-  const auto [low, high] = std::minmax_element(entries, entries + count);
-  const uint32_t first = base + *low;
+  const auto [low, high] = detail::IndexRange(entries, count);
+  const uint32_t first = base + low;
   if (first >= vertices.GetLength()) return;
   // Indices past the end of the vertices drop their primitives in Assemble.
-  const uint32_t span = std::min<uint32_t>(*high - *low + 1, vertices.GetLength() - first);
+  const uint32_t span = std::min<uint32_t>(high - low + 1, vertices.GetLength() - first);
   if (!BeginDraw(vertices, first, span)) return;
-  const uint16_t lowest = *low;
+  const uint16_t lowest = low;
   Draw(type, first, span, count,
        [entries, lowest](uint32_t i) { return uint32_t{entries[i]} - lowest; });
 }
@@ -124,9 +125,9 @@ void cSoftwareVideo3D::Draw(EPrimitive type, uint32_t first, uint32_t span, uint
   // caller's alone, they give the same picture.
   const uint32_t bands = threads == 1 || primitives < 64 * threads ? 1 : threads;
   if (m_Vertices.size() < bands) m_Vertices.resize(bands);
-  for (uint32_t band = 0; band < bands; ++band) m_Vertices[band].Reset(span);
   cLapClock laps(m_KeepTimes);
   if (bands == 1) {
+    m_Vertices[0].Reset(span);
     m_Processor.Place(first, span, m_Vertices[0].Get());
     laps.Lap(m_Times.transform);
     Assemble(type, index, m_Rasterizer, primitives, m_Vertices[0], first);
@@ -142,6 +143,7 @@ void cSoftwareVideo3D::Draw(EPrimitive type, uint32_t first, uint32_t span, uint
   m_Bands.Begin(m_BandedDraws++, target.top, target.bottom);
   auto draw = [&](int, uint32_t band) {
     m_Bands.DrawBand(static_cast<int>(band), [&] {
+      m_Vertices[band].Reset(span);
       m_Processor.Place(first, span, m_Vertices[band].Get());
       detail::cRasterizer rasterizer = m_Rasterizer;
       rasterizer.SetBand(&m_Bands, static_cast<int>(band));
