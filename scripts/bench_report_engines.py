@@ -147,19 +147,26 @@ def caller_limit(results):
     single, total, caller = float(single[1]), float(two[1]), float(two[2])
     text = (f" `zunfert_video_timing` in the same run gives the processor time: on two threads a frame costs "
             f"{total:.2f} ms on both threads together ({caller:.2f} ms of it on the calling thread), against "
-            f"{single:.2f} ms on one thread. Two cores cannot spend {total:.2f} ms in less than "
-            f"{total / 2:.2f} ms, so two threads give at most {2 * single / total:.2f} × here: splitting the "
-            f"frame costs {total / single - 1:.0%} more processor time")
+            f"{single:.2f} ms on one thread")
+    if total <= single:
+        # Splitting never saves processor time: the host slowed the one-thread run.
+        return text + (", less than one thread: the host's load changed between the two runs, so they do "
+                       "not show what splitting the frame costs.")
+    text += (f". Two cores cannot spend {total:.2f} ms in less than {total / 2:.2f} ms, so two threads give "
+             f"at most {2 * single / total:.2f} × here: splitting the frame costs {total / single - 1:.0%} more "
+             f"processor time")
     spun = re.search(r"the threads spun ([\d.]+) ms", texts[1])
     if not spun:
         return text + "."
     spun = float(spun[1])
     more = total - spun - single
-    return text + (f": {spun:.2f} ms of it the threads spinning while one waited for the other (by the wall "
-                   f"clock; at the end of a draw, and for the next draw), which alone holds two threads to "
-                   f"{2 * single / (single + spun):.2f} ×, and the rest {more:+.2f} ms"
-                   + (" of more work (each thread places every vertex and tests every triangle against its "
-                      "band, and the two cores share the memory bus)." if more > 0 else "."))
+    text += (f": {spun:.2f} ms of it the threads spinning while one waited for the other (by the wall clock; "
+             f"at the end of a draw, and for the next draw), which alone holds two threads to "
+             f"{2 * single / (single + spun):.2f} ×")
+    if more <= 0:
+        return text + "."
+    return text + (f", and the rest {more:.2f} ms of more work (each thread places every vertex and tests "
+                   "every triangle against its band, and the two cores share the memory bus).")
 
 def renderers(results, runs, docs):
     ours, theirs = runs.get("render/zunfert"), runs.get("render/burnings")
