@@ -1,5 +1,6 @@
 #include "vertex_processor.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -30,6 +31,12 @@ cRgba Select(cVideo3D::ESource source, const cRgba& material, const cRgba& diffu
     default:
       return material;
   }
+}
+
+/// x held to [0, 1], and NaN to 0: a compare each way, where fmin and
+/// fmax are calls into the maths library.
+float Saturate(float x) {
+  return std::min(std::max(0.0f, x), 1.0f);
 }
 
 }  // namespace
@@ -189,7 +196,7 @@ void cVertexProcessor::Colors(const cRgba& vertexDiffuse, const cRgba& vertexSpe
     m_Lighting.Light(position, normal, material, color, specular);
   }
   const float clamped[7] = {color.r, color.g, color.b, color.a, specular.r, specular.g, specular.b};
-  for (int i = 0; i < 7; ++i) out.a[kDiffuse + i] = std::fmin(std::fmax(clamped[i], 0.0f), 1.0f);
+  for (int i = 0; i < 7; ++i) out.a[kDiffuse + i] = Saturate(clamped[i]);
 }
 
 float cVertexProcessor::FogFactor(float distance) const {
@@ -210,7 +217,7 @@ float cVertexProcessor::FogFactor(float distance) const {
       f = span != 0 ? (state.fogEnd - distance) / span : (distance < state.fogEnd ? 1.0f : 0.0f);
     }
   }
-  return std::fmin(std::fmax(f, 0.0f), 1.0f);
+  return Saturate(f);
 }
 
 }  // namespace zunfert::detail
