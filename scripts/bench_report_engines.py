@@ -207,10 +207,13 @@ def renderers(results, runs, docs):
         rows.append([f"the same on core {core} while another device draws on core {1 - core}",
                      fmt(w["ns"] / 1e6), fmt(1e9 / w["ns"])])
     text += table(["renderer", "ms a frame", "frames/s"], rows)
-    if gain is not None and gain < 1.7:
+    if gain is not None:
+        # Met or missed, what the cores allowed: a host that slows the
+        # one-thread run flatters two threads as much as it can hold them back.
+        lead = "Where the two-thread goal is missed" if gain < 1.7 else "Against what the cores allow"
         # The one-thread run's own processor time against its wall clock.
         share = one["cpu_ns"] / one["ns"]
-        text += (f"\nWhere the two-thread goal is missed: by the wall clock two threads took "
+        text += (f"\n{lead}: by the wall clock two threads took "
                  f"{two['ns'] / 1e6:.2f} ms a frame against one thread's {one['ns'] / 1e6:.2f} ms, for which the "
                  f"machine gave the benchmark {share:.2f} of a core.")
         if len(cores) == 2:
