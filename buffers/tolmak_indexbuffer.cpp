@@ -56,7 +56,26 @@ struct tIndexRange {
 // Smallest and largest of the indices entries[k] + base, modulo 65536.
 tIndexRange IndexRange(const uint16_t* entries, uint32_t count, uint16_t base) {
   tIndexRange range{0xFFFF, 0};
-  for (uint32_t k = 0; k < count; ++k) {
+  uint32_t k = 0;
+#ifdef TOLMAK_INDEX_SSE2
+  if (count >= 8) {
+    // Eight at a time. SSE2 orders 16-bit lanes as signed only; flipping
+    // the top bit maps the unsigned order onto the signed one.
+    const __m128i flip = _mm_set1_epi16(static_cast<int16_t>(0x8000));
+    const __m128i shift = _mm_set1_epi16(static_cast<int16_t>(base));
+    __m128i smallest = _mm_set1_epi16(0x7FFF), largest = flip;
+    for (; count - k >= 8; k += 8) {
+      const __m128i entry = _mm_loadu_si128(reinterpret_cast<const __m128i*>(entries + k));
+      const __m128i index = _mm_xor_si128(_mm_add_epi16(entry, shift), flip);
+      smallest = _mm_min_epi16(smallest, index), largest = _mm_max_epi16(largest, index);
+    }
+    uint16_t lanes[2][8];
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(lanes[0]), _mm_xor_si128(smallest, flip));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(lanes[1]), _mm_xor_si128(largest, flip));
+    range = {*std::min_element(lanes[0], lanes[0] + 8), *std::max_element(lanes[1], lanes[1] + 8)};
+  }
+#endif
+  for (; k < count; ++k) {
     const auto index = static_cast<uint16_t>(entries[k] + base);
     range.smallest = std::min(range.smallest, index);
     range.largest = std::max(range.largest, index);
@@ -197,6 +216,11 @@ void cIndexBuffer::StoreIndices(uint32_t first, const uint16_t* entries, uint32_
     for (uint32_t k = 0; k < count; ++k) out[k] = static_cast<uint16_t>(entries[k] + shift);
   }
   m_MaxIndex = std::max(m_MaxIndex, static_cast<uint16_t>(largest - m_MinIndex));
+}
+
+std::pair<uint16_t, uint16_t> cIndexBuffer::GetEntryRange(uint32_t first, uint32_t count) const {
+  const tIndexRange range = IndexRange(m_Data + first, count, 0);
+  return {range.smallest, range.largest};
 }
 
 cIndexBuffer& cIndexBuffer::operator=(const cIndexBuffer& source) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 
 #include <varnlib.h>
 
@@ -42,6 +43,11 @@ class TOLMAK_API cIndexBuffer : public cUnknown {
   }
   /// The stored entries, relative to the minimum index; null when empty.
   const uint16_t* GetReadPtr() const { return m_Data; }
+  /// The smallest and the largest stored entry (relative to the minimum
+  /// index) of positions first to first + count - 1, which lie in the
+  /// buffer; 0xFFFF and 0 for count 0. A renderer needs them for the
+  /// vertices a draw reads, before it can start.
+  std::pair<uint16_t, uint16_t> GetEntryRange(uint32_t first, uint32_t count) const;
 
   /// Stores index at position and raises the maximum to cover it. An index
   /// below the minimum index first lowers the minimum (AddToIndices), so the

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 #include <tolmak.h>
 
+#include <algorithm>
 #include <random>
 #include <tuple>
+#include <vector>
 
 #include "buffer_fixtures.h"
 
@@ -73,6 +75,20 @@ TEST(IndexBuffer, WorkedExamplesAndTheMaximumAtAnyLength) {
       v[at] = uint16_t(0x8000 + rng() % 0x8000);
       EXPECT_EQ(cIndexBuffer(v.data(), length).GetMaxIndex(), v[at]) << length << " " << at;
     }
+  }
+}
+
+TEST(IndexBuffer, TheEntryRangeOfAnyStretchIsItsLowestAndHighest) {
+  // Every length up to a few vector widths past the tail, with values on
+  // both sides of the top bit that the vector compare flips.
+  std::mt19937 random(7);
+  std::vector<uint16_t> v(72);
+  for (uint32_t count = 1; count <= 70; ++count) {
+    for (uint16_t& entry : v) entry = static_cast<uint16_t>(random());
+    v[1 + random() % count] = static_cast<uint16_t>(count % 2 ? 0 : 0xFFFF);
+    const auto [low, high] = std::minmax_element(v.begin() + 1, v.begin() + 1 + count);
+    EXPECT_EQ(cIndexBuffer(v.data(), 72).GetEntryRange(1, count), std::make_pair(*low, *high))
+        << count << " entries";
   }
 }
 

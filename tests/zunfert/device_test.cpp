@@ -11,7 +11,6 @@
 
 #include "golden.h"
 #include "image_fixtures.h"
-#include "index_range.h"
 #include "test_support.h"
 #include "timing_scene.h"
 #include "video_fixtures.h"
@@ -162,20 +161,6 @@ TEST(DeviceThreads, TheCrewDoesEachItemOnceAndThePhasesInOrder) {
 // in other colours so that depths tie, with a texture whose alpha varies,
 // under two depth functions, with and without depth writes, the alpha
 // modulated or kept.
-TEST(DeviceIndices, TheRangeOfADrawsIndicesIsTheirLowestAndHighest) {
-  // Every length up to a few vector widths past the tail, with values on
-  // both sides of the top bit that the vector compare flips.
-  std::mt19937 random(7);
-  std::vector<uint16_t> indices(70);
-  for (uint32_t count = 1; count <= indices.size(); ++count) {
-    for (uint16_t& index : indices) index = static_cast<uint16_t>(random());
-    indices[random() % count] = static_cast<uint16_t>(count % 2 ? 0 : 0xFFFF);
-    const auto [low, high] = std::minmax_element(indices.begin(), indices.begin() + count);
-    EXPECT_EQ(zunfert::detail::IndexRange(indices.data(), count), std::make_pair(*low, *high))
-        << count << " indices";
-  }
-}
-
 TEST(DeviceModulatePath, DrawsThePictureOfThePipelineSteps) {
   std::mt19937 random(7);
   const auto uniform = [&](float low, float high) {

@@ -295,8 +295,6 @@ class cSoftwareVideo3D : public tFrameOutputDevice<cVideo3D> {
   template <class Index>
   void Assemble(EPrimitive type, const Index& index, detail::cRasterizer& rasterizer,
                 uint32_t primitives, detail::cDrawVertices& vertices, uint32_t first) const;
-  void DrawIndexed(EPrimitive type, const cVertexBuffer& vertices, const uint16_t* entries,
-                   uint32_t base, uint32_t count);
 
   cVideoCaps m_Caps;
   detail::cRenderState m_State;

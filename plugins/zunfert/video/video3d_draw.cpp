@@ -2,7 +2,6 @@
 #include <algorithm>
 #include <utility>
 
-#include "index_range.h"
 #include "software_video3d.h"
 
 namespace zunfert {
@@ -83,19 +82,15 @@ void cSoftwareVideo3D::DrawIndexedPrimitive(EPrimitive type, const cVertexBuffer
                                             uint32_t count) {
   if (first >= indices.GetLength() || count == 0) return;
   count = std::min(count, indices.GetLength() - first);
-  DrawIndexed(type, vertices, indices.GetReadPtr() + first, indices.GetMinIndex(), count);
-}
-
-void cSoftwareVideo3D::DrawIndexed(EPrimitive type, const cVertexBuffer& vertices,
-                                   const uint16_t* entries, uint32_t base, uint32_t count) {
-  const auto [low, high] = detail::IndexRange(entries, count);
-  const uint32_t first = base + low;
-  if (first >= vertices.GetLength()) return;
+  const auto [low, high] = indices.GetEntryRange(first, count);
+  const uint32_t firstVertex = indices.GetMinIndex() + low;
+  if (firstVertex >= vertices.GetLength()) return;
   // Indices past the end of the vertices drop their primitives in Assemble.
-  const uint32_t span = std::min<uint32_t>(high - low + 1, vertices.GetLength() - first);
-  if (!BeginDraw(vertices, first, span)) return;
+  const uint32_t span = std::min<uint32_t>(high - low + 1, vertices.GetLength() - firstVertex);
+  if (!BeginDraw(vertices, firstVertex, span)) return;
+  const uint16_t* entries = indices.GetReadPtr() + first;
   const uint16_t lowest = low;
-  Draw(type, first, span, count,
+  Draw(type, firstVertex, span, count,
        [entries, lowest](uint32_t i) { return uint32_t{entries[i]} - lowest; });
 }
 
