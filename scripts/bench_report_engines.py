@@ -161,7 +161,7 @@ def caller_limit(results):
     spun = float(spun[1])
     more = total - spun - single
     text += (f": {spun:.2f} ms of it the threads spinning while one waited for the other (by the wall clock; "
-             f"at the end of a draw, and for the next draw), which alone holds two threads to "
+             f"for the caller's next draw, and at the end of the frame), which alone holds two threads to "
              f"{2 * single / (single + spun):.2f} ×")
     if more <= 0:
         return text + "."
@@ -228,10 +228,13 @@ def renderers(results, runs, docs):
                      f"{busy[1]['ns'] / 1e6:.2f} ms a frame, so that with both cores busy two threads can at "
                      f"best reach {loaded:.2f} × the one-thread rate, of which they reached {gain / loaded:.0%}.")
         text += caller_limit(results) + "\n"
-    text += ("\nWith two threads each draw is cut into one band of rows a thread. Each thread transforms "
+    text += ("\nWith two threads the frame is cut into one band of rows a thread. A draw is queued, with "
+             "copies of its state, vertices and indices, and returns; the other thread draws its band of "
+             "each queued draw as it comes, and the calling thread draws its own band of them all when the "
+             "frame is shown, so that neither waits for the other between draws. Each thread transforms "
              "the positions of all the draw's vertices and tests every triangle, and sets up, lights and "
              "draws only the triangles on its own rows: nothing passes from one core's cache to the other's. "
-             "The cut of a draw comes from the same draw of the frame before: each band tallies the estimated "
+             "The cut comes from the frame before: each band tallies the estimated "
              "work of the rows it drew, by the triangles' areas, and each band's share of it follows the "
              "times the bands took. Clear and present share the frame out by blocks of 64 rows, each thread "
              "taking its own half first, so that a thread clears the rows it presented. The "

@@ -82,23 +82,30 @@ TEST_F(Device, FramesWrittenBehindTheDrawingHoldTheirOwnPixels) {
 
 // Bands of rows drawn on several threads give the one-thread picture, bit
 // for bit: the timing scene (textures, lights, depth) on 1 and 3 threads,
-// then a dim spiral added on as every kind of primitive, enough of each that
-// the threads share the work but for the triangles, too few, drawn on the
-// caller's. Adding shows a pixel drawn twice as well as one missed.
+// then a dim spiral added on as every kind of primitive. Adding shows a
+// pixel drawn twice as well as one missed. The threads draw behind the
+// caller, yet each draw takes what it reads when it is made: the spiral's
+// buffer is then mirrored and its texture repainted through Lock, and the
+// spiral drawn again; and the back buffer, locked before Flip through a
+// pointer taken before the frame, already holds every draw.
 TEST(DeviceThreads, BandsOnSeveralThreadsDrawTheOneThreadPicture) {
   constexpr uint32_t kSpiral = 400;
-  cVertexBuffer spiral(kSpiral, 1 | cVertexBuffer::Diffuse);
-  for (uint32_t n = 0; n < kSpiral; ++n) {
-    const float r = 4.0f * static_cast<float>(n) / kSpiral;
-    spiral.SetPos(n, {r * std::cos(0.37f * n), 1 + r * std::sin(0.37f * n), 0.01f * n});
-    spiral.SetDiffuse(n, cColor(1, 0.05f, 0.1f, 0.15f));
-  }
-  std::vector<uint32_t> pictures[2];
+  const auto spiral = [](float side) {
+    cVertexBuffer vertices(kSpiral, 1 | cVertexBuffer::Diffuse);
+    for (uint32_t n = 0; n < kSpiral; ++n) {
+      const float r = 4.0f * static_cast<float>(n) / kSpiral;
+      vertices.SetPos(n, {side * r * std::cos(0.37f * n), 1 + r * std::sin(0.37f * n), 0.01f * n});
+      vertices.SetDiffuse(n, cColor(1, 0.05f, 0.1f, 0.15f));
+    }
+    return vertices;
+  };
+  std::vector<uint32_t> pictures[2], backs[2];
   for (int threads : {1, 3}) {
     cSoftwareVideo3D device;
     timing::cDeviceScene scene;
     ASSERT_TRUE(scene.Open(device));
     device.SetRasterThreads(threads);
+    cSurface* back = device.GetSurface(E3::ESurface::Back);
     for (int frame = 0; frame < 3; ++frame) scene.DrawFrame(frame * 20);
     device.BeginScene();
     device.SetMatrix(E3::EMatrix::World, cMatrix4x3());
@@ -107,15 +114,26 @@ TEST(DeviceThreads, BandsOnSeveralThreadsDrawTheOneThreadPicture) {
     device.EnableDepthTest(false);
     device.EnableBlending(true);
     device.SetBlendFunction(E3::EBlendFunction::One, E3::EBlendFunction::One);
+    cVertexBuffer vertices = spiral(1);
     for (E3::EPrimitive type :
          {E3::EPrimitive::Triangles, E3::EPrimitive::TriangleStrip, E3::EPrimitive::TriangleFan,
           E3::EPrimitive::Lines, E3::EPrimitive::LineStrip, E3::EPrimitive::Points})
-      device.DrawPrimitive(type, spiral, 0, kSpiral);
+      device.DrawPrimitive(type, vertices, 0, kSpiral);
+    vertices = spiral(-1);
+    cSurface* texture = device.GetTexture(0);
+    auto* texels = static_cast<uint32_t*>(texture->Lock());
+    std::fill_n(texels, texture->GetHeight() * texture->GetPitch() / 4, 0xFF203040u);
+    texture->Unlock();
+    device.DrawPrimitive(E3::EPrimitive::Triangles, vertices, 0, kSpiral);
+    const auto* pixels = static_cast<const uint32_t*>(back->Lock());
+    backs[threads > 1].assign(pixels, pixels + back->GetHeight() * back->GetPitch() / 4);
+    back->Unlock();
     device.EndScene();
     device.Flip();
     pictures[threads > 1] = FrontPicture(device);
   }
   EXPECT_TRUE(pictures[0] == pictures[1]);
+  EXPECT_TRUE(backs[0] == backs[1]);
   // The spheres cover much of the frame: the comparison is not of two blanks.
   EXPECT_GT(Drawn(pictures[0]), 50000);
 }

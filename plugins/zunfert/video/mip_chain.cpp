@@ -37,8 +37,12 @@ void Reduce(const cTextureView& from, const cTextureView& to, uint32_t* texels) 
 
 }  // namespace
 
+bool cMipChain::IsCurrent(const cSoftwareSurface& texture) const {
+  return m_Source == &texture && m_Version == texture.GetVersion() && m_Count > 0;
+}
+
 void cMipChain::Update(const cSoftwareSurface& texture) {
-  if (m_Source == &texture && m_Version == texture.GetVersion() && m_Count > 0) return;
+  if (IsCurrent(texture)) return;
   m_Source = &texture;
   m_Version = texture.GetVersion();
   Build(ViewOf(texture));

@@ -24,6 +24,8 @@ class cMipChain {
   static constexpr int kMaxLevels = 32;
 
   void Update(const cSoftwareSurface& texture);
+  /// Whether Update would leave the levels as they are.
+  bool IsCurrent(const cSoftwareSurface& texture) const;
   int GetLevelCount() const { return m_Count; }
   const cTextureView& GetLevel(int level) const { return m_Levels[level]; }
 

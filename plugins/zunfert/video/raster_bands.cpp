@@ -6,18 +6,19 @@ namespace zunfert::detail {
 
 void cRasterBands::SetBands(int bands) {
   m_Bands = std::max(bands, 1);
-  const auto perDraw = kDraws * static_cast<size_t>(m_Bands);
-  m_Shares.assign(perDraw, kWhole / m_Bands);
-  for (uint32_t draw = 0; draw < kDraws; ++draw)
-    m_Shares[draw * m_Bands] += kWhole - kWhole / m_Bands * m_Bands;
-  m_Cuts.assign(perDraw, 0);
-  m_Seen.assign(kDraws, false);
+  const auto perRun = kRuns * static_cast<size_t>(m_Bands);
+  m_Shares.assign(perRun, kWhole / m_Bands);
+  for (uint32_t run = 0; run < kRuns; ++run)
+    m_Shares[run * m_Bands] += kWhole - kWhole / m_Bands * m_Bands;
+  m_Cuts.assign(perRun, 0);
+  m_Seen.assign(kRuns, false);
   m_Seconds.assign(static_cast<size_t>(m_Bands), 0.0);
   m_Tallies.resize(static_cast<size_t>(m_Bands));
 }
 
-void cRasterBands::Begin(uint32_t draw, int top, int bottom) {
-  m_Draw = std::min(draw, kDraws - 1);
+void cRasterBands::Begin(uint32_t run, int top, int bottom) {
+  m_Run = std::min(run, kRuns - 1);
+  std::fill(m_Seconds.begin(), m_Seconds.end(), 0.0);
   m_Top = top, m_Bottom = bottom;
   const auto rows = static_cast<size_t>(bottom) + 1;
   for (tTally& tally : m_Tallies)
@@ -29,8 +30,8 @@ std::pair<int, int> cRasterBands::Rows(int k) const {
   const auto cut = [this](int i) {
     if (i == 0) return m_Top;
     if (i == m_Bands) return m_Bottom;
-    if (!m_Seen[m_Draw]) return m_Top + static_cast<int>(int64_t{m_Bottom - m_Top} * i / m_Bands);
-    // The draw may have moved to other rows since its cuts were found.
+    if (!m_Seen[m_Run]) return m_Top + static_cast<int>(int64_t{m_Bottom - m_Top} * i / m_Bands);
+    // The run may have moved to other rows since its cuts were found.
     return std::clamp(Cuts()[i], m_Top, m_Bottom);
   };
   return {cut(k), cut(k + 1)};
@@ -64,8 +65,8 @@ void cRasterBands::End() {
 
 void cRasterBands::Rebalance() {
   // A band's time per share is its cost; equal times want shares in
-  // inverse proportion to it. Half the way there each draw, so that one
-  // odd draw (or a thread the machine held up once) moves the cuts little;
+  // inverse proportion to it. Half the way there each run, so that one
+  // odd run (or a thread the machine held up once) moves the cuts little;
   // no band goes below a quarter of an equal share.
   int64_t* shares = Shares();
   const auto wanted = [&](int k) {
@@ -105,7 +106,7 @@ void cRasterBands::Cut() {
     }
     if (y < m_Bottom) above += m_Work[y];
   }
-  m_Seen[m_Draw] = true;
+  m_Seen[m_Run] = true;
 }
 
 }  // namespace zunfert::detail

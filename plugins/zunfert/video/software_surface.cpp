@@ -61,6 +61,7 @@ bool cSoftwareSurface::Clear(uint32_t pixel) {
 
 bool cSoftwareSurface::FillRect(int x, int y, int width, int height, uint32_t pixel) {
   if (m_PixelFormat.GetTotalBytes() == 0) return false;
+  CompleteWork();
   MarkChanged();
   FillRows(x, y, width, height, pixel);
   return true;
@@ -100,6 +101,7 @@ bool cSoftwareSurface::CopyRect(int x, int y, cSurface* source, int sourceX, int
   width = std::min({width, source->GetWidth() - sourceX, m_Size.width - x});
   height = std::min({height, source->GetHeight() - sourceY, m_Size.height - y});
   if (width <= left || height <= top || m_PixelFormat.GetTotalBytes() == 0) return true;
+  CompleteWork();
   cSourceLock lock(source);
   if (!lock.IsValid()) return false;
   MarkChanged();
@@ -133,6 +135,7 @@ bool cSoftwareSurface::StretchBlit(int x, int y, int width, int height, cSurface
   const int x0 = std::max(x, 0), y0 = std::max(y, 0);
   const int x1 = std::min(x + width, m_Size.width), y1 = std::min(y + height, m_Size.height);
   if (x0 >= x1 || y0 >= y1 || m_PixelFormat.GetTotalBytes() == 0) return true;
+  CompleteWork();
   cSourceLock lock(source);
   if (!lock.IsValid()) return false;
   MarkChanged();
@@ -156,6 +159,7 @@ bool cSoftwareSurface::CopyFromSprite(cSprite* sprite, int frame) {
   const uint8_t* pixels =
       sprite ? static_cast<const uint8_t*>(sprite->GetFramePtr(frame)) : nullptr;
   if (!pixels || sprite->GetPixelFormat().GetTotalBytes() == 0) return false;
+  CompleteWork();
   const cPixelFormat format = m_PixelFormat;
   Allocate(sprite->GetSize(), format);
   for (int row = 0; row < m_Size.height; ++row)
@@ -176,6 +180,8 @@ bool cSoftwareSurface::Flip() {
   if (!other || other->m_Size.width != m_Size.width || other->m_Size.height != m_Size.height ||
       other->m_PixelFormat != m_PixelFormat)
     return false;
+  CompleteWork();
+  other->CompleteWork();
   m_Pixels.swap(other->m_Pixels);
   m_Data = m_Pixels.data();
   other->m_Data = other->m_Pixels.data();
@@ -185,6 +191,7 @@ bool cSoftwareSurface::Flip() {
 }
 
 bool cSoftwareSurface::LockSurface() {
+  CompleteWork();
   m_Data = m_Pixels.data();
   return true;
 }

@@ -35,6 +35,21 @@ class cSoftwareSurface : public cSurface {
   /// For writers through GetRow, such as the 3D device drawing into it.
   void MarkChanged() { ++m_Version; }
 
+  /// Work on the pixels that other threads may still be doing through
+  /// GetRow, such as the 3D device's draws into the surface or from it.
+  class iPendingWork {
+   public:
+    /// Returns once the work is done.
+    virtual void Complete() = 0;
+
+   protected:
+    ~iPendingWork() = default;
+  };
+  /// Every operation below that touches the pixels, Lock among them, first
+  /// completes work, so that what it reads or writes is never in between;
+  /// null for none.
+  void SetPendingWork(iPendingWork* work) { m_Work = work; }
+
   const cString& GetTypeName() const override { return TypeName(); }
   bool IsLost() const override { return false; }
   bool Restore() override { return true; }
@@ -63,8 +78,12 @@ class cSoftwareSurface : public cSurface {
   /// The rectangle clipped to both surfaces, then copied row by row.
   bool CopyRect(int x, int y, cSurface* source, int sourceX, int sourceY, int width, int height);
   void CopyKeyedRow(const uint8_t* source, const cSurface& from, uint8_t* target, int count);
+  void CompleteWork() {
+    if (m_Work) m_Work->Complete();
+  }
 
   std::vector<uint8_t> m_Pixels;
+  iPendingWork* m_Work = nullptr;
   uint32_t m_Version = 0;
 };
 

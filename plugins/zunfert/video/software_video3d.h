@@ -7,6 +7,7 @@
 #include <tolmak.h>
 
 #include "display_surfaces.h"
+#include "draw_queue.h"
 #include "draw_vertices.h"
 #include "frame_output_device.h"
 #include "mip_chain.h"
@@ -59,24 +60,29 @@ class cSoftwareVideo3D : public tFrameOutputDevice<cVideo3D> {
 
   /// Threads that transform, set up and rasterise, the caller's included:
   /// each draws a band of rows (cRasterBands), and the picture is the same
-  /// with any number. At first the processor count, at most 4. Work goes
-  /// to whichever thread takes it first (cWorkCrew), so a helper that the
-  /// machine runs late, its cores busy with other work, does less of it
-  /// rather than holding the caller up.
-  void SetRasterThreads(int threads) {
-    m_Crew.SetThreads(threads);
-    m_Bands.SetBands(threads);
-  }
+  /// with any number. At first the processor count, at most 4.
+  ///
+  /// With more than one, a draw is queued (cDrawQueue) and returns: the
+  /// helpers draw their bands of the queued draws as they come, and the
+  /// caller draws its band when the device next waits for them, which is
+  /// where the pixels are looked at: Flip, Clear, GetSurface, CopySurface,
+  /// SetRenderTarget, changes to textures, and any operation of the
+  /// device's surfaces that touches their pixels, Lock among them. So the
+  /// threads never wait for each other between draws, and the game's own
+  /// work between draws runs beside the drawing. A band goes to whichever
+  /// thread takes it first (cWorkCrew), so a helper that the machine runs
+  /// late, its cores busy with other work, does less rather than holding
+  /// the caller up.
+  void SetRasterThreads(int threads);
   int GetRasterThreads() const { return m_Crew.GetThreads(); }
   /// Every render state as the device holds it.
   const detail::cRenderState& GetRenderState() const { return m_State; }
   /// A light slot filled directly, without a scene light.
   void SetLightValues(int index, const detail::cLightSlot& light);
-  /// Processor seconds spent since the last ResetTimes in transforming
-  /// the vertices' positions, in lighting, setting up and rasterizing (a
-  /// vertex is lit when a triangle drawn first needs it), and in
-  /// presenting. When several threads draw, each transforms the vertices
-  /// it needs, and that is in raster too.
+  /// Processor seconds the caller's thread spent since the last ResetTimes
+  /// in transforming the vertices' positions, in lighting, setting up and
+  /// rasterizing (a vertex is lit when a triangle drawn first needs it),
+  /// and in presenting.
   /// Kept only from KeepTimes(true) on: reading the processor clock is a
   /// call into the system, a dozen or two a frame.
   struct cTimes {
@@ -280,21 +286,56 @@ class cSoftwareVideo3D : public tFrameOutputDevice<cVideo3D> {
   bool IsStage(int stage) const { return stage >= 0 && stage < detail::kStages; }
   /// Points each Trilinear stage at its texture's mipmaps, up to date.
   void PrepareMipmaps();
-  /// Prepares the transform, the pixel pipeline and the rasterizer.
-  bool BeginDraw(const cVertexBuffer& vertices, uint32_t first, uint32_t count);
-  /// Transforms the vertices first to first + span - 1 of the buffer
-  /// BeginDraw prepared and draws the primitives of vertex numbers read
-  /// through index(i), i from 0 to count - 1, which give positions among
-  /// them; with several threads each drawing a band of rows, when the draw
-  /// is big enough to pay for it.
+  /// Adds the processor time since the last lap to a phase of m_Times,
+  /// when they are kept.
+  class cLapClock {
+   public:
+    explicit cLapClock(bool on) : m_Start(on ? std::clock() : -1) {}
+    void Lap(double& phase) {
+      if (m_Start == -1) return;
+      const std::clock_t now = std::clock();
+      phase += static_cast<double>(now - m_Start) / CLOCKS_PER_SEC;
+      m_Start = now;
+    }
+
+   private:
+    std::clock_t m_Start;
+  };
+  /// Draws the primitives of count corners from vertices first to
+  /// first + span - 1 of the buffer, corner i being vertex
+  /// entries[i] - lowest of them, or vertex i without entries.
+  void Draw(EPrimitive type, const cVertexBuffer& vertices, uint32_t first, uint32_t span,
+            uint32_t count, const uint16_t* entries, uint16_t lowest);
+  /// The record a draw is prepared in: the device's own with one thread,
+  /// else the queue's next, once it has room for the draw.
+  detail::cPreparedDraw& Record(size_t vertexBytes, uint32_t entries);
+  /// A prepared draw's band band of rows, or every row with one thread.
+  void DrawBand(const detail::cPreparedDraw& draw, int band, cLapClock& laps);
+  /// The draw's primitives through the rasterizer, index(i) giving the
+  /// vertex of corner i, which is shaded as needed; may run on any thread.
   template <class Index>
-  void Draw(EPrimitive type, uint32_t first, uint32_t span, uint32_t count, Index index);
-  /// The draw's primitives through the rasterizer, index(i) giving
-  /// positions among the placed vertices, which are shaded as needed from
-  /// vertex first of the buffer on; may run on any thread.
-  template <class Index>
-  void Assemble(EPrimitive type, const Index& index, detail::cRasterizer& rasterizer,
-                uint32_t primitives, detail::cDrawVertices& vertices, uint32_t first) const;
+  void Assemble(const detail::cPreparedDraw& draw, const Index& index,
+                detail::cRasterizer& rasterizer, detail::cDrawVertices& vertices) const;
+  /// A run of queued draws: StartRun hands the helpers their bands of
+  /// them, FinishRun waits until they have drawn every draw queued.
+  void StartRun();
+  void FinishRun();
+  /// Band band of the run's draws, drawn on thread (0 the caller's) as
+  /// the caller queues them.
+  void DrawQueuedBand(int thread, int band);
+  /// The run's bands, one item each.
+  struct cQueuedBands {
+    cSoftwareVideo3D* device;
+    void operator()(int thread, uint32_t item) const {
+      device->DrawQueuedBand(thread, static_cast<int>(item));
+    }
+  };
+  /// The device's surfaces finish the run before their pixels are touched.
+  struct cRunFinisher final : cSoftwareSurface::iPendingWork {
+    cSoftwareVideo3D* device;
+    explicit cRunFinisher(cSoftwareVideo3D* owner) : device(owner) {}
+    void Complete() override { device->FinishRun(); }
+  };
 
   cVideoCaps m_Caps;
   detail::cRenderState m_State;
@@ -311,10 +352,13 @@ class cSoftwareVideo3D : public tFrameOutputDevice<cVideo3D> {
   std::vector<std::unique_ptr<hIndexBuffer>> m_IndexBuffers;
   /// The draw's vertices by band: each thread transforms its own.
   std::vector<detail::cDrawVertices> m_Vertices;
-  detail::cVertexProcessor m_Processor;
-  detail::cPixelPipeline m_Pipeline;
-  detail::cRasterizer m_Rasterizer;
+  /// The draw being drawn, with one thread.
+  detail::cPreparedDraw m_Draw;
+  /// The run's draws, with several.
+  detail::cDrawQueue m_Queue;
   detail::cRasterBands m_Bands;
+  cQueuedBands m_QueuedBands{this};
+  cRunFinisher m_RunFinisher{this};
   detail::cWorkCrew m_Crew;
   uint8_t m_Gamma[3][256];
   bool m_GammaIdentity = true;
@@ -323,24 +367,9 @@ class cSoftwareVideo3D : public tFrameOutputDevice<cVideo3D> {
   bool m_ToldOutsideScene = false;
   bool m_Windowed = true, m_VSync = false;
   uint32_t m_Primitives = 0;
-  /// Adds the processor time since the last lap to a phase of m_Times,
-  /// when they are kept.
-  class cLapClock {
-   public:
-    explicit cLapClock(bool on) : m_Start(on ? std::clock() : -1) {}
-    void Lap(double& phase) {
-      if (m_Start == -1) return;
-      const std::clock_t now = std::clock();
-      phase += static_cast<double>(now - m_Start) / CLOCKS_PER_SEC;
-      m_Start = now;
-    }
-
-   private:
-    std::clock_t m_Start;
-  };
   bool m_KeepTimes = false;
-  /// Draws drawn in bands since BeginScene.
-  uint32_t m_BandedDraws = 0;
+  /// Runs started since BeginScene.
+  uint32_t m_Runs = 0;
   cTimes m_Times;
 };
 

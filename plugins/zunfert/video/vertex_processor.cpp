@@ -106,7 +106,7 @@ uint32_t ClipCode(float x, float y, float z, float w) {
 
 void cVertexProcessor::Prepare(const cRenderState& state, const cMatrix4x3& world,
                                const cMatrix4x3& view, const cMatrix4x3& projection,
-                               const cVertexBuffer& vertices) {
+                               const cVertexBuffer& vertices, uint32_t first) {
   m_State = &state;
   m_World = world;
   m_Clip =
@@ -120,14 +120,19 @@ void cVertexProcessor::Prepare(const cRenderState& state, const cMatrix4x3& worl
     if (state.clipPlaneEnabled[i]) m_UserPlaneBits |= kClipUser << i;
   }
   m_Layout.Read(vertices);
-  m_Data = static_cast<const uint8_t*>(vertices.GetReadPtr());
+  m_Data = static_cast<const uint8_t*>(vertices.GetReadPtr()) + size_t{m_Layout.stride} * first;
 }
 
-void cVertexProcessor::Place(uint32_t first, uint32_t count, cClipVertex* out) const {
+void cVertexProcessor::CopyVertices(uint32_t count, uint8_t* copy) {
+  std::copy_n(m_Data, size_t{m_Layout.stride} * count, copy);
+  m_Data = copy;
+}
+
+void cVertexProcessor::Place(uint32_t count, cClipVertex* out) const {
   const float(*m)[4] = m_Clip.m;
   for (uint32_t i = 0; i < count; ++i) {
     cClipVertex& v = out[i];
-    const cVector3 p = m_Layout.hasPosition ? ReadVector(At(first + i)) : cVector3();
+    const cVector3 p = m_Layout.hasPosition ? ReadVector(At(i)) : cVector3();
     v.x = p.x * m[0][0] + p.y * m[1][0] + p.z * m[2][0] + m[3][0];
     v.y = p.x * m[0][1] + p.y * m[1][1] + p.z * m[2][1] + m[3][1];
     v.z = p.x * m[0][2] + p.y * m[1][2] + p.z * m[2][2] + m[3][2];

@@ -65,10 +65,16 @@ void CameraFromView(const cMatrix4x3& view, cVector3& eye, cVector3& forward);
 /// is drawn needs it: a vertex seen only by culled triangles is never lit.
 class cVertexProcessor {
  public:
+  /// Vertex 0 is the buffer's vertex first. The processor reads the state
+  /// and the buffer's vertices while it places and shades them.
   void Prepare(const cRenderState& state, const cMatrix4x3& world, const cMatrix4x3& view,
-               const cMatrix4x3& projection, const cVertexBuffer& vertices);
-  /// The positions and clip codes of count vertices from first.
-  void Place(uint32_t first, uint32_t count, cClipVertex* out) const;
+               const cMatrix4x3& projection, const cVertexBuffer& vertices, uint32_t first);
+  /// Copies count vertices from vertex 0 on to copy (count times the
+  /// stride bytes) and reads them from there, so that the buffer may change.
+  void CopyVertices(uint32_t count, uint8_t* copy);
+  uint32_t GetStride() const { return m_Layout.stride; }
+  /// The positions and clip codes of vertices 0 to count - 1.
+  void Place(uint32_t count, cClipVertex* out) const;
   /// The attributes of vertex index, placed in out, but for the distances
   /// to the user clip planes, which Place gives.
   void Shade(uint32_t index, cClipVertex& out) const;

@@ -17,6 +17,13 @@ int Slot(cVideo3D::EMatrix which) {
 
 }  // namespace
 
+void cSoftwareVideo3D::SetRasterThreads(int threads) {
+  FinishRun();
+  m_Crew.SetThreads(threads);
+  m_Bands.SetBands(m_Crew.GetThreads());
+  m_Vertices.resize(static_cast<size_t>(m_Crew.GetThreads()));
+}
+
 cSoftwareVideo3D::cSoftwareVideo3D() {
   SetGamma(1, 1, 1);
   FillCaps();
@@ -33,6 +40,8 @@ bool cSoftwareVideo3D::InitDevice(cInitInfo* info) {
   m_Windowed = info->m_Windowed;
   m_VSync = info->m_VSync;
   m_Display.Open({info->m_Width, info->m_Height}, info->m_Depth);
+  m_Display.Back()->SetPendingWork(&m_RunFinisher);
+  m_Display.Front()->SetPendingWork(&m_RunFinisher);
   AllocateDepthStencil(info->m_Width, info->m_Height);
   SetViewport(0, 0, info->m_Width, info->m_Height);
   FillCaps();
@@ -40,6 +49,7 @@ bool cSoftwareVideo3D::InitDevice(cInitInfo* info) {
 }
 
 void cSoftwareVideo3D::ShutdownDevice() {
+  FinishRun();
   m_VertexBuffers.clear();
   m_IndexBuffers.clear();
   for (auto& stage : m_State.stages) stage.texture = nullptr;
@@ -52,6 +62,7 @@ void cSoftwareVideo3D::ShutdownDevice() {
 }
 
 bool cSoftwareVideo3D::ResizeDevice(int width, int height) {
+  FinishRun();
   if (!m_Display.Resize(width, height)) return false;
   if (!m_Target) AllocateDepthStencil(width, height);
   SetViewport(0, 0, width, height);
@@ -70,7 +81,7 @@ bool cSoftwareVideo3D::BeginScene() {
   m_InScene = true;
   m_ToldOutsideScene = false;
   m_Primitives = 0;
-  m_BandedDraws = 0;
+  m_Runs = 0;
   return true;
 }
 
@@ -80,6 +91,7 @@ void cSoftwareVideo3D::EndScene() {
 
 bool cSoftwareVideo3D::Flip() {
   if (!IsInitialized()) return false;
+  FinishRun();
   cSoftwareSurface &back = *m_Display.Back(), &front = *m_Display.Front();
   cLapClock laps(m_KeepTimes);
   const uint8_t(*gamma)[256] = GetGammaRamp();
@@ -124,6 +136,7 @@ void cSoftwareVideo3D::SetClearStencil(uint32_t value) {
 void cSoftwareVideo3D::Clear(bool color, bool depth, bool stencil) {
   cSoftwareSurface* surface = DrawSurface();
   if (!surface) return;
+  FinishRun();
   const int x = m_Viewport[0], y = m_Viewport[1], width = m_Viewport[2], height = m_Viewport[3];
   const detail::cRgba& c = m_State.clearColor;
   const uint32_t clearColor = cColor(c.a, c.r, c.g, c.b).GetColor(surface->GetPixelFormat());
@@ -211,6 +224,7 @@ void cSoftwareVideo3D::PopMatrix(EMatrix which) {
 }
 
 cSurface* cSoftwareVideo3D::GetSurface(ESurface which) {
+  FinishRun();
   return which == ESurface::Front  ? m_Display.Front()
          : which == ESurface::Back ? m_Display.Back()
                                    : nullptr;
@@ -218,6 +232,7 @@ cSurface* cSoftwareVideo3D::GetSurface(ESurface which) {
 
 bool cSoftwareVideo3D::SetRenderTarget(cSurface* target) {
   if (!IsInitialized()) return false;
+  FinishRun();
   const cTexture* texture = target ? FindTexture(target) : nullptr;
   if (target && (!texture || texture->usage != ETextureUsage::Dynamic)) return false;
   m_Target = texture ? texture->surface.get() : nullptr;

@@ -5,7 +5,6 @@
 #include "software_video3d.h"
 
 namespace zunfert {
-
 /// A device copy of a vertex buffer: system memory is all the device has.
 class cSoftwareVideo3D::cDeviceVertices : public hVertexBuffer {
  public:
@@ -73,8 +72,7 @@ void cSoftwareVideo3D::DrawPrimitive(EPrimitive type, const cVertexBuffer& verti
                                      uint32_t count) {
   if (first >= vertices.GetLength()) return;
   count = std::min(count, vertices.GetLength() - first);
-  if (!BeginDraw(vertices, first, count)) return;
-  Draw(type, first, count, count, [](uint32_t i) { return i; });
+  Draw(type, vertices, first, count, count, nullptr, 0);
 }
 
 void cSoftwareVideo3D::DrawIndexedPrimitive(EPrimitive type, const cVertexBuffer& vertices,
@@ -87,67 +85,102 @@ void cSoftwareVideo3D::DrawIndexedPrimitive(EPrimitive type, const cVertexBuffer
   if (firstVertex >= vertices.GetLength()) return;
   // Indices past the end of the vertices drop their primitives in Assemble.
   const uint32_t span = std::min<uint32_t>(high - low + 1, vertices.GetLength() - firstVertex);
-  if (!BeginDraw(vertices, firstVertex, span)) return;
-  const uint16_t* entries = indices.GetReadPtr() + first;
-  const uint16_t lowest = low;
-  Draw(type, firstVertex, span, count,
-       [entries, lowest](uint32_t i) { return uint32_t{entries[i]} - lowest; });
+  Draw(type, vertices, firstVertex, span, count, indices.GetReadPtr() + first, low);
 }
 
-bool cSoftwareVideo3D::BeginDraw(const cVertexBuffer& vertices, uint32_t first, uint32_t count) {
+void cSoftwareVideo3D::Draw(EPrimitive type, const cVertexBuffer& vertices, uint32_t first,
+                            uint32_t span, uint32_t count, const uint16_t* entries,
+                            uint16_t lowest) {
   if (!m_InScene && !std::exchange(m_ToldOutsideScene, true))
     trace("cSoftwareVideo3D draws nothing outside BeginScene and EndScene: call BeginScene first");
-  if (!m_InScene || count == 0 || !(vertices.GetVertexFormat() & 1) ||
-      static_cast<uint64_t>(first) + count > vertices.GetLength())
-    return false;
+  if (!m_InScene || span == 0 || !(vertices.GetVertexFormat() & 1) ||
+      static_cast<uint64_t>(first) + span > vertices.GetLength())
+    return;
   const detail::cRasterTarget target = MakeTarget();
-  if (target.left >= target.right || target.top >= target.bottom) return false;
-  m_Processor.Prepare(m_State, m_Matrices[2], m_Matrices[1], m_Matrices[0], vertices);
+  if (target.left >= target.right || target.top >= target.bottom) return;
   PrepareMipmaps();
-  m_Pipeline.Configure(m_State, target);
-  m_Rasterizer.Configure(m_State, &m_Pipeline, m_Viewport[0], m_Viewport[1], m_Viewport[2],
-                         m_Viewport[3], m_Processor.GetUserPlaneBits());
-  return true;
-}
-
-template <class Index>
-void cSoftwareVideo3D::Draw(EPrimitive type, uint32_t first, uint32_t span, uint32_t count,
-                            Index index) {
-  const auto threads = static_cast<uint32_t>(m_Crew.GetThreads());
-  const uint32_t primitives = PrimitiveCount(type, count);
-  m_Primitives += primitives;
-  // Bands pay for themselves only on a few dozen triangles; drawn on the
-  // caller's alone, they give the same picture.
-  const uint32_t bands = threads == 1 || primitives < 64 * threads ? 1 : threads;
-  if (m_Vertices.size() < bands) m_Vertices.resize(bands);
-  cLapClock laps(m_KeepTimes);
-  if (bands == 1) {
-    m_Vertices[0].Reset(span);
-    m_Processor.Place(first, span, m_Vertices[0].Get());
-    laps.Lap(m_Times.transform);
-    Assemble(type, index, m_Rasterizer, primitives, m_Vertices[0], first);
-    laps.Lap(m_Times.raster);
+  detail::cPreparedDraw& draw = Record(size_t{vertices.GetStride()} * span, entries ? count : 0);
+  draw.state = m_State;
+  draw.processor.Prepare(draw.state, m_Matrices[2], m_Matrices[1], m_Matrices[0], vertices, first);
+  draw.pipeline.Configure(draw.state, target);
+  draw.rasterizer.Configure(draw.state, &draw.pipeline, m_Viewport[0], m_Viewport[1], m_Viewport[2],
+                            m_Viewport[3], draw.processor.GetUserPlaneBits());
+  draw.type = type;
+  draw.span = span;
+  draw.primitives = PrimitiveCount(type, count);
+  draw.entries = entries;
+  draw.lowest = lowest;
+  m_Primitives += draw.primitives;
+  if (m_Crew.GetThreads() > 1) {
+    m_Queue.Copy(entries ? count : 0);
+    m_Queue.Push();
+    m_Crew.Feed();
     return;
   }
-  // Each thread places every vertex and assembles every primitive for
+  cLapClock laps(m_KeepTimes);
+  DrawBand(draw, 0, laps);
+}
+
+detail::cPreparedDraw& cSoftwareVideo3D::Record(size_t vertexBytes, uint32_t entries) {
+  if (m_Crew.GetThreads() == 1) return m_Draw;
+  if (!m_Crew.IsStarted()) StartRun();
+  if (!m_Queue.Fits(vertexBytes, entries)) {
+    FinishRun();
+    m_Queue.Grow(vertexBytes, entries);
+    StartRun();
+  }
+  return m_Queue.Next();
+}
+
+void cSoftwareVideo3D::DrawBand(const detail::cPreparedDraw& draw, int band, cLapClock& laps) {
+  const auto drawBand = [&] {
+    detail::cDrawVertices& vertices = m_Vertices[band];
+    vertices.Reset(draw.span);
+    draw.processor.Place(draw.span, vertices.Get());
+    laps.Lap(m_Times.transform);
+    detail::cRasterizer rasterizer = draw.rasterizer;
+    if (m_Crew.GetThreads() > 1) rasterizer.SetBand(&m_Bands, band);
+    if (draw.entries)
+      Assemble(
+          draw, [&draw](uint32_t i) { return draw.Vertex(i); }, rasterizer, vertices);
+    else
+      Assemble(
+          draw, [](uint32_t i) { return i; }, rasterizer, vertices);
+    laps.Lap(m_Times.raster);
+  };
+  if (m_Crew.GetThreads() == 1)
+    drawBand();
+  else
+    m_Bands.DrawBand(band, drawBand);
+}
+
+void cSoftwareVideo3D::StartRun() {
+  // Every thread places every vertex and assembles every primitive for
   // itself, and draws its own band of rows: it reads only what it wrote,
   // and the threads share nothing but the target's rows at a cut. Setting
   // up twice what culling and the bands throw away costs less than handing
   // triangles from one core's cache to the other's.
-  const detail::cRasterTarget& target = m_Pipeline.GetTarget();
-  m_Bands.Begin(m_BandedDraws++, target.top, target.bottom);
-  auto draw = [&](int, uint32_t band) {
-    m_Bands.DrawBand(static_cast<int>(band), [&] {
-      m_Vertices[band].Reset(span);
-      m_Processor.Place(first, span, m_Vertices[band].Get());
-      detail::cRasterizer rasterizer = m_Rasterizer;
-      rasterizer.SetBand(&m_Bands, static_cast<int>(band));
-      Assemble(type, index, rasterizer, primitives, m_Vertices[band], first);
-    });
-  };
-  m_Crew.Run({detail::cWorkCrew::Phase(bands, draw)});
-  laps.Lap(m_Times.raster);
+  m_Queue.Clear();
+  m_Bands.Begin(m_Runs++, 0, DrawSurface()->GetHeight());
+  m_Crew.Start(
+      {detail::cWorkCrew::Phase(static_cast<uint32_t>(m_Crew.GetThreads()), m_QueuedBands)});
+}
+
+void cSoftwareVideo3D::FinishRun() {
+  if (!m_Crew.IsStarted()) return;
+  m_Crew.Finish();
   m_Bands.End();
+}
+
+void cSoftwareVideo3D::DrawQueuedBand(int thread, int band) {
+  cLapClock laps(thread == 0 && m_KeepTimes);
+  for (uint32_t drawn = 0;;) {
+    const uint32_t fed = m_Crew.AwaitFeed(drawn);
+    for (; drawn < (fed & ~detail::cWorkCrew::kFinished); ++drawn)
+      DrawBand(m_Queue[drawn], band, laps);
+    if (fed & detail::cWorkCrew::kFinished) break;
+  }
+  m_Bands.EndBand(band);
 }
 
 uint32_t cSoftwareVideo3D::PrimitiveCount(EPrimitive type, uint32_t count) {
@@ -166,9 +199,9 @@ uint32_t cSoftwareVideo3D::PrimitiveCount(EPrimitive type, uint32_t count) {
 }
 
 template <class Index>
-void cSoftwareVideo3D::Assemble(EPrimitive type, const Index& index,
-                                detail::cRasterizer& rasterizer, uint32_t primitives,
-                                detail::cDrawVertices& vertices, uint32_t first) const {
+void cSoftwareVideo3D::Assemble(const detail::cPreparedDraw& draw, const Index& index,
+                                detail::cRasterizer& rasterizer,
+                                detail::cDrawVertices& vertices) const {
   // Indices past the end drop their primitives.
   constexpr uint32_t kNoVertex = ~0u;
   const auto at = [&](uint32_t i) {
@@ -177,7 +210,7 @@ void cSoftwareVideo3D::Assemble(EPrimitive type, const Index& index,
   };
   const auto shaded = [&](uint32_t position) -> const detail::cClipVertex& {
     return vertices.Shaded(position,
-                           [&](detail::cClipVertex& v) { m_Processor.Shade(first + position, v); });
+                           [&](detail::cClipVertex& v) { draw.processor.Shade(position, v); });
   };
   const auto triangle = [&](uint32_t i, uint32_t j, uint32_t k) {
     const uint32_t a = at(i), b = at(j), c = at(k);
@@ -190,7 +223,8 @@ void cSoftwareVideo3D::Assemble(EPrimitive type, const Index& index,
     const uint32_t a = at(i), b = at(j);
     if (a != kNoVertex && b != kNoVertex) rasterizer.DrawLine(shaded(a), shaded(b));
   };
-  for (uint32_t p = 0; p < primitives; ++p) {
+  const EPrimitive type = draw.type;
+  for (uint32_t p = 0; p < draw.primitives; ++p) {
     switch (type) {
       case EPrimitive::Points:
         if (const uint32_t a = at(p); a != kNoVertex) rasterizer.DrawPoint(shaded(a));

@@ -14,7 +14,9 @@ cSurface* cSoftwareVideo3D::CreateTexture(const tSize<int>& size, const cPixelFo
           GetAvailableTextureMemory())
     return nullptr;
   m_Textures.push_back({std::make_unique<cSoftwareSurface>(fitted, chosen), usage, nullptr});
-  return m_Textures.back().surface.get();
+  cSoftwareSurface* texture = m_Textures.back().surface.get();
+  texture->SetPendingWork(&m_RunFinisher);
+  return texture;
 }
 
 cSurface* cSoftwareVideo3D::CreateTextureFrom(cSprite* sprite, int frame, ETextureUsage usage,
@@ -45,6 +47,7 @@ void cSoftwareVideo3D::DestroyTexture(cSurface* texture) {
     return owned.surface.get() == texture;
   });
   if (it == m_Textures.end()) return;
+  FinishRun();
   for (auto& stage : m_State.stages)
     if (stage.texture == texture) stage.texture = nullptr;
   if (m_Target == texture) SetRenderTarget(nullptr);
@@ -82,6 +85,8 @@ void cSoftwareVideo3D::PrepareMipmaps() {
     for (cTexture& texture : m_Textures) {
       if (texture.surface.get() != stage.texture) continue;
       if (!texture.mips) texture.mips = std::make_unique<detail::cMipChain>();
+      // Queued draws may still read the levels.
+      if (!texture.mips->IsCurrent(*texture.surface)) FinishRun();
       texture.mips->Update(*texture.surface);
       stage.mips = texture.mips.get();
       break;

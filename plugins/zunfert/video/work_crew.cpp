@@ -10,12 +10,14 @@
 namespace zunfert::detail {
 
 cWorkCrew::~cWorkCrew() {
+  Finish();
   StopHelpers();
 }
 
 void cWorkCrew::SetThreads(int threads) {
   threads = std::max(threads, 1);
   if (threads == m_Threads) return;
+  Finish();
   StopHelpers();
   m_Threads = threads;
 }
@@ -72,33 +74,64 @@ void cWorkCrew::Run(std::initializer_list<tPhase> phases) {
       for (uint32_t item = 0; item < phase.items; ++item) phase.work(phase.context, 0, item);
     return;
   }
+  Start(phases);
+  Finish();
+}
+
+void cWorkCrew::Start(std::initializer_list<tPhase> phases) {
+  Finish();
+  m_Started = true;
+  m_Fed.store(0, std::memory_order_relaxed);
+  m_PhaseCount = 0;
+  for (const tPhase& phase : phases)
+    if (m_PhaseCount < kMaxPhases) m_Phases[m_PhaseCount++] = phase;
+  if (m_Threads == 1) return;  // nobody to hand the items to: Finish does them
   if (m_Helpers.empty()) {
     m_Owned = std::make_unique<tOwned[]>(static_cast<size_t>(kMaxPhases) * m_Threads);
     for (int thread = 1; thread < m_Threads; ++thread)
       m_Helpers.emplace_back(&cWorkCrew::Help, this, thread, m_Run.load());
   }
-  m_PhaseCount = 0;
-  for (const tPhase& phase : phases) {
-    if (m_PhaseCount == kMaxPhases) break;
-    m_Phases[m_PhaseCount] = phase;
+  for (int p = 0; p < m_PhaseCount; ++p) {
     const auto share = [&](int thread) {
-      return static_cast<uint64_t>(phase.items) * static_cast<uint64_t>(thread) /
+      return static_cast<uint64_t>(m_Phases[p].items) * static_cast<uint64_t>(thread) /
              static_cast<uint64_t>(m_Threads);
     };
     for (int thread = 0; thread < m_Threads; ++thread)
-      Owned(m_PhaseCount, thread)
-          .items.store(share(thread) | share(thread + 1) << 32, std::memory_order_relaxed);
-    m_Done[m_PhaseCount].store(0, std::memory_order_relaxed);
-    ++m_PhaseCount;
+      Owned(p, thread).items.store(share(thread) | share(thread + 1) << 32,
+                                   std::memory_order_relaxed);
+    m_Done[p].store(0, std::memory_order_relaxed);
   }
   m_Open.store(true);
   m_Run.fetch_add(1, std::memory_order_release);
+  Wake();
+}
+
+void cWorkCrew::Finish() {
+  if (!m_Started) return;
+  m_Started = false;
+  m_Fed.fetch_or(kFinished, std::memory_order_release);
+  if (m_Threads == 1) {
+    for (int p = 0; p < m_PhaseCount; ++p)
+      for (uint32_t item = 0; item < m_Phases[p].items; ++item)
+        m_Phases[p].work(m_Phases[p].context, 0, item);
+    return;
+  }
   Wake();
   Work(0);
   // The caller has found every item taken: once no helper is inside the
   // run, every item is done.
   m_Open.store(false);
   Await(m_Inside, [](int inside) { return inside == 0; });
+}
+
+void cWorkCrew::Feed() {
+  m_Fed.fetch_add(1, std::memory_order_release);
+  Wake();
+}
+
+uint32_t cWorkCrew::AwaitFeed(uint32_t fed) {
+  Await(m_Fed, [fed](uint32_t now) { return now != fed; });
+  return m_Fed.load(std::memory_order_acquire);
 }
 
 bool cWorkCrew::Take(int p, int thread, uint32_t& item) {

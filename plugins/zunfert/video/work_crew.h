@@ -56,6 +56,21 @@ class cWorkCrew {
   /// Does the phases' items (at most four phases), in order of phases;
   /// returns when all are done.
   void Run(std::initializer_list<tPhase> phases);
+  /// Run in two halves: Start hands the phases to the helpers and returns
+  /// at once, so that the caller goes on with other work; Finish takes
+  /// whatever item no helper took, and returns when all are done. Until
+  /// Finish, the caller may Feed the run's items more work, and they wait
+  /// for it with AwaitFeed. One run at a time.
+  void Start(std::initializer_list<tPhase> phases);
+  void Finish();
+  bool IsStarted() const { return m_Started; }
+  /// Tells the started run's items that there is more work.
+  void Feed();
+  /// Set in what AwaitFeed returns once Finish has begun: no more feeds.
+  static constexpr uint32_t kFinished = 1u << 31;
+  /// Waits until the caller fed more than fed times, or began to Finish;
+  /// returns its feeds, with kFinished once it has.
+  uint32_t AwaitFeed(uint32_t fed);
 
   /// Seconds the threads spent spinning while they waited, by the wall
   /// clock, summed over the threads: for the others' items at the end of a
@@ -115,6 +130,8 @@ class cWorkCrew {
   std::unique_ptr<tOwned[]> m_Owned;              // kMaxPhases per thread
   std::atomic<uint32_t> m_Done[kMaxPhases] = {};  // items done
   std::atomic<uint32_t> m_Run = 0;                // counts the runs
+  std::atomic<uint32_t> m_Fed = 0;                // the started run's feeds
+  bool m_Started = false;
   std::atomic<bool> m_Open = false;
   std::atomic<int> m_Inside = 0;
   std::atomic<bool> m_Stop = false;
