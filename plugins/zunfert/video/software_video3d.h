@@ -64,12 +64,12 @@ class cSoftwareVideo3D : public tFrameOutputDevice<cVideo3D> {
   ///
   /// With more than one, a draw is queued (cDrawQueue) and returns: the
   /// helpers draw their bands of the queued draws as they come, and the
-  /// caller draws its band when the device next waits for them, which is
-  /// where the pixels are looked at: Flip, Clear, GetSurface, CopySurface,
-  /// SetRenderTarget, changes to textures, and any operation of the
-  /// device's surfaces that touches their pixels, Lock among them. So the
-  /// threads never wait for each other between draws, and the game's own
-  /// work between draws runs beside the drawing. A band goes to whichever
+  /// caller draws its band when the device next waits for them: at
+  /// EndScene, and wherever the pixels are looked at before it: Flip,
+  /// Clear, GetSurface, CopySurface, SetRenderTarget, changes to textures,
+  /// and any operation of the device's surfaces that touches their pixels,
+  /// Lock among them. So the threads never wait for each other between
+  /// draws, and the game's own work between draws runs beside the drawing. A band goes to whichever
   /// thread takes it first (cWorkCrew), so a helper that the machine runs
   /// late, its cores busy with other work, does less rather than holding
   /// the caller up.

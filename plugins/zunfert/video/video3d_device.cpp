@@ -86,6 +86,7 @@ bool cSoftwareVideo3D::BeginScene() {
 }
 
 void cSoftwareVideo3D::EndScene() {
+  FinishRun();
   m_InScene = false;
 }
 
