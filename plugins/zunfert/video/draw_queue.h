@@ -14,8 +14,8 @@ namespace zunfert::detail {
 /// vertices and index entries it reads, since the caller may change its
 /// buffers as soon as the draw returns. The records and copies are written
 /// by the caller and read by the other threads, so the storage changes
-/// only while the queue is empty, and grows and never shrinks: a game that
-/// draws the same each frame allocates nothing once it has drawn one.
+/// only while no thread reads it, and grows and never shrinks: a game that
+/// draws the same each frame allocates nothing once it has drawn a few.
 class cDrawQueue {
  public:
   /// Whether one more draw with that many bytes of vertices and entries
