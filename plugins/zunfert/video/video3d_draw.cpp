@@ -5,6 +5,7 @@
 #include "software_video3d.h"
 
 namespace zunfert {
+
 /// A device copy of a vertex buffer: system memory is all the device has.
 class cSoftwareVideo3D::cDeviceVertices : public hVertexBuffer {
  public:
@@ -99,7 +100,8 @@ void cSoftwareVideo3D::Draw(EPrimitive type, const cVertexBuffer& vertices, uint
   const detail::cRasterTarget target = MakeTarget();
   if (target.left >= target.right || target.top >= target.bottom) return;
   PrepareMipmaps();
-  detail::cPreparedDraw& draw = Record(size_t{vertices.GetStride()} * span, entries ? count : 0);
+  const uint32_t entryCount = entries ? count : 0;
+  detail::cPreparedDraw& draw = Record(size_t{vertices.GetStride()} * span, entryCount);
   draw.state = m_State;
   draw.processor.Prepare(draw.state, m_Matrices[2], m_Matrices[1], m_Matrices[0], vertices, first);
   draw.pipeline.Configure(draw.state, target);
@@ -112,7 +114,7 @@ void cSoftwareVideo3D::Draw(EPrimitive type, const cVertexBuffer& vertices, uint
   draw.lowest = lowest;
   m_Primitives += draw.primitives;
   if (m_Crew.GetThreads() > 1) {
-    m_Queue.Copy(entries ? count : 0);
+    m_Queue.Copy(entryCount);
     m_Queue.Push();
     m_Crew.Feed();
     return;
@@ -133,13 +135,14 @@ detail::cPreparedDraw& cSoftwareVideo3D::Record(size_t vertexBytes, uint32_t ent
 }
 
 void cSoftwareVideo3D::DrawBand(const detail::cPreparedDraw& draw, int band, cLapClock& laps) {
+  const bool banded = m_Crew.GetThreads() > 1;
   const auto drawBand = [&] {
     detail::cDrawVertices& vertices = m_Vertices[band];
     vertices.Reset(draw.span);
     draw.processor.Place(draw.span, vertices.Get());
     laps.Lap(m_Times.transform);
     detail::cRasterizer rasterizer = draw.rasterizer;
-    if (m_Crew.GetThreads() > 1) rasterizer.SetBand(&m_Bands, band);
+    if (banded) rasterizer.SetBand(&m_Bands, band);
     if (draw.entries)
       Assemble(
           draw, [&draw](uint32_t i) { return draw.Vertex(i); }, rasterizer, vertices);
@@ -148,10 +151,10 @@ void cSoftwareVideo3D::DrawBand(const detail::cPreparedDraw& draw, int band, cLa
           draw, [](uint32_t i) { return i; }, rasterizer, vertices);
     laps.Lap(m_Times.raster);
   };
-  if (m_Crew.GetThreads() == 1)
-    drawBand();
-  else
+  if (banded)
     m_Bands.DrawBand(band, drawBand);
+  else
+    drawBand();
 }
 
 void cSoftwareVideo3D::StartRun() {

@@ -68,12 +68,6 @@ void cWorkCrew::Wake() {
 }
 
 void cWorkCrew::Run(std::initializer_list<tPhase> phases) {
-  // A single item is not worth waking anyone for.
-  if (m_Threads == 1 || (phases.size() == 1 && phases.begin()->items <= 1)) {
-    for (const tPhase& phase : phases)
-      for (uint32_t item = 0; item < phase.items; ++item) phase.work(phase.context, 0, item);
-    return;
-  }
   Start(phases);
   Finish();
 }
@@ -85,7 +79,10 @@ void cWorkCrew::Start(std::initializer_list<tPhase> phases) {
   m_PhaseCount = 0;
   for (const tPhase& phase : phases)
     if (m_PhaseCount < kMaxPhases) m_Phases[m_PhaseCount++] = phase;
-  if (m_Threads == 1) return;  // nobody to hand the items to: Finish does them
+  // With nobody to hand them to, or a single item not worth waking anyone
+  // for, Finish does the items on the caller's thread.
+  m_OnCaller = m_Threads == 1 || (m_PhaseCount == 1 && m_Phases[0].items <= 1);
+  if (m_OnCaller) return;
   if (m_Helpers.empty()) {
     m_Owned = std::make_unique<tOwned[]>(static_cast<size_t>(kMaxPhases) * m_Threads);
     for (int thread = 1; thread < m_Threads; ++thread)
@@ -110,7 +107,7 @@ void cWorkCrew::Finish() {
   if (!m_Started) return;
   m_Started = false;
   m_Fed.fetch_or(kFinished, std::memory_order_release);
-  if (m_Threads == 1) {
+  if (m_OnCaller) {
     for (int p = 0; p < m_PhaseCount; ++p)
       for (uint32_t item = 0; item < m_Phases[p].items; ++item)
         m_Phases[p].work(m_Phases[p].context, 0, item);

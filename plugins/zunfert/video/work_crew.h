@@ -132,6 +132,7 @@ class cWorkCrew {
   std::atomic<uint32_t> m_Run = 0;                // counts the runs
   std::atomic<uint32_t> m_Fed = 0;                // the started run's feeds
   bool m_Started = false;
+  bool m_OnCaller = false;  // the started run's items are all the caller's
   std::atomic<bool> m_Open = false;
   std::atomic<int> m_Inside = 0;
   std::atomic<bool> m_Stop = false;
